@@ -1,0 +1,213 @@
+#include "ber.h"
+
+#include <vector>
+
+namespace ber {
+
+std::string EncodeLength(std::size_t length) {
+    if (length < 0x80)
+        return std::string(1, char(length));
+    std::string bytes;
+    while (length > 0) {
+        bytes.insert(bytes.begin(), char(length & 0xFF));
+        length >>= 8;
+    }
+    return std::string(1, char(0x80 | bytes.size())) + bytes;
+}
+
+std::string EncodeItem(int tag, const std::string &content) {
+    return std::string(1, char(tag)) + EncodeLength(content.size()) + content;
+}
+
+std::string IntegerContent(std::int64_t value) {
+    std::string out;
+    auto v = static_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i) {
+        out.insert(out.begin(), char(v & 0xFF));
+        v >>= 8;
+    }
+    // Drop leading bytes that only repeat the sign of the next byte.
+    std::size_t skip = 0;
+    while (skip + 1 < out.size()) {
+        const auto b = static_cast<unsigned char>(out[skip]);
+        const auto next = static_cast<unsigned char>(out[skip + 1]);
+        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
+            ++skip;
+        else
+            break;
+    }
+    return out.substr(skip);
+}
+
+std::string UnsignedContent(std::uint64_t value) {
+    std::string out;
+    do {
+        out.insert(out.begin(), char(value & 0xFF));
+        value >>= 8;
+    } while (value > 0);
+    if (static_cast<unsigned char>(out[0]) & 0x80)
+        out.insert(out.begin(), '\0');
+    return out;
+}
+
+namespace {
+
+std::string base128(std::uint64_t v) {
+    std::string out(1, char(v & 0x7F));
+    v >>= 7;
+    while (v > 0) {
+        out.insert(out.begin(), char(0x80 | (v & 0x7F)));
+        v >>= 7;
+    }
+    return out;
+}
+
+std::uint64_t arcValue(const std::string &arc) {
+    if (arc.empty() || arc.size() > 19)
+        return 0;
+    std::uint64_t v = 0;
+    for (char c : arc) {
+        if (c < '0' || c > '9')
+            return 0;
+        v = v * 10 + unsigned(c - '0');
+    }
+    return v;
+}
+
+} // namespace
+
+std::string OidContent(const std::string &oidText) {
+    std::vector<std::uint64_t> arcs;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = oidText.find('.', start);
+        arcs.push_back(arcValue(oidText.substr(start, dot - start)));
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    std::string out;
+    std::size_t i = 0;
+    if (arcs.size() >= 2) {
+        out += base128(arcs[0] * 40 + arcs[1]);
+        i = 2;
+    }
+    for (; i < arcs.size(); ++i)
+        out += base128(arcs[i]);
+    return out;
+}
+
+namespace {
+
+std::string signedText(const std::string &c) {
+    std::uint32_t v = 0;
+    if (!c.empty() && (static_cast<unsigned char>(c[0]) & 0x80))
+        v = 0xFFFFFFFFu;
+    for (unsigned char b : c)
+        v = (v << 8) | b;
+    return std::to_string(static_cast<std::int32_t>(v));
+}
+
+std::string unsignedText(const std::string &c) {
+    std::uint32_t v = 0;
+    for (unsigned char b : c)
+        v = (v << 8) | b;
+    return std::to_string(v);
+}
+
+std::string ipText(const std::string &c) {
+    std::string out;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        if (i > 0)
+            out += '.';
+        out += std::to_string(static_cast<unsigned char>(c[i]));
+    }
+    return out;
+}
+
+std::string oidText(const std::string &c) {
+    std::string out;
+    std::uint64_t v = 0;
+    bool first = true;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        const auto b = static_cast<unsigned char>(c[i]);
+        v = (v << 7) | (b & 0x7F);
+        if ((b & 0x80) && i + 1 < c.size())
+            continue;
+        if (first) {
+            out = std::to_string(v / 40) + "." + std::to_string(v % 40);
+            first = false;
+        } else {
+            out += "." + std::to_string(v);
+        }
+        v = 0;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string RenderValue(int tag, const std::string &content) {
+    if (tag & 0x20)
+        return content;
+    switch (tag) {
+    case Integer:
+    case Boolean:
+    case Enumerated:
+        return signedText(content);
+    case Counter:
+    case Gauge:
+    case TimeTicks:
+        return unsignedText(content);
+    case IpAddress:
+        return ipText(content);
+    case ObjectId:
+        return oidText(content);
+    case Null:
+        return std::string();
+    default:
+        return content; // OCTET STRING, Opaque and every other primitive type: raw bytes
+    }
+}
+
+bool ReadHeader(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
+                std::size_t &length) {
+    if (pos >= end)
+        return false;
+    tag = static_cast<unsigned char>(buf[pos++]);
+    if (pos >= end)
+        return false;
+    const auto first = static_cast<unsigned char>(buf[pos++]);
+    if (!(first & 0x80)) {
+        length = first;
+        return true;
+    }
+    const std::size_t count = first & 0x7F;
+    if (count > end - pos || count > sizeof(std::size_t))
+        return false;
+    length = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        length = (length << 8) | static_cast<unsigned char>(buf[pos++]);
+    return true;
+}
+
+std::string Reader::Next(int &tag) {
+    if (pos_ >= end_ || end_ - pos_ < 2) {
+        pos_ = end_;
+        tag = Null;
+        return std::string();
+    }
+    std::size_t length = 0;
+    if (!ReadHeader(buf_, pos_, end_, tag, length)) {
+        pos_ = end_; // the length bytes themselves run past the end
+        return std::string();
+    }
+    if (length > end_ - pos_)
+        return std::string(); // declared content runs past the end: empty, go on behind header
+    const std::string content = buf_.substr(pos_, length);
+    if (!(tag & 0x20))
+        pos_ += length;
+    return RenderValue(tag, content);
+}
+
+} // namespace ber

@@ -1,0 +1,127 @@
+#include "snmpsend.h"
+
+#include "ber.h"
+
+#include <unordered_map>
+
+bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
+                  std::string &value) {
+    value.clear();
+    TSNMPSend client;
+    client.TargetHost = host;
+    client.Query.Clear();
+    client.Query.Community = community;
+    client.Query.PDUType = ber::GetRequest;
+    client.Query.MIBAdd(oid, std::string(), ber::Null);
+    if (!client.SendRequest())
+        return false;
+    for (const TSNMPMib &mib : client.Reply.MIBList) {
+        if (mib.OID == oid) {
+            value = mib.Value;
+            break;
+        }
+    }
+    return true;
+}
+
+bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
+                      std::string &value) {
+    value.clear();
+    client.Query.Clear();
+    client.Query.ID = client.Query.ID + 1;
+    client.Query.Community = community;
+    client.Query.PDUType = ber::GetNextRequest;
+    client.Query.MIBAdd(oid, std::string(), ber::Null);
+    if (!client.SendRequest())
+        return false;
+    if (!client.Reply.MIBList.empty()) {
+        oid = client.Reply.MIBList.front().OID;
+        value = client.Reply.MIBList.front().Value;
+    }
+    return true;
+}
+
+namespace {
+
+std::string trimmed(const std::string &s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ')
+        ++b;
+    while (e > b && s[e - 1] == ' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Values holding a control byte other than the tab become lowercase hexadecimal.
+std::string walkValue(const std::string &value) {
+    bool control = false;
+    for (unsigned char c : value)
+        if (c < 32 && c != 9)
+            control = true;
+    if (!control)
+        return value;
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(value.size() * 2);
+    for (unsigned char c : value) {
+        hex += digits[c >> 4];
+        hex += digits[c & 0x0F];
+    }
+    return hex;
+}
+
+std::string quoted(const std::string &value) {
+    std::string out = "\"";
+    for (char c : value) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + "\"";
+}
+
+std::string rowKey(const std::string &oid, const std::string &base) {
+    const std::string marker = base + ".";
+    const std::size_t at = oid.find(marker);
+    const std::string rest = at == std::string::npos ? oid : oid.substr(at + marker.size());
+    const std::size_t dot = rest.find('.');
+    return dot == std::string::npos ? std::string() : trimmed(rest.substr(dot + 1));
+}
+
+} // namespace
+
+bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
+                   std::vector<std::string> &rows) {
+    rows.clear();
+    TSNMPSend client;
+    client.TargetHost = host;
+    std::unordered_map<std::string, std::size_t> keys; // row key -> line index
+    std::string oid = base;
+    bool ok;
+    while (true) {
+        const std::string previous = oid;
+        std::string value;
+        ok = SnmpGetNextValue(client, oid, community, value);
+        if (oid.compare(0, base.size(), base) != 0)
+            break; // the walk left the subtree
+        // A reply that does not move forward (no binding, or an agent repeating the request's
+        // name at the end of its view) would bring the same request back for ever. A failed
+        // step still adds its empty value to the line of the last OID reached.
+        const bool stuck = ok && oid == previous;
+        if (stuck)
+            break;
+        const std::string key = rowKey(oid, base);
+        auto found = keys.find(key);
+        if (found == keys.end()) {
+            found = keys.emplace(key, rows.size()).first;
+            rows.emplace_back();
+        }
+        std::string &line = rows[found->second];
+        if (!line.empty())
+            line += ',';
+        line += quoted(walkValue(value));
+        if (!ok)
+            break;
+    }
+    return ok;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The three ways the program reads the router: one GET, one GETNEXT step, and a walk of a
+// subtree into text lines. host is a dotted IPv4 address or a host name, optionally followed by
+// ":port" (default 161). Values are byte strings and may hold any byte.
+
+#include "tsnmpsend.h"
+
+#include <string>
+#include <vector>
+
+// One GetRequest for oid. ok false: no reply, unresolvable target, undecodable reply; value is
+// then empty. An agent's error answer gives ok true with the empty value.
+bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
+                  std::string &value);
+
+// One GetNextRequest for oid through client; on success oid becomes the reply's first binding.
+bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
+                      std::string &value);
+
+// Walks the subtree under base into rows, one line per row key, each value in double quotes.
+bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
+                   std::vector<std::string> &rows);

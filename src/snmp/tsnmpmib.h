@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// One variable binding: the OID text, the value rendered as text (any bytes), and the BER tag
+// the value arrived with (NULL in requests).
+struct TSNMPMib {
+    std::string OID;
+    std::string Value;
+    int ValueType = 0x05;
+};

@@ -1,0 +1,447 @@
+#include "loopbackagent.h"
+
+#include "ber.h"
+#include "tsnmprec.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+LoopbackAgent::LoopbackAgent(std::string community) : community_(std::move(community)) {}
+
+LoopbackAgent::~LoopbackAgent() {
+    Stop();
+}
+
+std::string LoopbackAgent::Host() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+void LoopbackAgent::SetCommunity(const std::string &community) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    community_ = community;
+}
+
+bool LoopbackAgent::Start(unsigned short port) {
+    Stop();
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0)
+        return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK); // loopback only, never another address
+    addr.sin_port = htons(port);
+    socklen_t len = sizeof addr;
+    if (::bind(fd_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    port_ = ntohs(addr.sin_port);
+    stop_ = false;
+    thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+void LoopbackAgent::Stop() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+void LoopbackAgent::run() {
+    std::string datagram(65536, '\0');
+    while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        const ssize_t got = ::recvfrom(fd_, &datagram[0], datagram.size(), 0,
+                                       reinterpret_cast<sockaddr *>(&from), &len);
+        if (got < 0)
+            continue;
+        const auto reply = answer(datagram.substr(0, static_cast<std::size_t>(got)));
+        if (reply)
+            ::sendto(fd_, reply->data(), reply->size(), 0, reinterpret_cast<sockaddr *>(&from),
+                     len);
+    }
+}
+
+namespace {
+
+std::string encodeReply(const TSNMPRec &request, std::int32_t id, int errorStatus,
+                        int errorIndex, const std::string &oid, const AgentValue &value) {
+    const std::string binding = ber::EncodeItem(
+        ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
+                           ber::EncodeItem(value.tag, value.content));
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(id)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
+                            ber::EncodeItem(ber::Sequence, binding);
+    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                              ber::EncodeItem(ber::OctetString, request.Community) +
+                                              ber::EncodeItem(ber::GetResponse, pdu));
+}
+
+} // namespace
+
+std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
+    TSNMPRec request;
+    if (!request.DecodeBuf(datagram) || request.Version != 0 || request.MIBList.empty())
+        return std::nullopt;
+    const std::string oid = request.MIBList.front().OID;
+    const AgentValue null{ber::Null, std::string()};
+
+    std::optional<AgentFault> fault;
+    std::optional<Entry> served; // what the request reaches, if anything
+    bool silentScript = false;
+    Hook hook;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        hook = hook_;
+        requests_.push_back(AgentRequest{request.PDUType, request.ID, request.Community, oid});
+        const int number = static_cast<int>(requests_.size());
+        if (request.Community != community_)
+            return std::nullopt; // a v1 agent drops a request with a wrong community
+        if (auto f = requestFaults_.find(number); f != requestFaults_.end())
+            fault = f->second;
+        else if (auto g = oidFaults_.find(oid); g != oidFaults_.end())
+            fault = g->second;
+
+        std::vector<std::uint32_t> arcs;
+        const bool parsed = ParseOid(oid, arcs);
+        if (request.PDUType == ber::GetRequest) {
+            auto script = scripts_.find(oid);
+            if (script != scripts_.end() && !script->second.empty()) {
+                const auto next = script->second.front();
+                script->second.erase(script->second.begin());
+                if (next)
+                    served = Entry{oid, *next};
+                else
+                    silentScript = true;
+            } else if (parsed) {
+                if (auto it = mib_.find(arcs); it != mib_.end())
+                    served = it->second;
+            }
+        } else if (request.PDUType == ber::GetNextRequest && parsed) {
+            if (auto it = mib_.upper_bound(arcs); it != mib_.end())
+                served = it->second;
+        } else if (request.PDUType != ber::GetNextRequest) {
+            return std::nullopt; // only GET and GETNEXT are served
+        }
+    }
+    if (silentScript)
+        return std::nullopt;
+    if (served && hook)
+        hook(served->oid, served->value);
+
+    if (fault) {
+        switch (fault->kind) {
+        case FaultKind::Silent:
+            return std::nullopt;
+        case FaultKind::ErrorStatus:
+            return encodeReply(request, request.ID, fault->errorStatus, 1, oid, null);
+        case FaultKind::OtherRequestId:
+            if (served)
+                return encodeReply(request, fault->requestId, 0, 0, served->oid, served->value);
+            return encodeReply(request, fault->requestId, 2, 1, oid, null);
+        case FaultKind::Raw:
+            return fault->raw;
+        }
+    }
+    if (!served)
+        return encodeReply(request, request.ID, 2, 1, oid, null); // noSuchName
+    return encodeReply(request, request.ID, 0, 0, served->oid, served->value);
+}
+
+bool LoopbackAgent::ParseOid(const std::string &text, std::vector<std::uint32_t> &arcs) {
+    arcs.clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t dot = text.find('.', start);
+        const std::string arc = text.substr(start, dot - start);
+        if (arc.empty() || arc.size() > 10)
+            return false;
+        std::uint64_t v = 0;
+        for (char c : arc) {
+            if (c < '0' || c > '9')
+                return false;
+            v = v * 10 + unsigned(c - '0');
+        }
+        if (v > 0xFFFFFFFFu)
+            return false;
+        arcs.push_back(static_cast<std::uint32_t>(v));
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return !arcs.empty();
+}
+
+void LoopbackAgent::Set(const std::string &oid, AgentValue value) {
+    std::vector<std::uint32_t> arcs;
+    if (!ParseOid(oid, arcs))
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    mib_[arcs] = Entry{oid, std::move(value)};
+}
+
+void LoopbackAgent::SetInteger(const std::string &oid, std::int64_t v) {
+    Set(oid, {ber::Integer, ber::IntegerContent(v)});
+}
+void LoopbackAgent::SetString(const std::string &oid, const std::string &bytes) {
+    Set(oid, {ber::OctetString, bytes});
+}
+void LoopbackAgent::SetCounter(const std::string &oid, std::uint64_t v) {
+    Set(oid, {ber::Counter, ber::UnsignedContent(v)});
+}
+void LoopbackAgent::SetGauge(const std::string &oid, std::uint64_t v) {
+    Set(oid, {ber::Gauge, ber::UnsignedContent(v)});
+}
+void LoopbackAgent::SetTimeTicks(const std::string &oid, std::uint64_t v) {
+    Set(oid, {ber::TimeTicks, ber::UnsignedContent(v)});
+}
+void LoopbackAgent::SetIpAddress(const std::string &oid, const std::string &dotted) {
+    in_addr a{};
+    if (inet_pton(AF_INET, dotted.c_str(), &a) != 1)
+        return;
+    Set(oid, {ber::IpAddress, std::string(reinterpret_cast<const char *>(&a), 4)});
+}
+void LoopbackAgent::SetObjectId(const std::string &oid, const std::string &value) {
+    Set(oid, {ber::ObjectId, ber::OidContent(value)});
+}
+void LoopbackAgent::SetNull(const std::string &oid) {
+    Set(oid, {ber::Null, std::string()});
+}
+
+void LoopbackAgent::Remove(const std::string &oid) {
+    std::vector<std::uint32_t> arcs;
+    if (!ParseOid(oid, arcs))
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    mib_.erase(arcs);
+}
+
+void LoopbackAgent::Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mib_.clear();
+}
+
+std::optional<AgentValue> LoopbackAgent::Get(const std::string &oid) const {
+    std::vector<std::uint32_t> arcs;
+    if (!ParseOid(oid, arcs))
+        return std::nullopt;
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = mib_.find(arcs);
+    if (it == mib_.end())
+        return std::nullopt;
+    return it->second.value;
+}
+
+void LoopbackAgent::Script(const std::string &oid,
+                           std::vector<std::optional<AgentValue>> answers) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[oid] = std::move(answers);
+}
+
+void LoopbackAgent::SetFault(const std::string &oid, AgentFault fault) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    oidFaults_[oid] = std::move(fault);
+}
+
+void LoopbackAgent::SetRequestFault(int requestNumber, AgentFault fault) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requestFaults_[requestNumber] = std::move(fault);
+}
+
+void LoopbackAgent::ClearFaults() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    oidFaults_.clear();
+    requestFaults_.clear();
+    scripts_.clear();
+}
+
+void LoopbackAgent::SetHook(Hook hook) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hook_ = std::move(hook);
+}
+
+int LoopbackAgent::RequestCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(requests_.size());
+}
+
+std::vector<AgentRequest> LoopbackAgent::Requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+}
+
+void LoopbackAgent::ClearRequests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests_.clear();
+    requestFaults_.clear(); // request numbers count from the last clear
+}
+
+namespace {
+
+bool hexBytes(const std::string &hex, std::string &out) {
+    if (hex.size() % 2 != 0)
+        return false;
+    out.clear();
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int v = 0;
+        for (std::size_t k = i; k < i + 2; ++k) {
+            const char c = hex[k];
+            v <<= 4;
+            if (c >= '0' && c <= '9')
+                v |= c - '0';
+            else if (c >= 'a' && c <= 'f')
+                v |= c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                v |= c - 'A' + 10;
+            else
+                return false;
+        }
+        out += char(v);
+    }
+    return true;
+}
+
+bool decimal(const std::string &text, bool allowSign, long double &v) {
+    if (text.empty())
+        return false;
+    std::size_t i = 0;
+    bool negative = false;
+    if (allowSign && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    if (i >= text.size())
+        return false;
+    v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    if (negative)
+        v = -v;
+    return true;
+}
+
+} // namespace
+
+bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid,
+                                     AgentValue &value, std::string *error) {
+    auto fail = [&](const std::string &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const std::size_t bar1 = line.find('|');
+    const std::size_t bar2 = bar1 == std::string::npos ? bar1 : line.find('|', bar1 + 1);
+    if (bar2 == std::string::npos)
+        return fail("expected OID|tag|value");
+    oid = line.substr(0, bar1);
+    std::string tagText = line.substr(bar1 + 1, bar2 - bar1 - 1);
+    std::string text = line.substr(bar2 + 1);
+    std::vector<std::uint32_t> arcs;
+    if (!ParseOid(oid, arcs))
+        return fail("bad OID '" + oid + "'");
+    const bool hex = !tagText.empty() && tagText.back() == 'x';
+    if (hex)
+        tagText.pop_back();
+    long double number = 0;
+    if (!decimal(tagText, false, number) || number > 255)
+        return fail("bad tag '" + tagText + "'");
+    value.tag = static_cast<int>(number);
+    if (hex) {
+        if (!hexBytes(text, value.content))
+            return fail("bad hexadecimal value '" + text + "'");
+        return true;
+    }
+    switch (value.tag) {
+    case ber::Integer:
+        if (!decimal(text, true, number) || number < -2147483648.0L || number > 2147483647.0L)
+            return fail("bad INTEGER '" + text + "'");
+        value.content = ber::IntegerContent(static_cast<std::int64_t>(number));
+        return true;
+    case ber::Counter:
+    case ber::Gauge:
+    case ber::TimeTicks:
+    case ber::Counter64: {
+        const long double max = value.tag == ber::Counter64 ? 18446744073709551615.0L : 4294967295.0L;
+        if (!decimal(text, false, number) || number > max)
+            return fail("bad unsigned value '" + text + "'");
+        value.content = ber::UnsignedContent(static_cast<std::uint64_t>(number));
+        return true;
+    }
+    case ber::IpAddress: {
+        in_addr a{};
+        if (inet_pton(AF_INET, text.c_str(), &a) != 1)
+            return fail("bad IpAddress '" + text + "'");
+        value.content.assign(reinterpret_cast<const char *>(&a), 4);
+        return true;
+    }
+    case ber::ObjectId:
+        if (!ParseOid(text, arcs))
+            return fail("bad OBJECT IDENTIFIER '" + text + "'");
+        value.content = ber::OidContent(text);
+        return true;
+    case ber::Null:
+        value.content.clear();
+        return true;
+    default:
+        value.content = text; // OCTET STRING, Opaque and the rest: the text as it stands
+        return true;
+    }
+}
+
+bool LoopbackAgent::LoadSnmprec(const std::string &text, std::string *error) {
+    std::map<std::vector<std::uint32_t>, Entry> mib;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::string oid, why;
+        AgentValue value;
+        if (!ParseSnmprecLine(line, oid, value, &why)) {
+            if (error)
+                *error = "line " + std::to_string(number) + ": " + why;
+            return false;
+        }
+        std::vector<std::uint32_t> arcs;
+        ParseOid(oid, arcs);
+        mib[arcs] = Entry{oid, value};
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    mib_ = std::move(mib);
+    return true;
+}
+
+bool LoopbackAgent::LoadSnmprecFile(const std::string &path, std::string *error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error)
+            *error = "cannot open " + path;
+        return false;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    return LoadSnmprec(all.str(), error);
+}

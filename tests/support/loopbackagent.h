@@ -1,0 +1,120 @@
+#pragma once
+// An SNMP v1 agent on a 127.0.0.1 UDP port, serving a MIB of OID -> (tag, content bytes) on its
+// own thread. It answers GetRequest and GetNextRequest as a real agent does (noSuchName with
+// error status 2 echoing the binding; noSuchName past the end of the MIB), ignores requests with
+// another community, and can be told to misbehave for one OID or one request.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct AgentValue {
+    int tag = 0x05;      // BER tag of the value
+    std::string content; // BER content bytes
+};
+
+enum class FaultKind {
+    Silent,         // no answer at all
+    ErrorStatus,    // answer with this error status, echoing the binding with NULL
+    OtherRequestId, // a normal answer carrying another request id
+    Raw,            // send these bytes instead of an answer
+};
+
+struct AgentFault {
+    FaultKind kind = FaultKind::Silent;
+    int errorStatus = 0;
+    std::int32_t requestId = 0;
+    std::string raw;
+};
+
+struct AgentRequest {
+    int pduType = 0;
+    std::int32_t id = 0;
+    std::string community;
+    std::string oid;
+};
+
+class LoopbackAgent {
+public:
+    explicit LoopbackAgent(std::string community = "public");
+    ~LoopbackAgent();
+    LoopbackAgent(const LoopbackAgent &) = delete;
+    LoopbackAgent &operator=(const LoopbackAgent &) = delete;
+
+    // Binds 127.0.0.1:port (0 picks a free port) and starts answering.
+    bool Start(unsigned short port = 0);
+    void Stop();
+    unsigned short Port() const { return port_; }
+    // "127.0.0.1:<port>", the router address text that reaches this agent.
+    std::string Host() const;
+    void SetCommunity(const std::string &community);
+
+    // The MIB.
+    void Set(const std::string &oid, AgentValue value);
+    void SetInteger(const std::string &oid, std::int64_t v);
+    void SetString(const std::string &oid, const std::string &bytes);
+    void SetCounter(const std::string &oid, std::uint64_t v);
+    void SetGauge(const std::string &oid, std::uint64_t v);
+    void SetTimeTicks(const std::string &oid, std::uint64_t v);
+    void SetIpAddress(const std::string &oid, const std::string &dotted);
+    void SetObjectId(const std::string &oid, const std::string &value);
+    void SetNull(const std::string &oid);
+    void Remove(const std::string &oid);
+    void Clear();
+    std::optional<AgentValue> Get(const std::string &oid) const;
+
+    // Replaces the MIB with the objects of a ".snmprec" text (OID|tag|value lines).
+    bool LoadSnmprec(const std::string &text, std::string *error = nullptr);
+    bool LoadSnmprecFile(const std::string &path, std::string *error = nullptr);
+    static bool ParseSnmprecLine(const std::string &line, std::string &oid, AgentValue &value,
+                                 std::string *error);
+
+    // Scripted answers for one OID: each GET takes the next entry (nullopt: stay silent); once
+    // the script is used up the MIB value is served again.
+    void Script(const std::string &oid, std::vector<std::optional<AgentValue>> answers);
+
+    // Faults for every request naming oid, or for the n-th request received (1-based).
+    void SetFault(const std::string &oid, AgentFault fault);
+    void SetRequestFault(int requestNumber, AgentFault fault);
+    void ClearFaults();
+
+    // Called for every object served, outside the agent's lock; may change the value (the
+    // simulated router computes its live objects here).
+    using Hook = std::function<void(const std::string &oid, AgentValue &value)>;
+    void SetHook(Hook hook);
+
+    int RequestCount() const;
+    std::vector<AgentRequest> Requests() const;
+    void ClearRequests();
+
+    // Parses dotted text into arcs; false when an arc is not a number.
+    static bool ParseOid(const std::string &text, std::vector<std::uint32_t> &arcs);
+
+private:
+    struct Entry {
+        std::string oid;
+        AgentValue value;
+    };
+    void run();
+    std::optional<std::string> answer(const std::string &datagram);
+
+    mutable std::mutex mutex_;
+    std::map<std::vector<std::uint32_t>, Entry> mib_;
+    std::map<std::string, std::vector<std::optional<AgentValue>>> scripts_;
+    std::map<std::string, AgentFault> oidFaults_;
+    std::map<int, AgentFault> requestFaults_;
+    std::vector<AgentRequest> requests_;
+    std::string community_;
+    Hook hook_;
+
+    int fd_ = -1;
+    unsigned short port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
