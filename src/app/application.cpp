@@ -1,0 +1,26 @@
+#include "application.h"
+
+#include <QMessageBox>
+#include <QStyleFactory>
+#include <exception>
+
+VantrelApplication::VantrelApplication(int &argc, char **argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Vantrel"));
+    setApplicationDisplayName(QStringLiteral("Vantrel"));
+    setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+bool VantrelApplication::notify(QObject *receiver, QEvent *event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        QString text = QString::fromStdString(e.what());
+        if (!text.endsWith(QLatin1Char('.')))
+            text += QLatin1Char('.');
+        if (report_)
+            report_(text);
+        else
+            QMessageBox::critical(nullptr, QStringLiteral("Vantrel"), text);
+    }
+    return false;
+}

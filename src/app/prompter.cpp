@@ -1,0 +1,68 @@
+#include "prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+void QtPrompter::Message(const QString &caption, const QString &text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtPrompter::Warning(const QString &caption, const QString &text) {
+    QMessageBox::warning(parent_, caption, text);
+}
+
+void QtPrompter::Error(const QString &caption, const QString &text) {
+    QMessageBox::critical(parent_, caption, text);
+}
+
+bool QtPrompter::Confirm(const QString &text) {
+    return QMessageBox::question(parent_, QStringLiteral("Confirm"), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString QtPrompter::SaveFileName(const SaveRequest &request) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setNameFilters(request.filters);
+    dialog.selectNameFilter(request.filters.value(0));
+    dialog.selectFile(request.proposedName);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPrompter::PrintDialog(QPrinter &printer) {
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPrompter::Beep() {
+    QApplication::beep();
+}
+
+void QtPrompter::Help(HelpCommand command, int data) {
+    // The help window comes with the help pages; until then say which topic was asked for.
+    QString text;
+    switch (command) {
+    case HelpCommand::Context:
+        text = QStringLiteral("Help topic %1").arg(data);
+        break;
+    case HelpCommand::Tab:
+        text = data == -3 ? QStringLiteral("Help contents") : QStringLiteral("Help index");
+        break;
+    case HelpCommand::HelpOnHelp:
+        text = QStringLiteral("How to use help");
+        break;
+    }
+    QMessageBox::information(parent_, QStringLiteral("Vantrel help"),
+                             text + QStringLiteral(": the help pages are not installed yet."));
+}

@@ -1,0 +1,37 @@
+#include "signalwatcher.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int fds[2] = {-1, -1};
+
+void onSignal(int number) {
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const ssize_t n = ::write(fds[0], &byte, 1);
+}
+} // namespace
+
+SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        return;
+    notifier_ = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        if (::read(fds[1], &byte, 1) == 1)
+            emit terminationRequested(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+SignalWatcher::~SignalWatcher() {
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
+}

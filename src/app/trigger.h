@@ -1,0 +1,5 @@
+#pragma once
+
+// What started a handler: some handlers behave differently for a button, a timer, a change of
+// page or the main window itself (the close-time save).
+enum class Trigger { PushButton, Timer, PageControl, MainWindow };
