@@ -1,0 +1,13 @@
+#include "scriptedprompter.h"
+
+#include <QPrinter>
+
+bool ScriptedPrompter::PrintDialog(QPrinter &printer) {
+    ++printDialogs;
+    const bool accept = printAnswers.isEmpty() ? false : printAnswers.takeFirst();
+    if (accept && !printToFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printToFile);
+    }
+    return accept;
+}
