@@ -23,9 +23,8 @@ std::string TSNMPRec::EncodeBuf() const {
         const std::string value = mib.ValueType == ber::Null
                                       ? ber::EncodeItem(ber::Null, std::string())
                                       : ber::EncodeItem(ber::OctetString, mib.Value);
-        bindings += ber::EncodeItem(ber::Sequence,
-                                    ber::EncodeItem(ber::ObjectId, ber::OidContent(mib.OID)) +
-                                        value);
+        bindings += ber::EncodeItem(
+            ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(mib.OID)) + value);
     }
     const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(ID)) +
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(ErrorStatus)) +
@@ -52,7 +51,7 @@ bool TSNMPRec::DecodeBuf(const std::string &buffer) {
     std::size_t length = 0;
     if (!ber::ReadHeader(buffer, pos, buffer.size(), tag, length))
         return false;
-    if (buffer.size() < length + 2)
+    if (buffer.size() - 2 < length) // not length + 2, which wraps for a huge declared length
         return false;
     ber::Reader reader(buffer, pos, pos + length);
     Version = number(reader.Next());
