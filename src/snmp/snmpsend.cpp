@@ -80,6 +80,29 @@ std::string quoted(const std::string &value) {
     return out + "\"";
 }
 
+// Compares two dotted OID texts arc by arc as numbers, as agents order their objects.
+bool oidAfter(const std::string &a, const std::string &b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        std::size_t ia = a.find('.', i), jb = b.find('.', j);
+        if (ia == std::string::npos)
+            ia = a.size();
+        if (jb == std::string::npos)
+            jb = b.size();
+        while (i + 1 < ia && a[i] == '0') // arcs as digit strings, without leading zeros
+            ++i;
+        while (j + 1 < jb && b[j] == '0')
+            ++j;
+        if (ia - i != jb - j)
+            return ia - i > jb - j;
+        if (const int c = a.compare(i, ia - i, b, j, jb - j); c != 0)
+            return c > 0;
+        i = ia + 1;
+        j = jb + 1;
+    }
+    return i < a.size() && j >= b.size(); // equal so far: the longer one comes after
+}
+
 std::string rowKey(const std::string &oid, const std::string &base) {
     const std::string marker = base + ".";
     const std::size_t at = oid.find(marker);
@@ -104,10 +127,11 @@ bool SnmpWalkTable(const std::string &base, const std::string &community, const 
         ok = SnmpGetNextValue(client, oid, community, value);
         if (oid.compare(0, base.size(), base) != 0)
             break; // the walk left the subtree
-        // A reply that does not move forward (no binding, or an agent repeating the request's
-        // name at the end of its view) would bring the same request back for ever. A failed
-        // step still adds its empty value to the line of the last OID reached.
-        const bool stuck = ok && oid == previous;
+        // A reply that does not move forward (no binding, an agent repeating the request's
+        // name at the end of its view, or one going back to an earlier object) would bring
+        // the walk round again for ever. A failed step still adds its empty value to the line
+        // of the last OID reached.
+        const bool stuck = ok && !oidAfter(oid, previous);
         if (stuck)
             break;
         const std::string key = rowKey(oid, base);
