@@ -1,0 +1,26 @@
+# vantrel_add_test(<name> <sources>... [LIBS <targets>...] [ENV <VAR=value>...]
+#                  [FIXTURES <fixtures>...] [TIMEOUT <seconds>])
+#
+# Builds one Qt Test executable and registers it with CTest. Every test runs on the offscreen
+# platform with an XDG_CONFIG_HOME of its own inside the build tree, so no test ever reads the
+# user's vantrel.ini, whose router address may be a real one.
+function(vantrel_add_test name)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "TIMEOUT" "LIBS;ENV;FIXTURES")
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE vantrel_settings Qt6::Test ${ARG_LIBS})
+
+    add_test(NAME ${name} COMMAND ${name})
+    set(config_home ${CMAKE_CURRENT_BINARY_DIR}/xdg-config/${name})
+    file(MAKE_DIRECTORY ${config_home})
+    set(env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=${config_home} ${ARG_ENV})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
+    if(ARG_FIXTURES)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${ARG_FIXTURES}")
+    endif()
+    if(ARG_TIMEOUT)
+        set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    else()
+        set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+    endif()
+endfunction()

@@ -1,0 +1,237 @@
+// The bytes of a request on the wire, the text each received value becomes, and how the decoder
+// copes with datagrams that are not well-formed messages.
+
+#include "ber.h"
+#include "tsnmprec.h"
+
+#include <QtTest>
+
+namespace {
+
+QByteArray bytes(const std::string &s) {
+    return QByteArray::fromStdString(s);
+}
+
+QByteArray hex(const char *text) {
+    return QByteArray::fromHex(text); // spaces between the bytes are skipped
+}
+
+// A GetResponse holding one binding whose value is the given BER item.
+std::string replyWithItem(const std::string &oid, const std::string &valueItem) {
+    const std::string binding = ber::EncodeItem(
+        ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) + valueItem);
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Sequence, binding);
+    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                              ber::EncodeItem(ber::OctetString, "vormel") +
+                                              ber::EncodeItem(ber::GetResponse, pdu));
+}
+
+} // namespace
+
+class TestSnmpCodec : public QObject {
+    Q_OBJECT
+
+private slots:
+    void encodeRequest_data();
+    void encodeRequest();
+    void renderValue_data();
+    void renderValue();
+    void decodeHeaderAndBindings();
+    void decodeMalformed_data();
+    void decodeMalformed();
+};
+
+void TestSnmpCodec::encodeRequest_data() {
+    QTest::addColumn<int>("pduType");
+    QTest::addColumn<int>("requestId");
+    QTest::addColumn<QByteArray>("community");
+    QTest::addColumn<QByteArray>("oid");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray uptimePdu =
+        hex("A0 19 02 01 01 02 01 00 02 01 00 30 0E 30 0C 06 08 2B 06 01 02 01 01 03 00 05 00");
+
+    QTest::addRow("GET of sysUpTime, the 40-byte example")
+        << 0xA0 << 1 << QByteArray("vormel") << QByteArray("1.3.6.1.2.1.1.3.0")
+        << hex("30 26 02 01 00 04 06") + QByteArray("vormel") + uptimePdu;
+    QTest::addRow("empty community is 04 00")
+        << 0xA0 << 1 << QByteArray() << QByteArray("1.3.6.1.2.1.1.3.0")
+        << hex("30 20 02 01 00 04 00") + uptimePdu;
+    QTest::addRow("GETNEXT of a column with request id 2")
+        << 0xA1 << 2 << QByteArray("public") << QByteArray("1.3.6.1.2.1.4.20.1.2")
+        << hex("30 27 02 01 00 04 06 70 75 62 6C 69 63 A1 1A 02 01 02 02 01 00 02 01 00"
+               "30 0F 30 0D 06 09 2B 06 01 02 01 04 14 01 02 05 00");
+    QTest::addRow("request id 200 gets a leading zero, arc 763 two base-128 bytes")
+        << 0xA0 << 200 << QByteArray() << QByteArray("1.3.6.1.4.1.763.3.1.2.0")
+        << hex("30 24 02 01 00 04 00 A0 1D 02 02 00 C8 02 01 00 02 01 00"
+               "30 11 30 0F 06 0B 2B 06 01 04 01 85 7B 03 01 02 00 05 00");
+    QTest::addRow("non-numeric arc counts as 0, largest 32-bit arc")
+        << 0xA0 << 1 << QByteArray() << QByteArray("1.3.x.4294967295")
+        << hex("30 1F 02 01 00 04 00 A0 18 02 01 01 02 01 00 02 01 00"
+               "30 0D 30 0B 06 07 2B 00 8F FF FF FF 7F 05 00");
+    QTest::addRow("community of 200 bytes: one-byte long-form lengths")
+        << 0xA0 << 1 << QByteArray(200, 'c') << QByteArray("1.3.6.1.2.1.1.3.0")
+        << hex("30 81 E9 02 01 00 04 81 C8") + QByteArray(200, 'c') + uptimePdu;
+    QTest::addRow("community of 300 bytes: two-byte long-form lengths")
+        << 0xA0 << 1 << QByteArray(300, 'c') << QByteArray("1.3.6.1.2.1.1.3.0")
+        << hex("30 82 01 4E 02 01 00 04 82 01 2C") + QByteArray(300, 'c') + uptimePdu;
+}
+
+void TestSnmpCodec::encodeRequest() {
+    QFETCH(int, pduType);
+    QFETCH(int, requestId);
+    QFETCH(QByteArray, community);
+    QFETCH(QByteArray, oid);
+    QFETCH(QByteArray, expected);
+
+    TSNMPRec query;
+    query.Clear();
+    query.ID = requestId;
+    query.Community = community.toStdString();
+    query.PDUType = pduType;
+    query.MIBAdd(oid.toStdString(), std::string(), ber::Null);
+    QCOMPARE(bytes(query.EncodeBuf()).toHex(' '), expected.toHex(' '));
+}
+
+void TestSnmpCodec::renderValue_data() {
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::addRow("INTEGER FF") << 0x02 << hex("FF") << QByteArray("-1");
+    QTest::addRow("INTEGER 00 FF") << 0x02 << hex("00 FF") << QByteArray("255");
+    QTest::addRow("INTEGER smallest") << 0x02 << hex("80 00 00 00") << QByteArray("-2147483648");
+    QTest::addRow("INTEGER largest") << 0x02 << hex("7F FF FF FF") << QByteArray("2147483647");
+    QTest::addRow("INTEGER 5 bytes keeps low 32 bits")
+        << 0x02 << hex("01 80 00 00 00") << QByteArray("-2147483648");
+    QTest::addRow("INTEGER no content") << 0x02 << QByteArray() << QByteArray("0");
+    QTest::addRow("BOOLEAN as INTEGER") << 0x01 << hex("FF") << QByteArray("-1");
+    QTest::addRow("ENUMERATED as INTEGER") << 0x0A << hex("02") << QByteArray("2");
+    QTest::addRow("Counter above 2^31")
+        << 0x41 << hex("00 B2 D0 5E 00") << QByteArray("3000000000");
+    QTest::addRow("Counter largest") << 0x41 << hex("FF FF FF FF") << QByteArray("4294967295");
+    QTest::addRow("Counter 5 bytes keeps low 32 bits")
+        << 0x41 << hex("01 00 00 00 05") << QByteArray("5");
+    QTest::addRow("Gauge 80 is unsigned") << 0x42 << hex("80") << QByteArray("128");
+    QTest::addRow("TimeTicks 00") << 0x43 << hex("00") << QByteArray("0");
+    QTest::addRow("TimeTicks uptime") << 0x43 << hex("00 BC 61 4E") << QByteArray("12345678");
+    QTest::addRow("IpAddress") << 0x40 << hex("C0 A8 01 FD") << QByteArray("192.168.1.253");
+    QTest::addRow("IpAddress of 3 bytes") << 0x40 << hex("0A 00 01") << QByteArray("10.0.1");
+    QTest::addRow("OID") << 0x06 << hex("2B 06 01 04 01") << QByteArray("1.3.6.1.4.1");
+    QTest::addRow("OID 00") << 0x06 << hex("00") << QByteArray("0.0");
+    QTest::addRow("OID multi-byte arc")
+        << 0x06 << hex("2B 06 01 04 01 85 7B") << QByteArray("1.3.6.1.4.1.763");
+    QTest::addRow("OCTET STRING") << 0x04 << QByteArray("vormel") << QByteArray("vormel");
+    QTest::addRow("OCTET STRING with zero bytes")
+        << 0x04 << hex("00 0E 50 00 2B 00") << hex("00 0E 50 00 2B 00");
+    QTest::addRow("OCTET STRING empty") << 0x04 << QByteArray() << QByteArray();
+    QTest::addRow("Opaque raw") << 0x44 << hex("9F 78 04") << hex("9F 78 04");
+    QTest::addRow("NULL") << 0x05 << QByteArray() << QByteArray();
+    QTest::addRow("Counter64 raw")
+        << 0x46 << hex("01 00 00 00 00 00 00 00 00") << hex("01 00 00 00 00 00 00 00 00");
+    QTest::addRow("other primitive tag raw") << 0x47 << hex("AB CD") << hex("AB CD");
+    QTest::addRow("constructed tag raw") << 0x30 << hex("02 01 05") << hex("02 01 05");
+}
+
+void TestSnmpCodec::renderValue() {
+    QFETCH(int, tag);
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, text);
+
+    // Through the whole decoder, so the value is read in its place in a real reply.
+    const std::string oid = "1.3.6.1.2.1.1.1.0";
+    TSNMPRec reply;
+    QVERIFY(reply.DecodeBuf(replyWithItem(oid, ber::EncodeItem(tag, content.toStdString()))));
+    QVERIFY(!reply.MIBList.empty());
+    QCOMPARE(QByteArray::fromStdString(reply.MIBList.front().OID), QByteArray(oid.c_str()));
+    QCOMPARE(bytes(reply.MIBList.front().Value), text);
+    QCOMPARE(reply.MIBList.front().ValueType, tag);
+}
+
+void TestSnmpCodec::decodeHeaderAndBindings() {
+    // A reply with request id 7, noSuchName at index 2 and two bindings.
+    const std::string bindings =
+        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1")) +
+                                           ber::EncodeItem(ber::Integer, "\x05")) +
+        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.2")) +
+                                           ber::EncodeItem(ber::Null, ""));
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(7)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(2)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(2)) +
+                            ber::EncodeItem(ber::Sequence, bindings);
+    const std::string message = ber::EncodeItem(
+        ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                           ber::EncodeItem(ber::OctetString, std::string("ab\0c", 4)) +
+                           ber::EncodeItem(ber::GetResponse, pdu));
+    TSNMPRec reply;
+    QVERIFY(reply.DecodeBuf(message));
+    QCOMPARE(reply.Version, 0);
+    QCOMPARE(bytes(reply.Community), QByteArray("ab\0c", 4));
+    QCOMPARE(reply.PDUType, 0xA2);
+    QCOMPARE(reply.ID, 7);
+    QCOMPARE(reply.ErrorStatus, 2);
+    QCOMPARE(reply.ErrorIndex, 2);
+    QCOMPARE(int(reply.MIBList.size()), 2);
+    QCOMPARE(bytes(reply.MIBList[0].OID), QByteArray("1.3.6.1"));
+    QCOMPARE(bytes(reply.MIBList[0].Value), QByteArray("5"));
+    QCOMPARE(bytes(reply.MIBList[1].OID), QByteArray("1.3.6.2"));
+    QCOMPARE(reply.MIBList[1].ValueType, 0x05);
+}
+
+void TestSnmpCodec::decodeMalformed_data() {
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("bindings"); // -1: not checked
+    QTest::addColumn<QByteArray>("firstValue");
+    QTest::addColumn<int>("firstType");
+
+    const QByteArray good = bytes(replyWithItem("1.3.6.1.2.1.1.5.0", ber::EncodeItem(0x04, "abc")));
+    QByteArray pastEnd = good;
+    pastEnd[pastEnd.size() - 4] = char(0x7F); // the value's length now runs far past the end
+
+    QTest::addRow("starts with 02") << hex("02 01 00") << false << -1 << QByteArray() << 0;
+    QTest::addRow("empty") << QByteArray() << false << -1 << QByteArray() << 0;
+    QTest::addRow("one byte") << hex("30") << false << -1 << QByteArray() << 0;
+    QTest::addRow("shorter than declared length + 2")
+        << hex("30 05 02 01 00") << false << -1 << QByteArray() << 0;
+    QTest::addRow("long-form outer length past end")
+        << hex("30 82 01 00 02 01 00") << false << -1 << QByteArray() << 0;
+    QTest::addRow("long-form length bytes past end")
+        << hex("30 84 01 02") << false << -1 << QByteArray() << 0;
+    QTest::addRow("outer length near the largest size")
+        << hex("30 88 FF FF FF FF FF FF FF FE 02 01 00") << false << -1 << QByteArray() << 0;
+    QTest::addRow("empty sequence") << hex("30 00") << true << 0 << QByteArray() << 0;
+    QTest::addRow("well-formed") << good << true << 1 << QByteArray("abc") << 0x04;
+    QTest::addRow("bytes behind the message are ignored")
+        << good + hex("FF FF 30") << true << 1 << QByteArray("abc") << 0x04;
+    QTest::addRow("value length past end reads empty, tag kept")
+        << pastEnd << true << -1 << QByteArray() << 0x04;
+    QTest::addRow("community length past end")
+        << hex("30 05 02 01 00 04 7F") << true << 0 << QByteArray() << 0;
+    QTest::addRow("binding cut inside a long-form length")
+        << hex("30 0B 02 01 00 04 00 A2 04 30 02 30 84") << true << -1 << QByteArray() << 0;
+}
+
+void TestSnmpCodec::decodeMalformed() {
+    QFETCH(QByteArray, datagram);
+    QFETCH(bool, ok);
+    QFETCH(int, bindings);
+    QFETCH(QByteArray, firstValue);
+    QFETCH(int, firstType);
+
+    TSNMPRec reply;
+    QCOMPARE(reply.DecodeBuf(datagram.toStdString()), ok);
+    if (bindings >= 0)
+        QCOMPARE(int(reply.MIBList.size()), bindings);
+    if (firstType != 0) {
+        QVERIFY(!reply.MIBList.empty());
+        QCOMPARE(bytes(reply.MIBList.front().Value), firstValue);
+        QCOMPARE(reply.MIBList.front().ValueType, firstType);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSnmpCodec)
+#include "tst_snmpcodec.moc"

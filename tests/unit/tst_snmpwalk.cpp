@@ -1,0 +1,327 @@
+// Walks against the in-process loopback agent: the row keys and lines, the quoting and
+// hexadecimal rules, and how a walk ends when the agent fails or stops moving forward.
+
+#include "ber.h"
+#include "loopbackagent.h"
+#include "snmpsend.h"
+
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char *const Community = "vormel";
+
+QList<QByteArray> lines(const std::vector<std::string> &rows) {
+    QList<QByteArray> out;
+    for (const std::string &r : rows)
+        out << QByteArray::fromStdString(r);
+    return out;
+}
+
+// A GetResponse with the given bindings (already encoded).
+std::string replyWith(const std::string &bindings) {
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Sequence, bindings);
+    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                              ber::EncodeItem(ber::OctetString, Community) +
+                                              ber::EncodeItem(ber::GetResponse, pdu));
+}
+
+// Passes datagrams between a client and an agent and notes the client's source port of each
+// request, which the agent itself does not record.
+class PortRecorder {
+public:
+    ~PortRecorder() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        for (int fd : {front_, back_})
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+    bool Start(unsigned short agentPort) {
+        front_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        back_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(front_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
+            ::getsockname(front_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+            return false;
+        port_ = ntohs(a.sin_port);
+        a.sin_port = htons(agentPort);
+        if (::connect(back_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+            return false;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::vector<unsigned short> Ports() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return ports_;
+    }
+
+private:
+    void run() {
+        std::string buf(65536, '\0');
+        while (!stop_) {
+            pollfd p{front_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            sockaddr_in from{};
+            socklen_t len = sizeof from;
+            const ssize_t got = ::recvfrom(front_, &buf[0], buf.size(), 0,
+                                           reinterpret_cast<sockaddr *>(&from), &len);
+            if (got <= 0)
+                continue;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ports_.push_back(ntohs(from.sin_port));
+            }
+            ::send(back_, buf.data(), size_t(got), 0);
+            pollfd q{back_, POLLIN, 0};
+            if (::poll(&q, 1, 2000) <= 0)
+                continue;
+            const ssize_t answer = ::recv(back_, &buf[0], buf.size(), 0);
+            if (answer > 0)
+                ::sendto(front_, buf.data(), size_t(answer), 0, reinterpret_cast<sockaddr *>(&from),
+                         len);
+        }
+    }
+
+    int front_ = -1;
+    int back_ = -1;
+    unsigned short port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::vector<unsigned short> ports_;
+};
+
+} // namespace
+
+class TestSnmpWalk : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void lines_data();
+    void lines();
+    void unreachable();
+    void silentFirstStep();
+    void failureMidWalk();
+    void notMovingForwardEnds_data();
+    void notMovingForwardEnds();
+    void stepsShareClient();
+    void getNextStep();
+};
+
+void TestSnmpWalk::cleanup() {
+    TSNMPSend::DefaultTimeout = 5000;
+}
+
+void TestSnmpWalk::lines_data() {
+    QTest::addColumn<QByteArray>("snmprec");
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<QList<QByteArray>>("expected");
+
+    // Neighbours before and after each subtree, so every walk leaves it as on a real agent.
+    const QByteArray around = "1.3.6.1.2.1.1.1.0|4|descr\n"
+                              "1.3.6.1.2.1.99.1.0|2|0\n";
+
+    QTest::addRow("column: index without its first arc, in agent order")
+        << around + "1.3.6.1.2.1.4.20.1.1.10.0.0.138|64|10.0.0.138\n"
+                    "1.3.6.1.2.1.4.20.1.1.192.168.1.253|64|192.168.1.253\n"
+                    "1.3.6.1.2.1.4.20.1.2.10.0.0.138|2|3\n"
+                    "1.3.6.1.2.1.4.20.1.2.192.168.1.253|2|1\n"
+                    "1.3.6.1.2.1.4.20.1.3.10.0.0.138|64|255.255.255.0\n"
+        << QByteArray("1.3.6.1.2.1.4.20.1.2") << QList<QByteArray>{"\"3\"", "\"1\""};
+    QTest::addRow("column: indexes differing only in the first arc share a line")
+        << around + "1.3.6.1.2.1.4.20.1.2.10.0.0.1|2|3\n"
+                    "1.3.6.1.2.1.4.20.1.2.11.0.0.1|2|4\n"
+                    "1.3.6.1.2.1.4.20.1.2.12.0.0.2|2|5\n"
+        << QByteArray("1.3.6.1.2.1.4.20.1.2") << QList<QByteArray>{"\"3\",\"4\"", "\"5\""};
+    QTest::addRow("table: one line per value, column after column")
+        << around + "1.3.6.1.2.1.4.20.1.1.10.0.0.138|64|10.0.0.138\n"
+                    "1.3.6.1.2.1.4.20.1.1.192.168.1.253|64|192.168.1.253\n"
+                    "1.3.6.1.2.1.4.20.1.2.10.0.0.138|2|3\n"
+                    "1.3.6.1.2.1.4.20.1.2.192.168.1.253|2|1\n"
+        << QByteArray("1.3.6.1.2.1.4.20")
+        << QList<QByteArray>{"\"10.0.0.138\"", "\"192.168.1.253\"", "\"3\"", "\"1\""};
+    QTest::addRow("group: scalars share key 0 wherever they come")
+        << around + "1.3.6.1.2.1.4.1.0|2|2\n"
+                    "1.3.6.1.2.1.4.2.0|2|64\n"
+                    "1.3.6.1.2.1.4.20.1.1.10.0.0.138|64|10.0.0.138\n"
+                    "1.3.6.1.2.1.4.20.1.2.10.0.0.138|2|3\n"
+                    "1.3.6.1.2.1.4.23.0|65|7\n"
+        << QByteArray("1.3.6.1.2.1.4")
+        << QList<QByteArray>{"\"2\",\"64\",\"7\"", "\"10.0.0.138\"", "\"3\""};
+    // A one-arc index leaves no row key: the whole column shares one line.
+    QTest::addRow("hardware addresses in hexadecimal")
+        << around + "1.3.6.1.2.1.2.2.1.6.1|4|\n"
+                    "1.3.6.1.2.1.2.2.1.6.2|4x|000e501a2b3c\n"
+        << QByteArray("1.3.6.1.2.1.2.2.1.6") << QList<QByteArray>{"\"\",\"000e501a2b3c\""};
+    QTest::addRow("tab and high bytes kept, other control bytes hexadecimal")
+        << around + "1.3.6.1.4.1.763.3.1.1.0|4x|610962\n"
+                    "1.3.6.1.4.1.763.3.1.2.0|4x|636166c3a9\n"
+                    "1.3.6.1.4.1.763.3.1.3.0|4x|6361660a\n"
+                    "1.3.6.1.4.1.763.3.1.4.0|4x|7f1f\n"
+        << QByteArray("1.3.6.1.4.1.763.3.1")
+        << QList<QByteArray>{"\"a\tb\",\"caf\xc3\xa9\",\"6361660a\",\"7f1f\""};
+    QTest::addRow("double quote doubled")
+        << around + "1.3.6.1.2.1.1.5.0|4|say \"hi\"\n"
+        << QByteArray("1.3.6.1.2.1.1.5") << QList<QByteArray>{"\"say \"\"hi\"\"\""};
+    QTest::addRow("NULL as two double quotes")
+        << around + "1.3.6.1.2.1.1.5.0|5|\n"
+        << QByteArray("1.3.6.1.2.1.1.5") << QList<QByteArray>{"\"\""};
+    QTest::addRow("empty subtree")
+        << around << QByteArray("1.3.6.1.2.1.4.21") << QList<QByteArray>{};
+    QTest::addRow("past the end of the agent's MIB")
+        << around << QByteArray("1.3.6.1.2.1.100") << QList<QByteArray>{};
+}
+
+void TestSnmpWalk::lines() {
+    QFETCH(QByteArray, snmprec);
+    QFETCH(QByteArray, base);
+    QFETCH(QList<QByteArray>, expected);
+
+    LoopbackAgent agent(Community);
+    std::string error;
+    QVERIFY2(agent.LoadSnmprec(snmprec.toStdString(), &error), error.c_str());
+    QVERIFY(agent.Start());
+    std::vector<std::string> rows{"stale"};
+    QVERIFY(SnmpWalkTable(base.toStdString(), Community, agent.Host(), rows));
+    QCOMPARE(::lines(rows), expected);
+}
+
+void TestSnmpWalk::unreachable() {
+    LoopbackAgent gone(Community);
+    QVERIFY(gone.Start());
+    const std::string host = gone.Host();
+    gone.Stop(); // its port is closed now
+
+    std::vector<std::string> rows{"stale"};
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20", Community, host, rows));
+    QCOMPARE(::lines(rows), QList<QByteArray>{"\"\""});
+}
+
+void TestSnmpWalk::silentFirstStep() {
+    TSNMPSend::DefaultTimeout = 300;
+    LoopbackAgent agent(Community);
+    agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.138", 3);
+    agent.SetRequestFault(1, AgentFault{FaultKind::Silent, 0, 0, {}});
+    QVERIFY(agent.Start());
+
+    std::vector<std::string> rows;
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20", Community, agent.Host(), rows));
+    QCOMPARE(::lines(rows), QList<QByteArray>{"\"\""});
+    QCOMPARE(agent.RequestCount(), 1);
+}
+
+void TestSnmpWalk::failureMidWalk() {
+    TSNMPSend::DefaultTimeout = 300;
+    LoopbackAgent agent(Community);
+    agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.1", 1);
+    agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.2", 2);
+    agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.3", 3);
+    agent.SetRequestFault(3, AgentFault{FaultKind::Silent, 0, 0, {}});
+    QVERIFY(agent.Start());
+
+    // The third step fails: the rows met so far stay, and the line of the last OID reached
+    // gets the failed step's empty value.
+    std::vector<std::string> rows;
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20.1.2", Community, agent.Host(), rows));
+    QCOMPARE(::lines(rows), (QList<QByteArray>{"\"1\"", "\"2\",\"\""}));
+    QCOMPARE(agent.RequestCount(), 3);
+}
+
+void TestSnmpWalk::notMovingForwardEnds_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("errorStatus");
+    QTest::addColumn<QByteArray>("raw");
+
+    QTest::addRow("noSuchName echo of the request's name")
+        << int(FaultKind::ErrorStatus) << 2 << QByteArray();
+    QTest::addRow("reply without a binding")
+        << int(FaultKind::Raw) << 0 << QByteArray::fromStdString(replyWith(std::string()));
+    // An agent that answers with an earlier object would lead the walk round in a circle.
+    const std::string earlier = ber::EncodeItem(
+        ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1.2.1.2.2.1.2.0")) +
+                           ber::EncodeItem(ber::OctetString, "lo"));
+    QTest::addRow("reply naming an earlier object")
+        << int(FaultKind::Raw) << 0 << QByteArray::fromStdString(replyWith(earlier));
+}
+
+void TestSnmpWalk::notMovingForwardEnds() {
+    QFETCH(int, fault);
+    QFETCH(int, errorStatus);
+    QFETCH(QByteArray, raw);
+
+    LoopbackAgent agent(Community);
+    agent.SetString("1.3.6.1.2.1.2.2.1.2.1", "Ethernet");
+    agent.SetString("1.3.6.1.2.1.2.2.1.2.2", "ATM");
+    // The step that asks for the object after row 1 gets an answer that stays on row 1.
+    agent.SetFault("1.3.6.1.2.1.2.2.1.2.1",
+                   AgentFault{FaultKind(fault), errorStatus, 0, raw.toStdString()});
+    QVERIFY(agent.Start());
+
+    std::vector<std::string> rows;
+    QVERIFY(SnmpWalkTable("1.3.6.1.2.1.2.2.1.2", Community, agent.Host(), rows));
+    QCOMPARE(::lines(rows), QList<QByteArray>{"\"Ethernet\""});
+    QCOMPARE(agent.RequestCount(), 2);
+}
+
+void TestSnmpWalk::stepsShareClient() {
+    LoopbackAgent agent(Community);
+    for (int i = 1; i <= 4; ++i)
+        agent.SetInteger("1.3.6.1.2.1.2.2.1.1." + std::to_string(i), i);
+    agent.SetInteger("1.3.6.1.2.1.2.2.1.2.1", 0);
+    QVERIFY(agent.Start());
+    PortRecorder recorder;
+    QVERIFY(recorder.Start(agent.Port()));
+
+    std::vector<std::string> rows;
+    QVERIFY(SnmpWalkTable("1.3.6.1.2.1.2.2.1.1", Community, recorder.Host(), rows));
+    QCOMPARE(::lines(rows), QList<QByteArray>{"\"1\",\"2\",\"3\",\"4\""});
+
+    const auto requests = agent.Requests();
+    QCOMPARE(int(requests.size()), 5); // four values and the step that leaves the column
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(requests[i].pduType, 0xA1);
+        QCOMPARE(requests[i].id, i + 2);
+    }
+    const auto ports = recorder.Ports();
+    QCOMPARE(int(ports.size()), 5);
+    for (unsigned short p : ports)
+        QCOMPARE(p, ports.front());
+}
+
+void TestSnmpWalk::getNextStep() {
+    LoopbackAgent agent(Community);
+    agent.SetString("1.3.6.1.2.1.2.2.1.6.2", std::string("\x00\x0E\x50\x1A\x2B\x3C", 6));
+    QVERIFY(agent.Start());
+
+    // One step gives the next object's name and its raw value; hexadecimal is the walk's.
+    TSNMPSend client;
+    client.TargetHost = agent.Host();
+    std::string oid = "1.3.6.1.2.1.2.2.1.6";
+    std::string value;
+    QVERIFY(SnmpGetNextValue(client, oid, Community, value));
+    QCOMPARE(QByteArray::fromStdString(oid), QByteArray("1.3.6.1.2.1.2.2.1.6.2"));
+    QCOMPARE(QByteArray::fromStdString(value), QByteArray::fromHex("000E501A2B3C"));
+}
+
+QTEST_GUILESS_MAIN(TestSnmpWalk)
+#include "tst_snmpwalk.moc"
