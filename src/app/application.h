@@ -10,7 +10,9 @@ public:
     VantrelApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
     // Where errors caught here are shown (the window's error box once it exists).
-    void SetErrorReport(std::function<void(const QString &)> report) { report_ = std::move(report); }
+    void SetErrorReport(std::function<void(const QString &)> report) {
+        report_ = std::move(report);
+    }
 
 private:
     std::function<void(const QString &)> report_;

@@ -120,7 +120,7 @@ struct TimerDef {
     int interval;
 };
 const TimerDef kTimers[] = {
-    {"RouterStatus_Timer", 1000}, {"Connect_Timer", 15000},   {"Quota_Timer", 60000},
+    {"RouterStatus_Timer", 1000}, {"Connect_Timer", 15000}, {"Quota_Timer", 60000},
     {"Interfaces_Timer", 60000},  {"Tray_Timer", 5000},
 };
 
@@ -149,6 +149,12 @@ MainForm::MainForm(const Services &services, QWidget *parent)
     buildMenus();
     buildTimers();
     bindEvents();
+
+    // A fixed client area that cannot be maximised or resized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
 
 MainForm::~MainForm() {
@@ -247,8 +253,8 @@ void MainForm::buildMenus() {
         const QString name = QString::fromLatin1(item.name);
         const QString caption = QString::fromLatin1(item.caption);
         if (item.kind == ItemKind::SubMenu) {
-            QMenu *menu = item.parent ? menus.at(item.parent)->addMenu(caption)
-                                      : bar->addMenu(caption);
+            QMenu *menu =
+                item.parent ? menus.at(item.parent)->addMenu(caption) : bar->addMenu(caption);
             menu->setObjectName(name);
             menu->menuAction()->setObjectName(name + QStringLiteral("_Item"));
             menu->setProperty("helpContext", item.helpTopic);
@@ -352,8 +358,6 @@ void MainForm::bindEvents() {
 void MainForm::FormCreate() {
     Run([this] { settings_->Load(); });
     QScreen *screen = QGuiApplication::primaryScreen();
-    const int menuHeight = menuBar()->sizeHint().height();
-    setFixedSize(kClientWidth, kClientHeight + menuHeight);
     if (screen != nullptr) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));

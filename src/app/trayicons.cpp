@@ -88,6 +88,6 @@ void TrayIcons::CreateLists(QObject *parent) {
         {"ImageList_GGY_GNY", {G, N, Y}, {G, G, Y}}, {"ImageList_GGG_GNG", {G, N, G}, {G, G, G}},
     };
     for (const ListDef &l : lists)
-        new TrayImageList(l.name,
-                          {Frame(l.a[0], l.a[1], l.a[2]), Frame(l.b[0], l.b[1], l.b[2])}, parent);
+        new TrayImageList(l.name, {Frame(l.a[0], l.a[1], l.a[2]), Frame(l.b[0], l.b[1], l.b[2])},
+                          parent);
 }

@@ -51,8 +51,8 @@ std::string unquoted(std::string s) {
     return s;
 }
 
-QLineEdit *addressBox(QWidget *parent, QVBoxLayout *column, const char *group,
-                      const char *caption, const char *edit) {
+QLineEdit *addressBox(QWidget *parent, QVBoxLayout *column, const char *group, const char *caption,
+                      const char *edit) {
     QGroupBox *box = MakeGroup(parent, group, QString::fromLatin1(caption));
     auto *layout = new QVBoxLayout(box);
     auto *line = new QLineEdit(box);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTextStream>
 #include <QUdpSocket>
 #include <stdexcept>
@@ -51,6 +52,8 @@ MainForm &FormFixture::Create(bool runFormCreate) {
     services.localAddress = [] { return QStringLiteral("127.0.0.1"); };
     services.localAddressWaitMs = 2000;
     form_ = std::make_unique<MainForm>(services);
+    // Without the settings load the address box would stay empty: point it at the agent.
+    form_->Edit("IPaddress_Edit")->setText(QString::fromStdString(agent.Host()));
     if (runFormCreate)
         form_->FormCreate();
     return *form_;
