@@ -1,0 +1,39 @@
+#!/bin/bash
+# Installs everything needed to build and test Vantrel on Debian 12, as root (or through sudo).
+# Packages that are installed already are not fetched again, so a repeated run takes a moment.
+set -euo pipefail
+
+# Add packages here.
+PACKAGES=(
+    build-essential cmake
+    qt6-base-dev libgl-dev
+    libjpeg62-turbo-dev libcurl4-openssl-dev libsimpleini-dev
+    snmpd snmp
+    libbenchmark-dev
+    clang-14 libclang-rt-14-dev clang-format
+    xvfb xauth
+    iproute2 util-linux
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "setup: all ${#PACKAGES[@]} packages are installed"
+    exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || {
+        echo "setup: run as root to install: ${missing[*]}" >&2
+        exit 1
+    }
+    sudo=(sudo)
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
