@@ -1,0 +1,85 @@
+#pragma once
+// The simulated ADSL router: a loopback agent serving a profile (.snmprec) whose live objects are
+// computed from the time since the simulation was created. Every live value is a pure function
+// of that time and of the profile's value, so the agent thread needs no lock and a test clock
+// gives exact answers:
+// - sysUpTime counts on from the profile's value;
+// - the WAN rows (ifDescr "ATM" and "RFC-2364") go down (ifOperStatus 2) for a drop length
+//   every drop period, the first drop after at most a minute; ifLastChange follows;
+// - their octet and unicast packet counters grow while the link is up and wrap like Counter32;
+// - the ADSL noise margins and attenuations drift by a few tenths of a dB around the profile.
+
+#include "loopbackagent.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+// When the WAN link drops, counted from the start of the simulation.
+struct LinkDropSchedule {
+    std::chrono::seconds every{180}; // one drop per period; 0 turns the drops off
+    std::chrono::seconds length{20}; // 0 turns the drops off
+    std::chrono::seconds first{60};  // start of the first drop, at most one period
+};
+
+class RouterSimulation {
+public:
+    // Milliseconds on a monotonic clock; only differences count.
+    using Clock = std::function<std::chrono::milliseconds()>;
+
+    using Schedule = LinkDropSchedule;
+
+    // Transfer rates of the PPP interface while the link is up; the ATM row carries the same
+    // traffic plus its cell overhead.
+    static constexpr std::uint64_t DownBytesPerSecond = 200000;
+    static constexpr std::uint64_t UpBytesPerSecond = 30000;
+    static constexpr std::int64_t MarginDrift = 3;      // tenths of a dB either side
+    static constexpr std::int64_t AttenuationDrift = 2; // tenths of a dB either side
+
+    static std::chrono::milliseconds SteadyClock();
+
+    explicit RouterSimulation(Schedule schedule = Schedule(), Clock clock = SteadyClock);
+    ~RouterSimulation();
+    RouterSimulation(const RouterSimulation &) = delete;
+    RouterSimulation &operator=(const RouterSimulation &) = delete;
+
+    // Loads the profile into the agent and finds the WAN rows. The error names the line.
+    bool LoadProfile(const std::string &path, std::string *error = nullptr);
+    bool LoadProfileText(const std::string &text, std::string *error = nullptr);
+
+    // Serves the profile on 127.0.0.1:port (0 picks a free port) with this community.
+    bool Start(unsigned short port, const std::string &community);
+    void Stop();
+    unsigned short Port() const { return agent_.Port(); }
+    LoopbackAgent &Agent() { return agent_; }
+
+    // ifTable rows (OID suffixes) whose ifDescr is "ATM" or "RFC-2364".
+    const std::vector<int> &WanRows() const { return wanRows_; }
+    const Schedule &DropSchedule() const { return schedule_; }
+
+    std::chrono::milliseconds Elapsed() const;
+    bool LinkUpAt(std::chrono::milliseconds elapsed) const;
+    bool LinkUp() const { return LinkUpAt(Elapsed()); }
+    // How long the link has been up between the start and elapsed.
+    std::chrono::milliseconds UpTimeAt(std::chrono::milliseconds elapsed) const;
+    // The start of the last link change at or before elapsed; -1 ms when none happened yet.
+    std::chrono::milliseconds LastChangeAt(std::chrono::milliseconds elapsed) const;
+    // The start of the next link change after elapsed; -1 ms when the link never changes.
+    std::chrono::milliseconds NextChangeAt(std::chrono::milliseconds elapsed) const;
+
+    // The agent's hook: turns the profile's value of oid into its value now.
+    void Apply(const std::string &oid, AgentValue &value) const;
+
+private:
+    enum class WanKind { Atm, Ppp };
+    bool dropsEnabled() const;
+    bool findWanRows(const std::string &text);
+
+    Schedule schedule_;
+    Clock clock_;
+    std::chrono::milliseconds start_;
+    std::vector<int> wanRows_;
+    std::vector<WanKind> wanKinds_;
+    LoopbackAgent agent_;
+};
