@@ -14,6 +14,9 @@ public:
     void ADSLClick(Trigger trigger);
     void ADSL_PageControlChange();
 
+    // Sub-pages of ADSL_PageControl.
+    enum SubPage { ConnectionInfo = 0, ConnectionLog = 1 };
+
 private:
     MainForm &form_;
 };
