@@ -2,7 +2,8 @@
 
 class MainForm;
 
-// Keeps the System page's uptime current while that page shows.
+// Keeps the System page's uptime current while that page shows, and switches itself off when
+// the router stops answering.
 class RouterStatusMonitor {
 public:
     explicit RouterStatusMonitor(MainForm &form) : form_(form) {}
@@ -11,4 +12,5 @@ public:
 
 private:
     MainForm &form_;
+    bool ticking_ = false;
 };
