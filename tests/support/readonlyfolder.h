@@ -1,0 +1,52 @@
+#pragma once
+// A folder that cannot be written into while this object lives: its mode becomes r-x, and when
+// the tests run as root, this thread also sets aside the capability that lets root write into
+// any folder. Writable() tells whether that worked, so a test can skip where it did not.
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &path)
+        : path_(path), permissions_(QFile::permissions(path)) {
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        header_.version = _LINUX_CAPABILITY_VERSION_3;
+        header_.pid = 0;
+        if (syscall(SYS_capget, &header_, saved_) == 0) {
+            __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+            reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_FOWNER));
+            dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+        }
+    }
+    ~ReadOnlyFolder() {
+        if (dropped_)
+            syscall(SYS_capset, &header_, saved_);
+        QFile::setPermissions(path_, permissions_);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+
+    // True when a file can still be created in the folder (the protection did not take).
+    bool Writable() const {
+        const QString probe = path_ + QStringLiteral("/.write-probe");
+        QFile file(probe);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.close();
+        QFile::remove(probe);
+        return true;
+    }
+
+private:
+    QString path_;
+    QFile::Permissions permissions_;
+    __user_cap_header_struct header_{};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};

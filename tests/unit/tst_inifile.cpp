@@ -1,0 +1,297 @@
+// The settings file format: how values are found and read, what a write changes and what it
+// leaves alone, and that a save either replaces the whole file or leaves the old one as it was.
+
+#include "inifile.h"
+#include "readonlyfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void longValueIsCut();
+    void readBool_data();
+    void readBool();
+    void writeKeepsWhatItDoesNotKnow();
+    void writeKeepsUnknownBytes();
+    void writeAddsKeysAndSectionsInOrder();
+    void valueWithLineBreakStaysOneLine();
+    void missingFileIsEmpty();
+    void unreadableFileIsReported();
+    void saveIntoReadOnlyFolderKeepsOldFile();
+    void saveOntoDirectoryFails();
+
+private:
+    QTemporaryDir dir_;
+};
+
+void TestIniFile::read_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected"); // the default is "<default>"
+
+    const QByteArray options = "[Options]\nLink logging=1\nLink check=5\n";
+    QTest::addRow("exact") << options << "Options"
+                           << "Link check"
+                           << "5";
+    QTest::addRow("names without regard to case") << options << "OPTIONS"
+                                                  << "link CHECK"
+                                                  << "5";
+    QTest::addRow("missing key") << options << "Options"
+                                 << "Status update"
+                                 << "<default>";
+    QTest::addRow("missing section") << options << "Quota"
+                                     << "Link check"
+                                     << "<default>";
+    QTest::addRow("key of another section")
+        << QByteArray("[Quota]\nData=x\n[Options]\n") << "Options"
+        << "Data"
+        << "<default>";
+    QTest::addRow("key before any section") << QByteArray("IP=1.2.3.4\n[System]\n") << "System"
+                                            << "IP"
+                                            << "<default>";
+    QTest::addRow("blanks around key and value")
+        << QByteArray("[Options]\n  Link check \t=  15  \t\n") << "Options"
+        << "Link check"
+        << "15";
+    QTest::addRow("blanks inside the value kept")
+        << QByteArray("[Program]\nCopyright= (C) 2026  us \n") << "Program"
+        << "Copyright"
+        << "(C) 2026  us";
+    QTest::addRow("CR LF line ends")
+        << QByteArray("[System Info Settings]\r\nIP=127.0.0.1:1161\r\nCommunity=public\r\n")
+        << "System Info Settings"
+        << "IP"
+        << "127.0.0.1:1161";
+    QTest::addRow("last line without line end") << QByteArray("[Quota]\nReset day=12") << "Quota"
+                                                << "Reset day"
+                                                << "12";
+    QTest::addRow("empty value is a value") << QByteArray("[Quota]\nGBQuota=\n") << "Quota"
+                                            << "GBQuota"
+                                            << "";
+    QTest::addRow("equals sign inside the value")
+        << QByteArray("[System Info Settings]\nCommunity=a=b\n") << "System Info Settings"
+        << "Community"
+        << "a=b";
+    QTest::addRow("first of two keys")
+        << QByteArray("[Quota]\nData=DownloadUpload\nData=DownloadOnly\n") << "Quota"
+        << "Data"
+        << "DownloadUpload";
+    QTest::addRow("first of two sections")
+        << QByteArray("[Quota]\nData=first\n[Options]\n[quota]\nData=second\nGBQuota=9\n")
+        << "Quota"
+        << "GBQuota"
+        << "<default>";
+    QTest::addRow("comment is no key") << QByteArray("[Options]\n;Link check=5\n") << "Options"
+                                       << ";Link check"
+                                       << "<default>";
+    QTest::addRow("byte order mark")
+        << QByteArray("\xEF\xBB\xBF[Options]\nLink check=3\n") << "Options"
+        << "Link check"
+        << "3";
+    QTest::addRow("UTF-8 value") << QByteArray(
+                                        "[System Info Settings]\nCommunity=gr\xC3\xBC\xC3\x9F\n")
+                                 << "System Info Settings"
+                                 << "Community" << QStringLiteral("gr\u00FC\u00DF");
+}
+
+void TestIniFile::read() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    const QString path = dir_.filePath(QStringLiteral("read.ini"));
+    writeAll(path, file);
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.Read(section, key, QStringLiteral("<default>")), expected);
+}
+
+void TestIniFile::longValueIsCut() {
+    const QString path = dir_.filePath(QStringLiteral("long.ini"));
+    QByteArray value(3000, 'v');
+    value[2046] = 'x';
+    value[2047] = 'y';
+    writeAll(path, "[System Info Settings]\nCommunity=" + value + "\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    const QString read =
+        ini.Read(QStringLiteral("System Info Settings"), QStringLiteral("Community"), QString());
+    QCOMPARE(read.size(), 2047);
+    QVERIFY(read.endsWith(QLatin1Char('x')));
+
+    // A character outside the basic plane straddling the cut is dropped whole.
+    QByteArray wide(2046, 'v');
+    wide += "\xF0\x9F\x93\xA1"; // one character, two UTF-16 units, at 2047 and 2048
+    writeAll(path, "[S]\nK=" + wide + "\n");
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.Read(QStringLiteral("S"), QStringLiteral("K"), QString()),
+             QString(2046, QLatin1Char('v')));
+}
+
+void TestIniFile::readBool_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("expected");
+    QTest::addRow("1") << QByteArray("Link logging=1") << true;
+    QTest::addRow("0") << QByteArray("Link logging=0") << false;
+    QTest::addRow("any non-zero") << QByteArray("Link logging=7") << true;
+    QTest::addRow("negative") << QByteArray("Link logging=-1") << true;
+    QTest::addRow("hexadecimal") << QByteArray("Link logging=0x10") << true;
+    QTest::addRow("hexadecimal zero") << QByteArray("Link logging=0x0") << false;
+    QTest::addRow("word") << QByteArray("Link logging=true") << false;
+    QTest::addRow("digits then text") << QByteArray("Link logging=1a") << false;
+    QTest::addRow("empty") << QByteArray("Link logging=") << false;
+    QTest::addRow("missing") << QByteArray("Link check=1") << false;
+    QTest::addRow("beyond 32 bits") << QByteArray("Link logging=4294967296") << false;
+}
+
+void TestIniFile::readBool() {
+    QFETCH(QByteArray, line);
+    QFETCH(bool, expected);
+    const QString path = dir_.filePath(QStringLiteral("bool.ini"));
+    writeAll(path, "[Options]\n" + line + "\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("Link logging")), expected);
+}
+
+void TestIniFile::writeKeepsWhatItDoesNotKnow() {
+    const QString path = dir_.filePath(QStringLiteral("keep.ini"));
+    writeAll(path, "; written by hand\r\n"
+                   "[System Info Settings]\r\n"
+                   "IP = 10.0.0.1\r\n"
+                   "Colour=blue\r\n"
+                   "\r\n"
+                   "[Plugins]\r\n"
+                   "Extra=1\r\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    ini.Write(QStringLiteral("system info settings"), QStringLiteral("IP"),
+              QStringLiteral("127.0.0.1:1161"));
+    QVERIFY(ini.Save(path));
+    // The key is replaced in place, without blanks around "="; everything else is as it was,
+    // with LF line ends.
+    QCOMPARE(readAll(path), QByteArray("; written by hand\n"
+                                       "[System Info Settings]\n"
+                                       "IP=127.0.0.1:1161\n"
+                                       "Colour=blue\n"
+                                       "\n"
+                                       "[Plugins]\n"
+                                       "Extra=1\n"));
+}
+
+void TestIniFile::writeKeepsUnknownBytes() {
+    const QString path = dir_.filePath(QStringLiteral("bytes.ini"));
+    const QByteArray odd = "Legacy=\xFF\xFE caf\xE9\t \n";
+    writeAll(path, "[Old]\n" + odd + "[Quota]\nData=DownloadOnly\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    ini.Write(QStringLiteral("Quota"), QStringLiteral("Data"), QStringLiteral("DownloadUpload"));
+    QVERIFY(ini.Save(path));
+    QCOMPARE(readAll(path), "[Old]\n" + odd + "[Quota]\nData=DownloadUpload\n");
+}
+
+void TestIniFile::writeAddsKeysAndSectionsInOrder() {
+    const QString path = dir_.filePath(QStringLiteral("order.ini"));
+    writeAll(path, "[Options]\nLink logging=1\n\n[Quota]\nData=DownloadOnly\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    ini.Write(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("5"));
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Vantrel"));
+    ini.Write(QStringLiteral("Options"), QStringLiteral("Router status"), QStringLiteral("0"));
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Version"), QStringLiteral("0.1.0.9"));
+    QVERIFY(ini.Save(path));
+    QCOMPARE(readAll(path), QByteArray("[Options]\n"
+                                       "Link logging=1\n"
+                                       "Link check=5\n"
+                                       "Router status=0\n"
+                                       "\n"
+                                       "[Quota]\n"
+                                       "Data=DownloadOnly\n"
+                                       "[Program]\n"
+                                       "Name=Vantrel\n"
+                                       "Version=0.1.0.9\n"));
+}
+
+void TestIniFile::valueWithLineBreakStaysOneLine() {
+    IniFile ini;
+    ini.Write(QStringLiteral("System Info Settings"), QStringLiteral("Community"),
+              QStringLiteral("x\n[Options]\r\nLink logging=1"));
+    QCOMPARE(ini.Text(), QByteArray("[System Info Settings]\n"
+                                    "Community=x [Options]  Link logging=1\n"));
+    QVERIFY(!ini.ReadBool(QStringLiteral("Options"), QStringLiteral("Link logging")));
+}
+
+void TestIniFile::missingFileIsEmpty() {
+    const QString path = dir_.filePath(QStringLiteral("missing/never.ini"));
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.Text(), QByteArray());
+    QCOMPARE(ini.Read(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("0")),
+             QStringLiteral("0"));
+    // Its folder does not exist either, so the save fails.
+    ini.Write(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("5"));
+    QVERIFY(!ini.Save(path));
+    const QString fresh = dir_.filePath(QStringLiteral("fresh.ini"));
+    QVERIFY(ini.Save(fresh));
+    QCOMPARE(readAll(fresh), QByteArray("[Options]\nLink check=5\n"));
+}
+
+void TestIniFile::unreadableFileIsReported() {
+    IniFile ini;
+    QVERIFY(!ini.Load(dir_.path())); // a folder, not a file
+    QCOMPARE(ini.Text(), QByteArray());
+}
+
+void TestIniFile::saveIntoReadOnlyFolderKeepsOldFile() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vantrel.ini"));
+    const QByteArray old = "[System Info Settings]\nIP=127.0.0.1:1161\n";
+    writeAll(path, old);
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    ini.Write(QStringLiteral("System Info Settings"), QStringLiteral("IP"),
+              QStringLiteral("127.0.0.1:2161"));
+    {
+        ReadOnlyFolder readOnly(folder.path());
+        if (readOnly.Writable())
+            QSKIP("this system lets the tests write into a read-only folder");
+        QVERIFY(!ini.Save(path));
+    }
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("vantrel.ini")}); // no temporary file left behind
+}
+
+void TestIniFile::saveOntoDirectoryFails() {
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("vantrel.ini")));
+    IniFile ini;
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Vantrel"));
+    QVERIFY(!ini.Save(folder.filePath(QStringLiteral("vantrel.ini"))));
+    QVERIFY(QFileInfo(folder.filePath(QStringLiteral("vantrel.ini"))).isDir());
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
