@@ -65,8 +65,6 @@ private slots:
     void profileHoldsWhatTheProgramReads_data();
     void profileHoldsWhatTheProgramReads();
     void profileInterfacesAndAddresses();
-    void badProfile_data();
-    void badProfile();
     void uptimeFollowsTheClock_data();
     void uptimeFollowsTheClock();
     void linkSchedule_data();
@@ -149,29 +147,6 @@ void TestRouterSim::profileInterfacesAndAddresses() {
     QCOMPARE(served(*sim, agent, wan), served(*sim, agent, cell(1, PppRow)));
     // A hardware address with bytes below 32, as the walk's hexadecimal rule needs.
     QCOMPARE(agent.Get(cell(6, LanRow))->content, std::string("\x00\x00\x5e\x00\x53\x0a", 6));
-}
-
-void TestRouterSim::badProfile_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("error");
-    QTest::addRow("bad integer") << "# c\n1.3.6.1.2.1.1.1.0|4|x\n1.3.6.1.2.1.1.7.0|2|seven\n"
-                                 << "line 3";
-    QTest::addRow("no value field") << "1.3.6.1.2.1.1.1.0|4\n"
-                                    << "line 1";
-    QTest::addRow("bad OID") << "\n\n1.3.x.1|4|a\n"
-                             << "line 3";
-}
-
-void TestRouterSim::badProfile() {
-    QFETCH(QString, text);
-    QFETCH(QString, error);
-    RouterSimulation sim;
-    std::string why;
-    QVERIFY(!sim.LoadProfileText(text.toStdString(), &why));
-    QVERIFY2(QString::fromStdString(why).startsWith(error), why.c_str());
-
-    QVERIFY(!sim.LoadProfile("/nonexistent/router.snmprec", &why));
-    QVERIFY2(why.find("cannot open") != std::string::npos, why.c_str());
 }
 
 void TestRouterSim::uptimeFollowsTheClock_data() {
