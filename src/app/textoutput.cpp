@@ -175,14 +175,28 @@ bool TextOutput::writeFile(const QString &fileName, const QStringList &lines, QS
         reason = qt_error_string(EACCES);
         return false;
     }
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so every failed write is seen here: a failed flush inside commit() would go
+    // unnoticed and a cut-off file would replace the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         reason = file.errorString();
         return false;
     }
     const QByteArray bytes = FileBytes(lines);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    const char *next = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        // A short write is followed by one more, which reports the system's reason.
+        const qint64 written = file.write(next, left);
+        if (written <= 0) {
+            reason = file.errorString();
+            file.cancelWriting(); // the temporary file goes, the old file stays
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    if (!file.commit()) {
         reason = file.errorString();
-        file.cancelWriting();
         return false;
     }
     return true;
