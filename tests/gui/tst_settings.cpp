@@ -1,0 +1,596 @@
+// The settings file as the window reads it at creation and writes it on a confirmed close:
+// defaults, the menu groups and their timers, the exact two-word keys, conversion errors that
+// end the load before any query, the reset date, and saves that keep what they do not know and
+// never damage the file.
+
+#include "formfixture.h"
+#include "inifile.h"
+#include "mainform.h"
+#include "menugroups.h"
+#include "readonlyfolder.h"
+#include "regional.h"
+#include "settingsstore.h"
+#include "tsnmpsend.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+namespace {
+
+const QString kOptions = QStringLiteral("Options");
+const QString kQuota = QStringLiteral("Quota");
+
+// A settings file naming the test's agent, with more lines after the address.
+QString withAgent(const FormFixture &f, const QString &more = QString()) {
+    return f.DefaultSettings() + more;
+}
+
+IniFile savedFile(const FormFixture &f) {
+    IniFile ini;
+    ini.Load(f.SettingsPath());
+    return ini;
+}
+
+QString latin(const char *text) {
+    return QString::fromLatin1(text);
+}
+
+const MonitorMenu &menuByKey(const QString &intervalKey) {
+    for (const MonitorMenu &menu : MonitorMenus())
+        if (intervalKey == QLatin1String(menu.intervalKey))
+            return menu;
+    throw std::logic_error("no such menu");
+}
+
+// The one checked item of a menu's interval group, by name; "" when none.
+QString checkedItem(MainForm &form, const MonitorMenu &menu) {
+    QString checked;
+    for (const IntervalItem &item : menu.items)
+        if (form.Action(item.action)->isChecked())
+            checked += latin(item.action);
+    return checked;
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TSNMPSend::DefaultTimeout = 200; }
+
+    void firstRunDefaults();
+    void intervalRoundTrip_data();
+    void intervalRoundTrip();
+    void intervalOutsideList_data();
+    void intervalOutsideList();
+    void twoWordKeys_data();
+    void twoWordKeys();
+    void conversionErrorEndsLoad_data();
+    void conversionErrorEndsLoad();
+    void resetDay_data();
+    void resetDay();
+    void lastResetDate_data();
+    void lastResetDate();
+    void byteDefinitionsSavedFromAccount_data();
+    void byteDefinitionsSavedFromAccount();
+    void mbUsedKeptUntilAccountHasFigure();
+    void usedMegabytesText_data();
+    void usedMegabytesText();
+    void unknownKeysSurviveSave();
+    void readOnlyFolderKeepsWindowAndFile();
+    void closeSequence_data();
+    void closeSequence();
+};
+
+void TestSettings::firstRunDefaults() {
+    FormFixture f;
+    const QString closed = FormFixture::ClosedPort();
+    f.WriteSettings(QStringLiteral("[System Info Settings]\nIP=%1\n").arg(closed));
+    MainForm &form = f.Create();
+
+    QCOMPARE(form.Edit("community_edit")->text(), QStringLiteral("vormel"));
+    QVERIFY(form.Action("HideFromTaskBar")->isChecked());
+    QVERIFY(!form.Action("ShowInTaskBar")->isChecked());
+    QVERIFY(form.Action("ClosePromptEnabled")->isChecked());
+    QVERIFY(!form.Action("ClosePromptDisabled")->isChecked());
+    QVERIFY(form.Action("MinimiseDisabled")->isChecked());
+    QVERIFY(!form.Action("MinimiseEnabled")->isChecked());
+    const struct {
+        const char *key;
+        const char *item;
+        int interval;
+    } builtIn[] = {{"Link check", "N15secondinterval1", 15000},
+                   {"Status update", "N1secondupdate1", 1000},
+                   {"Quota update", "N15minuteupdate1", 60000},
+                   {"Interfaces update", "N5SecondUpdate", 60000}};
+    for (const auto &b : builtIn) {
+        const MonitorMenu &menu = menuByKey(latin(b.key));
+        QVERIFY2(!form.Action(menu.toggle)->isChecked(), menu.toggle);
+        QVERIFY2(!form.Timer(menu.timer)->isActive(), menu.timer);
+        QCOMPARE(form.Timer(menu.timer)->interval(), b.interval);
+        QCOMPARE(checkedItem(form, menu), latin(b.item));
+    }
+    QVERIFY(form.Control<QRadioButton>("Down_RBut")->isChecked());
+    QCOMPARE(form.Edit("Gbytes_Edit")->text(), QStringLiteral("1073741824"));
+    QCOMPARE(form.Quota.BytesPerGB, 1073741824.0);
+    QCOMPARE(form.Quota.BytesPerMB, 1048576.0);
+    QCOMPARE(form.Label("LastResetDate_Label")->text(), QStringLiteral("------"));
+    QVERIFY(!form.ResetDoneToday);
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")), QStringList());
+
+    // A confirmed close writes every key, in its section, in the order the save takes them.
+    f.prompter.confirmAnswers << true;
+    QVERIFY(form.FormCloseQuery());
+    const QString expected =
+        QStringLiteral("[System Info Settings]\nIP=%1\nCommunity=vormel\n"
+                       "[Program]\nName=Vantrel\nCopyright=Copyright (C) 2026 Vantrel developers\n"
+                       "Version=" VANTREL_PROJECT_VERSION "\nLast used=%2\n"
+                       "[Options]\nLink logging=0\nLink check=15\nRouter status=0\n"
+                       "Status update=1\nQuota monitor=0\nQuota update=15\n"
+                       "Interfaces autoupdate=0\nInterfaces update=5\nHide in task bar=Yes\n"
+                       "Minimise on startup=Disabled\nPrompt on close=Enabled\n"
+                       "[Quota]\nData=DownloadOnly\nISP bytes in Gigabyte=1073741824\n"
+                       "ISP bytes in Megabyte=1048576\nGBQuota=0\nReset day=0\nMBUsed=0\n")
+            .arg(closed, DateTimeText(f.clock.Now()));
+    QCOMPARE(f.ReadSettings(), expected);
+}
+
+void TestSettings::intervalRoundTrip_data() {
+    QTest::addColumn<QString>("intervalKey");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("enabled");
+    bool enabled = true;
+    for (const MonitorMenu &menu : MonitorMenus())
+        for (const IntervalItem &item : menu.items) {
+            QTest::addRow("%s %d%s", menu.intervalKey, item.value, enabled ? " on" : "")
+                << latin(menu.intervalKey) << item.value << enabled;
+            enabled = !enabled;
+        }
+}
+
+void TestSettings::intervalRoundTrip() {
+    QFETCH(QString, intervalKey);
+    QFETCH(int, value);
+    QFETCH(bool, enabled);
+    const MonitorMenu &menu = menuByKey(intervalKey);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Options]\n%1=%2\n%3=%4\n")
+                                     .arg(latin(menu.enabledKey))
+                                     .arg(enabled ? 1 : 0)
+                                     .arg(intervalKey)
+                                     .arg(value)));
+    MainForm &form = f.Create();
+    QString item;
+    for (const IntervalItem &i : menu.items)
+        if (i.value == value)
+            item = latin(i.action);
+    QCOMPARE(checkedItem(form, menu), item);
+    QCOMPARE(form.Timer(menu.timer)->interval(), value * menu.unitMs);
+    QCOMPARE(form.Timer(menu.timer)->isActive(), enabled);
+    QCOMPARE(form.Action(menu.toggle)->isChecked(), enabled);
+
+    QVERIFY(form.settings().Save());
+    const IniFile ini = savedFile(f);
+    QCOMPARE(ini.Read(kOptions, intervalKey, QString()), QString::number(value));
+    QCOMPARE(ini.Read(kOptions, latin(menu.enabledKey), QString()),
+             enabled ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TestSettings::intervalOutsideList_data() {
+    QTest::addColumn<QString>("intervalKey");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("item"); // the window's own checked item
+    QTest::addColumn<int>("interval"); // and its own interval
+    QTest::addColumn<QString>("saved");
+    QTest::addRow("link check 7") << "Link check"
+                                  << "7"
+                                  << "N15secondinterval1" << 15000 << "15";
+    QTest::addRow("link check 05") << "Link check"
+                                   << "05"
+                                   << "N15secondinterval1" << 15000 << "15";
+    QTest::addRow("status update 2") << "Status update"
+                                     << "2"
+                                     << "N1secondupdate1" << 1000 << "1";
+    QTest::addRow("status update 1.0") << "Status update"
+                                       << "1.0"
+                                       << "N1secondupdate1" << 1000 << "1";
+    QTest::addRow("quota update 0") << "Quota update"
+                                    << "0"
+                                    << "N15minuteupdate1" << 60000 << "15";
+    QTest::addRow("interfaces update 1") << "Interfaces update"
+                                         << "1"
+                                         << "N5SecondUpdate" << 60000 << "5";
+    QTest::addRow("interfaces update word") << "Interfaces update"
+                                            << "ten"
+                                            << "N5SecondUpdate" << 60000 << "5";
+}
+
+void TestSettings::intervalOutsideList() {
+    QFETCH(QString, intervalKey);
+    QFETCH(QString, stored);
+    QFETCH(QString, item);
+    QFETCH(int, interval);
+    QFETCH(QString, saved);
+    const MonitorMenu &menu = menuByKey(intervalKey);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Options]\n%1=%2\n").arg(intervalKey, stored)));
+    MainForm &form = f.Create();
+    QCOMPARE(checkedItem(form, menu), item);
+    QCOMPARE(form.Timer(menu.timer)->interval(), interval);
+    QVERIFY(form.settings().Save());
+    QCOMPARE(savedFile(f).Read(kOptions, intervalKey, QString()), saved);
+}
+
+void TestSettings::twoWordKeys_data() {
+    QTest::addColumn<QString>("line");    // in [Options] or, for "Data", in [Quota]
+    QTest::addColumn<QString>("checked"); // the item or radio button that ends up checked
+    QTest::addColumn<QString>("saved");   // what the save writes back
+
+    QTest::addRow("hide Yes") << "Hide in task bar=Yes"
+                              << "HideFromTaskBar"
+                              << "Hide in task bar=Yes";
+    QTest::addRow("hide yes is not Yes") << "Hide in task bar=yes"
+                                         << "ShowInTaskBar"
+                                         << "Hide in task bar=No";
+    QTest::addRow("hide No") << "Hide in task bar=No"
+                             << "ShowInTaskBar"
+                             << "Hide in task bar=No";
+    QTest::addRow("hide missing") << ""
+                                  << "HideFromTaskBar"
+                                  << "Hide in task bar=Yes";
+    QTest::addRow("minimise Enabled") << "Minimise on startup=Enabled"
+                                      << "MinimiseEnabled"
+                                      << "Minimise on startup=Enabled";
+    QTest::addRow("minimise enabled") << "Minimise on startup=enabled"
+                                      << "MinimiseDisabled"
+                                      << "Minimise on startup=Disabled";
+    QTest::addRow("minimise missing") << ""
+                                      << "MinimiseDisabled"
+                                      << "Minimise on startup=Disabled";
+    QTest::addRow("prompt Disabled") << "Prompt on close=Disabled"
+                                     << "ClosePromptDisabled"
+                                     << "Prompt on close=Disabled";
+    QTest::addRow("prompt other word") << "Prompt on close=Always"
+                                       << "ClosePromptDisabled"
+                                       << "Prompt on close=Disabled";
+    QTest::addRow("prompt missing") << ""
+                                    << "ClosePromptEnabled"
+                                    << "Prompt on close=Enabled";
+    QTest::addRow("data DownloadUpload") << "Data=DownloadUpload"
+                                         << "DownUp_RBut"
+                                         << "Data=DownloadUpload";
+    QTest::addRow("data downloadupload") << "Data=downloadupload"
+                                         << "Down_RBut"
+                                         << "Data=DownloadOnly";
+    QTest::addRow("data missing") << ""
+                                  << "Down_RBut"
+                                  << "Data=DownloadOnly";
+}
+
+void TestSettings::twoWordKeys() {
+    QFETCH(QString, line);
+    QFETCH(QString, checked);
+    QFETCH(QString, saved);
+    FormFixture f;
+    const QString section = line.startsWith(QLatin1String("Data")) ? kQuota : kOptions;
+    f.WriteSettings(withAgent(f, QStringLiteral("[%1]\n%2\n").arg(section, line)));
+    MainForm &form = f.Create();
+
+    const QByteArray name = checked.toLatin1();
+    if (checked.endsWith(QLatin1String("_RBut"))) {
+        QVERIFY(form.Control<QRadioButton>(name.constData())->isChecked());
+        const char *other = checked == QLatin1String("Down_RBut") ? "DownUp_RBut" : "Down_RBut";
+        QVERIFY(!form.Control<QRadioButton>(other)->isChecked());
+    } else {
+        QVERIFY(form.Action(name.constData())->isChecked());
+        // Exactly one item of each pair is checked after the load.
+        const char *pairs[][2] = {{"HideFromTaskBar", "ShowInTaskBar"},
+                                  {"MinimiseEnabled", "MinimiseDisabled"},
+                                  {"ClosePromptEnabled", "ClosePromptDisabled"}};
+        for (const auto &pair : pairs)
+            QVERIFY(form.Action(pair[0])->isChecked() != form.Action(pair[1])->isChecked());
+    }
+    QVERIFY(form.settings().Save());
+    QVERIFY2(f.ReadSettings().contains(QLatin1Char('\n') + saved + QLatin1Char('\n')),
+             qPrintable(f.ReadSettings()));
+}
+
+void TestSettings::conversionErrorEndsLoad_data() {
+    QTest::addColumn<QString>("quotaLines");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("gbQuota"); // read before "Reset day", after the byte definitions
+    QTest::addRow("reset day x") << "GBQuota=25\nReset day=x\nLast reset date=1/1/26\n"
+                                 << "'x' is not a valid integer value."
+                                 << "25";
+    QTest::addRow("reset day 1.5") << "GBQuota=25\nReset day=1.5\n"
+                                   << "'1.5' is not a valid integer value."
+                                   << "25";
+    QTest::addRow("reset day empty") << "GBQuota=25\nReset day=\n"
+                                     << "'' is not a valid integer value."
+                                     << "25";
+    QTest::addRow("gigabyte") << "ISP bytes in Gigabyte=1 GB\nGBQuota=25\n"
+                              << "'1 GB' is not a valid floating point value."
+                              << "0";
+    QTest::addRow("megabyte comma") << "ISP bytes in Megabyte=1048576,0\nGBQuota=25\n"
+                                    << "'1048576,0' is not a valid floating point value."
+                                    << "0";
+}
+
+void TestSettings::conversionErrorEndsLoad() {
+    QFETCH(QString, quotaLines);
+    QFETCH(QString, message);
+    QFETCH(QString, gbQuota);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Options]\nLink logging=1\nLink check=5\n"
+                                                "[Quota]\n") +
+                                     quotaLines));
+    MainForm &form = f.Create();
+
+    QCOMPARE(f.prompter.shown.size(), 1);
+    QCOMPARE(f.prompter.shown[0].kind, QStringLiteral("error"));
+    QCOMPARE(f.prompter.shown[0].caption, QStringLiteral("Vantrel"));
+    QCOMPARE(f.prompter.shown[0].text, message);
+    QCOMPARE(f.agent.RequestCount(), 0); // the load ended before the first query
+    // What was read before the error stays; nothing after it is applied.
+    QCOMPARE(form.Edit("IPaddress_Edit")->text(), QString::fromStdString(f.agent.Host()));
+    QVERIFY(form.Timer("Connect_Timer")->isActive());
+    QCOMPARE(form.Timer("Connect_Timer")->interval(), 5000);
+    QCOMPARE(form.Edit("GBQuota_Edit")->text(), gbQuota);
+    QCOMPARE(form.Label("LastResetDate_Label")->text(), QStringLiteral("------"));
+}
+
+void TestSettings::resetDay_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("day");
+    QTest::addRow("12") << "Reset day=12" << 12;
+    QTest::addRow("31") << "Reset day=31" << 31;
+    QTest::addRow("hexadecimal") << "Reset day=0x1F" << 31;
+    QTest::addRow("beyond the month held at 31") << "Reset day=40" << 31;
+    QTest::addRow("negative held at 0") << "Reset day=-3" << 0;
+    QTest::addRow("missing") << "" << 0;
+}
+
+void TestSettings::resetDay() {
+    QFETCH(QString, stored);
+    QFETCH(int, day);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\n") + stored + QLatin1Char('\n')));
+    MainForm &form = f.Create();
+    QCOMPARE(form.Control<QSpinBox>("Day_UpDn")->value(), day);
+    QCOMPARE(form.Edit("ResetDay_Edit")->text(), QString::number(day));
+    // The save writes what the edit box shows.
+    form.Control<QSpinBox>("Day_UpDn")->setValue(day == 31 ? 30 : day + 1);
+    QVERIFY(form.settings().Save());
+    QCOMPARE(savedFile(f).Read(kQuota, QStringLiteral("Reset day"), QString()),
+             QString::number(day == 31 ? 30 : day + 1));
+}
+
+void TestSettings::lastResetDate_data() {
+    QTest::addColumn<int>("daysAgo"); // -1: key missing
+    QTest::addColumn<bool>("doneToday");
+    QTest::addRow("today") << 0 << true;
+    QTest::addRow("yesterday") << 1 << false;
+    QTest::addRow("a month ago") << 30 << false;
+    QTest::addRow("never") << -1 << false;
+}
+
+void TestSettings::lastResetDate() {
+    QFETCH(int, daysAgo);
+    QFETCH(bool, doneToday);
+    FormFixture f;
+    const QString date = ShortDateText(f.clock.Now().date().addDays(-daysAgo));
+    f.WriteSettings(withAgent(
+        f, daysAgo < 0 ? QString() : QStringLiteral("[Quota]\nLast reset date=%1\n").arg(date)));
+    MainForm &form = f.Create();
+    QCOMPARE(form.ResetDoneToday, doneToday);
+    QCOMPARE(form.Label("LastResetDate_Label")->text(),
+             daysAgo < 0 ? QStringLiteral("------") : date);
+}
+
+void TestSettings::byteDefinitionsSavedFromAccount_data() {
+    QTest::addColumn<QString>("gigabyte");
+    QTest::addColumn<QString>("megabyte");
+    QTest::addColumn<QString>("savedGigabyte");
+    QTest::addColumn<QString>("savedMegabyte");
+    QTest::addRow("defaults") << "1073741824"
+                              << "1048576"
+                              << "1073741824"
+                              << "1048576";
+    QTest::addRow("decimal gigabyte") << "1000000000"
+                                      << "1000000"
+                                      << "1000000000"
+                                      << "1000000";
+    QTest::addRow("exponent") << "1e9"
+                              << "1.0E6"
+                              << "1000000000"
+                              << "1000000";
+    QTest::addRow("fraction") << "1073741824.5"
+                              << "1048576.25"
+                              << "1073741824.5"
+                              << "1048576.25";
+    QTest::addRow("fifteen digits") << "123456789.0123456"
+                                    << "0.1"
+                                    << "123456789.012346"
+                                    << "0.1";
+}
+
+void TestSettings::byteDefinitionsSavedFromAccount() {
+    QFETCH(QString, gigabyte);
+    QFETCH(QString, megabyte);
+    QFETCH(QString, savedGigabyte);
+    QFETCH(QString, savedMegabyte);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\nISP bytes in Gigabyte=%1\n"
+                                                "ISP bytes in Megabyte=%2\n")
+                                     .arg(gigabyte, megabyte)));
+    MainForm &form = f.Create();
+    QCOMPARE(form.Edit("Gbytes_Edit")->text(), gigabyte);
+    // An edit that was never applied with "Redefine" is not stored.
+    form.Edit("Gbytes_Edit")->setText(QStringLiteral("5"));
+    form.Edit("MBytes_Edit")->setText(QStringLiteral("abc"));
+    QVERIFY(form.settings().Save());
+    const IniFile ini = savedFile(f);
+    QCOMPARE(ini.Read(kQuota, QStringLiteral("ISP bytes in Gigabyte"), QString()), savedGigabyte);
+    QCOMPARE(ini.Read(kQuota, QStringLiteral("ISP bytes in Megabyte"), QString()), savedMegabyte);
+}
+
+void TestSettings::mbUsedKeptUntilAccountHasFigure() {
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\nMBUsed=1536.5000\nGBQuota=10\n")));
+    MainForm &form = f.Create();
+    QCOMPARE(form.Edit("MBUsed_Edit")->text(), QStringLiteral("1536.5000"));
+    form.Edit("MBUsed_Edit")->setText(QStringLiteral("7"));
+    form.Edit("GBQuota_Edit")->setText(QStringLiteral("12"));
+    QVERIFY(form.settings().Save());
+    const IniFile ini = savedFile(f);
+    QCOMPARE(ini.Read(kQuota, QStringLiteral("MBUsed"), QString()), QStringLiteral("1536.5000"));
+    QCOMPARE(ini.Read(kQuota, QStringLiteral("GBQuota"), QString()), QStringLiteral("12"));
+}
+
+void TestSettings::usedMegabytesText_data() {
+    QTest::addColumn<double>("inNow");
+    QTest::addColumn<double>("outNow");
+    QTest::addColumn<double>("inBase");
+    QTest::addColumn<double>("outBase");
+    QTest::addColumn<double>("usedAtCalc");
+    QTest::addColumn<double>("quota");
+    QTest::addColumn<double>("perMB");
+    QTest::addColumn<bool>("downloadOnly");
+    QTest::addColumn<QString>("text"); // empty: keep the stored value
+    const double gb10 = 10.0 * 1073741824;
+    QTest::addRow("download only")
+        << 1610613736.0 << 9e9 << 1000.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << "1536.0000";
+    QTest::addRow("downloaded and uploaded") << 525288.0 << 526288.0 << 1000.0 << 2000.0 << 0.0
+                                             << gb10 << 1048576.0 << false << "1.0000";
+    QTest::addRow("below one megabyte")
+        << 525288.0 << 0.0 << 1000.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << ".5000";
+    QTest::addRow("used before the baseline")
+        << 1000.0 << 0.0 << 1000.0 << 0.0 << 209715200.0 << gb10 << 1048576.0 << true << "200.0000";
+    QTest::addRow("rounded to four decimals")
+        << 1001.0 << 0.0 << 1000.0 << 0.0 << 1048575.0 << gb10 << 1048576.0 << true << "1.0000";
+    QTest::addRow("ISP megabyte") << 2000001.0 << 0.0 << 1.0 << 0.0 << 0.0 << gb10 << 1e6 << true
+                                  << "2.0000";
+    QTest::addRow("counter restarted below the baseline")
+        << 100.0 << 0.0 << 209715300.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << "-200.0000";
+    QTest::addRow("failed last reading")
+        << 0.0 << 5e6 << 1000.0 << 0.0 << 5e6 << gb10 << 1048576.0 << true << "";
+    QTest::addRow("no calculate with a quota")
+        << 5e6 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 1048576.0 << true << "";
+    QTest::addRow("zero megabyte definition")
+        << 5e6 << 0.0 << 0.0 << 0.0 << 0.0 << gb10 << 0.0 << true << "";
+}
+
+void TestSettings::usedMegabytesText() {
+    QFETCH(double, inNow);
+    QFETCH(double, outNow);
+    QFETCH(double, inBase);
+    QFETCH(double, outBase);
+    QFETCH(double, usedAtCalc);
+    QFETCH(double, quota);
+    QFETCH(double, perMB);
+    QFETCH(bool, downloadOnly);
+    QFETCH(QString, text);
+    QuotaAccount account;
+    account.InOctetsNow = inNow;
+    account.OutOctetsNow = outNow;
+    account.InOctetsBase = inBase;
+    account.OutOctetsBase = outBase;
+    account.UsedAtCalcBytes = usedAtCalc;
+    account.QuotaBytes = quota;
+    account.BytesPerGB = 1073741824;
+    account.BytesPerMB = perMB;
+    QCOMPARE(SettingsStore::UsedMegabytesText(account, downloadOnly), text);
+}
+
+void TestSettings::unknownKeysSurviveSave() {
+    FormFixture f;
+    f.WriteSettings(QStringLiteral("; kept by hand\n"
+                                   "[System Info Settings]\n"
+                                   "IP=%1\n"
+                                   "Colour=blue\n"
+                                   "\n"
+                                   "[Plugins]\n"
+                                   "Extra=1\n"
+                                   "[options]\n"
+                                   "link check=5\n"
+                                   "Window left=12\n")
+                        .arg(QString::fromStdString(f.agent.Host())));
+    MainForm &form = f.Create();
+    QVERIFY(form.Action("N5secondinterval1")->isChecked());
+    form.Action("N10secondinterval1")->setChecked(true);
+    QVERIFY(form.settings().Save());
+    const QString text = f.ReadSettings();
+    QVERIFY2(text.startsWith(QStringLiteral("; kept by hand\n[System Info Settings]\nIP=%1\n"
+                                            "Colour=blue\nCommunity=vormel\n\n"
+                                            "[Plugins]\nExtra=1\n[options]\nLink check=10\n"
+                                            "Window left=12\nLink logging=0\n")
+                                 .arg(QString::fromStdString(f.agent.Host()))),
+             qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("[Options]"), Qt::CaseInsensitive), 1);
+}
+
+void TestSettings::readOnlyFolderKeepsWindowAndFile() {
+    FormFixture f;
+    f.WriteSettings(withAgent(f));
+    MainForm &form = f.Create();
+    const QString before = f.ReadSettings();
+    form.Edit("community_edit")->setText(QStringLiteral("changed"));
+    f.prompter.confirmAnswers << true;
+    bool closed = true;
+    {
+        ReadOnlyFolder readOnly(f.configDir.path());
+        if (readOnly.Writable())
+            QSKIP("this system lets the tests write into a read-only folder");
+        closed = form.FormCloseQuery();
+    }
+    QVERIFY(!closed); // the window stays open
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
+             QStringList{QStringLiteral("Unable to write to %1.").arg(f.SettingsPath())});
+    QCOMPARE(f.prompter.shown.last().caption, QStringLiteral("Vantrel"));
+    QCOMPARE(f.ReadSettings(), before);
+    QCOMPARE(QDir(f.configDir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("vantrel.ini")});
+    // Once the folder can be written again, the next close goes through.
+    f.prompter.confirmAnswers << true;
+    QVERIFY(form.FormCloseQuery());
+    QVERIFY(f.ReadSettings().contains(QStringLiteral("Community=changed\n")));
+}
+
+void TestSettings::closeSequence_data() {
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("closes");
+    const QStringList asked{QStringLiteral("Close Vantrel?")};
+    QTest::addRow("asked, yes") << "Enabled" << true << asked << true;
+    QTest::addRow("asked, no") << "Enabled" << false << asked << false;
+    QTest::addRow("not asked") << "Disabled" << false << QStringList() << true;
+}
+
+void TestSettings::closeSequence() {
+    QFETCH(QString, prompt);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(bool, closes);
+    FormFixture f;
+    f.WriteSettings(withAgent(f, QStringLiteral("[Options]\nPrompt on close=%1\n").arg(prompt)));
+    MainForm &form = f.Create();
+    const QString before = f.ReadSettings();
+    form.Edit("community_edit")->setText(QStringLiteral("changed"));
+    f.prompter.confirmAnswers << answer;
+    QCOMPARE(form.FormCloseQuery(), closes);
+    QCOMPARE(f.prompter.Texts(QStringLiteral("confirm")), questions);
+    if (closes)
+        QVERIFY(f.ReadSettings().contains(QStringLiteral("Community=changed\n")));
+    else
+        QCOMPARE(f.ReadSettings(), before); // untouched
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
