@@ -211,7 +211,14 @@ void TextOutput::GenericPrint_ButClick(QObject *sender) {
     printer.setDocName(QStringLiteral("Vantrel"));
     if (!form_.prompter().PrintDialog(printer))
         return;
-    if (PrintLines(printer, &printer, MemoLines(memo)) < 0)
+    // The dialog offers a page range: print only the pages chosen.
+    int first = 1;
+    int last = 0;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = printer.fromPage();
+        last = printer.toPage();
+    }
+    if (PrintLines(printer, &printer, MemoLines(memo), first, last) < 0)
         throw std::runtime_error("Printing failed");
 }
 
@@ -244,8 +251,8 @@ int firstCharacterLength(const QString &text) {
 
 } // namespace
 
-int TextOutput::PrintLines(QPaintDevice &device, QPagedPaintDevice *pager,
-                           const QStringList &lines) {
+int TextOutput::PrintLines(QPaintDevice &device, QPagedPaintDevice *pager, const QStringList &lines,
+                           int firstPage, int lastPage) {
     QPainter painter;
     if (!painter.begin(&device))
         return -1;
@@ -260,7 +267,24 @@ int TextOutput::PrintLines(QPaintDevice &device, QPagedPaintDevice *pager,
     int pages = 1;
     int y = 0;
     bool started = false;
-    bool drawing = true;
+    bool drawing = false;
+    bool sheetUsed = false;
+    // Starts page number `pages`: on a new sheet when it is to be printed and the current
+    // sheet already holds a page; false when the sheet could not be turned.
+    auto enterPage = [&]() -> bool {
+        drawing = false;
+        if (pages < firstPage || (lastPage > 0 && pages > lastPage))
+            return true;
+        if (sheetUsed) {
+            if (pager == nullptr)
+                return true; // an image has one sheet: later pages are only counted
+            if (!pager->newPage())
+                return false;
+        }
+        sheetUsed = true;
+        drawing = true;
+        return true;
+    };
     // Moves to the next printed line; false when a new page was needed and could not be had.
     auto nextLine = [&]() -> bool {
         if (!started) {
@@ -270,16 +294,11 @@ int TextOutput::PrintLines(QPaintDevice &device, QPagedPaintDevice *pager,
         y += lineHeight;
         if (y + 2 * lineHeight <= height)
             return true;
-        if (pager != nullptr) {
-            if (!pager->newPage())
-                return false;
-        } else {
-            drawing = false; // an image has one page: later ones are only counted
-        }
         ++pages;
         y = 0;
-        return true;
+        return enterPage();
     };
+    enterPage();
 
     bool failed = false;
     for (const QString &line : lines) {

@@ -42,9 +42,12 @@ public:
     // new page when the next line would come within two line heights of the bottom, tabs at
     // multiples of eight average character widths. pager turns the pages (normally the same
     // object as device); without one (an image) only the first page is drawn and later ones
-    // are only counted. Returns the number of pages, or -1 when painting could not start or a
-    // page could not be turned; the job is ended in every case.
-    static int PrintLines(QPaintDevice &device, QPagedPaintDevice *pager, const QStringList &lines);
+    // are only counted. Only pages firstPage to lastPage (0: to the end) are drawn, the pages
+    // before them are laid out but use no sheet. Returns the number of pages laid out, or -1
+    // when painting could not start or a page could not be turned; the job is ended in every
+    // case.
+    static int PrintLines(QPaintDevice &device, QPagedPaintDevice *pager, const QStringList &lines,
+                          int firstPage = 1, int lastPage = 0);
 
 private:
     struct Route;

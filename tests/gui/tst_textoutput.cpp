@@ -115,6 +115,7 @@ private slots:
     void pageBreaksKeepTwoLinesFromTheBottom();
     void longLinesContinueOnTheNextLine();
     void tabsAdvanceToEightCharacterStops();
+    void pdfPagesFollowTheLayout_data();
     void pdfPagesFollowTheLayout();
     void printButtonPrintsTheBox();
     void cancelledPrintPrintsNothing();
@@ -447,12 +448,15 @@ void TestTextOutput::pageBreaksKeepTwoLinesFromTheBottom_data() {
     QTest::addColumn<int>("lines");
     QTest::addColumn<int>("perPage");
     QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("firstPage"); // the page drawn on the image
     // Lines go at 0, h, 2h, ...; one at k h needs k h + 2 h <= page height.
-    QTest::addRow("ten line heights hold nine") << 0 << 18 << 9 << 2;
-    QTest::addRow("one pixel less holds eight") << -1 << 18 << 8 << 3;
-    QTest::addRow("a full last page adds none") << 0 << 9 << 9 << 1;
-    QTest::addRow("one line more starts a page") << 0 << 10 << 9 << 2;
-    QTest::addRow("nothing to print") << 0 << 0 << 0 << 1;
+    QTest::addRow("ten line heights hold nine") << 0 << 18 << 9 << 2 << 1;
+    QTest::addRow("one pixel less holds eight") << -1 << 18 << 8 << 3 << 1;
+    QTest::addRow("a full last page adds none") << 0 << 9 << 9 << 1 << 1;
+    QTest::addRow("one line more starts a page") << 0 << 10 << 9 << 2 << 1;
+    QTest::addRow("nothing to print") << 0 << 0 << 0 << 1 << 1;
+    QTest::addRow("second page starts at the top") << 0 << 14 << 5 << 2 << 2;
+    QTest::addRow("a page after the last") << 0 << 14 << 0 << 2 << 3;
 }
 
 void TestTextOutput::pageBreaksKeepTwoLinesFromTheBottom() {
@@ -460,6 +464,7 @@ void TestTextOutput::pageBreaksKeepTwoLinesFromTheBottom() {
     QFETCH(int, lines);
     QFETCH(int, perPage);
     QFETCH(int, pages);
+    QFETCH(int, firstPage);
 
     QImage probe = blankPage(10, 10);
     const QFontMetrics metrics(QGuiApplication::font(), &probe);
@@ -469,10 +474,10 @@ void TestTextOutput::pageBreaksKeepTwoLinesFromTheBottom() {
     for (int i = 0; i < lines; ++i)
         text << QStringLiteral("XXXX");
 
-    QCOMPARE(TextOutput::PrintLines(page, nullptr, text), pages);
+    QCOMPARE(TextOutput::PrintLines(page, nullptr, text, firstPage), pages);
 
-    // Only the first page is drawn on an image: one band of ink per line, each inside its
-    // line's slot, the first at the top.
+    // One page is drawn on an image: one band of ink per line, each inside its line's slot,
+    // the first at the top.
     const QList<Band> bands = inkBands(page);
     QCOMPARE(bands.size(), perPage);
     for (int i = 0; i < bands.size(); ++i) {
@@ -547,7 +552,25 @@ void TestTextOutput::tabsAdvanceToEightCharacterStops() {
     QCOMPARE(bands[4].left, 2 * tab + bearing);
 }
 
+void TestTextOutput::pdfPagesFollowTheLayout_data() {
+    QTest::addColumn<int>("extraLines");
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<int>("lastPage");
+    QTest::addColumn<int>("pages");  // laid out
+    QTest::addColumn<int>("sheets"); // in the file
+    QTest::addRow("two full pages") << 0 << 1 << 0 << 2 << 2;
+    QTest::addRow("one line more") << 1 << 1 << 0 << 3 << 3;
+    QTest::addRow("pages two and three") << 1 << 2 << 3 << 3 << 2;
+    QTest::addRow("page two only") << 1 << 2 << 2 << 3 << 1;
+}
+
 void TestTextOutput::pdfPagesFollowTheLayout() {
+    QFETCH(int, extraLines);
+    QFETCH(int, firstPage);
+    QFETCH(int, lastPage);
+    QFETCH(int, pages);
+    QFETCH(int, sheets);
+
     const QString file = path(QStringLiteral("layout.pdf"));
     QPdfWriter writer(file);
     writer.setResolution(600);
@@ -563,18 +586,11 @@ void TestTextOutput::pdfPagesFollowTheLayout() {
     while (metrics.horizontalAdvance(QString(fits + 1, QLatin1Char('m'))) <= writer.width())
         ++fits;
     QStringList text{QString(2 * fits + 1, QLatin1Char('m'))};
-    for (int i = 3; i < 2 * perPage; ++i)
+    for (int i = 3; i < 2 * perPage + extraLines; ++i)
         text << QStringLiteral("Line %1\twith a tab").arg(i);
-    QCOMPARE(TextOutput::PrintLines(writer, &writer, text), 2);
-    text << QStringLiteral("one more");
-    QPdfWriter again(path(QStringLiteral("again.pdf")));
-    again.setResolution(600);
-    again.setPageSize(QPageSize(QPageSize::A6));
-    again.setPageMargins(QMarginsF(8, 8, 8, 8), QPageLayout::Millimeter);
-    QCOMPARE(TextOutput::PrintLines(again, &again, text), 3);
 
-    QCOMPARE(pdfPages(file), 2);
-    QCOMPARE(pdfPages(path(QStringLiteral("again.pdf"))), 3);
+    QCOMPARE(TextOutput::PrintLines(writer, &writer, text, firstPage, lastPage), pages);
+    QCOMPARE(pdfPages(file), sheets);
 }
 
 void TestTextOutput::printButtonPrintsTheBox() {
