@@ -316,7 +316,8 @@ void TestFileVersion::hostileFields() {
 
 void TestFileVersion::patchedCopyOfThisBinary() {
     // Find this binary's record by its bytes and give the copy another file version and a
-    // product version that differs from it.
+    // product version that differs from it. Debug information may hold a copy of the record's
+    // bytes too; every copy is changed, and the reader must take the one in the note section.
     QByteArray bytes = selfBytes();
     QVERIFY(!bytes.isEmpty());
     QByteArray head;
@@ -325,17 +326,21 @@ void TestFileVersion::patchedCopyOfThisBinary() {
     put(head, 8, 4, 1, false);
     head += QByteArray("Vantrel\0", 8);
     put(head, head.size(), 4, 0xFEEF04BD, false);
-    const qsizetype found = bytes.indexOf(head);
-    QVERIFY(found >= 0);
-    QCOMPARE(bytes.indexOf(head, found + 1), qsizetype(-1));
-    const qsizetype desc = found + 20;
-    put(bytes, desc + 8, 4, ms(1, 2), false);
-    put(bytes, desc + 12, 4, ms(3, 4), false);
-    put(bytes, desc + 16, 4, ms(5, 6), false);
-    put(bytes, desc + 20, 4, ms(7, 8), false);
+    QList<qsizetype> descriptors;
+    for (qsizetype at = bytes.indexOf(head); at >= 0; at = bytes.indexOf(head, at + 1))
+        descriptors << at + 20;
+    QVERIFY(!descriptors.isEmpty());
+    auto patch = [&](std::uint32_t fileMS, std::uint32_t fileLS) {
+        for (qsizetype desc : descriptors) {
+            put(bytes, desc + 8, 4, fileMS, false);
+            put(bytes, desc + 12, 4, fileLS, false);
+            put(bytes, desc + 16, 4, ms(5, 6), false);
+            put(bytes, desc + 20, 4, ms(7, 8), false);
+        }
+    };
+    patch(ms(1, 2), ms(3, 4));
     QCOMPARE(versionOf(bytes), QStringLiteral("1.2.3.4"));
-    put(bytes, desc + 8, 4, ms(10, 0), false);
-    put(bytes, desc + 12, 4, ms(0, 255), false);
+    patch(ms(10, 0), ms(0, 255));
     QCOMPARE(versionOf(bytes), QStringLiteral("10.0.0.255"));
 }
 
