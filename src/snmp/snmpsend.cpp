@@ -125,8 +125,11 @@ bool SnmpWalkTable(const std::string &base, const std::string &community, const 
         const std::string previous = oid;
         std::string value;
         ok = SnmpGetNextValue(client, oid, community, value);
-        if (oid.compare(0, base.size(), base) != 0)
-            break; // the walk left the subtree
+        // The walk left the subtree. The name must go on with a "." after the base: a plain
+        // prefix test would take 1.3.6.1.2.1.20 for part of 1.3.6.1.2.1.2 and walk on into
+        // another group. A failed step leaves oid as it was, so it still passes.
+        if (oid != base && oid.compare(0, base.size() + 1, base + ".") != 0)
+            break;
         // A reply that does not move forward (no binding, an agent repeating the request's
         // name at the end of its view, or one going back to an earlier object) would bring
         // the walk round again for ever. A failed step still adds its empty value to the line

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -75,8 +76,13 @@ bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs) {
         return false;
     pollfd p{fd_, POLLIN, 0};
     int ready;
+    // An interrupted wait goes on for what is left of the time-out, not for all of it again.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     do {
-        ready = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        ready = ::poll(&p, 1, left.count() > 0 ? int(left.count()) : 0);
     } while (ready < 0 && errno == EINTR);
     if (ready <= 0)
         return false;

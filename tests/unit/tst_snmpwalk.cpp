@@ -186,6 +186,10 @@ void TestSnmpWalk::lines_data() {
     QTest::addRow("NULL as two double quotes")
         << around + "1.3.6.1.2.1.1.5.0|5|\n"
         << QByteArray("1.3.6.1.2.1.1.5") << QList<QByteArray>{"\"\""};
+    QTest::addRow("a neighbour sharing the base's leading digits is outside the subtree")
+        << around + "1.3.6.1.2.1.4.2.0|2|64\n"
+                    "1.3.6.1.2.1.4.20.1.1.10.0.0.1|64|10.0.0.1\n"
+        << QByteArray("1.3.6.1.2.1.4.2") << QList<QByteArray>{"\"64\""};
     QTest::addRow("empty subtree")
         << around << QByteArray("1.3.6.1.2.1.4.21") << QList<QByteArray>{};
     QTest::addRow("past the end of the agent's MIB")
