@@ -106,7 +106,18 @@ void IpPage::Bind() {
                      [this] { form_.Run([this] { IP_PageControlChange(); }); });
 }
 
-void IpPage::IPClick(Trigger) {}
+void IpPage::IPClick(Trigger trigger) {
+    RouterQuery query(form_, -1);
+    // A page selection opens the statistics; "&Update" keeps the sub-page the user is on.
+    if (trigger != Trigger::PushButton) {
+        form_.Control<QTabWidget>("IP_PageControl")->setCurrentIndex(0);
+        form_.SetHelpContext(kHelpStatistics);
+    }
+    if (!QueryStatRows(query, form_, kStatistics))
+        return;
+    // The address, route and net-to-media tables follow here.
+    query.Ready();
+}
 
 void IpPage::IP_PageControlChange() {
     form_.SetHelpContext(kHelpStatistics +

@@ -173,7 +173,23 @@ QWidget *ProtocolPages::BuildSnmp() {
 // The page's text-output buttons are bound by TextOutput.
 void ProtocolPages::Bind() {}
 
-void ProtocolPages::ICMPClick() {}
-void ProtocolPages::TCPClick() {}
+void ProtocolPages::ICMPClick() {
+    RouterQuery query(form_, 160);
+    if (QueryStatRows(query, form_, kIcmp))
+        query.Ready();
+}
+
+// The TCP page leaves the focus where it is.
+void ProtocolPages::TCPClick() {
+    RouterQuery query(form_, 170, RouterQuery::NoFocus);
+    if (QueryStatRows(query, form_, kTcp))
+        query.Ready();
+}
+
 void ProtocolPages::UDPClick() {}
-void ProtocolPages::SNMPClick() {}
+
+void ProtocolPages::SNMPClick() {
+    RouterQuery query(form_, 190);
+    if (QueryStatRows(query, form_, kSnmp))
+        query.Ready();
+}
