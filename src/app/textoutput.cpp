@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 // One row per text box: the box and the buttons that serve it (nullptr: the box has none).
 struct TextOutput::Route {

@@ -39,10 +39,9 @@ void writeAll(const QString &path, const QByteArray &bytes) {
     file.write(bytes);
 }
 
-// Pages of a PDF written by Qt: one "/Type /Page" object per page.
+// Pages of a PDF written by Qt: one "/Type /Page" line per page.
 int pdfPages(const QString &path) {
-    const QByteArray pdf = readAll(path);
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/"));
+    return int(readAll(path).count("/Type /Page\n"));
 }
 
 // Rows of an image that hold ink, grouped into bands [top, bottom).
