@@ -1,0 +1,442 @@
+// The connection monitor and the router status monitor driven tick by tick against a loopback
+// agent whose answers are scripted: which polls write a log line, what the line says, how long
+// the figure in parentheses measures, and how the status monitor switches itself off.
+
+#include "ber.h"
+#include "connectionmonitor.h"
+#include "formfixture.h"
+#include "mainform.h"
+#include "routerquery.h"
+#include "tsnmpsend.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+const std::string kWanStatus = "1.3.6.1.2.1.2.2.1.8.2";
+const std::string kSysUpTime = "1.3.6.1.2.1.1.3.0";
+
+// "-" is no answer at all; a number goes out as INTEGER, anything else as an OCTET STRING.
+std::optional<AgentValue> answer(const QString &reply) {
+    if (reply == QLatin1String("-"))
+        return std::nullopt;
+    bool number = false;
+    const int v = reply.toInt(&number);
+    if (number && QString::number(v) == reply)
+        return AgentValue{ber::Integer, ber::IntegerContent(v)};
+    return AgentValue{ber::OctetString, reply.toStdString()};
+}
+
+void setUptime(LoopbackAgent &agent, const QString &ticks) {
+    if (ticks == QLatin1String("-"))
+        agent.Script(kSysUpTime, {std::nullopt});
+    else
+        agent.SetTimeTicks(kSysUpTime, ticks.toULongLong());
+}
+
+// One tick, as the timer gives it.
+void tick(QTimer *timer) {
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+}
+
+MainForm &createForm(FormFixture &f) {
+    MainForm &form = f.Create(false);
+    form.Interfaces.WanRow = "2";
+    return form;
+}
+
+QStringList logText(MainForm &form) {
+    const QString text = form.Memo("LinkLog_Memo")->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+// Answers like the scripted prompter, and while the first error box "is open" runs one more
+// piece of code, as a timer tick would in the box's own event loop.
+class NestingPrompter : public ScriptedPrompter {
+public:
+    std::function<void()> whileOpen;
+    void Error(const QString &caption, const QString &text) override {
+        ScriptedPrompter::Error(caption, text);
+        if (whileOpen) {
+            const std::function<void()> run = std::move(whileOpen);
+            whileOpen = nullptr;
+            run();
+        }
+    }
+};
+
+} // namespace
+
+class TestMonitors : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void stateMachine_data();
+    void stateMachine();
+    void logLines_data();
+    void logLines();
+    void nonNumericUptimeChangesNothing();
+    void newLineScrollsLogToEnd();
+    void elapsedUptimeText_data();
+    void elapsedUptimeText();
+    void ctrlKeyMarksLogUnsaved_data();
+    void ctrlKeyMarksLogUnsaved();
+
+    void statusMonitorIdleOnOtherPages();
+    void statusMonitorShowsUptime();
+    void statusMonitorSwitchesOffWhenSilent();
+    void errorBoxDoesNotNestTicks_data();
+    void errorBoxDoesNotNestTicks();
+};
+
+void TestMonitors::initTestCase() {
+    TSNMPSend::DefaultTimeout = 200;
+    // Dates and times of the log lines in a known regional format.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+}
+
+void TestMonitors::stateMachine_data() {
+    QTest::addColumn<QStringList>("replies");   // ifOperStatus per poll; "-" for no answer
+    QTest::addColumn<QList<int>>("lineCounts"); // lines in the log after each poll
+    QTest::addColumn<QStringList>("kinds");     // how the lines begin, in order
+    QTest::addColumn<bool>("finalUp");
+
+    const QString down = QStringLiteral("Disconnected: ");
+    const QString back = QStringLiteral("Reconnected: ");
+    QTest::addRow("up down down up") << QStringList{"1", "2", "2", "1"} << QList<int>{0, 1, 1, 2}
+                                     << QStringList{down, back} << true;
+    QTest::addRow("first poll down")
+        << QStringList{"2"} << QList<int>{1} << QStringList{down} << false;
+    QTest::addRow("testing and 7 while down")
+        << QStringList{"2", "3", "7", "1"} << QList<int>{1, 1, 1, 2} << QStringList{down, back}
+        << true;
+    QTest::addRow("failure while down")
+        << QStringList{"2", "-", "1"} << QList<int>{1, 1, 2} << QStringList{down, back} << true;
+    QTest::addRow("failure while up")
+        << QStringList{"1", "-", "2"} << QList<int>{0, 0, 1} << QStringList{down} << false;
+    QTest::addRow("other replies while up")
+        << QStringList{"3", "5", "7", ""} << QList<int>{0, 0, 0, 0} << QStringList{} << true;
+    QTest::addRow("01 is not up") << QStringList{"2", "01", "1"} << QList<int>{1, 1, 2}
+                                  << QStringList{down, back} << true;
+    QTest::addRow("two drops") << QStringList{"2", "1", "2", "1"} << QList<int>{1, 2, 3, 4}
+                               << QStringList{down, back, down, back} << true;
+}
+
+void TestMonitors::stateMachine() {
+    QFETCH(QStringList, replies);
+    QFETCH(QList<int>, lineCounts);
+    QFETCH(QStringList, kinds);
+    QFETCH(bool, finalUp);
+
+    FormFixture f;
+    MainForm &form = createForm(f);
+    std::vector<std::optional<AgentValue>> script;
+    for (const QString &reply : replies)
+        script.push_back(answer(reply));
+    f.agent.Script(kWanStatus, script);
+
+    QTimer *timer = form.Timer("Connect_Timer");
+    for (int i = 0; i < replies.size(); ++i) {
+        form.SetStatus(RouterQuery::ReadyText);
+        tick(timer);
+        QCOMPARE(logText(form).size(), lineCounts[i]);
+        QCOMPARE(form.Status(), replies[i] == QLatin1String("-") ? RouterQuery::ErrorText
+                                                                 : RouterQuery::ReadyText);
+    }
+    const QStringList lines = logText(form);
+    QCOMPARE(lines.size(), kinds.size());
+    for (int i = 0; i < lines.size(); ++i)
+        QVERIFY2(lines[i].startsWith(kinds[i]), qPrintable(lines[i]));
+    QCOMPARE(form.WanLinkUp, finalUp);
+    QCOMPARE(form.LinkLogUnsaved, !lines.isEmpty());
+    QVERIFY(f.prompter.shown.isEmpty());
+    QCOMPARE(f.prompter.beeps, 0);
+}
+
+void TestMonitors::logLines_data() {
+    QTest::addColumn<QList<QDateTime>>("times"); // the clock at each poll
+    QTest::addColumn<QStringList>("uptimes");    // sysUpTime at each poll; "-" for no answer
+    QTest::addColumn<QStringList>("replies");    // ifOperStatus at each poll
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("beeps");
+
+    const QDateTime evening(QDate(2026, 12, 7), QTime(22, 31, 5));
+    const QDateTime later(QDate(2026, 12, 7), QTime(23, 31, 5));
+    const QDateTime midnight(QDate(2026, 12, 8), QTime(0, 0, 0));
+    const QDateTime pastMidnight(QDate(2026, 12, 8), QTime(0, 0, 1));
+
+    QTest::addRow("first line shows the router's uptime")
+        << QList<QDateTime>{evening} << QStringList{"12345678"} << QStringList{"2"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)"} << 0;
+    QTest::addRow("return shows how long the drop lasted")
+        << QList<QDateTime>{evening, later} << QStringList{"12345678", "12705678"}
+        << QStringList{"2", "1"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
+                       "Reconnected: 07/12/2026 23:31:05  (00:01:00:00)"}
+        << 0;
+    QTest::addRow("each line measures from the one before")
+        << QList<QDateTime>{evening, evening, evening} << QStringList{"100", "6100", "366100"}
+        << QStringList{"2", "1", "2"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:00:01)",
+                       "Reconnected: 07/12/2026 22:31:05  (00:00:01:00)",
+                       "Disconnected: 07/12/2026 22:31:05  (00:01:00:00)"}
+        << 0;
+    QTest::addRow("polls without a change do not move the start")
+        << QList<QDateTime>{evening, evening, evening} << QStringList{"1000", "5000", "7000"}
+        << QStringList{"2", "2", "1"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:00:10)",
+                       "Reconnected: 07/12/2026 22:31:05  (00:00:01:00)"}
+        << 0;
+    QTest::addRow("midnight leaves out the time")
+        << QList<QDateTime>{midnight} << QStringList{"12345678"} << QStringList{"2"}
+        << QStringList{"Disconnected: 08/12/2026  (01:10:17:36)"} << 0;
+    QTest::addRow("a second past midnight keeps it")
+        << QList<QDateTime>{pastMidnight} << QStringList{"12345678"} << QStringList{"2"}
+        << QStringList{"Disconnected: 08/12/2026 00:00:01  (01:10:17:36)"} << 0;
+    QTest::addRow("router restarted in between shows its new uptime")
+        << QList<QDateTime>{evening, later} << QStringList{"12345678", "6000"}
+        << QStringList{"2", "1"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
+                       "Reconnected: 07/12/2026 23:31:05  (00:00:01:00)"}
+        << 0;
+    // Without the uptime of a change, the next line falls back to the router's uptime.
+    QTest::addRow("uptime not answered")
+        << QList<QDateTime>{evening, later, later} << QStringList{"100000", "-", "460000"}
+        << QStringList{"2", "1", "2"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:16:40)",
+                       "Reconnected: 07/12/2026 23:31:05  (Get failed)",
+                       "Disconnected: 07/12/2026 23:31:05  (00:01:16:40)"}
+        << 1;
+}
+
+void TestMonitors::logLines() {
+    QFETCH(QList<QDateTime>, times);
+    QFETCH(QStringList, uptimes);
+    QFETCH(QStringList, replies);
+    QFETCH(QStringList, lines);
+    QFETCH(int, beeps);
+
+    FormFixture f;
+    MainForm &form = createForm(f);
+    for (int i = 0; i < replies.size(); ++i) {
+        f.clock.Set(times[i]);
+        setUptime(f.agent, uptimes[i]);
+        f.agent.Script(kWanStatus, {answer(replies[i])});
+        tick(form.Timer("Connect_Timer"));
+    }
+    QCOMPARE(logText(form), lines);
+    QCOMPARE(f.prompter.beeps, beeps);
+    if (beeps > 0)
+        QCOMPARE(form.Status(), RouterQuery::ErrorText);
+    QVERIFY(f.prompter.shown.isEmpty());
+}
+
+void TestMonitors::nonNumericUptimeChangesNothing() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    f.agent.SetString(kSysUpTime, "soon");
+    f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
+    tick(form.Timer("Connect_Timer"));
+    QCOMPARE(f.prompter.Texts("error"), QStringList{"'soon' is not a valid integer value."});
+    QCOMPARE(logText(form), QStringList());
+    QVERIFY(form.WanLinkUp);
+    QVERIFY(!form.LinkLogUnsaved);
+
+    // The next drop is logged as the first one would have been.
+    f.agent.SetTimeTicks(kSysUpTime, 6000);
+    f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
+    tick(form.Timer("Connect_Timer"));
+    QCOMPARE(logText(form), QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:01:00)"});
+}
+
+void TestMonitors::newLineScrollsLogToEnd() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.show();
+    form.Control<QTabWidget>("ADSL_PageControl")->setCurrentIndex(1);
+    QPlainTextEdit *log = form.Memo("LinkLog_Memo");
+    for (int i = 0; i < 200; ++i)
+        log->appendPlainText(QStringLiteral("note %1").arg(i));
+    QScrollBar *bar = log->verticalScrollBar();
+    bar->setValue(0);
+    QVERIFY(bar->maximum() > 0);
+    f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
+    tick(form.Timer("Connect_Timer"));
+    QVERIFY(logText(form).last().startsWith(QLatin1String("Disconnected: ")));
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestMonitors::elapsedUptimeText_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("now"); // the router's sysUpTime; "-" for no answer
+    QTest::addColumn<QString>("text");
+
+    QTest::addRow("one day") << "0"
+                             << "8640000"
+                             << "01:00:00:00";
+    QTest::addRow("under a second") << "0"
+                                    << "99"
+                                    << "00:00:00:00";
+    QTest::addRow("one minute") << "0"
+                                << "6000"
+                                << "00:00:01:00";
+    QTest::addRow("days in full") << "0"
+                                  << "1066150600"
+                                  << "123:09:31:46";
+    QTest::addRow("largest time ticks") << "0"
+                                        << "4294967295"
+                                        << "497:02:27:52";
+    QTest::addRow("from a later start") << "6000"
+                                        << "366000"
+                                        << "00:01:00:00";
+    QTest::addRow("start is now") << "6000"
+                                  << "6000"
+                                  << "00:00:00:00";
+    QTest::addRow("router restarted since the start") << "500000"
+                                                      << "6000"
+                                                      << "00:00:01:00";
+    QTest::addRow("no answer") << "0"
+                               << "-"
+                               << "Get failed";
+}
+
+void TestMonitors::elapsedUptimeText() {
+    QFETCH(QString, start);
+    QFETCH(QString, now);
+    QFETCH(QString, text);
+
+    FormFixture f;
+    MainForm &form = createForm(f);
+    setUptime(f.agent, now);
+    std::string current = "stale";
+    QCOMPARE(form.connectionMonitor().ElapsedUptimeText(start.toStdString(), current), text);
+    const bool silent = now == QLatin1String("-");
+    // The uptime read comes back so the next change can measure from it.
+    QCOMPARE(QString::fromStdString(current), silent ? QString() : now);
+    QCOMPARE(f.prompter.beeps, silent ? 1 : 0);
+    if (silent)
+        QCOMPARE(form.Status(), RouterQuery::ErrorText);
+}
+
+void TestMonitors::ctrlKeyMarksLogUnsaved_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("unsaved");
+    QTest::addRow("Ctrl") << int(Qt::Key_Control) << true;
+    QTest::addRow("letter") << int(Qt::Key_A) << false;
+    QTest::addRow("Shift") << int(Qt::Key_Shift) << false;
+    QTest::addRow("Alt") << int(Qt::Key_Alt) << false;
+}
+
+void TestMonitors::ctrlKeyMarksLogUnsaved() {
+    QFETCH(int, key);
+    QFETCH(bool, unsaved);
+    FormFixture f;
+    MainForm &form = createForm(f);
+    QTest::keyPress(form.Memo("LinkLog_Memo"), Qt::Key(key));
+    QCOMPARE(form.LinkLogUnsaved, unsaved);
+}
+
+void TestMonitors::statusMonitorIdleOnOtherPages() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.PageControl()->blockSignals(true);
+    form.PageControl()->setCurrentIndex(1); // Quota
+    form.PageControl()->blockSignals(false);
+    form.Action("Realtimeupdating")->trigger();
+    QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
+    f.agent.ClearRequests();
+    tick(form.Timer("RouterStatus_Timer"));
+    QCOMPARE(f.agent.RequestCount(), 0);
+    QCOMPARE(form.Label("Uptime_Label")->text(), QStringLiteral("----"));
+}
+
+void TestMonitors::statusMonitorShowsUptime() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    QCOMPARE(form.PageControl()->currentWidget()->objectName(), QStringLiteral("GenSysInfo"));
+    form.Action("Realtimeupdating")->trigger();
+    form.SetStatus(QStringLiteral(" untouched"));
+    tick(form.Timer("RouterStatus_Timer"));
+    QCOMPARE(form.Label("Uptime_Label")->text(),
+             QStringLiteral("01 days 10 hours 17 mins 36 secs"));
+    QCOMPARE(form.Status(), QStringLiteral(" untouched"));
+    QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
+    QCOMPARE(f.prompter.beeps, 0);
+}
+
+void TestMonitors::statusMonitorSwitchesOffWhenSilent() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    QTimer *timer = form.Timer("RouterStatus_Timer");
+    timer->setInterval(20);
+    form.Action("Realtimeupdating")->trigger();
+    form.Edit("IPaddress_Edit")->setText(FormFixture::ClosedPort());
+    tick(timer);
+    QCOMPARE(form.Label("Uptime_Label")->text(), RouterQuery::GetFailed);
+    QCOMPARE(form.Status(), RouterQuery::ErrorText);
+    QVERIFY(!timer->isActive());
+    QVERIFY(!form.Action("Realtimeupdating")->isChecked());
+    QCOMPARE(f.prompter.beeps, 1);
+    // No more ticks come: no further beep.
+    QTest::qWait(100);
+    QCOMPARE(f.prompter.beeps, 1);
+}
+
+void TestMonitors::errorBoxDoesNotNestTicks_data() {
+    QTest::addColumn<QString>("timer");
+    QTest::addColumn<QString>("toggle");
+    QTest::addRow("router status") << "RouterStatus_Timer"
+                                   << "Realtimeupdating";
+    QTest::addRow("connection") << "Connect_Timer"
+                                << "Recordlog";
+}
+
+void TestMonitors::errorBoxDoesNotNestTicks() {
+    QFETCH(QString, timer);
+    QFETCH(QString, toggle);
+
+    FormFixture f;
+    f.agent.SetString(kSysUpTime, "soon");
+    f.agent.SetInteger(kWanStatus, 2);
+    NestingPrompter prompter;
+    Services services;
+    services.prompter = &prompter;
+    services.clock = &f.clock;
+    services.settingsPath = f.SettingsPath();
+    MainForm form(services);
+    form.Edit("IPaddress_Edit")->setText(QString::fromStdString(f.agent.Host()));
+    form.Interfaces.WanRow = "2";
+
+    QTimer *t = form.Timer(timer.toLatin1().constData());
+    form.Action(toggle.toLatin1().constData())->trigger();
+    int requestsBefore = -1;
+    int requestsAfter = -1;
+    prompter.whileOpen = [&] {
+        requestsBefore = f.agent.RequestCount();
+        tick(t);
+        requestsAfter = f.agent.RequestCount();
+    };
+    tick(t);
+    QCOMPARE(prompter.Texts("error"), QStringList{"'soon' is not a valid integer value."});
+    QVERIFY(requestsBefore > 0);
+    QCOMPARE(requestsAfter, requestsBefore); // the tick during the box asked nothing
+    // The monitor stays on, and the next tick after the box runs again.
+    QVERIFY(t->isActive());
+    QVERIFY(form.Action(toggle.toLatin1().constData())->isChecked());
+    tick(t);
+    QCOMPARE(prompter.Texts("error").size(), 2);
+    QVERIFY(form.WanLinkUp);
+}
+
+QTEST_MAIN(TestMonitors)
+#include "tst_monitors.moc"
