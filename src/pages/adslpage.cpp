@@ -150,8 +150,8 @@ QFrame *separator(QWidget *parent) {
 
 // A value label as the page shows it: bold black text that keeps its size, so the colour
 // grading covers the text and a little margin only.
-QLabel *valueLabel(QWidget *parent, const AdslRow &row) {
-    QLabel *label = MakeValueLabel(parent, row.valueName, QString::fromLatin1(row.placeholder));
+QLabel *valueLabel(QWidget *parent, const char *name, const char *placeholder) {
+    QLabel *label = MakeValueLabel(parent, name, QString::fromLatin1(placeholder));
     SetLabelTextColour(label, Qt::black);
     label->setContentsMargins(3, 0, 3, 0);
     label->setMinimumWidth(1); // a long reply is cut, not widening its column
@@ -178,7 +178,7 @@ QWidget *sectionColumn(QWidget *parent, Section section, const char *headingName
             continue;
         grid->addWidget(MakeLabel(column, row.captionName, QString::fromLatin1(row.caption)),
                         first + row.slot, 0, Qt::AlignLeft | Qt::AlignTop);
-        QLabel *value = valueLabel(column, row);
+        QLabel *value = valueLabel(column, row.valueName, row.placeholder);
         // An interleaved line shows its delay on a second line; the room is kept for it so
         // the page does not move when it appears.
         if (row.display == Display::LineType)
@@ -208,9 +208,7 @@ QWidget *buildInfoSheet() {
     auto *distance = new QHBoxLayout;
     distance->addWidget(
         MakeLabel(sheet, "DistanceLabel", QStringLiteral("Approximate distance from exchange: ")));
-    const AdslRow distanceRow{"", Display::Verbatim,   Section::Link, 0, "",
-                              "", "DistanceVal_Label", kDashes6};
-    distance->addWidget(valueLabel(sheet, distanceRow));
+    distance->addWidget(valueLabel(sheet, "DistanceVal_Label", kDashes6));
     distance->addStretch(1);
     layout->addLayout(distance);
     layout->addWidget(separator(sheet));
