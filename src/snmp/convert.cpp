@@ -35,9 +35,9 @@ bool parseInt64(const std::string &text, std::int64_t &out) {
     if (i >= n)
         return false;
     // Accumulate as a magnitude; the negative range holds one more value than the positive.
-    const std::uint64_t limit =
-        negative ? std::uint64_t(std::numeric_limits<std::int64_t>::max()) + 1
-                 : std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    const std::uint64_t limit = negative
+                                    ? std::uint64_t(std::numeric_limits<std::int64_t>::max()) + 1
+                                    : std::uint64_t(std::numeric_limits<std::int64_t>::max());
     std::uint64_t magnitude = 0;
     for (; i < n; ++i) {
         const char c = text[i];

@@ -20,6 +20,6 @@ std::string UptimeText(const std::string &ticks) {
     const long long hours = s / 3600 - 24 * days;
     const long long mins = s / 60 - 1440 * days - 60 * hours;
     const long long secs = s - 86400 * days - 3600 * hours - 60 * mins;
-    return twoDigits(days) + " days " + twoDigits(hours) + " hours " + twoDigits(mins) +
-           " mins " + twoDigits(secs) + " secs";
+    return twoDigits(days) + " days " + twoDigits(hours) + " hours " + twoDigits(mins) + " mins " +
+           twoDigits(secs) + " secs";
 }

@@ -79,11 +79,11 @@ void LoopbackAgent::run() {
 
 namespace {
 
-std::string encodeReply(const TSNMPRec &request, std::int32_t id, int errorStatus,
-                        int errorIndex, const std::string &oid, const AgentValue &value) {
-    const std::string binding = ber::EncodeItem(
-        ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
-                           ber::EncodeItem(value.tag, value.content));
+std::string encodeReply(const TSNMPRec &request, std::int32_t id, int errorStatus, int errorIndex,
+                        const std::string &oid, const AgentValue &value) {
+    const std::string binding =
+        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
+                                           ber::EncodeItem(value.tag, value.content));
     const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(id)) +
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
@@ -248,8 +248,7 @@ std::optional<AgentValue> LoopbackAgent::Get(const std::string &oid) const {
     return it->second.value;
 }
 
-void LoopbackAgent::Script(const std::string &oid,
-                           std::vector<std::optional<AgentValue>> answers) {
+void LoopbackAgent::Script(const std::string &oid, std::vector<std::optional<AgentValue>> answers) {
     std::lock_guard<std::mutex> lock(mutex_);
     scripts_[oid] = std::move(answers);
 }
@@ -341,8 +340,8 @@ bool decimal(const std::string &text, bool allowSign, long double &v) {
 
 } // namespace
 
-bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid,
-                                     AgentValue &value, std::string *error) {
+bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, AgentValue &value,
+                                     std::string *error) {
     auto fail = [&](const std::string &why) {
         if (error)
             *error = why;
@@ -380,7 +379,8 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid,
     case ber::Gauge:
     case ber::TimeTicks:
     case ber::Counter64: {
-        const long double max = value.tag == ber::Counter64 ? 18446744073709551615.0L : 4294967295.0L;
+        const long double max =
+            value.tag == ber::Counter64 ? 18446744073709551615.0L : 4294967295.0L;
         if (!decimal(text, false, number) || number > max)
             return fail("bad unsigned value '" + text + "'");
         value.content = ber::UnsignedContent(static_cast<std::uint64_t>(number));

@@ -22,10 +22,10 @@ public:
     QList<SaveRequest> saveRequests;
     int printDialogs = 0;
 
-    QList<bool> confirmAnswers;    // answers to Confirm(), in order; empty: No
-    QStringList saveAnswers;       // file names for SaveFileName(), in order; empty: cancel
-    QList<bool> printAnswers;      // answers to PrintDialog(); empty: cancel
-    QString printToFile;           // when set, an accepted print dialog prints to this PDF
+    QList<bool> confirmAnswers; // answers to Confirm(), in order; empty: No
+    QStringList saveAnswers;    // file names for SaveFileName(), in order; empty: cancel
+    QList<bool> printAnswers;   // answers to PrintDialog(); empty: cancel
+    QString printToFile;        // when set, an accepted print dialog prints to this PDF
 
     void Message(const QString &caption, const QString &text) override {
         shown.append({QStringLiteral("message"), caption, text});
