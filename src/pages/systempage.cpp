@@ -100,11 +100,13 @@ QWidget *SystemPage::Build() {
     desc->setMinimumHeight(110);
     for (QLabel *l : {upCaption, uptime, descCaption, desc})
         l->setProperty("helpContext", 100);
-    routerLayout->addWidget(upCaption, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    routerLayout->addWidget(upCaption, 0, 0);
     routerLayout->addWidget(uptime, 0, 1);
     routerLayout->addWidget(descCaption, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     routerLayout->addWidget(desc, 1, 1);
     routerLayout->setColumnStretch(1, 1);
+    routerLayout->setRowStretch(1, 1); // the description takes the room, the uptime stays put
+    routerLayout->setVerticalSpacing(10);
     layout->addWidget(router, 1);
 
     auto *addresses = new QHBoxLayout;

@@ -72,6 +72,8 @@ private slots:
     void helpCommands();
     void timersHeldWhileTargetEdited();
     void windowIsFixed();
+    void closeAsksOnceAndSaves_data();
+    void closeAsksOnceAndSaves();
 };
 
 void TestMainForm::discovery_data() {
@@ -321,6 +323,50 @@ void TestMainForm::windowIsFixed() {
     QCOMPARE(form.width(), 633);
     QCOMPARE(form.PageControl()->count(), 10);
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel"));
+}
+
+void TestMainForm::closeAsksOnceAndSaves_data() {
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("closed");
+    QTest::addRow("prompt on, yes") << "Enabled" << true << QStringList{"Close Vantrel?"} << true;
+    QTest::addRow("prompt on, no") << "Enabled" << false << QStringList{"Close Vantrel?"} << false;
+    QTest::addRow("prompt off") << "Disabled" << false << QStringList{} << true;
+}
+
+void TestMainForm::closeAsksOnceAndSaves() {
+    QFETCH(QString, prompt);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(bool, closed);
+    FormFixture f;
+    f.WriteSettings(f.DefaultSettings() +
+                    QStringLiteral("[Options]\nPrompt on close=%1\n").arg(prompt));
+    const QString before = f.ReadSettings();
+    MainForm &form = f.Create(true);
+    form.show();
+    f.prompter.Reset();
+    f.prompter.confirmAnswers = {answer, answer};
+    form.Action("Exit1")->trigger();
+    QCOMPARE(f.prompter.Texts("confirm"), questions);
+    QCOMPARE(form.isVisible(), !closed);
+    const QString after = f.ReadSettings();
+    if (!closed) {
+        QCOMPARE(after, before); // No leaves the settings file untouched
+        form.ApproveClose();
+        return;
+    }
+    for (const char *section : {"[Program]", "[System Info Settings]", "[Options]", "[Quota]"})
+        QVERIFY2(after.contains(QLatin1String(section)), section);
+    for (const char *key :
+         {"Name=Vantrel", "Version=0.1.0.9", "Last used=", "Link logging=0", "Link check=15",
+          "Router status=0", "Status update=1", "Quota monitor=0", "Quota update=15",
+          "Interfaces autoupdate=0", "Interfaces update=5", "Hide in task bar=Yes",
+          "Minimise on startup=Disabled", "Data=DownloadOnly", "ISP bytes in Gigabyte=1073741824",
+          "ISP bytes in Megabyte=1048576", "GBQuota=0", "MBUsed=0", "Reset day=0"})
+        QVERIFY2(after.contains(QLatin1String(key)), key);
+    QVERIFY(after.contains(QStringLiteral("Prompt on close=") + prompt));
 }
 
 QTEST_MAIN(TestMainForm)
