@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
@@ -434,14 +435,20 @@ bool LoopbackAgent::LoadSnmprec(const std::string &text, std::string *error) {
     return true;
 }
 
-bool LoopbackAgent::LoadSnmprecFile(const std::string &path, std::string *error) {
+bool LoopbackAgent::ReadFile(const std::string &path, std::string &text, std::string *error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (error)
-            *error = "cannot open " + path;
+            *error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
     std::ostringstream all;
     all << in.rdbuf();
-    return LoadSnmprec(all.str(), error);
+    text = all.str();
+    return true;
+}
+
+bool LoopbackAgent::LoadSnmprecFile(const std::string &path, std::string *error) {
+    std::string text;
+    return ReadFile(path, text, error) && LoadSnmprec(text, error);
 }

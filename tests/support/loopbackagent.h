@@ -72,6 +72,8 @@ public:
     // Replaces the MIB with the objects of a ".snmprec" text (OID|tag|value lines).
     bool LoadSnmprec(const std::string &text, std::string *error = nullptr);
     bool LoadSnmprecFile(const std::string &path, std::string *error = nullptr);
+    // The whole file as bytes; false (with the reason) when it cannot be read.
+    static bool ReadFile(const std::string &path, std::string &text, std::string *error);
     static bool ParseSnmprecLine(const std::string &line, std::string &oid, AgentValue &value,
                                  std::string *error);
 

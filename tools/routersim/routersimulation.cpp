@@ -3,11 +3,7 @@
 #include "ber.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 
 using std::chrono::milliseconds;
 
@@ -103,15 +99,8 @@ RouterSimulation::~RouterSimulation() {
 }
 
 bool RouterSimulation::LoadProfile(const std::string &path, std::string *error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream all;
-    all << in.rdbuf();
-    return LoadProfileText(all.str(), error);
+    std::string text;
+    return LoopbackAgent::ReadFile(path, text, error) && LoadProfileText(text, error);
 }
 
 bool RouterSimulation::LoadProfileText(const std::string &text, std::string *error) {
