@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_BENCH=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_GUI=ON >/dev/null
 cmake --build build -j"$(nproc)" --target vantrel vantrel-routersim
 
 port=${VANTREL_DEMO_PORT:-16161}
