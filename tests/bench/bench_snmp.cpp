@@ -19,19 +19,10 @@ namespace {
 const char *const Community = "vormel";
 const int WalkRows = 20000;
 
+// The answer to a GET of sysDescr, as a router sends it.
 std::string typicalReply() {
-    // The answer to a GET of sysDescr, as a router sends it.
-    const std::string binding = ber::EncodeItem(
-        ber::Sequence,
-        ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1.2.1.1.1.0")) +
-            ber::EncodeItem(ber::OctetString, "ADSL Router 4-port, firmware 3.4.2 build 117"));
-    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Sequence, binding);
-    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, Community) +
-                                              ber::EncodeItem(ber::GetResponse, pdu));
+    return EncodeGetResponse(Community, 1, 0, 0, "1.3.6.1.2.1.1.1.0",
+                             {ber::OctetString, "ADSL Router 4-port, firmware 3.4.2 build 117"});
 }
 
 void EncodeGet(benchmark::State &state) {

@@ -78,10 +78,8 @@ void LoopbackAgent::run() {
     }
 }
 
-namespace {
-
-std::string encodeReply(const TSNMPRec &request, std::int32_t id, int errorStatus, int errorIndex,
-                        const std::string &oid, const AgentValue &value) {
+std::string EncodeGetResponse(const std::string &community, std::int32_t id, int errorStatus,
+                              int errorIndex, const std::string &oid, const AgentValue &value) {
     const std::string binding =
         ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
                                            ber::EncodeItem(value.tag, value.content));
@@ -90,11 +88,9 @@ std::string encodeReply(const TSNMPRec &request, std::int32_t id, int errorStatu
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
                             ber::EncodeItem(ber::Sequence, binding);
     return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, request.Community) +
+                                              ber::EncodeItem(ber::OctetString, community) +
                                               ber::EncodeItem(ber::GetResponse, pdu));
 }
-
-} // namespace
 
 std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
     TSNMPRec request;
@@ -151,18 +147,20 @@ std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
         case FaultKind::Silent:
             return std::nullopt;
         case FaultKind::ErrorStatus:
-            return encodeReply(request, request.ID, fault->errorStatus, 1, oid, null);
+            return EncodeGetResponse(request.Community, request.ID, fault->errorStatus, 1, oid,
+                                     null);
         case FaultKind::OtherRequestId:
             if (served)
-                return encodeReply(request, fault->requestId, 0, 0, served->oid, served->value);
-            return encodeReply(request, fault->requestId, 2, 1, oid, null);
+                return EncodeGetResponse(request.Community, fault->requestId, 0, 0, served->oid,
+                                         served->value);
+            return EncodeGetResponse(request.Community, fault->requestId, 2, 1, oid, null);
         case FaultKind::Raw:
             return fault->raw;
         }
     }
     if (!served)
-        return encodeReply(request, request.ID, 2, 1, oid, null); // noSuchName
-    return encodeReply(request, request.ID, 0, 0, served->oid, served->value);
+        return EncodeGetResponse(request.Community, request.ID, 2, 1, oid, null); // noSuchName
+    return EncodeGetResponse(request.Community, request.ID, 0, 0, served->oid, served->value);
 }
 
 bool LoopbackAgent::ParseOid(const std::string &text, std::vector<std::uint32_t> &arcs) {

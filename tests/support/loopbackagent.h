@@ -33,6 +33,10 @@ struct AgentFault {
     std::string raw;
 };
 
+// A v1 GetResponse carrying one binding, as an agent sends it.
+std::string EncodeGetResponse(const std::string &community, std::int32_t id, int errorStatus,
+                              int errorIndex, const std::string &oid, const AgentValue &value);
+
 struct AgentRequest {
     int pduType = 0;
     std::int32_t id = 0;

@@ -23,16 +23,7 @@ QByteArray bytes(const std::string &s) {
 
 // A GetResponse naming oid with an OCTET STRING value.
 std::string replyFor(const std::string &oid, const std::string &value) {
-    const std::string binding =
-        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
-                                           ber::EncodeItem(ber::OctetString, value));
-    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Sequence, binding);
-    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, Community) +
-                                              ber::EncodeItem(ber::GetResponse, pdu));
+    return EncodeGetResponse(Community, 1, 0, 0, oid, {ber::OctetString, value});
 }
 
 } // namespace
