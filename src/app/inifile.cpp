@@ -1,11 +1,13 @@
 #include "inifile.h"
 
-#include "convert.h"
+#include "snmp/convert.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <limits>
+
+using namespace vantrel::snmp;
 
 namespace {
 

@@ -67,6 +67,7 @@ struct Services {
     // thread.
     std::function<QString()> localAddress;
     int localAddressWaitMs = 3000; // how long the System update waits for it
+    int snmpTimeoutMs = 5000;      // the longest wait for one reply
 };
 
 class MainForm : public QMainWindow {

@@ -1,12 +1,14 @@
 #include "routerquery.h"
 
 #include "mainform.h"
-#include "snmpsend.h"
+#include "snmp/snmpsend.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+
+using namespace vantrel::snmp;
 
 const QString RouterQuery::BusyText = QStringLiteral(" Busy ... please wait");
 const QString RouterQuery::ReadyText = QStringLiteral(" Ready");
@@ -29,11 +31,13 @@ RouterQuery::~RouterQuery() {
 }
 
 bool RouterQuery::Get(const std::string &oid, std::string &value) const {
-    return SnmpGetValue(oid, form_.Community(), form_.Host(), value);
+    return SnmpGetValue(oid, form_.Community(), form_.Host(), value,
+                        {form_.services().snmpTimeoutMs});
 }
 
 bool RouterQuery::Walk(const std::string &base, std::vector<std::string> &rows) const {
-    return SnmpWalkTable(base, form_.Community(), form_.Host(), rows);
+    return SnmpWalkTable(base, form_.Community(), form_.Host(), rows,
+                         {form_.services().snmpTimeoutMs});
 }
 
 bool RouterQuery::Probe(const std::string &oid, std::string &value, QWidget *failControl) {

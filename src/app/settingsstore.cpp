@@ -1,11 +1,11 @@
 #include "settingsstore.h"
 
-#include "convert.h"
 #include "fileversion.h"
 #include "inifile.h"
 #include "mainform.h"
 #include "menugroups.h"
 #include "regional.h"
+#include "snmp/convert.h"
 #include "systempage.h"
 #include "widgets.h"
 
@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cmath>
+
+using namespace vantrel::snmp;
 
 const char *const SettingsStore::CopyrightNotice = "Copyright (C) 2026 Vantrel developers";
 

@@ -1,10 +1,10 @@
 #include "connectionmonitor.h"
 
-#include "convert.h"
 #include "mainform.h"
 #include "regional.h"
 #include "routerquery.h"
-#include "snmpsend.h"
+#include "snmp/convert.h"
+#include "snmp/snmpsend.h"
 #include "textoutput.h"
 
 #include <QEvent>
@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+
+using namespace vantrel::snmp;
 
 namespace {
 
@@ -56,7 +58,7 @@ void ConnectionMonitor::LinkLog_MemoKeyDown(int key) {
 void ConnectionMonitor::Connect_TimerTimer() {
     std::string status;
     if (!SnmpGetValue(kIfOperStatus + form_.Interfaces.WanRow, form_.Community(), form_.Host(),
-                      status)) {
+                      status, {form_.services().snmpTimeoutMs})) {
         form_.SetStatus(RouterQuery::ErrorText);
         return;
     }
@@ -91,7 +93,8 @@ QString ConnectionMonitor::ElapsedUptimeText(const std::string &start) {
 QString ConnectionMonitor::ElapsedUptimeText(const std::string &start, std::string &current) {
     current.clear();
     std::string reply;
-    if (!SnmpGetValue(kSysUpTime, form_.Community(), form_.Host(), reply)) {
+    if (!SnmpGetValue(kSysUpTime, form_.Community(), form_.Host(), reply,
+                      {form_.services().snmpTimeoutMs})) {
         form_.SetStatus(RouterQuery::ErrorText);
         form_.prompter().Beep();
         return RouterQuery::GetFailed;

@@ -2,14 +2,16 @@
 
 #include "mainform.h"
 #include "routerquery.h"
-#include "snmpsend.h"
-#include "uptime.h"
+#include "snmp/snmpsend.h"
+#include "snmp/uptime.h"
 #include "widgets.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
+
+using namespace vantrel::snmp;
 
 namespace {
 const char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
@@ -33,7 +35,8 @@ void RouterStatusMonitor::RouterStatus_TimerTimer() {
         return;
     std::string ticks;
     QLabel *uptime = form_.Label("Uptime_Label");
-    if (SnmpGetValue(kSysUpTime, form_.Community(), form_.Host(), ticks)) {
+    if (SnmpGetValue(kSysUpTime, form_.Community(), form_.Host(), ticks,
+                     {form_.services().snmpTimeoutMs})) {
         uptime->setText(QString::fromStdString(UptimeText(ticks)));
         return;
     }

@@ -1,8 +1,8 @@
 #include "adslpage.h"
 
-#include "convert.h"
 #include "mainform.h"
 #include "routerquery.h"
+#include "snmp/convert.h"
 #include "textoutput.h"
 #include "widgets.h"
 
@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+using namespace vantrel::snmp;
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "systempage.h"
 
-#include "convert.h"
 #include "mainform.h"
 #include "routerquery.h"
-#include "uptime.h"
+#include "snmp/convert.h"
+#include "snmp/uptime.h"
 #include "widgets.h"
 
 #include <QCoreApplication>
@@ -21,6 +21,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+using namespace vantrel::snmp;
 
 const char *const SystemPage::DefaultHost = "192.168.1.253";
 const char *const SystemPage::DefaultCommunity = "vormel";

@@ -1,8 +1,8 @@
-#include "ber.h"
+#include "snmp/ber.h"
 
 #include <vector>
 
-namespace ber {
+namespace vantrel::snmp::ber {
 
 std::string EncodeLength(std::size_t length) {
     if (length < 0x80)
@@ -210,4 +210,4 @@ std::string Reader::Next(int &tag) {
     return RenderValue(tag, content);
 }
 
-} // namespace ber
+} // namespace vantrel::snmp::ber

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ber {
+namespace vantrel::snmp::ber {
 
 enum Tag : int {
     Boolean = 0x01,
@@ -68,4 +68,4 @@ private:
 bool ReadHeader(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
                 std::size_t &length);
 
-} // namespace ber
+} // namespace vantrel::snmp::ber

@@ -1,4 +1,4 @@
-#include "convert.h"
+#include "snmp/convert.h"
 
 #include <cerrno>
 #include <clocale>
@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <limits>
 #include <sstream>
+
+namespace vantrel::snmp {
 
 namespace {
 
@@ -115,3 +117,5 @@ std::string FloatToStr(double value) {
     out << value;
     return out.str();
 }
+
+} // namespace vantrel::snmp

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace vantrel::snmp {
+
 class ConvertError : public std::runtime_error {
 public:
     explicit ConvertError(const std::string &message) : std::runtime_error(message) {}
@@ -26,3 +28,5 @@ double StrToFloat(const std::string &text);
 
 // Shortest general notation with up to 15 significant digits: 6.5, 6, 12.3, 1073741824.
 std::string FloatToStr(double value);
+
+} // namespace vantrel::snmp

@@ -1,14 +1,18 @@
-#include "snmpsend.h"
+#include "snmp/snmpsend.h"
 
-#include "ber.h"
+#include "snmp/ber.h"
 
 #include <unordered_map>
 
+namespace vantrel::snmp {
+
 bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
-                  std::string &value) {
+                  std::string &value, const RequestOptions &options) {
     value.clear();
     TSNMPSend client;
     client.TargetHost = host;
+    client.Timeout = options.timeoutMs;
+    client.Cancel = options.cancel;
     client.Query.Clear();
     client.Query.Community = community;
     client.Query.PDUType = ber::GetRequest;
@@ -114,10 +118,12 @@ std::string rowKey(const std::string &oid, const std::string &base) {
 } // namespace
 
 bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
-                   std::vector<std::string> &rows) {
+                   std::vector<std::string> &rows, const RequestOptions &options) {
     rows.clear();
     TSNMPSend client;
     client.TargetHost = host;
+    client.Timeout = options.timeoutMs;
+    client.Cancel = options.cancel;
     std::unordered_map<std::string, std::size_t> keys; // row key -> line index
     std::string oid = base;
     bool ok;
@@ -152,3 +158,5 @@ bool SnmpWalkTable(const std::string &base, const std::string &community, const 
     }
     return ok;
 }
+
+} // namespace vantrel::snmp

@@ -3,15 +3,17 @@
 // subtree into text lines. host is a dotted IPv4 address or a host name, optionally followed by
 // ":port" (default 161). Values are byte strings and may hold any byte.
 
-#include "tsnmpsend.h"
+#include "snmp/tsnmpsend.h"
 
 #include <string>
 #include <vector>
 
+namespace vantrel::snmp {
+
 // One GetRequest for oid. ok false: no reply, unresolvable target, undecodable reply; value is
 // then empty. An agent's error answer gives ok true with the empty value.
 bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
-                  std::string &value);
+                  std::string &value, const RequestOptions &options = {});
 
 // One GetNextRequest for oid through client; on success oid becomes the reply's first binding.
 bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
@@ -19,4 +21,6 @@ bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &co
 
 // Walks the subtree under base into rows, one line per row key, each value in double quotes.
 bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
-                   std::vector<std::string> &rows);
+                   std::vector<std::string> &rows, const RequestOptions &options = {});
+
+} // namespace vantrel::snmp

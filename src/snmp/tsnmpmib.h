@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace vantrel::snmp {
+
 // One variable binding: the OID text, the value rendered as text (any bytes), and the BER tag
 // the value arrived with (NULL in requests).
 struct TSNMPMib {
@@ -9,3 +11,5 @@ struct TSNMPMib {
     std::string Value;
     int ValueType = 0x05;
 };
+
+} // namespace vantrel::snmp

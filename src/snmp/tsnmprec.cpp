@@ -1,7 +1,9 @@
-#include "tsnmprec.h"
+#include "snmp/tsnmprec.h"
 
-#include "ber.h"
-#include "convert.h"
+#include "snmp/ber.h"
+#include "snmp/convert.h"
+
+namespace vantrel::snmp {
 
 void TSNMPRec::Clear() {
     Version = 0;
@@ -74,3 +76,5 @@ bool TSNMPRec::DecodeBuf(const std::string &buffer) {
     }
     return true;
 }
+
+} // namespace vantrel::snmp

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "tsnmpmib.h"
+#include "snmp/tsnmpmib.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace vantrel::snmp {
 
 // One SNMP v1 message, request or reply.
 class TSNMPRec {
@@ -26,3 +28,5 @@ public:
     // Fills the record from a received datagram; false when the datagram is not a message.
     bool DecodeBuf(const std::string &buffer);
 };
+
+} // namespace vantrel::snmp

@@ -1,8 +1,6 @@
-#include "tsnmpsend.h"
+#include "snmp/tsnmpsend.h"
 
-int TSNMPSend::DefaultTimeout = 5000;
-
-TSNMPSend::TSNMPSend() : Timeout(DefaultTimeout) {}
+namespace vantrel::snmp {
 
 namespace {
 bool portNumber(const std::string &text, unsigned short &port) {
@@ -43,7 +41,9 @@ bool TSNMPSend::SendRequest() {
     }
     if (!sock_.SendDatagram(Query.EncodeBuf()))
         return false;
-    if (!sock_.RecvDatagram(Buffer, Timeout))
+    if (!sock_.RecvDatagram(Buffer, Timeout, Cancel))
         return false;
     return Reply.DecodeBuf(Buffer);
 }
+
+} // namespace vantrel::snmp

@@ -1,29 +1,28 @@
 #pragma once
 
-#include "tsnmprec.h"
-#include "tudpblocksocket.h"
+#include "snmp/canceltoken.h"
+#include "snmp/tsnmprec.h"
+#include "snmp/tudpblocksocket.h"
 
 #include <string>
+
+namespace vantrel::snmp {
 
 // One SNMP client: a target, a query and a reply record, and the socket it sends from. The
 // socket is created on the first send and closed when the client is discarded, so all requests
 // of one client go out from the same local port.
 class TSNMPSend {
 public:
-    TSNMPSend();
-
     std::string TargetHost;         // dotted IPv4 or host name, optionally with ":port"
     std::string TargetPort = "161"; // used when TargetHost names no port
-    int Timeout;                    // milliseconds to wait for a reply
+    int Timeout = RequestOptions::DefaultTimeoutMs; // milliseconds to wait for a reply
+    const CancelToken *Cancel = nullptr;            // ends a wait early when cancelled
     TSNMPRec Query;
     TSNMPRec Reply;
     std::string Buffer; // the last datagram received
 
     // Encodes Query, sends it to the target and decodes the one reply into Reply.
     bool SendRequest();
-
-    // The time-out every new client starts with (5000 ms; tests may shorten it).
-    static int DefaultTimeout;
 
     // Splits "host" or "host:port" into host and port; false for a port outside 1 to 65535.
     static bool SplitTarget(const std::string &target, const std::string &defaultPort,
@@ -32,3 +31,5 @@ public:
 private:
     TUDPBlockSocket sock_;
 };
+
+} // namespace vantrel::snmp

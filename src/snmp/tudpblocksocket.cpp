@@ -1,4 +1,4 @@
-#include "tudpblocksocket.h"
+#include "snmp/tudpblocksocket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -7,6 +7,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace vantrel::snmp {
 
 TUDPBlockSocket::~TUDPBlockSocket() {
     CloseSocket();
@@ -70,11 +72,11 @@ bool TUDPBlockSocket::SendDatagram(const std::string &data) {
     return sent == static_cast<ssize_t>(data.size());
 }
 
-bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs) {
+bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel) {
     data.clear();
-    if (fd_ < 0)
+    if (fd_ < 0 || (cancel != nullptr && cancel->Cancelled()))
         return false;
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p[2] = {{fd_, POLLIN, 0}, {cancel != nullptr ? cancel->Fd() : -1, POLLIN, 0}};
     int ready;
     // An interrupted wait goes on for what is left of the time-out, not for all of it again.
     const auto deadline =
@@ -82,9 +84,9 @@ bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs) {
     do {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        ready = ::poll(&p, 1, left.count() > 0 ? int(left.count()) : 0);
+        ready = ::poll(p, 2, left.count() > 0 ? int(left.count()) : 0);
     } while (ready < 0 && errno == EINTR);
-    if (ready <= 0)
+    if (ready <= 0 || (cancel != nullptr && cancel->Cancelled()) || !(p[0].revents & POLLIN))
         return false;
     data.resize(65536); // room for the largest UDP datagram, so one read takes it whole
     socklen_t len = sizeof sender_;
@@ -100,3 +102,5 @@ bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs) {
     data.resize(static_cast<std::size_t>(got));
     return true;
 }
+
+} // namespace vantrel::snmp

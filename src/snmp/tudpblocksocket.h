@@ -1,7 +1,11 @@
 #pragma once
 
+#include "snmp/canceltoken.h"
+
 #include <netinet/in.h>
 #include <string>
+
+namespace vantrel::snmp {
 
 // A blocking IPv4 UDP socket connected to its remote address, so that an ICMP port-unreachable
 // for a request fails the wait at once instead of running out the time-out.
@@ -16,8 +20,9 @@ public:
     // address) and connects a fresh socket to it; false when either fails.
     bool Connect(const std::string &host, unsigned short port);
     bool SendDatagram(const std::string &data);
-    // Waits up to timeoutMs for one datagram and reads it whole; false on time-out or error.
-    bool RecvDatagram(std::string &data, int timeoutMs);
+    // Waits up to timeoutMs for one datagram and reads it whole; false on time-out, error or
+    // when cancel is cancelled before or during the wait.
+    bool RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel = nullptr);
     void CloseSocket();
     bool IsOpen() const { return fd_ >= 0; }
     const sockaddr_in &RemoteAddress() const { return remote_; }
@@ -31,3 +36,5 @@ private:
     sockaddr_in remote_{};
     sockaddr_in sender_{};
 };
+
+} // namespace vantrel::snmp

@@ -1,8 +1,10 @@
-#include "uptime.h"
+#include "snmp/uptime.h"
 
-#include "convert.h"
+#include "snmp/convert.h"
 
 #include <cstdio>
+
+namespace vantrel::snmp {
 
 namespace {
 std::string twoDigits(long long v) {
@@ -23,3 +25,5 @@ std::string UptimeText(const std::string &ticks) {
     return twoDigits(days) + " days " + twoDigits(hours) + " hours " + twoDigits(mins) + " mins " +
            twoDigits(secs) + " secs";
 }
+
+} // namespace vantrel::snmp

@@ -2,12 +2,14 @@
 // net-snmp's own snmpget and snmpwalk report for the same objects. The agent is started by the
 // snmpd fixture (snmpd_fixture.sh), which leaves its port in VANTREL_SNMPD_DIR.
 
-#include "snmpsend.h"
+#include "snmp/snmpsend.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+using namespace vantrel::snmp;
 
 namespace {
 
@@ -96,9 +98,7 @@ void TestSnmpd::initTestCase() {
     host_ = "127.0.0.1:" + port.toStdString();
 }
 
-void TestSnmpd::cleanup() {
-    TSNMPSend::DefaultTimeout = 5000;
-}
+void TestSnmpd::cleanup() {}
 
 QList<Varbind> TestSnmpd::netSnmp(const QString &tool, const QByteArray &oid) {
     const QString program =
@@ -299,12 +299,12 @@ void TestSnmpd::walkPastEndOfMib() {
 
 void TestSnmpd::wrongCommunity() {
     // snmpd drops requests with an unknown community: no answer at all.
-    TSNMPSend::DefaultTimeout = 300;
+    const RequestOptions shortWait{300};
     std::string value = "stale";
-    QVERIFY(!SnmpGetValue("1.3.6.1.2.1.1.1.0", "public", host_, value));
+    QVERIFY(!SnmpGetValue("1.3.6.1.2.1.1.1.0", "public", host_, value, shortWait));
     QVERIFY(value.empty());
     std::vector<std::string> rows;
-    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.1", "public", host_, rows));
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.1", "public", host_, rows, shortWait));
     QCOMPARE(rows, std::vector<std::string>{"\"\""});
 }
 

@@ -3,16 +3,19 @@
 // The walk reports its round trips; compare its time with RoundTrip times that count to see
 // that a walk costs its round trips and nothing that grows faster.
 
-#include "ber.h"
-#include "loopbackagent.h"
-#include "snmpsend.h"
-#include "tsnmprec.h"
+#include "agent/loopbackagent.h"
+#include "snmp/ber.h"
+#include "snmp/snmpsend.h"
+#include "snmp/tsnmprec.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 

@@ -2,13 +2,15 @@
 // BER item reader and the value rendering. Besides crashes and undefined behaviour it checks
 // that whatever the decoder makes of a datagram can be sent again and read back unchanged.
 
-#include "ber.h"
-#include "convert.h"
-#include "tsnmprec.h"
+#include "snmp/ber.h"
+#include "snmp/convert.h"
+#include "snmp/tsnmprec.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+using namespace vantrel::snmp;
 
 namespace {
 

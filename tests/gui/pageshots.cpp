@@ -3,7 +3,7 @@
 
 #include "formfixture.h"
 #include "mainform.h"
-#include "routersimulation.h"
+#include "routersim/routersimulation.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+
+using namespace vantrel::tools;
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);

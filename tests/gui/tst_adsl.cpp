@@ -6,7 +6,7 @@
 #include "formfixture.h"
 #include "mainform.h"
 #include "routerquery.h"
-#include "tsnmpsend.h"
+#include "snmp/tsnmpsend.h"
 
 #include <QApplication>
 #include <QColor>
@@ -16,6 +16,9 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -113,7 +116,7 @@ QScrollBar *longLogAtTop(MainForm &form) {
 class TestAdsl : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { TSNMPSend::DefaultTimeout = 200; }
+    void initTestCase() {}
 
     void placeholders();
     void figures_data();

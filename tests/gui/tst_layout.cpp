@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace vantrel::tools;
+
 namespace {
 
 const QString kDashes4 = QStringLiteral("----");

@@ -3,8 +3,8 @@
 
 #include "formfixture.h"
 #include "mainform.h"
+#include "snmp/tsnmpsend.h"
 #include "systempage.h"
-#include "tsnmpsend.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +14,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -55,7 +58,7 @@ QString rowsOf(const MainForm &form) {
 class TestMainForm : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { TSNMPSend::DefaultTimeout = 300; }
+    void initTestCase() {}
 
     void discovery_data();
     void discovery();

@@ -2,12 +2,12 @@
 // agent whose answers are scripted: which polls write a log line, what the line says, how long
 // the figure in parentheses measures, and how the status monitor switches itself off.
 
-#include "ber.h"
 #include "connectionmonitor.h"
 #include "formfixture.h"
 #include "mainform.h"
 #include "routerquery.h"
-#include "tsnmpsend.h"
+#include "snmp/ber.h"
+#include "snmp/tsnmpsend.h"
 
 #include <QAction>
 #include <QLabel>
@@ -19,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -100,7 +103,6 @@ private slots:
 };
 
 void TestMonitors::initTestCase() {
-    TSNMPSend::DefaultTimeout = 200;
     // Dates and times of the log lines in a known regional format.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
 }

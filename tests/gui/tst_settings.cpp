@@ -10,7 +10,7 @@
 #include "readonlyfolder.h"
 #include "regional.h"
 #include "settingsstore.h"
-#include "tsnmpsend.h"
+#include "snmp/tsnmpsend.h"
 
 #include <QAction>
 #include <QLabel>
@@ -20,6 +20,9 @@
 #include <QTest>
 #include <QTimer>
 #include <stdexcept>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -62,7 +65,7 @@ QString checkedItem(MainForm &form, const MonitorMenu &menu) {
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { TSNMPSend::DefaultTimeout = 200; }
+    void initTestCase() {}
 
     void firstRunDefaults();
     void intervalRoundTrip_data();

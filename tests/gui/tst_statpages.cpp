@@ -5,7 +5,7 @@
 #include "formfixture.h"
 #include "ippage.h"
 #include "protocolpages.h"
-#include "tsnmpsend.h"
+#include "snmp/tsnmpsend.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,6 +13,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <set>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -83,9 +86,7 @@ private:
     MainForm *form = nullptr;
 };
 
-void TestStatPages::initTestCase() {
-    TSNMPSend::DefaultTimeout = 200; // a silent router answers nothing within this
-}
+void TestStatPages::initTestCase() {}
 
 void TestStatPages::init() {
     fixture = std::make_unique<FormFixture>();

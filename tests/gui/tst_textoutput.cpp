@@ -24,6 +24,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using namespace vantrel::tools;
+
 namespace {
 
 QByteArray readAll(const QString &path) {

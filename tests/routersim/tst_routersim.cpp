@@ -1,9 +1,9 @@
 // The simulated router: its demo profile, the live objects under a test clock, and the
 // executable's command line, exit codes and clean stop.
 
-#include "ber.h"
-#include "routersimulation.h"
-#include "snmpsend.h"
+#include "routersim/routersimulation.h"
+#include "snmp/ber.h"
+#include "snmp/snmpsend.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -13,6 +13,9 @@
 #include <atomic>
 #include <set>
 #include <signal.h>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 using std::chrono::milliseconds;
 
@@ -309,10 +312,8 @@ void TestRouterSim::agentServesLiveValues() {
     QCOMPARE(rows, (std::vector<std::string>{"\"53\"", "\"161\"", "\"67\""}));
 
     // Another community gets no answer.
-    const int saved = TSNMPSend::DefaultTimeout;
-    TSNMPSend::DefaultTimeout = 300;
-    QVERIFY(!SnmpGetValue(UpTime, "public", host, value));
-    TSNMPSend::DefaultTimeout = saved;
+    const RequestOptions shortWait{300};
+    QVERIFY(!SnmpGetValue(UpTime, "public", host, value, shortWait));
     sim->Stop();
 }
 

@@ -7,6 +7,8 @@
 #include <QUdpSocket>
 #include <stdexcept>
 
+using namespace vantrel::tools;
+
 FormFixture::FormFixture() {
     BasicRouter(agent);
     if (!agent.Start())
@@ -51,6 +53,7 @@ MainForm &FormFixture::Create(bool runFormCreate) {
     services.settingsPath = SettingsPath();
     services.localAddress = [] { return QStringLiteral("127.0.0.1"); };
     services.localAddressWaitMs = 2000;
+    services.snmpTimeoutMs = 250; // a silent router answers nothing within this
     form_ = std::make_unique<MainForm>(services);
     // Without the settings load the address box would stay empty: point it at the agent.
     form_->Edit("IPaddress_Edit")->setText(QString::fromStdString(agent.Host()));

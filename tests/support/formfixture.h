@@ -3,8 +3,8 @@
 // settable clock, and a settings file in a fresh temporary folder that names the agent. Nothing
 // here can reach any address but 127.0.0.1.
 
+#include "agent/loopbackagent.h"
 #include "clock.h"
-#include "loopbackagent.h"
 #include "mainform.h"
 #include "scriptedprompter.h"
 
@@ -17,7 +17,7 @@ public:
     FormFixture();
     ~FormFixture();
 
-    LoopbackAgent agent{"vormel"};
+    vantrel::tools::LoopbackAgent agent{"vormel"};
     ScriptedPrompter prompter;
     FixedClock clock{QDateTime(QDate(2026, 12, 7), QTime(22, 31, 5))};
     QTemporaryDir configDir;
@@ -41,7 +41,7 @@ public:
     // Fills agent with a small ADSL router: ifNumber 5 with rows 1 "Ethernet", 2 "ATM",
     // 3 "RFC-2364", 4 "Bridge", 5 "Ethernet over USB" (ifIndex = row), system group, firmware
     // objects, and an ipAddrTable with 192.168.1.253 on ifIndex 4 and 203.0.113.7 on ifIndex 3.
-    static void BasicRouter(LoopbackAgent &agent);
+    static void BasicRouter(vantrel::tools::LoopbackAgent &agent);
 
 private:
     std::unique_ptr<MainForm> form_;

@@ -1,10 +1,12 @@
 // The bytes of a request on the wire, the text each received value becomes, and how the decoder
 // copes with datagrams that are not well-formed messages.
 
-#include "ber.h"
-#include "tsnmprec.h"
+#include "snmp/ber.h"
+#include "snmp/tsnmprec.h"
 
 #include <QtTest>
+
+using namespace vantrel::snmp;
 
 namespace {
 

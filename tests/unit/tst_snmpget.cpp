@@ -1,12 +1,15 @@
 // One GET against the in-process loopback agent: what comes back for each kind of answer, how
 // long a silent or closed target costs, and which target texts are accepted.
 
-#include "ber.h"
-#include "loopbackagent.h"
-#include "snmpsend.h"
+#include "agent/loopbackagent.h"
+#include "snmp/ber.h"
+#include "snmp/snmpsend.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -62,9 +65,7 @@ void TestSnmpGet::init() {
     agent_.ClearRequests();
 }
 
-void TestSnmpGet::cleanup() {
-    TSNMPSend::DefaultTimeout = 5000;
-}
+void TestSnmpGet::cleanup() {}
 
 void TestSnmpGet::answers_data() {
     QTest::addColumn<QByteArray>("oid");
@@ -134,12 +135,12 @@ void TestSnmpGet::requestOnTheWire() {
 }
 
 void TestSnmpGet::silentAgentTimesOut() {
-    TSNMPSend::DefaultTimeout = 300;
+    const RequestOptions shortWait{300};
     agent_.SetFault(SysDescr, AgentFault{FaultKind::Silent, 0, 0, {}});
     std::string value = "stale";
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(!SnmpGetValue(SysDescr, Community, agent_.Host(), value));
+    QVERIFY(!SnmpGetValue(SysDescr, Community, agent_.Host(), value, shortWait));
     QVERIFY(timer.elapsed() >= 280);
     QVERIFY(value.empty());
     QCOMPARE(agent_.RequestCount(), 1);

@@ -1,9 +1,11 @@
 // sysUpTime as the System page and the status monitor show it.
 
-#include "convert.h"
-#include "uptime.h"
+#include "snmp/convert.h"
+#include "snmp/uptime.h"
 
 #include <QtTest>
+
+using namespace vantrel::snmp;
 
 class TestSnmpUptime : public QObject {
     Q_OBJECT

@@ -1,9 +1,9 @@
 // Walks against the in-process loopback agent: the row keys and lines, the quoting and
 // hexadecimal rules, and how a walk ends when the agent fails or stops moving forward.
 
-#include "ber.h"
-#include "loopbackagent.h"
-#include "snmpsend.h"
+#include "agent/loopbackagent.h"
+#include "snmp/ber.h"
+#include "snmp/snmpsend.h"
 
 #include <QtTest>
 
@@ -14,6 +14,9 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+
+using namespace vantrel::snmp;
+using namespace vantrel::tools;
 
 namespace {
 
@@ -128,9 +131,7 @@ private slots:
     void getNextStep();
 };
 
-void TestSnmpWalk::cleanup() {
-    TSNMPSend::DefaultTimeout = 5000;
-}
+void TestSnmpWalk::cleanup() {}
 
 void TestSnmpWalk::lines_data() {
     QTest::addColumn<QByteArray>("snmprec");
@@ -222,20 +223,20 @@ void TestSnmpWalk::unreachable() {
 }
 
 void TestSnmpWalk::silentFirstStep() {
-    TSNMPSend::DefaultTimeout = 300;
+    const RequestOptions shortWait{300};
     LoopbackAgent agent(Community);
     agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.138", 3);
     agent.SetRequestFault(1, AgentFault{FaultKind::Silent, 0, 0, {}});
     QVERIFY(agent.Start());
 
     std::vector<std::string> rows;
-    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20", Community, agent.Host(), rows));
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20", Community, agent.Host(), rows, shortWait));
     QCOMPARE(::lines(rows), QList<QByteArray>{"\"\""});
     QCOMPARE(agent.RequestCount(), 1);
 }
 
 void TestSnmpWalk::failureMidWalk() {
-    TSNMPSend::DefaultTimeout = 300;
+    const RequestOptions shortWait{300};
     LoopbackAgent agent(Community);
     agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.1", 1);
     agent.SetInteger("1.3.6.1.2.1.4.20.1.2.10.0.0.2", 2);
@@ -246,7 +247,7 @@ void TestSnmpWalk::failureMidWalk() {
     // The third step fails: the rows met so far stay, and the line of the last OID reached
     // gets the failed step's empty value.
     std::vector<std::string> rows;
-    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20.1.2", Community, agent.Host(), rows));
+    QVERIFY(!SnmpWalkTable("1.3.6.1.2.1.4.20.1.2", Community, agent.Host(), rows, shortWait));
     QCOMPARE(::lines(rows), (QList<QByteArray>{"\"1\"", "\"2\",\"\""}));
     QCOMPARE(agent.RequestCount(), 3);
 }

@@ -4,7 +4,7 @@
 // Exit status: 0 after SIGINT or SIGTERM, 1 when the port cannot be bound, 2 for a bad command
 // line or a bad profile.
 
-#include "routersimulation.h"
+#include "routersim/routersimulation.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -19,6 +19,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace vantrel::tools;
 
 namespace {
 

@@ -1,10 +1,14 @@
-#include "routersimulation.h"
+#include "routersim/routersimulation.h"
 
-#include "ber.h"
+#include "snmp/ber.h"
 
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+
+namespace vantrel::tools {
+
+namespace ber = vantrel::snmp::ber;
 
 using std::chrono::milliseconds;
 
@@ -255,3 +259,5 @@ void RouterSimulation::Apply(const std::string &oid, AgentValue &value) const {
         return;
     }
 }
+
+} // namespace vantrel::tools

@@ -9,12 +9,14 @@
 // - their octet and unicast packet counters grow while the link is up and wrap like Counter32;
 // - the ADSL noise margins and attenuations drift by a few tenths of a dB around the profile.
 
-#include "loopbackagent.h"
+#include "agent/loopbackagent.h"
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
+
+namespace vantrel::tools {
 
 // When the WAN link drops, counted from the start of the simulation.
 struct LinkDropSchedule {
@@ -83,3 +85,5 @@ private:
     std::vector<WanKind> wanKinds_;
     LoopbackAgent agent_;
 };
+
+} // namespace vantrel::tools

@@ -1,7 +1,7 @@
-#include "loopbackagent.h"
+#include "agent/loopbackagent.h"
 
-#include "ber.h"
-#include "tsnmprec.h"
+#include "snmp/ber.h"
+#include "snmp/tsnmprec.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -12,6 +12,12 @@
 #include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace vantrel::tools {
+
+namespace ber = vantrel::snmp::ber;
+using vantrel::snmp::TSNMPMib;
+using vantrel::snmp::TSNMPRec;
 
 LoopbackAgent::LoopbackAgent(std::string community) : community_(std::move(community)) {}
 
@@ -450,3 +456,5 @@ bool LoopbackAgent::LoadSnmprecFile(const std::string &path, std::string *error)
     std::string text;
     return ReadFile(path, text, error) && LoadSnmprec(text, error);
 }
+
+} // namespace vantrel::tools

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+namespace vantrel::tools {
+
 struct AgentValue {
     int tag = 0x05;      // BER tag of the value
     std::string content; // BER content bytes
@@ -124,3 +126,5 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
+
+} // namespace vantrel::tools
