@@ -1,10 +1,10 @@
 #include "settingsstore.h"
 
+#include "core/inifile.h"
+#include "core/regional.h"
 #include "fileversion.h"
-#include "inifile.h"
 #include "mainform.h"
 #include "menugroups.h"
-#include "regional.h"
 #include "snmp/convert.h"
 #include "systempage.h"
 #include "widgets.h"
@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cmath>
+
+using namespace vantrel::core;
 
 using namespace vantrel::snmp;
 

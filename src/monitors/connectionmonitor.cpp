@@ -1,7 +1,7 @@
 #include "connectionmonitor.h"
 
+#include "core/regional.h"
 #include "mainform.h"
-#include "regional.h"
 #include "routerquery.h"
 #include "snmp/convert.h"
 #include "snmp/snmpsend.h"
@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+
+using namespace vantrel::core;
 
 using namespace vantrel::snmp;
 

@@ -3,12 +3,12 @@
 // end the load before any query, the reset date, and saves that keep what they do not know and
 // never damage the file.
 
+#include "core/inifile.h"
+#include "core/regional.h"
 #include "formfixture.h"
-#include "inifile.h"
 #include "mainform.h"
 #include "menugroups.h"
 #include "readonlyfolder.h"
-#include "regional.h"
 #include "settingsstore.h"
 #include "snmp/tsnmpsend.h"
 
@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 #include <stdexcept>
+
+using namespace vantrel::core;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;

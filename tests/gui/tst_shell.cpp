@@ -1,7 +1,7 @@
 // The program shell: one copy per user, the end of a session saving the settings, the date and
 // time texts, and the tray pictures drawn in code.
 
-#include "regional.h"
+#include "core/regional.h"
 #include "singleinstance.h"
 #include "trayicons.h"
 
@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <csignal>
+
+using namespace vantrel::core;
 
 class TestShell : public QObject {
     Q_OBJECT

@@ -1,13 +1,15 @@
 // The settings file format: how values are found and read, what a write changes and what it
 // leaves alone, and that a save either replaces the whole file or leaves the old one as it was.
 
-#include "inifile.h"
+#include "core/inifile.h"
 #include "readonlyfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace vantrel::core;
 
 namespace {
 

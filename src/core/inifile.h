@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+namespace vantrel::core {
+
 // An INI file with private-profile semantics: "[Section]" lines, "key=value" lines, section and
 // key names matched without regard to case, values read trimmed and at most 2047 characters.
 // Lines the program does not know (other sections and keys, comments, blank lines) are kept
@@ -41,3 +43,5 @@ private:
     std::vector<QByteArray> lines_; // without line ends
     bool bom_ = false;              // a UTF-8 byte order mark opened the file
 };
+
+} // namespace vantrel::core

@@ -1,4 +1,4 @@
-#include "inifile.h"
+#include "core/inifile.h"
 
 #include "snmp/convert.h"
 
@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <limits>
+
+namespace vantrel::core {
 
 using namespace vantrel::snmp;
 
@@ -182,3 +184,5 @@ void IniFile::Write(const QString &section, const QString &key, const QString &v
         --at;
     lines_.insert(lines_.begin() + at, line);
 }
+
+} // namespace vantrel::core

@@ -1,7 +1,9 @@
-#include "regional.h"
+#include "core/regional.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+
+namespace vantrel::core {
 
 QString ShortDateText(const QDate &date) {
     return QLocale().toString(date, QLocale::ShortFormat);
@@ -23,3 +25,5 @@ QString DateTimeText(const QDateTime &when) {
         return date;
     return date + QLatin1Char(' ') + LongTimeText(when.time());
 }
+
+} // namespace vantrel::core
