@@ -1,8 +1,10 @@
-#include "application.h"
+#include "app/application.h"
 
 #include <QMessageBox>
 #include <QStyleFactory>
 #include <exception>
+
+namespace vantrel::app {
 
 VantrelApplication::VantrelApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Vantrel"));
@@ -24,3 +26,5 @@ bool VantrelApplication::notify(QObject *receiver, QEvent *event) {
     }
     return false;
 }
+
+} // namespace vantrel::app

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <functional>
 
+namespace vantrel::app {
+
 // The application object: Fusion style, the title "Vantrel", and a last net for errors that
 // leave an event handler without passing through the window's own guard.
 class VantrelApplication : public QApplication {
@@ -17,3 +19,5 @@ public:
 private:
     std::function<void(const QString &)> report_;
 };
+
+} // namespace vantrel::app

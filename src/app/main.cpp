@@ -1,18 +1,21 @@
-#include "application.h"
-#include "localaddress.h"
-#include "mainform.h"
-#include "prompter.h"
-#include "settingsstore.h"
-#include "signalwatcher.h"
-#include "singleinstance.h"
+#include "app/application.h"
+#include "app/composition.h"
+#include "app/mainform.h"
+#include "app/prompter.h"
+#include "app/settingsstore.h"
+#include "app/signalwatcher.h"
+#include "app/singleinstance.h"
+#include "core/clock.h"
 
 #include <QMessageBox>
 #include <QSessionManager>
 
-int main(int argc, char **argv) {
-    VantrelApplication app(argc, argv);
+using namespace vantrel;
 
-    const SingleInstance instance;
+int main(int argc, char **argv) {
+    app::VantrelApplication application(argc, argv);
+
+    const app::SingleInstance instance;
     if (!instance.IsFirst()) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"),
                         QStringLiteral("Another instance of this program is already running!"),
@@ -21,43 +24,43 @@ int main(int argc, char **argv) {
         return 0;
     }
 
-    QtPrompter prompter;
-    SystemClock clock;
-    Services services;
+    app::QtPrompter prompter;
+    core::SystemClock clock;
+    app::Services services;
     services.prompter = &prompter;
     services.clock = &clock;
-    services.settingsPath = SettingsStore::DefaultPath();
-    services.localAddress = LookUpLocalAddress;
+    services.settingsPath = app::SettingsStore::DefaultPath();
 
-    MainForm form(services);
-    prompter.SetParent(&form);
-    app.SetErrorReport([&form](const QString &text) { form.ReportError(text); });
+    std::unique_ptr<app::MainForm> form = app::CreateMainForm(services);
+    app::MainForm &window = *form;
+    prompter.SetParent(&window);
+    application.SetErrorReport([&window](const QString &text) { window.ReportError(text); });
 
     // A log-out asks the same question as a close; a refused close refuses the log-out.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form](QSessionManager &manager) {
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &manager) {
                          bool allowed;
                          if (manager.allowsInteraction()) {
-                             allowed = form.FormCloseQuery();
+                             allowed = window.FormCloseQuery();
                              manager.release();
                          } else {
-                             allowed = form.SaveSettingsNow();
+                             allowed = window.SaveSettingsNow();
                          }
                          if (allowed)
-                             form.ApproveClose();
+                             window.ApproveClose();
                          else
                              manager.cancel();
                      });
     // Shutdown or a hang-up: save without asking, so nothing is lost, and end.
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &form, [&form] {
-        form.SaveSettingsNow();
-        form.ApproveClose();
-        form.close();
+    app::SignalWatcher watcher;
+    QObject::connect(&watcher, &app::SignalWatcher::terminationRequested, &window, [&window] {
+        window.SaveSettingsNow();
+        window.ApproveClose();
+        window.close();
         QApplication::quit();
     });
 
-    form.FormCreate();
-    form.show();
-    return app.exec();
+    window.FormCreate();
+    window.show();
+    return application.exec();
 }

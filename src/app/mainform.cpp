@@ -1,21 +1,13 @@
-#include "mainform.h"
+#include "app/mainform.h"
 
-#include "connectionmonitor.h"
-#include "menugroups.h"
-#include "routerquery.h"
-#include "routerstatusmonitor.h"
-#include "settingsstore.h"
-#include "textoutput.h"
-#include "trayicons.h"
-#include "widgets.h"
-
-#include "adslpage.h"
-#include "debugpage.h"
-#include "interfacespage.h"
-#include "ippage.h"
-#include "protocolpages.h"
-#include "quotapage.h"
-#include "systempage.h"
+#include "app/connectionlog.h"
+#include "app/menugroups.h"
+#include "app/prompter.h"
+#include "app/routerquery.h"
+#include "app/textoutput.h"
+#include "app/trayicons.h"
+#include "app/widgets.h"
+#include "core/routermodel.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -23,20 +15,20 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <map>
 #include <stdexcept>
+
+namespace vantrel::app {
 
 namespace {
 
@@ -45,7 +37,7 @@ constexpr int kClientHeight = 529;
 
 enum class ItemKind { SubMenu, Command, Check, Radio, AutoRadio, Separator };
 
-struct MenuItem {
+struct MenuDef {
     const char *parent; // nullptr: on the menu bar
     const char *name;
     const char *caption;
@@ -55,7 +47,7 @@ struct MenuItem {
 };
 
 // The menu bar in order; radio items of one sub-menu form one group.
-const MenuItem kMenu[] = {
+const MenuDef kMenu[] = {
     {nullptr, "File1", "File", ItemKind::SubMenu, false, 10},
     {"File1", "Exit1", "&Exit", ItemKind::Command, false, 0},
     {nullptr, "Options1", "Options", ItemKind::SubMenu, false, 20},
@@ -115,15 +107,6 @@ const MenuItem kMenu[] = {
     {"Help1", "About1", "&About...", ItemKind::Command, false, 45},
 };
 
-struct TimerDef {
-    const char *name;
-    int interval;
-};
-const TimerDef kTimers[] = {
-    {"RouterStatus_Timer", 1000}, {"Connect_Timer", 15000}, {"Quota_Timer", 60000},
-    {"Interfaces_Timer", 60000},  {"Tray_Timer", 5000},
-};
-
 } // namespace
 
 MainForm::MainForm(const Services &services, QWidget *parent)
@@ -133,21 +116,16 @@ MainForm::MainForm(const Services &services, QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Vantrel"));
 
-    systemPage_ = std::make_unique<SystemPage>(*this);
-    quotaPage_ = std::make_unique<QuotaPage>(*this);
-    adslPage_ = std::make_unique<AdslPage>(*this);
-    interfacesPage_ = std::make_unique<InterfacesPage>(*this);
-    ipPage_ = std::make_unique<IpPage>(*this);
-    protocolPages_ = std::make_unique<ProtocolPages>(*this);
-    debugPage_ = std::make_unique<DebugPage>(*this);
-    textOutput_ = std::make_unique<TextOutput>(*this);
-    connectionMonitor_ = std::make_unique<ConnectionMonitor>(*this);
-    routerStatus_ = std::make_unique<RouterStatusMonitor>(*this);
-    settings_ = std::make_unique<SettingsStore>(*this);
+    core::RouterModel::Options options;
+    options.timeoutMs = services_.snmpTimeoutMs;
+    options.clock = services_.clock;
+    options.localAddress = services_.localAddress;
+    router_ = std::make_unique<core::RouterModel>(options);
+    log_ = std::make_unique<ConnectionLog>();
+    output_ = std::make_unique<TextOutput>(*this);
 
     buildWindow();
     buildMenus();
-    buildTimers();
     bindEvents();
 
     // A fixed client area that cannot be maximised or resized.
@@ -158,30 +136,9 @@ MainForm::MainForm(const Services &services, QWidget *parent)
 }
 
 MainForm::~MainForm() {
-    SetBusyCursor(false);
-}
-
-void MainForm::missingControl(const char *name) {
-    throw std::logic_error(std::string("no control named ") + name);
-}
-
-QLabel *MainForm::Label(const char *name) const {
-    return Control<QLabel>(name);
-}
-QLineEdit *MainForm::Edit(const char *name) const {
-    return Control<QLineEdit>(name);
-}
-QPlainTextEdit *MainForm::Memo(const char *name) const {
-    return Control<QPlainTextEdit>(name);
-}
-QAction *MainForm::Action(const char *name) const {
-    return Control<QAction>(name);
-}
-QTimer *MainForm::Timer(const char *name) const {
-    return Control<QTimer>(name);
-}
-QPushButton *MainForm::Button(const char *name) const {
-    return Control<QPushButton>(name);
+    // Nothing may come back from the router while the parts go.
+    router_->Shutdown();
+    showBusy(0);
 }
 
 void MainForm::buildWindow() {
@@ -193,30 +150,6 @@ void MainForm::buildWindow() {
     pageControl_ = new QTabWidget(central);
     pageControl_->setObjectName(QStringLiteral("PageControl"));
     pageControl_->tabBar()->setMouseTracking(true); // tabs highlight under the mouse
-    struct PageDef {
-        QWidget *page;
-        const char *name;
-        const char *caption;
-        int topic;
-    };
-    const PageDef pages[] = {
-        {systemPage_->Build(), "GenSysInfo", "System", 110},
-        {quotaPage_->Build(), "Quota_Tab", "Quota", 120},
-        {adslPage_->Build(), "ADSL", "ADSL", 0},
-        {interfacesPage_->Build(), "Interfaces", "Interfaces", 0},
-        {ipPage_->Build(), "IP", "IP", 0},
-        {protocolPages_->BuildIcmp(), "ICMP", "ICMP", 0},
-        {protocolPages_->BuildTcp(), "TCP", "TCP", 0},
-        {protocolPages_->BuildUdp(), "UDP", "UDP", 0},
-        {protocolPages_->BuildSnmp(), "SNMP", "SNMP", 0},
-        {debugPage_->Build(), "Debug", "Debug", 210},
-    };
-    for (const PageDef &p : pages) {
-        p.page->setObjectName(QString::fromLatin1(p.name));
-        if (p.topic != 0)
-            p.page->setProperty("helpContext", p.topic);
-        pageControl_->addTab(p.page, QString::fromLatin1(p.caption));
-    }
     layout->addWidget(pageControl_, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -225,7 +158,8 @@ void MainForm::buildWindow() {
     getValues_->setProperty("helpContext", 0);
     getValues_->setDefault(true);
     buttons->addWidget(getValues_);
-    buttons->addWidget(MakeButton(central, "Help_But", QStringLiteral("&Help")));
+    helpButton_ = MakeButton(central, "Help_But", QStringLiteral("&Help"));
+    buttons->addWidget(helpButton_);
     layout->addLayout(buttons);
     setCentralWidget(central);
 
@@ -241,6 +175,26 @@ void MainForm::buildWindow() {
     trayIcon_->setIcon(TrayIcons::ProgramIcon());
     setWindowIcon(TrayIcons::ProgramIcon());
     TrayIcons::CreateLists(this);
+
+    const struct {
+        Monitor monitor;
+        const char *name;
+        int interval;
+    } timers[] = {
+        {Monitor::RouterStatus, "RouterStatus_Timer", 1000},
+        {Monitor::Connection, "Connect_Timer", 15000},
+        {Monitor::Quota, "Quota_Timer", 60000},
+        {Monitor::Interfaces, "Interfaces_Timer", 60000},
+    };
+    for (const auto &t : timers) {
+        auto *timer = new QTimer(this);
+        timer->setObjectName(QString::fromLatin1(t.name));
+        timer->setInterval(t.interval);
+        timers_[t.monitor] = timer;
+    }
+    trayTimer_ = new QTimer(this);
+    trayTimer_->setObjectName(QStringLiteral("Tray_Timer"));
+    trayTimer_->setInterval(5000);
 }
 
 void MainForm::buildMenus() {
@@ -248,7 +202,7 @@ void MainForm::buildMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     std::map<std::string, QMenu *> menus;
     std::map<std::string, QActionGroup *> groups;
-    for (const MenuItem &item : kMenu) {
+    for (const MenuDef &item : kMenu) {
         QWidget *owner = item.parent ? static_cast<QWidget *>(menus.at(item.parent)) : bar;
         const QString name = QString::fromLatin1(item.name);
         const QString caption = QString::fromLatin1(item.caption);
@@ -261,10 +215,13 @@ void MainForm::buildMenus() {
             menus[item.name] = menu;
             continue;
         }
+        if (item.kind == ItemKind::Separator) {
+            QAction *separator = menus.at(item.parent)->addSeparator();
+            separator->setObjectName(name);
+            continue;
+        }
         auto *action = new QAction(caption, owner);
         action->setObjectName(name);
-        if (item.kind == ItemKind::Separator)
-            action->setSeparator(true);
         if (item.kind == ItemKind::Check || item.kind == ItemKind::Radio ||
             item.kind == ItemKind::AutoRadio) {
             action->setCheckable(true);
@@ -284,43 +241,49 @@ void MainForm::buildMenus() {
         if (item.helpTopic != 0)
             action->setProperty("helpContext", item.helpTopic);
         menus.at(item.parent)->addAction(action);
+        items_[item.name] = action;
     }
 }
 
-void MainForm::buildTimers() {
-    for (const TimerDef &t : kTimers) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(QString::fromLatin1(t.name));
-        timer->setInterval(t.interval);
-    }
+QAction *MainForm::MenuItem(const char *name) const {
+    const auto found = items_.find(name);
+    if (found == items_.end())
+        throw std::logic_error(std::string("no menu item named ") + name);
+    return found->second;
+}
+
+QTimer *MainForm::MonitorTimer(Monitor monitor) const {
+    return timers_.at(monitor);
+}
+
+QAction *MainForm::MonitorSwitch(Monitor monitor) const {
+    return MenuItem(MonitorMenuOf(monitor).toggle);
 }
 
 void MainForm::bindEvents() {
     auto on = [this](QAction *action, std::function<void()> handler) {
         connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
     };
-    auto click = [this](const char *name, std::function<void()> handler) {
-        connect(Button(name), &QPushButton::clicked, this, [this, handler] { Run(handler); });
-    };
 
     connect(pageControl_, &QTabWidget::currentChanged, this, [this] {
         Run([this] { PageControlChanging(); });
-        Run([this] { GetValuesBut(Trigger::PageControl); });
+        Run([this] { GetValuesBut(core::Trigger::PageControl); });
     });
-    click("GetValues_But", [this] { GetValuesBut(Trigger::PushButton); });
-    click("Help_But", [this] { Help_ButClick(); });
-    on(Action("Exit1"), [this] { Exit1Click(); });
-    on(Action("Contents1"), [this] { Contents1Click(); });
-    on(Action("SearchforHelpOn1"), [this] { SearchforHelpOn1Click(); });
-    on(Action("HowtoUseHelp1"), [this] { HowtoUseHelp1Click(); });
+    connect(getValues_, &QPushButton::clicked, this,
+            [this] { Run([this] { GetValuesBut(core::Trigger::PushButton); }); });
+    connect(helpButton_, &QPushButton::clicked, this, [this] { Run([this] { Help_ButClick(); }); });
+    on(MenuItem("Exit1"), [this] { Exit1Click(); });
+    on(MenuItem("Contents1"), [this] { Contents1Click(); });
+    on(MenuItem("SearchforHelpOn1"), [this] { SearchforHelpOn1Click(); });
+    on(MenuItem("HowtoUseHelp1"), [this] { HowtoUseHelp1Click(); });
 
     // The monitor menus: the check item switches its timer, an interval item sets it.
     for (const MonitorMenu &menu : MonitorMenus()) {
-        QTimer *timer = Timer(menu.timer);
-        QAction *toggle = Action(menu.toggle);
+        QTimer *timer = timers_.at(menu.monitor);
+        QAction *toggle = MenuItem(menu.toggle);
         on(toggle, [timer, toggle] { SetTimerEnabled(timer, toggle->isChecked()); });
         for (const IntervalItem &item : menu.items) {
-            QAction *action = Action(item.action);
+            QAction *action = MenuItem(item.action);
             const int ms = item.value * menu.unitMs;
             on(action, [timer, action, ms] {
                 timer->setInterval(ms);
@@ -330,8 +293,8 @@ void MainForm::bindEvents() {
     }
 
     // Hide and Show swap their marks whichever is chosen.
-    QAction *hide = Action("HideFromTaskBar");
-    QAction *show = Action("ShowInTaskBar");
+    QAction *hide = MenuItem("HideFromTaskBar");
+    QAction *show = MenuItem("ShowInTaskBar");
     auto swap = [hide, show](QAction *chosen) {
         const bool hideWasChecked = chosen == hide ? !hide->isChecked() : hide->isChecked();
         hide->setChecked(!hideWasChecked);
@@ -340,23 +303,23 @@ void MainForm::bindEvents() {
     on(hide, [swap, hide] { swap(hide); });
     on(show, [swap, show] { swap(show); });
 
-    for (const char *name : {"IPaddress_Edit", "community_edit"})
-        Edit(name)->installEventFilter(this);
+    connect(router_.get(), &core::RouterModel::pageJobsChanged, this,
+            [this](int pending) { showBusy(pending); });
+}
 
-    systemPage_->Bind();
-    quotaPage_->Bind();
-    adslPage_->Bind();
-    interfacesPage_->Bind();
-    ipPage_->Bind();
-    protocolPages_->Bind();
-    debugPage_->Bind();
-    textOutput_->Bind();
-    connectionMonitor_->Bind();
-    routerStatus_->Bind();
+void MainForm::AddPage(const Page &page) {
+    page.widget->setObjectName(QString::fromLatin1(page.name));
+    if (page.helpTopic != 0)
+        page.widget->setProperty("helpContext", page.helpTopic);
+    pages_.push_back(page);
+    // Adding the first tab selects it; that is no page change of the user's.
+    const QSignalBlocker blocker(pageControl_);
+    pageControl_->addTab(page.widget, QString::fromLatin1(page.caption));
 }
 
 void MainForm::FormCreate() {
-    Run([this] { settings_->Load(); });
+    if (OnCreate)
+        Run(OnCreate);
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         const QRect area = screen->availableGeometry();
@@ -365,30 +328,32 @@ void MainForm::FormCreate() {
     getValues_->setFocus();
 }
 
+void MainForm::showBusy(int pendingPageJobs) {
+    const bool busy = pendingPageJobs > 0;
+    if (busy == busy_) {
+        // A page finished while another one is still on its way: the window stays busy.
+        if (busy && statusText_->text() == RouterQuery::ReadyText)
+            statusText_->setText(RouterQuery::BusyText);
+        return;
+    }
+    busy_ = busy;
+    // Over the window only: menus, dialogs and the close box keep the normal cursor.
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
 void MainForm::SetStatus(const QString &text) {
-    statusText_->setText(text);
+    // While another page's query is still on its way, " Ready" would say too much.
+    if (text == RouterQuery::ReadyText && router_->PageJobs() > 0)
+        statusText_->setText(RouterQuery::BusyText);
+    else
+        statusText_->setText(text);
 }
 
 QString MainForm::Status() const {
     return statusText_->text();
-}
-
-void MainForm::SetBusyCursor(bool busy) {
-    if (busy == busyCursor_)
-        return;
-    busyCursor_ = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-std::string MainForm::Host() const {
-    return UserBytes(Edit("IPaddress_Edit")->text());
-}
-
-std::string MainForm::Community() const {
-    return UserBytes(Edit("community_edit")->text());
 }
 
 void MainForm::SetHelpContext(int topic) {
@@ -398,6 +363,22 @@ void MainForm::SetHelpContext(int topic) {
 
 int MainForm::HelpContext() const {
     return getValues_->property("helpContext").toInt();
+}
+
+void MainForm::MoveFocus() {
+    if (!isVisible())
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    if (focus != pageControl_)
+        pageControl_->setFocus();
+}
+
+void MainForm::SetUpdateEnabled(bool enabled) {
+    getValues_->setEnabled(enabled);
+}
+
+bool MainForm::IsActivePage(const QWidget *page) const {
+    return page != nullptr && pageControl_->currentWidget() == page;
 }
 
 void MainForm::Run(const std::function<void()> &handler) {
@@ -414,33 +395,14 @@ void MainForm::ReportError(const QString &message) {
     QString text = message;
     if (!text.endsWith(QLatin1Char('.')))
         text += QLatin1Char('.');
-    prompter().Error(QStringLiteral("Vantrel"), text);
+    Prompt().Error(QStringLiteral("Vantrel"), text);
 }
 
-void MainForm::GetValuesBut(Trigger trigger) {
-    QWidget *page = pageControl_->currentWidget();
-    const QString name = page ? page->objectName() : QString();
-    if (name == QLatin1String("GenSysInfo")) {
-        Interfaces.WanRow = "0";
-        systemPage_->GenSysInfoClick();
-    } else if (name == QLatin1String("Quota_Tab")) {
-        quotaPage_->QuotaClick(trigger);
-    } else if (name == QLatin1String("ADSL")) {
-        adslPage_->ADSLClick(trigger);
-    } else if (name == QLatin1String("Interfaces")) {
-        interfacesPage_->InterfacesClick();
-    } else if (name == QLatin1String("IP")) {
-        ipPage_->IPClick(trigger);
-    } else if (name == QLatin1String("ICMP")) {
-        protocolPages_->ICMPClick();
-    } else if (name == QLatin1String("TCP")) {
-        protocolPages_->TCPClick();
-    } else if (name == QLatin1String("UDP")) {
-        protocolPages_->UDPClick();
-    } else if (name == QLatin1String("SNMP")) {
-        protocolPages_->SNMPClick();
-    }
-    // The Debug page works through its own buttons.
+void MainForm::GetValuesBut(core::Trigger trigger) {
+    QWidget *current = pageControl_->currentWidget();
+    for (const Page &page : pages_)
+        if (page.widget == current && page.refresh)
+            page.refresh(trigger);
 }
 
 void MainForm::PageControlChanging() {
@@ -448,72 +410,83 @@ void MainForm::PageControlChanging() {
 }
 
 void MainForm::Help_ButClick() {
-    prompter().Help(HelpCommand::Context, HelpContext());
+    Prompt().Help(HelpCommand::Context, HelpContext());
 }
 
 void MainForm::Contents1Click() {
-    prompter().Help(HelpCommand::Tab, -3);
+    Prompt().Help(HelpCommand::Tab, -3);
 }
 
 void MainForm::SearchforHelpOn1Click() {
-    prompter().Help(HelpCommand::Tab, -2);
+    Prompt().Help(HelpCommand::Tab, -2);
 }
 
 void MainForm::HowtoUseHelp1Click() {
-    prompter().Help(HelpCommand::HelpOnHelp, 0);
+    Prompt().Help(HelpCommand::HelpOnHelp, 0);
 }
 
 void MainForm::Exit1Click() {
+    closeApprovedAt_ = QDateTime(); // the user's own close asks as always
     close();
 }
 
 void MainForm::Community_editEnter() {
     for (const MonitorMenu &menu : MonitorMenus())
-        if (Action(menu.toggle)->isChecked())
-            SetTimerEnabled(Timer(menu.timer), false);
+        if (MenuItem(menu.toggle)->isChecked())
+            SetTimerEnabled(timers_.at(menu.monitor), false);
 }
 
 void MainForm::Community_editExit() {
     for (const MonitorMenu &menu : MonitorMenus())
-        if (Action(menu.toggle)->isChecked())
-            SetTimerEnabled(Timer(menu.timer), true);
-}
-
-bool MainForm::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn)
-        Run([this] { Community_editEnter(); });
-    else if (event->type() == QEvent::FocusOut)
-        Run([this] { Community_editExit(); });
-    return QMainWindow::eventFilter(watched, event);
+        if (MenuItem(menu.toggle)->isChecked())
+            SetTimerEnabled(timers_.at(menu.monitor), true);
 }
 
 bool MainForm::FormCloseQuery() {
-    const bool prompt = Action("ClosePromptEnabled")->isChecked();
-    if (prompt && !prompter().Confirm(QStringLiteral("Close Vantrel?")))
+    const bool prompt = MenuItem("ClosePromptEnabled")->isChecked();
+    if (prompt && !Prompt().Confirm(QStringLiteral("Close Vantrel?")))
         return false;
     if (!SaveSettingsNow())
         return false;
-    QPlainTextEdit *log = Memo("LinkLog_Memo");
-    if (prompt && LinkLogUnsaved && !log->toPlainText().isEmpty() &&
-        prompter().Confirm(QStringLiteral("Save connection log?")))
-        Run([this] { textOutput_->SaveConnectionLogAtClose(); });
+    if (prompt && log_->Unsaved() && !log_->IsEmpty() &&
+        Prompt().Confirm(QStringLiteral("Save connection log?")))
+        Run([this] {
+            if (output_->SaveMemo(log_->Memo(), QStringLiteral("vantrel_connection")))
+                log_->SetUnsaved(false);
+        });
     return true;
 }
 
 bool MainForm::SaveSettingsNow() {
-    bool saved = false;
-    Run([this, &saved] { saved = settings_->Save(); });
+    bool saved = true;
+    if (OnSaveSettings)
+        Run([this, &saved] { saved = OnSaveSettings(false); });
     return saved;
 }
 
+void MainForm::ApproveClose() {
+    closeApprovedAt_ = QDateTime::currentDateTimeUtc();
+}
+
+bool MainForm::closeApproved() const {
+    return closeApprovedAt_.isValid() &&
+           closeApprovedAt_.secsTo(QDateTime::currentDateTimeUtc()) < 60;
+}
+
 void MainForm::closeEvent(QCloseEvent *event) {
-    bool allowed = closeApproved_;
+    // An approval covers the close that ends the session, never one the user starts with the
+    // close box; either way it is used up.
+    bool allowed = closeApproved() && !event->spontaneous();
+    closeApprovedAt_ = QDateTime();
     if (!allowed)
         Run([this, &allowed] { allowed = FormCloseQuery(); });
     if (allowed) {
+        router_->Shutdown(); // a pending request is abandoned, its late answer ignored
         trayIcon_->hide();
         event->accept();
     } else {
         event->ignore();
     }
 }
+
+} // namespace vantrel::app

@@ -1,137 +1,117 @@
 #pragma once
 
-#include "clock.h"
-#include "prompter.h"
-#include "trigger.h"
+#include "app/pagecontext.h"
+#include "core/clock.h"
+#include "core/quota.h"
+#include "core/state.h"
+#include "core/trigger.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
-class QStatusBar;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 
-class SystemPage;
-class QuotaPage;
-class AdslPage;
-class InterfacesPage;
-class IpPage;
-class ProtocolPages;
-class DebugPage;
+namespace vantrel::core {
+class RouterModel;
+}
+
+namespace vantrel::app {
+
+class ConnectionLog;
+class Prompter;
 class TextOutput;
-class ConnectionMonitor;
-class RouterStatusMonitor;
-class SettingsStore;
 
-// Which rows of the router's ifTable carry the bridge, LAN, WAN and USB interfaces ("0" when
-// not found; row texts are OID suffixes), and the ifIndex values read for them.
-struct InterfaceMap {
-    std::string BridgeRow = "0";
-    std::string LanRow = "0";
-    std::string WanRow = "0";
-    std::string UsbRow = "0";
-    std::string BridgeIfIndex;
-    std::string LanIfIndex;
-    std::string WanIfIndex;
-    std::string UsbIfIndex;
-};
-
-// The monthly data-quota account, in bytes.
-struct QuotaAccount {
-    double InOctetsNow = 0;
-    double OutOctetsNow = 0;
-    double InOctetsBase = 0;
-    double OutOctetsBase = 0;
-    double QuotaBytes = 0;
-    double UsedAtCalcBytes = 0;
-    double BytesPerGB = 0;
-    double BytesPerMB = 0;
-};
-
-// What the window needs from the world outside: dialogs, time, the settings file, and the
-// lookup of the computer's own address. Tests replace every one of them.
+// What the window needs from the world outside: dialogs, time, the settings file and the
+// router's time-out. Tests replace every one of them.
 struct Services {
     Prompter *prompter = nullptr;
-    const Clock *clock = nullptr;
-    QString settingsPath; // the INI file
-    // The computer's own first IPv4 address in dotted form ("" when none); runs on a worker
-    // thread.
-    std::function<QString()> localAddress;
-    int localAddressWaitMs = 3000; // how long the System update waits for it
-    int snmpTimeoutMs = 5000;      // the longest wait for one reply
+    const core::Clock *clock = nullptr;
+    QString settingsPath;     // the INI file
+    int snmpTimeoutMs = 5000; // the longest wait for one reply
+    // This computer's address towards a router (the routed address when empty).
+    std::function<std::string(const std::string &target)> localAddress;
 };
 
-class MainForm : public QMainWindow {
+// The four monitors of the Options menu.
+enum class Monitor { Connection, RouterStatus, Quota, Interfaces };
+
+// The main window: the page control and its dispatch, the buttons, the status bar, the menus,
+// the timers, the tray icon and the close sequence. The pages, monitors and settings are the
+// parts the composition gives it; they reach the window only through PageContext.
+class MainForm : public QMainWindow, public PageContext {
     Q_OBJECT
 public:
     explicit MainForm(const Services &services, QWidget *parent = nullptr);
     ~MainForm() override;
 
-    // The creation handler: loads the settings and runs the first System query and quota
-    // calculation; errors are reported and creation goes on.
-    void FormCreate();
+    // One top-level page: its widget, control name, caption, the help topic stored on it, and
+    // its refresh (none for the Debug page, which works through its own buttons).
+    struct Page {
+        QWidget *widget = nullptr;
+        const char *name = nullptr;
+        const char *caption = nullptr;
+        int helpTopic = 0;
+        std::function<void(core::Trigger)> refresh;
+    };
+    void AddPage(const Page &page);
 
-    // Shared state of the whole run.
-    InterfaceMap Interfaces;
-    QuotaAccount Quota;
-    bool WanLinkUp = true;
-    bool LinkLogUnsaved = false;
-    bool ResetDoneToday = false;
-    std::string TrayLightState = "------";
-    bool RestoreOnShow = true;
+    // Something that lives as long as the window (the pages and monitors).
+    struct Part {
+        virtual ~Part() = default;
+    };
+    void AdoptParts(std::unique_ptr<Part> parts) { parts_ = std::move(parts); }
+    Part *parts() const { return parts_.get(); }
+
+    // The creation handler: loads the settings and runs the first queries; errors are
+    // reported and creation goes on.
+    std::function<void()> OnCreate;
+    void FormCreate();
+    // The close-time steps of the parts: false when the settings could not be written.
+    std::function<bool(bool signalled)> OnSaveSettings;
 
     const Services &services() const { return services_; }
-    Prompter &prompter() const { return *services_.prompter; }
-    QDateTime Now() const { return services_.clock->Now(); }
 
-    // Controls by their names; a missing name is a programming error and throws.
-    template <class T> T *Control(const char *name) const {
-        T *c = findChild<T *>(QString::fromLatin1(name));
-        if (c == nullptr)
-            missingControl(name);
-        return c;
-    }
-    QLabel *Label(const char *name) const;
-    QLineEdit *Edit(const char *name) const;
-    QPlainTextEdit *Memo(const char *name) const;
-    QAction *Action(const char *name) const;
-    QTimer *Timer(const char *name) const;
-    QPushButton *Button(const char *name) const;
+    // PageContext
+    core::RouterModel &Router() override { return *router_; }
+    Prompter &Prompt() override { return *services_.prompter; }
+    const core::Clock &Clock() const override { return *services_.clock; }
+    core::QuotaAccount &Quota() override { return quota_; }
+    core::RunFlags &Flags() override { return flags_; }
+    ConnectionLog &Log() override { return *log_; }
+    TextOutput &Output() override { return *output_; }
+    void SetStatus(const QString &text) override;
+    QString Status() const override;
+    void SetHelpContext(int topic) override;
+    int HelpContext() const override;
+    void MoveFocus() override;
+    void SetUpdateEnabled(bool enabled) override;
+    bool IsActivePage(const QWidget *page) const override;
+    void Run(const std::function<void()> &handler) override;
+    void ReportError(const QString &message) override;
+
+    // The window's own controls.
     QTabWidget *PageControl() const { return pageControl_; }
     QPushButton *GetValuesButton() const { return getValues_; }
     QSystemTrayIcon *TrayIcon() const { return trayIcon_; }
-
-    // The one-part status bar.
-    void SetStatus(const QString &text);
-    QString Status() const;
-    // The hourglass; never stacked twice.
-    void SetBusyCursor(bool busy);
-    bool BusyCursor() const { return busyCursor_; }
-
-    // The router address and community, read from the System page's edit boxes.
-    std::string Host() const;
-    std::string Community() const;
-
-    // Help topic stored on the page control and the "&Update" button.
-    void SetHelpContext(int topic);
-    int HelpContext() const;
-
-    // Runs a handler; an error that leaves it is shown in the error box and the program goes
-    // on. Every event of the window reaches its handler through here.
-    void Run(const std::function<void()> &handler);
-    void ReportError(const QString &message);
+    QAction *MenuItem(const char *name) const;
+    QTimer *MonitorTimer(Monitor monitor) const;
+    QAction *MonitorSwitch(Monitor monitor) const;
+    QTimer *TrayTimer() const { return trayTimer_; }
+    // Whether the window shows itself busy (page queries on their way).
+    bool BusyCursor() const { return busy_; }
 
     // Dispatch and the shell's commands.
-    void GetValuesBut(Trigger trigger);
+    void GetValuesBut(core::Trigger trigger);
     void PageControlChanging();
     void Help_ButClick();
     void Contents1Click();
@@ -139,59 +119,49 @@ public:
     void HowtoUseHelp1Click();
     void Exit1Click();
 
-    // Focus hold of the four monitor timers while the target is being edited.
+    // While the target is being edited the monitors' timers are held.
     void Community_editEnter();
     void Community_editExit();
 
     // The close sequence: asks, saves the settings, offers to save the connection log; false
     // when the close is cancelled or the settings could not be written.
     bool FormCloseQuery();
-    // Saves the settings without asking (session end, SIGTERM); false when it failed.
+    // Saves the settings without asking (session end); false when it failed.
     bool SaveSettingsNow();
-    // The close has been settled elsewhere (the session manager asked, or a signal saved the
-    // settings): the next close goes through without asking again.
-    void ApproveClose() { closeApproved_ = true; }
-
-    SystemPage &systemPage() const { return *systemPage_; }
-    QuotaPage &quotaPage() const { return *quotaPage_; }
-    AdslPage &adslPage() const { return *adslPage_; }
-    InterfacesPage &interfacesPage() const { return *interfacesPage_; }
-    IpPage &ipPage() const { return *ipPage_; }
-    ProtocolPages &protocolPages() const { return *protocolPages_; }
-    DebugPage &debugPage() const { return *debugPage_; }
-    TextOutput &textOutput() const { return *textOutput_; }
-    ConnectionMonitor &connectionMonitor() const { return *connectionMonitor_; }
-    RouterStatusMonitor &routerStatus() const { return *routerStatus_; }
-    SettingsStore &settings() const { return *settings_; }
+    // The session manager has settled the close (it asked and the settings are saved): the
+    // close that ends the session goes through without asking again. The approval is used up
+    // by that close, is ignored for a close the user starts, and lapses after a minute.
+    void ApproveClose();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    [[noreturn]] static void missingControl(const char *name);
     void buildWindow();
     void buildMenus();
-    void buildTimers();
     void bindEvents();
+    void showBusy(int pendingPageJobs);
+    bool closeApproved() const;
 
     Services services_;
+    std::unique_ptr<core::RouterModel> router_;
+    core::QuotaAccount quota_;
+    core::RunFlags flags_;
+    std::unique_ptr<ConnectionLog> log_;
+    std::unique_ptr<TextOutput> output_;
+
     QTabWidget *pageControl_ = nullptr;
     QPushButton *getValues_ = nullptr;
+    QPushButton *helpButton_ = nullptr;
     QLabel *statusText_ = nullptr;
     QSystemTrayIcon *trayIcon_ = nullptr;
-    bool busyCursor_ = false;
-    bool closeApproved_ = false;
-
-    std::unique_ptr<SystemPage> systemPage_;
-    std::unique_ptr<QuotaPage> quotaPage_;
-    std::unique_ptr<AdslPage> adslPage_;
-    std::unique_ptr<InterfacesPage> interfacesPage_;
-    std::unique_ptr<IpPage> ipPage_;
-    std::unique_ptr<ProtocolPages> protocolPages_;
-    std::unique_ptr<DebugPage> debugPage_;
-    std::unique_ptr<TextOutput> textOutput_;
-    std::unique_ptr<ConnectionMonitor> connectionMonitor_;
-    std::unique_ptr<RouterStatusMonitor> routerStatus_;
-    std::unique_ptr<SettingsStore> settings_;
+    QTimer *trayTimer_ = nullptr;
+    std::map<std::string, QAction *> items_;
+    std::map<Monitor, QTimer *> timers_;
+    std::vector<Page> pages_;
+    bool busy_ = false;
+    QDateTime closeApprovedAt_;
+    std::unique_ptr<Part> parts_;
 };
+
+} // namespace vantrel::app

@@ -1,11 +1,13 @@
-#include "menugroups.h"
+#include "app/menugroups.h"
+
+#include "app/mainform.h"
+
+namespace vantrel::app {
 
 const std::vector<MonitorMenu> &MonitorMenus() {
     static const std::vector<MonitorMenu> menus = {
-        {"Recordlog",
-         "Connect_Timer",
-         "Link logging",
-         "Link check",
+        {Monitor::Connection,
+         "Recordlog",
          1000,
          {{"N1secondinterval1", 1},
           {"N3secondinterval1", 3},
@@ -14,20 +16,16 @@ const std::vector<MonitorMenu> &MonitorMenus() {
           {"N15secondinterval1", 15},
           {"N20secondinterval1", 20},
           {"N30secondinterval1", 30}}},
-        {"Realtimeupdating",
-         "RouterStatus_Timer",
-         "Router status",
-         "Status update",
+        {Monitor::RouterStatus,
+         "Realtimeupdating",
          1000,
          {{"N1secondupdate1", 1},
           {"N5secondupdate1", 5},
           {"N10secondupdate1", 10},
           {"N30secondupdate1", 30},
           {"N60secondupdate1", 60}}},
-        {"MonitorQuota",
-         "Quota_Timer",
-         "Quota monitor",
-         "Quota update",
+        {Monitor::Quota,
+         "MonitorQuota",
          60000,
          {{"N1minuteupdate1", 1},
           {"N5minuteupdate1", 5},
@@ -35,10 +33,8 @@ const std::vector<MonitorMenu> &MonitorMenus() {
           {"N15minuteupdate1", 15},
           {"N30minuteupdate1", 30},
           {"N60minuteupdate1", 60}}},
-        {"DisplayInRealTime",
-         "Interfaces_Timer",
-         "Interfaces autoupdate",
-         "Interfaces update",
+        {Monitor::Interfaces,
+         "DisplayInRealTime",
          1000,
          {{"N5SecondUpdate", 5},
           {"N10SecondUpdate", 10},
@@ -49,3 +45,12 @@ const std::vector<MonitorMenu> &MonitorMenus() {
     };
     return menus;
 }
+
+const MonitorMenu &MonitorMenuOf(Monitor monitor) {
+    for (const MonitorMenu &menu : MonitorMenus())
+        if (menu.monitor == monitor)
+            return menu;
+    return MonitorMenus().front();
+}
+
+} // namespace vantrel::app

@@ -1,8 +1,12 @@
 #pragma once
 // The four monitor menus of Options: a "Display in real time" style check item that switches a
-// timer, and a radio group of intervals. The settings file stores both under these keys.
+// timer, and a radio group of intervals. The settings file stores both.
 
 #include <vector>
+
+namespace vantrel::app {
+
+enum class Monitor;
 
 struct IntervalItem {
     const char *action; // menu item name
@@ -10,13 +14,14 @@ struct IntervalItem {
 };
 
 struct MonitorMenu {
-    const char *toggle;      // check item
-    const char *timer;       // the timer it switches
-    const char *enabledKey;  // boolean key in [Options]
-    const char *intervalKey; // interval key in [Options]
-    int unitMs;              // milliseconds per unit of the stored value
+    Monitor monitor;
+    const char *toggle; // check item
+    int unitMs;         // milliseconds per unit of the stored value
     std::vector<IntervalItem> items;
 };
 
 // In the order the settings file reads them.
 const std::vector<MonitorMenu> &MonitorMenus();
+const MonitorMenu &MonitorMenuOf(Monitor monitor);
+
+} // namespace vantrel::app

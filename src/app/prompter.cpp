@@ -1,10 +1,12 @@
-#include "prompter.h"
+#include "app/prompter.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+
+namespace vantrel::app {
 
 void QtPrompter::Message(const QString &caption, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
@@ -31,6 +33,8 @@ QString QtPrompter::SaveFileName(const SaveRequest &request) {
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setNameFilters(request.filters);
     dialog.selectNameFilter(request.filters.value(0));
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
     dialog.selectFile(request.proposedName);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setSizeGripEnabled(true);
@@ -66,3 +70,5 @@ void QtPrompter::Help(HelpCommand command, int data) {
     QMessageBox::information(parent_, QStringLiteral("Vantrel help"),
                              text + QStringLiteral(": the help pages are not installed yet."));
 }
+
+} // namespace vantrel::app

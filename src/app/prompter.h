@@ -6,11 +6,14 @@
 class QPrinter;
 class QWidget;
 
+namespace vantrel::app {
+
 // What the save dialog is set to before each use.
 struct SaveRequest {
     QString defaultSuffix = "log";
     QStringList filters = {"Log file (*.log)", "Text file (*.txt)", "Any file (*.*)"};
     QString proposedName; // without extension
+    QString folder;       // where the dialog opens
 };
 
 // WinHelp-style help commands: the help viewer opens the page of the topic or tab asked for.
@@ -54,3 +57,5 @@ public:
 private:
     QWidget *parent_;
 };
+
+} // namespace vantrel::app

@@ -1,75 +1,57 @@
-#include "routerquery.h"
+#include "app/routerquery.h"
 
-#include "mainform.h"
-#include "snmp/snmpsend.h"
+#include "app/pagecontext.h"
+#include "app/prompter.h"
+#include "core/results.h"
+#include "snmp/convert.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
 
-using namespace vantrel::snmp;
+namespace vantrel::app::RouterQuery {
 
-const QString RouterQuery::BusyText = QStringLiteral(" Busy ... please wait");
-const QString RouterQuery::ReadyText = QStringLiteral(" Ready");
-const QString RouterQuery::ErrorText =
-    QStringLiteral(" Error: Check IP address and/or SNMP community name");
-const QString RouterQuery::GetFailed = QStringLiteral("Get failed");
+const QString BusyText = QStringLiteral(" Busy ... please wait");
+const QString ReadyText = QStringLiteral(" Ready");
+const QString ErrorText = QStringLiteral(" Error: Check IP address and/or SNMP community name");
+const QString GetFailed = QStringLiteral("Get failed");
 
-RouterQuery::RouterQuery(MainForm &form, int helpContext, int options) : form_(form) {
-    form_.SetStatus(BusyText);
-    if (!(options & NoHourglass))
-        form_.SetBusyCursor(true);
+void Begin(PageContext &context, int helpContext, int options) {
+    context.SetStatus(BusyText);
     if (helpContext >= 0)
-        form_.SetHelpContext(helpContext);
+        context.SetHelpContext(helpContext);
     if (!(options & NoFocus))
-        MoveFocus(form_);
+        context.MoveFocus();
 }
 
-RouterQuery::~RouterQuery() {
-    form_.SetBusyCursor(false);
+void SetControlText(QWidget *control, const QString &text) {
+    if (auto *label = qobject_cast<QLabel *>(control))
+        label->setText(text);
+    else if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->setText(text);
 }
 
-bool RouterQuery::Get(const std::string &oid, std::string &value) const {
-    return SnmpGetValue(oid, form_.Community(), form_.Host(), value,
-                        {form_.services().snmpTimeoutMs});
+bool Answered(PageContext &context, const core::Outcome &outcome, QWidget *failControl) {
+    if (outcome.cancelled) {
+        context.SetStatus(ReadyText);
+        return false;
+    }
+    if (outcome.probeFailed) {
+        SetControlText(failControl, GetFailed);
+        ReportFailure(context);
+        return false;
+    }
+    return true;
 }
 
-bool RouterQuery::Walk(const std::string &base, std::vector<std::string> &rows) const {
-    return SnmpWalkTable(base, form_.Community(), form_.Host(), rows,
-                         {form_.services().snmpTimeoutMs});
+void Finish(PageContext &context, const core::Outcome &outcome) {
+    context.SetStatus(ReadyText);
+    if (!outcome.conversionError.empty())
+        throw snmp::ConvertError(outcome.conversionError);
 }
 
-bool RouterQuery::Probe(const std::string &oid, std::string &value, QWidget *failControl) {
-    if (Get(oid, value))
-        return true;
-    if (auto *label = qobject_cast<QLabel *>(failControl))
-        label->setText(GetFailed);
-    else if (auto *edit = qobject_cast<QLineEdit *>(failControl))
-        edit->setText(GetFailed);
-    Fail();
-    return false;
+void ReportFailure(PageContext &context) {
+    context.SetStatus(ErrorText);
+    context.Prompt().Beep();
 }
 
-void RouterQuery::Fail() {
-    ReportFailure(form_);
-}
-
-void RouterQuery::Ready() {
-    form_.SetBusyCursor(false);
-    form_.SetStatus(ReadyText);
-}
-
-void RouterQuery::MoveFocus(MainForm &form) {
-    if (!form.isVisible())
-        return;
-    QWidget *focus = QApplication::focusWidget();
-    if (focus == nullptr || focus->objectName() != QLatin1String("PageControl"))
-        form.PageControl()->setFocus();
-}
-
-void RouterQuery::ReportFailure(MainForm &form) {
-    form.SetStatus(ErrorText);
-    form.SetBusyCursor(false);
-    form.prompter().Beep();
-}
+} // namespace vantrel::app::RouterQuery

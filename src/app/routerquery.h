@@ -1,46 +1,49 @@
 #pragma once
 
 #include <QString>
-#include <string>
-#include <vector>
 
-class MainForm;
-class QLabel;
 class QWidget;
 
-// The pattern every page handler follows when it talks to the router: busy text and hourglass,
-// help topic, focus to the page control, a probe whose failure is reported, each request with
-// the target read afresh from the System page, and the normal cursor at the end, also when a
-// conversion error leaves the handler.
-class RouterQuery {
-public:
-    static const QString BusyText;
-    static const QString ReadyText;
-    static const QString ErrorText;
-    static const QString GetFailed;
+namespace vantrel::core {
+struct Outcome;
+}
 
-    enum Option { NoFocus = 1, NoHourglass = 2 };
-    // helpContext < 0 leaves the help topic alone.
-    RouterQuery(MainForm &form, int helpContext, int options = 0);
-    ~RouterQuery();
-    RouterQuery(const RouterQuery &) = delete;
-    RouterQuery &operator=(const RouterQuery &) = delete;
+namespace vantrel::app {
 
-    bool Get(const std::string &oid, std::string &value) const;
-    bool Walk(const std::string &base, std::vector<std::string> &rows) const;
-    // The first request: on failure "Get failed" goes into failControl (a QLabel or QLineEdit,
-    // when given), then the error text, the normal cursor and the beep.
-    bool Probe(const std::string &oid, std::string &value, QWidget *failControl);
-    // Reports a failed router: error text, normal cursor, beep.
-    void Fail();
-    // Normal cursor and " Ready".
-    void Ready();
+class PageContext;
 
-    // Focus to the page control when the window is visible and the focus is elsewhere.
-    static void MoveFocus(MainForm &form);
-    // The error text, the normal cursor and the beep, for callers outside a query.
-    static void ReportFailure(MainForm &form);
+// The pattern every page refresh follows around its query: the busy text, the help topic and
+// the focus before the query goes to the router; after its result is back, the report of a
+// router that did not answer, or " Ready". (The window shows the busy cursor by itself while
+// page queries are on their way.)
+namespace RouterQuery {
 
-private:
-    MainForm &form_;
-};
+extern const QString BusyText;
+extern const QString ReadyText;
+extern const QString ErrorText;
+extern const QString GetFailed;
+
+enum Option { NoFocus = 1 };
+
+// Before the query: busy text, help topic (helpContext < 0 leaves it), focus to the pages.
+void Begin(PageContext &context, int helpContext, int options = 0);
+
+// After the query: false when it ended early. A router that did not answer the first request
+// puts "Get failed" into failControl (a QLabel or QLineEdit, when given), then the error text
+// and the beep; an abandoned query only ends the busy text. true: the page renders its figures,
+// then calls Finish.
+bool Answered(PageContext &context, const core::Outcome &outcome, QWidget *failControl);
+
+// The end of a refresh: " Ready"; a conversion error that ended the query then goes to the
+// error box.
+void Finish(PageContext &context, const core::Outcome &outcome);
+
+// The error text and the beep, for a failure outside the first request.
+void ReportFailure(PageContext &context);
+
+// Puts text into a QLabel or a QLineEdit.
+void SetControlText(QWidget *control, const QString &text);
+
+} // namespace RouterQuery
+
+} // namespace vantrel::app

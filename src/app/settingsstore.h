@@ -1,37 +1,52 @@
 #pragma once
 
+#include "core/settings.h"
+
 #include <QString>
+#include <vector>
 
-class MainForm;
-struct QuotaAccount;
+namespace vantrel::app {
 
-// The settings file: read once while the window is created, written on every confirmed close.
+class PageContext;
+
+// A part of the window that keeps some of the stored settings.
+class SettingsPart {
+public:
+    virtual ~SettingsPart() = default;
+    // Puts the values the load reached into the part's controls and state.
+    virtual void ApplySettings(const core::SettingsFile::LoadResult &loaded) = 0;
+    // Puts the part's current values into values, for the save.
+    virtual void CollectSettings(core::SettingsValues &values) = 0;
+};
+
+// The settings file of the window: read once while the window is created, written on every
+// confirmed close, through the parts that keep the values.
 class SettingsStore {
 public:
     static const char *const CopyrightNotice;
 
-    explicit SettingsStore(MainForm &form) : form_(form) {}
+    SettingsStore(PageContext &context, QString path);
     // $XDG_CONFIG_HOME/<executable base name>.ini
     static QString DefaultPath();
-    // The file this window reads and writes.
-    QString Path() const;
+    QString Path() const { return file_.Path(); }
 
-    // Reads every key into the window, then runs the first System query and "Calculate". A
-    // number key that does not convert throws ConvertError and ends the load there, before
-    // any query.
-    void Load();
-    // Writes every key in one atomic replacement of the file, keeping keys it does not know;
-    // false (after the error box) when the file could not be written.
-    bool Save();
-    // The monthly reset's own write: only [Quota] "Last reset date"; false when it failed.
+    // In the order their keys are read.
+    void AddPart(SettingsPart *part) { parts_.push_back(part); }
+
+    // Reads every key and applies what was read. A file that cannot be read is said once and
+    // never written over. Returns false when a number did not convert: the load stopped
+    // there and its conversion error has been reported.
+    bool Load();
+    // Writes every key in one replacement of the file. On failure, false; the window shows
+    // "Unable to write to <file>." unless quiet (a signal), which writes to standard error.
+    bool Save(bool quiet = false);
+    // The monthly reset's own write: only [Quota] "Last reset date".
     bool WriteLastResetDate(const QString &date);
 
-    // "MBUsed" as the account has it: megabytes used so far with four decimals, or an empty
-    // text when the account has no good figure (no successful "Calculate" with a quota, or a
-    // failed last reading, which leaves zero in InOctetsNow), so the stored value is kept.
-    static QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly);
-
 private:
-    MainForm &form_;
-    QString mbUsedAtLoad_ = QStringLiteral("0"); // "MBUsed" as read at start-up
+    PageContext &context_;
+    core::SettingsFile file_;
+    std::vector<SettingsPart *> parts_;
 };
+
+} // namespace vantrel::app

@@ -1,9 +1,11 @@
-#include "signalwatcher.h"
+#include "app/signalwatcher.h"
 
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace vantrel::app {
 
 namespace {
 int fds[2] = {-1, -1};
@@ -35,3 +37,5 @@ SignalWatcher::~SignalWatcher() {
     signal(SIGTERM, SIG_DFL);
     signal(SIGHUP, SIG_DFL);
 }
+
+} // namespace vantrel::app

@@ -4,6 +4,8 @@
 
 class QSocketNotifier;
 
+namespace vantrel::app {
+
 // Turns SIGTERM and SIGHUP into a Qt signal on the window thread, so the settings can be saved
 // before the program ends when the system shuts down.
 class SignalWatcher : public QObject {
@@ -18,3 +20,5 @@ signals:
 private:
     QSocketNotifier *notifier_ = nullptr;
 };
+
+} // namespace vantrel::app

@@ -1,8 +1,10 @@
-#include "singleinstance.h"
+#include "app/singleinstance.h"
 
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
+
+namespace vantrel::app {
 
 SingleInstance::SingleInstance(const QString &name) {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -15,3 +17,5 @@ SingleInstance::SingleInstance(const QString &name) {
 }
 
 SingleInstance::~SingleInstance() = default;
+
+} // namespace vantrel::app

@@ -5,6 +5,8 @@
 
 class QLockFile;
 
+namespace vantrel::app {
+
 // One copy of the program per user: a lock file in the user's runtime folder. A lock left by a
 // crashed copy does not block the next start.
 class SingleInstance {
@@ -19,3 +21,5 @@ private:
     std::unique_ptr<QLockFile> lock_;
     bool first_ = true;
 };
+
+} // namespace vantrel::app

@@ -1,6 +1,7 @@
-#include "textoutput.h"
+#include "app/textoutput.h"
 
-#include "mainform.h"
+#include "app/pagecontext.h"
+#include "app/prompter.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,23 +24,9 @@
 #include <stdexcept>
 #include <utility>
 
-// One row per text box: the box and the buttons that serve it (nullptr: the box has none).
-struct TextOutput::Route {
-    const char *memo;
-    const char *save;
-    const char *proposedName;
-    const char *print;
-    const char *copy;
-    const char *clear;
-};
+namespace vantrel::app {
 
 namespace {
-
-const char kConnectionLog[] = "LinkLog_Memo";
-const char kSaveLog[] = "SaveLog_But";
-const char kClearLog[] = "ClearLog_But";
-const char kSaveDebugLog[] = "SaveDebugLog_But";
-const char kCloseTimeLogName[] = "vantrel_connection";
 
 // CR LF pairs, lone CRs and lone LFs all end a line.
 QString normalisedBreaks(QString text) {
@@ -49,55 +37,34 @@ QString normalisedBreaks(QString text) {
 
 } // namespace
 
-const TextOutput::Route TextOutput::kRoutes[] = {
-    {"AddrTable_Memo", "AddrTableSave_But", "vantrel_addrtable", "AddrTablePrint_But",
-     "AddrTableCopy_But", nullptr},
-    {"RouteTable_Memo", "RouteTableSave_But", "vantrel_routetable", "RouteTablePrint_But",
-     "RouteTableCopy_But", nullptr},
-    {"MediaTable_Memo", "MediaTableSave_But", "vantrel_mediatable", "MediaTablePrint_But",
-     "MediaTableCopy_But", nullptr},
-    {"UDPTable_Memo", "UDPTableSave_But", "vantrel_udptable", "UDPTablePrint_But",
-     "UDPTableCopy_But", nullptr},
-    {kConnectionLog, kSaveLog, "vantrel_connlog", nullptr, nullptr, kClearLog},
-    {"DebugLog_Memo", kSaveDebugLog, "vantrel_debuglog", "DebugPrint_But", "DebugLogCopy_But",
-     "DebugLogClear_But"},
-};
-
-void TextOutput::Bind() {
-    // The page units create the buttons; one that does not exist is skipped, so the window
-    // opens whatever pages it has.
-    for (const Route &route : kRoutes) {
-        const std::pair<const char *, void (TextOutput::*)(QObject *)> buttons[] = {
-            {route.save, &TextOutput::GenericSave_ButClick},
-            {route.print, &TextOutput::GenericPrint_ButClick},
-            {route.copy, &TextOutput::GenericCopy_ButClick},
-            {route.clear, &TextOutput::GenericClear_ButClick},
-        };
-        for (const auto &[name, handler] : buttons) {
-            if (name == nullptr)
-                continue;
-            auto *button = form_.findChild<QPushButton *>(QString::fromLatin1(name));
-            if (button == nullptr)
-                continue;
-            QObject::connect(button, &QPushButton::clicked, &form_, [this, button, h = handler] {
-                form_.Run([this, button, h] { (this->*h)(button); });
-            });
-        }
+void TextOutput::Register(const Box &box) {
+    boxes_.push_back(box);
+    const std::pair<QPushButton *, void (TextOutput::*)(QObject *)> buttons[] = {
+        {box.save, &TextOutput::GenericSave_ButClick},
+        {box.print, &TextOutput::GenericPrint_ButClick},
+        {box.copy, &TextOutput::GenericCopy_ButClick},
+        {box.clear, &TextOutput::GenericClear_ButClick},
+    };
+    for (const auto &[button, handler] : buttons) {
+        if (button == nullptr)
+            continue;
+        QObject::connect(button, &QPushButton::clicked, button,
+                         [this, button = button, h = handler] {
+                             context_.Run([this, button, h] { (this->*h)(button); });
+                         });
     }
 }
 
-const TextOutput::Route *TextOutput::routeOf(QObject *sender, Column column) const {
+const TextOutput::Box *TextOutput::boxOf(QObject *sender, Column column) const {
     if (sender == nullptr)
         return nullptr;
-    const QString name = sender->objectName();
-    for (const Route &route : kRoutes) {
-        const char *button = column == Column::Save    ? route.save
-                             : column == Column::Print ? route.print
-                             : column == Column::Copy  ? route.copy
-                                                       : route.clear;
-        if (button != nullptr && name == QLatin1String(button) &&
-            form_.findChild<QObject *>(name) == sender)
-            return &route;
+    for (const Box &box : boxes_) {
+        const QPushButton *button = column == Column::Save    ? box.save
+                                    : column == Column::Print ? box.print
+                                    : column == Column::Copy  ? box.copy
+                                                              : box.clear;
+        if (button != nullptr && button == sender)
+            return &box;
     }
     return nullptr;
 }
@@ -130,51 +97,58 @@ QByteArray TextOutput::FileBytes(const QStringList &lines) {
 }
 
 void TextOutput::GenericSave_ButClick(QObject *sender) {
-    const Route *route = routeOf(sender, Column::Save);
-    if (route == nullptr)
-        return;
-    const bool connectionLog = qstrcmp(route->save, kSaveLog) == 0;
-    const bool debugLog = qstrcmp(route->save, kSaveDebugLog) == 0;
-    if (saveMemo(form_.Memo(route->memo), QString::fromLatin1(route->proposedName), debugLog) &&
-        connectionLog)
-        form_.LinkLogUnsaved = false;
+    const Box *box = boxOf(sender, Column::Save);
+    if (box != nullptr)
+        save(*box, box->proposedName);
 }
 
-void TextOutput::SaveConnectionLogAtClose() {
-    if (saveMemo(form_.Memo(kConnectionLog), QString::fromLatin1(kCloseTimeLogName), false))
-        form_.LinkLogUnsaved = false;
+bool TextOutput::SaveMemo(QPlainTextEdit *memo, const QString &proposedName) {
+    for (const Box &box : boxes_)
+        if (box.memo == memo)
+            return save(box, proposedName);
+    Box plain;
+    plain.memo = memo;
+    return save(plain, proposedName);
 }
 
-bool TextOutput::saveMemo(QPlainTextEdit *memo, const QString &proposedName, bool addDescription) {
+bool TextOutput::save(const Box &box, const QString &proposedName) {
     SaveRequest request;
     request.proposedName = proposedName;
-    const QString fileName = form_.prompter().SaveFileName(request);
+    request.folder = folder_.isEmpty()
+                         ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                         : folder_;
+    const QString fileName = context_.Prompt().SaveFileName(request);
     if (fileName.isEmpty())
         return false;
-    if (addDescription) {
-        // The router description holds CR LF pairs (firmware and build); each part becomes a
-        // line of its own, so the file never gets a bare CR inside a line.
-        AppendLine(memo, QStringLiteral(" "));
-        AppendLine(memo, form_.Label("Desc_Label")->text() + QLatin1Char(' ') +
-                             form_.Label("RouterDesc_Label")->text());
-    }
-    // Read after the dialog: a monitor tick may have added a line while it was open.
-    const QStringList lines = MemoLines(memo);
+    folder_ = QFileInfo(fileName).absolutePath();
+    if (box.beforeSave)
+        box.beforeSave();
+    // Read after the dialog: a monitor may have added a line while it was open.
+    const QStringList lines = MemoLines(box.memo);
     QString reason;
-    if (!writeFile(fileName, lines, reason)) {
-        form_.ReportError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+    if (!WriteFile(fileName, lines, reason)) {
+        context_.ReportError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
         return false;
     }
+    if (box.saved)
+        box.saved();
     return true;
 }
 
-bool TextOutput::writeFile(const QString &fileName, const QStringList &lines, QString &reason) {
+bool TextOutput::WriteFile(const QString &fileName, const QStringList &lines, QString &reason) {
     // Written beside the target and renamed over it, so a failure leaves the old file whole.
+    // In a folder where no new file may be made, an existing writable file is written in
+    // place instead.
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    // An existing file that the user may not write is refused: the rename would replace it.
     const QFileInfo existing(fileName);
-    if (existing.exists() && !existing.isDir() && !existing.isWritable()) {
-        reason = qt_error_string(EACCES);
-        return false;
+    if (existing.exists() && !existing.isDir()) {
+        QFile probe(fileName);
+        if (!probe.open(QIODevice::Append)) {
+            reason = qt_error_string(EACCES);
+            return false;
+        }
     }
     // Unbuffered, so every failed write is seen here: a failed flush inside commit() would go
     // unnoticed and a cut-off file would replace the old one.
@@ -204,13 +178,13 @@ bool TextOutput::writeFile(const QString &fileName, const QStringList &lines, QS
 }
 
 void TextOutput::GenericPrint_ButClick(QObject *sender) {
-    const Route *route = routeOf(sender, Column::Print);
-    if (route == nullptr)
+    const Box *box = boxOf(sender, Column::Print);
+    if (box == nullptr)
         return;
-    QPlainTextEdit *memo = form_.Memo(route->memo);
+    QPlainTextEdit *memo = box->memo;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Vantrel"));
-    if (!form_.prompter().PrintDialog(printer))
+    if (!context_.Prompt().PrintDialog(printer))
         return;
     // The dialog offers a page range: print only the pages chosen.
     int first = 1;
@@ -343,10 +317,10 @@ int TextOutput::PrintLines(QPaintDevice &device, QPagedPaintDevice *pager, const
 }
 
 void TextOutput::GenericCopy_ButClick(QObject *sender) {
-    const Route *route = routeOf(sender, Column::Copy);
-    if (route == nullptr)
+    const Box *box = boxOf(sender, Column::Copy);
+    if (box == nullptr)
         return;
-    QPlainTextEdit *memo = form_.Memo(route->memo);
+    QPlainTextEdit *memo = box->memo;
     memo->selectAll();
     // An empty selection copies nothing, as with any edit box: the clipboard keeps its text.
     const QString text = memo->toPlainText();
@@ -355,12 +329,12 @@ void TextOutput::GenericCopy_ButClick(QObject *sender) {
 }
 
 void TextOutput::GenericClear_ButClick(QObject *sender) {
-    const Route *route = routeOf(sender, Column::Clear);
-    if (route == nullptr)
+    const Box *box = boxOf(sender, Column::Clear);
+    if (box == nullptr)
         return;
-    form_.Memo(route->memo)->clear();
-    if (qstrcmp(route->clear, kClearLog) == 0)
-        form_.LinkLogUnsaved = false;
+    box->memo->clear();
+    if (box->cleared)
+        box->cleared();
 }
 
 void TextOutput::ScrollMemo(QPlainTextEdit *memo, ScrollTo where) {
@@ -377,3 +351,5 @@ void TextOutput::ScrollMemo(QPlainTextEdit *memo, ScrollTo where) {
     bar->setValue(where == ScrollTo::End ? bar->maximum() : bar->minimum());
     memo->horizontalScrollBar()->setValue(memo->horizontalScrollBar()->minimum());
 }
+
+} // namespace vantrel::app

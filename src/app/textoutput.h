@@ -2,31 +2,54 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <vector>
 
-class MainForm;
 class QObject;
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPlainTextEdit;
+class QPushButton;
 
-// Save, print, copy and clear for the six text boxes, each handler choosing its box by the
-// button that sent it; and the scroll to a box's first or last page.
+namespace vantrel::app {
+
+class PageContext;
+
+// Save, print, copy and clear for the text boxes the pages register, each handler choosing its
+// box by the button that sent it; and the scroll to a box's first or last page.
 class TextOutput {
 public:
-    explicit TextOutput(MainForm &form) : form_(form) {}
-    // Connects every save, print, copy and clear button that exists in the window.
-    void Bind();
+    explicit TextOutput(PageContext &context) : context_(context) {}
+
+    // One text box and the buttons that serve it (nullptr: the box has none).
+    struct Box {
+        QPlainTextEdit *memo = nullptr;
+        QString proposedName; // of a saved file, without extension
+        QPushButton *save = nullptr;
+        QPushButton *print = nullptr;
+        QPushButton *copy = nullptr;
+        QPushButton *clear = nullptr;
+        std::function<void()> beforeSave; // after the dialog, before the file is written
+        std::function<void()> saved;      // after a successful save
+        std::function<void()> cleared;    // after the box was emptied
+    };
+    // Connects the box's buttons to the generic handlers.
+    void Register(const Box &box);
 
     void GenericSave_ButClick(QObject *sender);
     void GenericPrint_ButClick(QObject *sender);
     void GenericCopy_ButClick(QObject *sender);
     void GenericClear_ButClick(QObject *sender);
-    // The close-time offer: the connection log under the proposed name "vantrel_connection".
-    void SaveConnectionLogAtClose();
+    // Asks for a file name (proposing proposedName) and writes memo into it; false when the
+    // user cancelled or the file could not be written (after the error box).
+    bool SaveMemo(QPlainTextEdit *memo, const QString &proposedName);
+
+    // The folder the save dialog opens in: the last one used, at first the documents folder.
+    QString SaveFolder() const { return folder_; }
+    void SetSaveFolder(const QString &folder) { folder_ = folder; }
 
     enum class ScrollTo { Start, End };
     static void ScrollMemo(QPlainTextEdit *memo, ScrollTo where);
-
     // The lines of a box as the user counts them: its text blocks, without a last block that
     // is empty (so an empty box has no lines and a box ending in a line break no extra one).
     static QStringList MemoLines(const QPlainTextEdit *memo);
@@ -49,15 +72,17 @@ public:
     static int PrintLines(QPaintDevice &device, QPagedPaintDevice *pager, const QStringList &lines,
                           int firstPage = 1, int lastPage = 0);
 
-private:
-    struct Route;
-    static const Route kRoutes[];
-    enum class Column { Save, Print, Copy, Clear };
-    const Route *routeOf(QObject *sender, Column column) const;
-    // Asks for a file name and writes memo into it; false when cancelled or not written.
-    bool saveMemo(QPlainTextEdit *memo, const QString &proposedName, bool addDescription);
     // Replaces fileName with lines atomically; false with the system's reason when it failed.
-    static bool writeFile(const QString &fileName, const QStringList &lines, QString &reason);
+    static bool WriteFile(const QString &fileName, const QStringList &lines, QString &reason);
 
-    MainForm &form_;
+private:
+    enum class Column { Save, Print, Copy, Clear };
+    const Box *boxOf(QObject *sender, Column column) const;
+    bool save(const Box &box, const QString &proposedName);
+
+    PageContext &context_;
+    std::vector<Box> boxes_;
+    QString folder_;
 };
+
+} // namespace vantrel::app

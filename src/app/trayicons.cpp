@@ -1,7 +1,9 @@
-#include "trayicons.h"
+#include "app/trayicons.h"
 
 #include <QFont>
 #include <QPainter>
+
+namespace vantrel::app {
 
 TrayImageList::TrayImageList(const char *name, std::array<QPixmap, 2> frames, QObject *parent)
     : QObject(parent), frames_(std::move(frames)) {
@@ -91,3 +93,5 @@ void TrayIcons::CreateLists(QObject *parent) {
         new TrayImageList(l.name, {Frame(l.a[0], l.a[1], l.a[2]), Frame(l.b[0], l.b[1], l.b[2])},
                           parent);
 }
+
+} // namespace vantrel::app

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <array>
 
+namespace vantrel::app {
+
 // The lights of the tray picture.
 enum class Light { Green, Yellow, Red, Off };
 
@@ -28,3 +30,5 @@ public:
     // Creates the six image lists as children of parent.
     static void CreateLists(QObject *parent);
 };
+
+} // namespace vantrel::app

@@ -1,4 +1,4 @@
-#include "widgets.h"
+#include "app/widgets.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -6,20 +6,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTimer>
 
-QString RouterText(const std::string &bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string UserBytes(const QString &text) {
-    return text.toStdString();
-}
+namespace vantrel::app {
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text) {
     auto *label = new QLabel(text, parent);
@@ -86,8 +75,19 @@ void SetLabelBackground(QLabel *label, const QColor &colour) {
 
 void SetLabelTextColour(QLabel *label, const QColor &colour) {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     label->setPalette(palette);
+}
+
+void SetStale(QWidget *control, bool stale) {
+    // A disabled control is drawn in the style's greyed text; nothing else changes.
+    if (control != nullptr)
+        control->setEnabled(!stale);
+}
+
+bool IsStale(const QWidget *control) {
+    return control != nullptr && !control->isEnabled();
 }
 
 void SetTimerEnabled(QTimer *timer, bool enabled) {
@@ -96,3 +96,5 @@ void SetTimerEnabled(QTimer *timer, bool enabled) {
     else if (!timer->isActive())
         timer->start();
 }
+
+} // namespace vantrel::app

@@ -13,11 +13,9 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class QTimer;
 
-// Router texts are bytes: valid UTF-8 is shown as such, anything else byte for byte.
-QString RouterText(const std::string &bytes);
-// A text typed by the user, as the bytes sent to the router.
-std::string UserBytes(const QString &text);
+namespace vantrel::app {
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text);
 // A value label: bold, starting with its placeholder of dashes.
@@ -49,10 +47,16 @@ ObjectPairNames ObjectPair(const std::string &object);
 
 // Sets a label's background colour (the Fusion style shows it everywhere).
 void SetLabelBackground(QLabel *label, const QColor &colour);
-// Sets a label's text colour.
+// Sets a label's text colour (the greyed colour of a stale value stays the style's).
 void SetLabelTextColour(QLabel *label, const QColor &colour);
 
-class QTimer;
+// A value that a failed refresh left as it was is drawn greyed, its text unchanged, until a
+// refresh gives it a fresh value again.
+void SetStale(QWidget *control, bool stale);
+bool IsStale(const QWidget *control);
+
 // A timer as the window's timers behave: enabling a running timer does not restart it, and a
 // stopped timer keeps its interval.
 void SetTimerEnabled(QTimer *timer, bool enabled);
+
+} // namespace vantrel::app

@@ -152,6 +152,18 @@ QString IniFile::Read(const QString &section, const QString &key, const QString 
     return value;
 }
 
+QByteArray IniFile::ReadBytes(const QString &section, const QString &key,
+                              const QByteArray &def) const {
+    const int s = findSection(section);
+    const int k = s < 0 ? -1 : findKey(s, key);
+    if (k < 0)
+        return def;
+    QString name;
+    QByteArray raw;
+    parseKey(lines_[size_t(k)], name, &raw);
+    return raw.left(MaxValueLength);
+}
+
 int IniFile::ReadInteger(const QString &section, const QString &key, int def) const {
     const QString text = Read(section, key, QString());
     const std::int64_t v = StrToInt64Def(text.toStdString(), std::int64_t(def));

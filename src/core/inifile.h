@@ -23,6 +23,8 @@ public:
     bool Save(const QString &path) const;
 
     QString Read(const QString &section, const QString &key, const QString &def) const;
+    // The value's bytes as they stand in the file (def when the key is missing).
+    QByteArray ReadBytes(const QString &section, const QString &key, const QByteArray &def) const;
     // An integer value (decimal, or hexadecimal after "0x"); any other text gives def.
     int ReadInteger(const QString &section, const QString &key, int def) const;
     // Non-zero integer: true; zero, a missing key or a text that is no integer: false.

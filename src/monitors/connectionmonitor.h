@@ -1,43 +1,57 @@
 #pragma once
 
+#include "core/results.h"
+
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 
-class MainForm;
+class QTimer;
+
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::monitors {
 
 // Polls the WAN link and logs each drop and return in the connection log, with the date and
-// time and how long the state that just ended lasted.
+// time and how long the state that just ended lasted. A stretch of polls without answer is
+// logged when answers come back, so a duration is never taken for an outage that nobody saw.
 class ConnectionMonitor : public QObject {
     Q_OBJECT
 public:
-    explicit ConnectionMonitor(MainForm &form) : form_(form) {}
-    void Bind();
+    ConnectionMonitor(app::PageContext &context, QTimer *timer);
+
+    // One poll: the WAN link's status, and the uptime when the state changes.
     void Connect_TimerTimer();
-    // The Ctrl key in the log marks it modified, so the close offers to save it.
-    void LinkLog_MemoKeyDown(int key);
 
-    // The time from start (sysUpTime ticks as decimal text) to the router's sysUpTime now, as
-    // DD:HH:MM:SS, or "Get failed" after the error text and a beep. A router that restarted
-    // since start (its uptime is now the smaller) gives its uptime. A reply that is not a
-    // number throws ConvertError.
-    QString ElapsedUptimeText(const std::string &start);
-    // The same; current receives the sysUpTime read, or "" when the query failed.
-    QString ElapsedUptimeText(const std::string &start, std::string &current);
-    // DD:HH:MM:SS of a number of ticks (hundredths of a second).
-    static QString ElapsedText(std::int64_t ticks);
-
+    bool WanLinkUp() const { return linkUp_; }
     // The sysUpTime of the last logged change ("0" until the first one).
     const std::string &LastChangeUptime() const { return lastChange_; }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The time from start to now (sysUpTime ticks as decimal text) as DD:HH:MM:SS. A router
+    // that restarted since start (its uptime is now the smaller) gives its uptime. A text that
+    // is not a number throws ConvertError.
+    static QString ElapsedUptimeText(const std::string &start, const std::string &now);
+
+signals:
+    // A line was written to the log (the history and the alerts hear of drops and returns).
+    void linkChanged(bool up, const QDateTime &when, const QString &line);
 
 private:
-    void logChange(const char *what, bool up);
+    void onPoll(const core::LinkPoll &poll);
+    void logChange(const char *what, bool up, const core::LinkPoll &poll);
 
-    MainForm &form_;
+    app::PageContext &context_;
+    bool linkUp_ = true;
     std::string lastChange_ = "0";
-    bool polling_ = false;
+    std::optional<std::int64_t> lastUptime_; // the last uptime read, to see a restart
+    // Polls without answer since the last answer.
+    QDateTime blindFrom_;
+    QDateTime blindTo_;
 };
+
+} // namespace vantrel::monitors

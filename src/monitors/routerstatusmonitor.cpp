@@ -1,49 +1,60 @@
-#include "routerstatusmonitor.h"
+#include "monitors/routerstatusmonitor.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "snmp/snmpsend.h"
+#include "app/pagecontext.h"
+#include "app/prompter.h"
+#include "app/routerquery.h"
+#include "app/widgets.h"
+#include "core/routermodel.h"
 #include "snmp/uptime.h"
-#include "widgets.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QTabWidget>
 #include <QTimer>
 
-using namespace vantrel::snmp;
+namespace vantrel::monitors {
+
+namespace RouterQuery = app::RouterQuery;
 
 namespace {
-const char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
+const QString kKey = QStringLiteral("monitor:uptime");
 } // namespace
 
-void RouterStatusMonitor::Bind() {
-    // Ticks that arrive while the error box of the last tick is open are let pass, so the box
-    // does not pile up once per second.
-    QObject::connect(form_.Timer("RouterStatus_Timer"), &QTimer::timeout, &form_, [this] {
-        if (ticking_)
-            return;
-        ticking_ = true;
-        form_.Run([this] { RouterStatus_TimerTimer(); });
-        ticking_ = false;
-    });
+RouterStatusMonitor::RouterStatusMonitor(app::PageContext &context, QTimer *timer, QAction *toggle,
+                                         QWidget *systemPage, QLabel *uptime)
+    : context_(context), timer_(timer), toggle_(toggle), systemPage_(systemPage), uptime_(uptime) {
+    connect(timer_, &QTimer::timeout, this,
+            [this] { context_.Run([this] { RouterStatus_TimerTimer(); }); });
+    connect(&context_.Router(), &core::RouterModel::uptimeRead, this,
+            [this](const QString &key, const core::UptimeReading &reading) {
+                if (key == kKey)
+                    context_.Run([this, &reading] { onUptime(reading); });
+            });
 }
 
 void RouterStatusMonitor::RouterStatus_TimerTimer() {
-    QWidget *page = form_.PageControl()->currentWidget();
-    if (page == nullptr || page->objectName() != QLatin1String("GenSysInfo"))
+    if (!context_.IsActivePage(systemPage_))
         return;
-    std::string ticks;
-    QLabel *uptime = form_.Label("Uptime_Label");
-    if (SnmpGetValue(kSysUpTime, form_.Community(), form_.Host(), ticks,
-                     {form_.services().snmpTimeoutMs})) {
-        uptime->setText(QString::fromStdString(UptimeText(ticks)));
+    core::ResultHead head;
+    head.requester = core::Requester::Monitor;
+    head.trigger = core::Trigger::Timer;
+    context_.Router().ReadUptime(kKey, head);
+}
+
+void RouterStatusMonitor::onUptime(const core::UptimeReading &reading) {
+    if (reading.head.outcome.cancelled)
+        return;
+    if (reading.ticks) {
+        uptime_->setText(QString::fromStdString(snmp::UptimeText(*reading.ticks)));
+        app::SetStale(uptime_, false);
         return;
     }
     // The router stopped answering: the monitor switches itself off until the user turns it on.
-    uptime->setText(RouterQuery::GetFailed);
-    form_.SetStatus(RouterQuery::ErrorText);
-    SetTimerEnabled(form_.Timer("RouterStatus_Timer"), false);
-    form_.Action("Realtimeupdating")->setChecked(false);
-    form_.prompter().Beep();
+    uptime_->setText(RouterQuery::GetFailed);
+    app::SetStale(uptime_, false);
+    context_.SetStatus(RouterQuery::ErrorText);
+    app::SetTimerEnabled(timer_, false);
+    toggle_->setChecked(false);
+    context_.Prompt().Beep();
 }
+
+} // namespace vantrel::monitors

@@ -1,16 +1,38 @@
 #pragma once
 
-class MainForm;
+#include "core/results.h"
+
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QLabel;
+class QTimer;
+class QWidget;
+
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::monitors {
 
 // Keeps the System page's uptime current while that page shows, and switches itself off when
 // the router stops answering.
-class RouterStatusMonitor {
+class RouterStatusMonitor : public QObject {
+    Q_OBJECT
 public:
-    explicit RouterStatusMonitor(MainForm &form) : form_(form) {}
-    void Bind();
+    RouterStatusMonitor(app::PageContext &context, QTimer *timer, QAction *toggle,
+                        QWidget *systemPage, QLabel *uptime);
     void RouterStatus_TimerTimer();
 
 private:
-    MainForm &form_;
-    bool ticking_ = false;
+    void onUptime(const core::UptimeReading &reading);
+
+    app::PageContext &context_;
+    QTimer *timer_;
+    QAction *toggle_;
+    QWidget *systemPage_;
+    QLabel *uptime_;
 };
+
+} // namespace vantrel::monitors

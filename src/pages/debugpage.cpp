@@ -1,83 +1,85 @@
-#include "debugpage.h"
+#include "pages/debugpage.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "widgets.h"
+#include "app/pagecontext.h"
+#include "app/textoutput.h"
+#include "app/widgets.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
+namespace vantrel::pages {
+
 namespace {
-
 constexpr int kHelpDebug = 210;
-
-struct ButtonDef {
-    const char *name;
-    const char *caption;
-    const char *oid = nullptr;     // the subtree a dump walks
-    const char *heading = nullptr; // the log line above the dump
-};
-// The dumps, then the log commands (the latter bound by TextOutput).
-const ButtonDef kDumpButtons[] = {
-    {"InterfaceTable_But", "Interface table", "1.3.6.1.2.1.2", "Dump of raw Interface table"},
-    {"IPAddrTable_But", "IP table", "1.3.6.1.2.1.4", "Dump of raw IP address table"},
-    {"FirmwareVer_But", "Firmware Info", nullptr, "Firmware information"},
-};
-const ButtonDef kLogButtons[] = {
-    {"DebugLogClear_But", "Clear log"},
-    {"DebugLogCopy_But", "Copy log"},
-    {"SaveDebugLog_But", "Save log"},
-    {"DebugPrint_But", "Print log"},
-};
-
 } // namespace
 
 QWidget *DebugPage::Build() {
-    auto *page = new QWidget;
-    auto *layout = new QHBoxLayout(page);
+    page_ = new QWidget;
+    auto *layout = new QHBoxLayout(page_);
 
     auto *logColumn = new QVBoxLayout;
-    QLabel *heading = MakeLabel(page, "DebugLogHeading_Label", QStringLiteral("Debug log"));
+    QLabel *heading = app::MakeLabel(page_, "DebugLogHeading_Label", QStringLiteral("Debug log"));
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     logColumn->addWidget(heading);
-    logColumn->addWidget(MakeMemo(page, "DebugLog_Memo", true, true), 1);
+    log_ = app::MakeMemo(page_, "DebugLog_Memo", true, true);
+    logColumn->addWidget(log_, 1);
     layout->addLayout(logColumn, 1);
 
     auto *buttonColumn = new QVBoxLayout;
     buttonColumn->addSpacing(heading->sizeHint().height() + logColumn->spacing());
-    for (const ButtonDef &b : kDumpButtons)
-        buttonColumn->addWidget(MakeButton(page, b.name, QString::fromLatin1(b.caption)));
+    interfaceTable_ =
+        app::MakeButton(page_, "InterfaceTable_But", QStringLiteral("Interface table"));
+    ipTable_ = app::MakeButton(page_, "IPAddrTable_But", QStringLiteral("IP table"));
+    firmware_ = app::MakeButton(page_, "FirmwareVer_But", QStringLiteral("Firmware Info"));
+    for (QPushButton *b : {interfaceTable_, ipTable_, firmware_})
+        buttonColumn->addWidget(b);
     buttonColumn->addStretch(1);
-    for (const ButtonDef &b : kLogButtons)
-        buttonColumn->addWidget(MakeButton(page, b.name, QString::fromLatin1(b.caption)));
-    layout->addLayout(buttonColumn);
-    return page;
-}
 
-void DebugPage::Bind() {
-    // Connected after the window's own page-change handlers, so the disabled "&Update" button
-    // is what remains when the Debug page shows.
-    QTabWidget *pages = form_.PageControl();
-    QObject::connect(pages, &QTabWidget::currentChanged, &form_, [this, pages] {
-        QWidget *page = pages->currentWidget();
-        if (page != nullptr && page->objectName() == QLatin1String("Debug"))
-            form_.Run([this] { DebugEnter(); });
-    });
+    app::TextOutput::Box box;
+    box.memo = log_;
+    box.proposedName = QStringLiteral("vantrel_debuglog");
+    box.clear = app::MakeButton(page_, "DebugLogClear_But", QStringLiteral("Clear log"));
+    box.copy = app::MakeButton(page_, "DebugLogCopy_But", QStringLiteral("Copy log"));
+    box.save = app::MakeButton(page_, "SaveDebugLog_But", QStringLiteral("Save log"));
+    box.print = app::MakeButton(page_, "DebugPrint_But", QStringLiteral("Print log"));
+    // A saved debug log ends with the router description (it stays in the box too); its CR LF
+    // pairs become lines of their own.
+    box.beforeSave = [this] {
+        app::TextOutput::AppendLine(log_, QStringLiteral(" "));
+        app::TextOutput::AppendLine(log_, (DescriptionCaption ? DescriptionCaption() : QString()) +
+                                              QLatin1Char(' ') +
+                                              (Description ? Description() : QString()));
+    };
+    for (QPushButton *b : {box.clear, box.copy, box.save, box.print})
+        buttonColumn->addWidget(b);
+    layout->addLayout(buttonColumn);
+    context_.Output().Register(box);
+
+    connect(firmware_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { FirmwareVer_ButClick(); }); });
+    return page_;
 }
 
 void DebugPage::DebugEnter() {
-    RouterQuery::MoveFocus(form_);
-    form_.GetValuesButton()->setEnabled(false);
-    form_.SetHelpContext(kHelpDebug);
+    context_.MoveFocus();
+    context_.SetUpdateEnabled(false);
+    context_.SetHelpContext(kHelpDebug);
 }
 
+// The two walks come with the table dumps' query.
 void DebugPage::InterfaceTable_ButClick() {}
 void DebugPage::IPAddrTable_ButClick() {}
-void DebugPage::FirmwareVer_ButClick() {}
+
+void DebugPage::FirmwareVer_ButClick() {
+    // No query: the description as the System page last showed it, one line per CR LF part.
+    app::TextOutput::AppendLine(log_, QStringLiteral("Firmware information\n\n") +
+                                          (Description ? Description() : QString()));
+}
+
+} // namespace vantrel::pages

@@ -1,21 +1,43 @@
 #pragma once
 
-#include "trigger.h"
+#include <QObject>
+#include <QString>
+#include <functional>
 
-class MainForm;
+class QPlainTextEdit;
+class QPushButton;
 class QWidget;
 
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::pages {
+
 // The Debug page: raw dumps of the router into a log.
-class DebugPage {
+class DebugPage : public QObject {
+    Q_OBJECT
 public:
-    explicit DebugPage(MainForm &form) : form_(form) {}
+    explicit DebugPage(app::PageContext &context) : context_(context) {}
     QWidget *Build();
-    void Bind();
+
     void DebugEnter();
     void InterfaceTable_ButClick();
     void IPAddrTable_ButClick();
     void FirmwareVer_ButClick();
+    QWidget *Widget() const { return page_; }
+
+    // The router description as the System page shows it, and its caption.
+    std::function<QString()> Description;
+    std::function<QString()> DescriptionCaption;
 
 private:
-    MainForm &form_;
+    app::PageContext &context_;
+    QWidget *page_ = nullptr;
+    QPlainTextEdit *log_ = nullptr;
+    QPushButton *interfaceTable_ = nullptr;
+    QPushButton *ipTable_ = nullptr;
+    QPushButton *firmware_ = nullptr;
 };
+
+} // namespace vantrel::pages

@@ -1,8 +1,7 @@
-#include "interfacespage.h"
+#include "pages/interfacespage.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "widgets.h"
+#include "app/pagecontext.h"
+#include "app/widgets.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +9,10 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
+
+namespace vantrel::pages {
+
+using namespace app;
 
 namespace {
 
@@ -115,14 +118,17 @@ const Group kGroups[] = {
 } // namespace
 
 QWidget *InterfacesPage::Build() {
-    auto *page = new QWidget;
+    page_ = new QWidget;
+    QWidget *page = page_;
     auto *layout = new QVBoxLayout(page);
     layout->setSpacing(6);
 
     std::vector<QGridLayout *> grids;
     int captionWidth[2] = {0, 0};
-    for (const Group &group : kGroups) {
+    for (std::size_t g = 0; g < std::size(kGroups); ++g) {
+        const Group &group = kGroups[g];
         QGroupBox *box = MakeGroup(page, group.name, QString::fromLatin1(group.caption));
+        groups_[g] = box;
         auto *grid = new QGridLayout(box);
         grid->setContentsMargins(10, 6, 10, 6);
         grid->setHorizontalSpacing(8);
@@ -139,8 +145,9 @@ QWidget *InterfacesPage::Build() {
                 caption->setToolTip(QString::fromLatin1(figure.tooltip));
             captionWidth[side] = std::max(captionWidth[side], caption->sizeHint().width());
             grid->addWidget(caption, rowOf[side], side * 3);
-            grid->addWidget(MakeValueLabel(box, pair.value, QStringLiteral("----")), rowOf[side]++,
-                            side * 3 + 1);
+            QLabel *value = MakeValueLabel(box, pair.value, QStringLiteral("----"));
+            values_[g][std::size_t(i)] = value;
+            grid->addWidget(value, rowOf[side]++, side * 3 + 1);
         }
         grids.push_back(grid);
         layout->addWidget(box);
@@ -158,6 +165,8 @@ QWidget *InterfacesPage::Build() {
     return page;
 }
 
-void InterfacesPage::Bind() {}
+// The refresh and the interfaces timer come with the interface figures' query.
 void InterfacesPage::InterfacesClick() {}
 void InterfacesPage::Interfaces_TimerTimer() {}
+
+} // namespace vantrel::pages

@@ -1,9 +1,11 @@
-#include "ippage.h"
+#include "pages/ippage.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "statrow.h"
-#include "widgets.h"
+#include "app/pagecontext.h"
+#include "app/routerquery.h"
+#include "app/textoutput.h"
+#include "app/widgets.h"
+#include "core/routermodel.h"
+#include "pages/statrow.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +14,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
+
+namespace vantrel::pages {
+
+namespace RouterQuery = app::RouterQuery;
 
 namespace {
 
@@ -39,50 +45,44 @@ const StatTable kStatistics = {
     {"1.3.6.1.2.1.4.23.0", "RoutingDiscards"},
 };
 
-// The three table sub-pages: the table walked, its text box and its buttons.
+// The three table sub-pages: their text box and buttons.
 struct TableTab {
     const char *page;
     const char *caption;
-    const char *oid; // walked without the entry suffix
     const char *memo;
+    const char *proposedName;
     const char *copyButton;
     const char *saveButton;
     const char *printButton;
 };
 const TableTab kTables[] = {
-    {"AddressTab", " Address table ", "1.3.6.1.2.1.4.20", "AddrTable_Memo", "AddrTableCopy_But",
+    {"AddressTab", " Address table ", "AddrTable_Memo", "vantrel_addrtable", "AddrTableCopy_But",
      "AddrTableSave_But", "AddrTablePrint_But"},
-    {"RouteTab", " Route table ", "1.3.6.1.2.1.4.21", "RouteTable_Memo", "RouteTableCopy_But",
+    {"RouteTab", " Route table ", "RouteTable_Memo", "vantrel_routetable", "RouteTableCopy_But",
      "RouteTableSave_But", "RouteTablePrint_But"},
-    {"NetToMediaTab", " Net to Media table ", "1.3.6.1.2.1.4.22", "MediaTable_Memo",
+    {"NetToMediaTab", " Net to Media table ", "MediaTable_Memo", "vantrel_mediatable",
      "MediaTableCopy_But", "MediaTableSave_But", "MediaTablePrint_But"},
 };
 
 constexpr int kHelpStatistics = 150; // + the index of the sub-page
-
-QWidget *tablePage(const TableTab &table) {
-    auto *page = new QWidget;
-    page->setObjectName(QString::fromLatin1(table.page));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(MakeMemo(page, table.memo, true, true), 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(MakeButton(page, table.copyButton, QStringLiteral("Copy table")));
-    buttons->addWidget(MakeButton(page, table.saveButton, QStringLiteral("Save table")));
-    buttons->addWidget(MakeButton(page, table.printButton, QStringLiteral("Print table")));
-    layout->addLayout(buttons);
-    return page;
-}
+const QString kKey = QStringLiteral("page:IP");
 
 } // namespace
+
+IpPage::IpPage(app::PageContext &context) : context_(context) {
+    connect(&context_.Router(), &core::RouterModel::rowsRead, this,
+            [this](const QString &key, const core::RowReadings &readings) {
+                if (key == kKey)
+                    context_.Run([this, &readings] { render(readings); });
+            });
+}
 
 QWidget *IpPage::Build() {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(6, 6, 6, 6);
-    auto *tabs = new QTabWidget(page);
-    tabs->setObjectName(QStringLiteral("IP_PageControl"));
+    tabs_ = new QTabWidget(page);
+    tabs_->setObjectName(QStringLiteral("IP_PageControl"));
 
     auto *statistics = new QWidget;
     statistics->setObjectName(QStringLiteral("StatisticsTab"));
@@ -90,36 +90,60 @@ QWidget *IpPage::Build() {
     grid->setContentsMargins(20, 14, 16, 8);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
-    AddStatRows(grid, statistics, kStatistics, QStringLiteral("----"), 2);
-    tabs->addTab(statistics, QStringLiteral(" Statistics "));
-    for (const TableTab &table : kTables)
-        tabs->addTab(tablePage(table), QString::fromLatin1(table.caption));
+    statistics_ = AddStatRows(grid, statistics, kStatistics, QStringLiteral("----"), 2);
+    tabs_->addTab(statistics, QStringLiteral(" Statistics "));
 
-    layout->addWidget(tabs);
+    QPlainTextEdit **memos[] = {&addressTable_, &routeTable_, &mediaTable_};
+    for (std::size_t i = 0; i < std::size(kTables); ++i) {
+        const TableTab &table = kTables[i];
+        auto *tab = new QWidget;
+        tab->setObjectName(QString::fromLatin1(table.page));
+        auto *tabLayout = new QVBoxLayout(tab);
+        tabLayout->setContentsMargins(8, 8, 8, 8);
+        app::TextOutput::Box box;
+        box.memo = app::MakeMemo(tab, table.memo, true, true);
+        box.proposedName = QString::fromLatin1(table.proposedName);
+        *memos[i] = box.memo;
+        tabLayout->addWidget(box.memo, 1);
+        auto *buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        box.copy = app::MakeButton(tab, table.copyButton, QStringLiteral("Copy table"));
+        box.save = app::MakeButton(tab, table.saveButton, QStringLiteral("Save table"));
+        box.print = app::MakeButton(tab, table.printButton, QStringLiteral("Print table"));
+        buttons->addWidget(box.copy);
+        buttons->addWidget(box.save);
+        buttons->addWidget(box.print);
+        tabLayout->addLayout(buttons);
+        context_.Output().Register(box);
+        tabs_->addTab(tab, QString::fromLatin1(table.caption));
+    }
+    layout->addWidget(tabs_);
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this] { context_.Run([this] { IP_PageControlChange(); }); });
     return page;
 }
 
-// The table buttons are bound by TextOutput.
-void IpPage::Bind() {
-    auto *tabs = form_.Control<QTabWidget>("IP_PageControl");
-    QObject::connect(tabs, &QTabWidget::currentChanged, &form_,
-                     [this] { form_.Run([this] { IP_PageControlChange(); }); });
+void IpPage::IPClick(core::Trigger trigger) {
+    RouterQuery::Begin(context_, -1);
+    // A page selection opens the statistics; "&Update" keeps the sub-page the user is on.
+    if (trigger != core::Trigger::PushButton) {
+        tabs_->setCurrentIndex(0);
+        context_.SetHelpContext(kHelpStatistics);
+    }
+    core::ResultHead head;
+    head.trigger = trigger;
+    context_.Router().RefreshRows(kKey, StatOids(kStatistics), head);
 }
 
-void IpPage::IPClick(Trigger trigger) {
-    RouterQuery query(form_, -1);
-    // A page selection opens the statistics; "&Update" keeps the sub-page the user is on.
-    if (trigger != Trigger::PushButton) {
-        form_.Control<QTabWidget>("IP_PageControl")->setCurrentIndex(0);
-        form_.SetHelpContext(kHelpStatistics);
-    }
-    if (!QueryStatRows(query, form_, kStatistics))
+void IpPage::render(const core::RowReadings &readings) {
+    if (!ShowStatRows(context_, kStatistics, statistics_, readings))
         return;
     // The address, route and net-to-media tables follow here.
-    query.Ready();
+    RouterQuery::Finish(context_, readings.head.outcome);
 }
 
 void IpPage::IP_PageControlChange() {
-    form_.SetHelpContext(kHelpStatistics +
-                         form_.Control<QTabWidget>("IP_PageControl")->currentIndex());
+    context_.SetHelpContext(kHelpStatistics + tabs_->currentIndex());
 }
+
+} // namespace vantrel::pages

@@ -1,19 +1,41 @@
 #pragma once
 
-#include "trigger.h"
+#include "core/results.h"
+#include "core/trigger.h"
 
-class MainForm;
+#include <QObject>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
 class QWidget;
 
-// The IP page: statistics and the address, route and net-to-media tables.
-class IpPage {
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::pages {
+
+// The IP page: the ip group's statistics, and the address, route and net-to-media tables.
+class IpPage : public QObject {
+    Q_OBJECT
 public:
-    explicit IpPage(MainForm &form) : form_(form) {}
+    explicit IpPage(app::PageContext &context);
     QWidget *Build();
-    void Bind();
-    void IPClick(Trigger trigger);
+
+    void IPClick(core::Trigger trigger);
     void IP_PageControlChange();
 
 private:
-    MainForm &form_;
+    void render(const core::RowReadings &readings);
+
+    app::PageContext &context_;
+    QTabWidget *tabs_ = nullptr;
+    std::vector<QLabel *> statistics_;
+    QPlainTextEdit *addressTable_ = nullptr;
+    QPlainTextEdit *routeTable_ = nullptr;
+    QPlainTextEdit *mediaTable_ = nullptr;
 };
+
+} // namespace vantrel::pages

@@ -1,17 +1,24 @@
-#include "protocolpages.h"
+#include "pages/protocolpages.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "statrow.h"
-#include "widgets.h"
+#include "app/pagecontext.h"
+#include "app/routerquery.h"
+#include "app/textoutput.h"
+#include "app/widgets.h"
+#include "core/routermodel.h"
+#include "pages/statrow.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
+
+namespace vantrel::pages {
+
+namespace RouterQuery = app::RouterQuery;
 
 namespace {
 
@@ -119,77 +126,106 @@ const StatTable kSnmp = {
      "EnableAuthL_Label"},
 };
 
+} // namespace
+
+ProtocolPages::ProtocolPages(app::PageContext &context) : context_(context) {
+    icmp_ = {QStringLiteral("page:ICMP"), &kIcmp, 160, true, {}};
+    // The TCP page leaves the focus where it is.
+    tcp_ = {QStringLiteral("page:TCP"), &kTcp, 170, false, {}};
+    udp_ = {QStringLiteral("page:UDP"), &kUdp, 180, true, {}};
+    snmp_ = {QStringLiteral("page:SNMP"), &kSnmp, 190, true, {}};
+    connect(&context_.Router(), &core::RouterModel::rowsRead, this,
+            [this](const QString &key, const core::RowReadings &readings) {
+                for (StatPage *page : {&icmp_, &tcp_, &udp_, &snmp_})
+                    if (page->key == key)
+                        context_.Run([this, page, &readings] { render(*page, readings); });
+            });
+}
+
+ProtocolPages::~ProtocolPages() = default;
+
 // A page of caption/value pairs in `columns` columns.
-QWidget *statPage(const StatTable &rows, const QString &placeholder, int columns) {
-    auto *page = new QWidget;
-    auto *grid = new QGridLayout(page);
+QWidget *ProtocolPages::buildPage(StatPage &page, const QString &placeholder, int columns) {
+    auto *widget = new QWidget;
+    auto *grid = new QGridLayout(widget);
     grid->setContentsMargins(24, 16, 16, 10);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
-    AddStatRows(grid, page, rows, placeholder, columns);
-    return page;
+    page.labels = AddStatRows(grid, widget, *page.rows, placeholder, columns);
+    return widget;
 }
 
-} // namespace
-
 QWidget *ProtocolPages::BuildIcmp() {
-    return statPage(kIcmp, QStringLiteral("----"), 2);
+    return buildPage(icmp_, QStringLiteral("----"), 2);
 }
 
 QWidget *ProtocolPages::BuildTcp() {
-    return statPage(kTcp, QStringLiteral("-----"), 2);
+    return buildPage(tcp_, QStringLiteral("-----"), 2);
 }
 
 QWidget *ProtocolPages::BuildUdp() {
     auto *page = new QWidget;
     auto *layout = new QHBoxLayout(page);
 
-    QGroupBox *stats = MakeGroup(page, "UDPStats_GBox", QStringLiteral(" UDP statistics "));
+    QGroupBox *stats = app::MakeGroup(page, "UDPStats_GBox", QStringLiteral(" UDP statistics "));
     auto *statsGrid = new QGridLayout(stats);
     statsGrid->setVerticalSpacing(5);
-    AddStatRows(statsGrid, stats, kUdp, QStringLiteral("----"), 1);
+    udp_.labels = AddStatRows(statsGrid, stats, kUdp, QStringLiteral("----"), 1);
     auto *left = new QVBoxLayout;
     left->addWidget(stats);
     left->addStretch(1);
     layout->addLayout(left);
 
-    QGroupBox *listeners = MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
+    QGroupBox *listeners =
+        app::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
-    tableLayout->addWidget(MakeMemo(listeners, "UDPTable_Memo", true, true), 1);
+    udpTable_ = app::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    tableLayout->addWidget(udpTable_, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(MakeButton(listeners, "UDPTableSave_But", QStringLiteral("Save table")));
-    buttons->addWidget(MakeButton(listeners, "UDPTablePrint_But", QStringLiteral("Print table")));
-    buttons->addWidget(MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table")));
+    app::TextOutput::Box box;
+    box.memo = udpTable_;
+    box.proposedName = QStringLiteral("vantrel_udptable");
+    box.save = app::MakeButton(listeners, "UDPTableSave_But", QStringLiteral("Save table"));
+    box.print = app::MakeButton(listeners, "UDPTablePrint_But", QStringLiteral("Print table"));
+    box.copy = app::MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table"));
+    buttons->addWidget(box.save);
+    buttons->addWidget(box.print);
+    buttons->addWidget(box.copy);
     tableLayout->addLayout(buttons);
     layout->addWidget(listeners, 1);
+    context_.Output().Register(box);
     return page;
 }
 
 QWidget *ProtocolPages::BuildSnmp() {
-    return statPage(kSnmp, QStringLiteral("----"), 2);
+    return buildPage(snmp_, QStringLiteral("----"), 2);
 }
-
-// The page's text-output buttons are bound by TextOutput.
-void ProtocolPages::Bind() {}
 
 void ProtocolPages::ICMPClick() {
-    RouterQuery query(form_, 160);
-    if (QueryStatRows(query, form_, kIcmp))
-        query.Ready();
+    refresh(icmp_);
 }
 
-// The TCP page leaves the focus where it is.
 void ProtocolPages::TCPClick() {
-    RouterQuery query(form_, 170, RouterQuery::NoFocus);
-    if (QueryStatRows(query, form_, kTcp))
-        query.Ready();
+    refresh(tcp_);
 }
 
-void ProtocolPages::UDPClick() {}
+void ProtocolPages::UDPClick() {
+    refresh(udp_);
+}
 
 void ProtocolPages::SNMPClick() {
-    RouterQuery query(form_, 190);
-    if (QueryStatRows(query, form_, kSnmp))
-        query.Ready();
+    refresh(snmp_);
 }
+
+void ProtocolPages::refresh(StatPage &page) {
+    RouterQuery::Begin(context_, page.helpContext, page.moveFocus ? 0 : RouterQuery::NoFocus);
+    context_.Router().RefreshRows(page.key, StatOids(*page.rows), core::ResultHead{});
+}
+
+void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
+    if (ShowStatRows(context_, *page.rows, page.labels, readings))
+        RouterQuery::Finish(context_, readings.head.outcome);
+}
+
+} // namespace vantrel::pages

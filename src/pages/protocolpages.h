@@ -1,24 +1,58 @@
 #pragma once
 
-#include "trigger.h"
+#include "core/results.h"
 
-class MainForm;
+#include <QObject>
+#include <QString>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
 class QWidget;
 
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::pages {
+
+struct StatRow;
+
 // The ICMP, TCP, UDP and SNMP statistics pages.
-class ProtocolPages {
+class ProtocolPages : public QObject {
+    Q_OBJECT
 public:
-    explicit ProtocolPages(MainForm &form) : form_(form) {}
+    explicit ProtocolPages(app::PageContext &context);
+    ~ProtocolPages() override;
     QWidget *BuildIcmp();
     QWidget *BuildTcp();
     QWidget *BuildUdp();
     QWidget *BuildSnmp();
-    void Bind();
+
     void ICMPClick();
     void TCPClick();
     void UDPClick();
     void SNMPClick();
 
 private:
-    MainForm &form_;
+    // One statistics page: its rows, their value labels, and how its refresh starts.
+    struct StatPage {
+        QString key; // of its query
+        const std::vector<StatRow> *rows = nullptr;
+        int helpContext = 0;
+        bool moveFocus = true;
+        std::vector<QLabel *> labels;
+    };
+    QWidget *buildPage(StatPage &page, const QString &placeholder, int columns);
+    void refresh(StatPage &page);
+    void render(StatPage &page, const core::RowReadings &readings);
+
+    app::PageContext &context_;
+    StatPage icmp_;
+    StatPage tcp_;
+    StatPage udp_;
+    StatPage snmp_;
+    QPlainTextEdit *udpTable_ = nullptr;
 };
+
+} // namespace vantrel::pages

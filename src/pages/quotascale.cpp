@@ -1,11 +1,15 @@
-#include "quotascale.h"
+#include "pages/quotascale.h"
 
-#include "widgets.h"
+#include "app/widgets.h"
 
 #include <QColor>
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
+
+namespace vantrel::pages {
+
+using namespace vantrel::app;
 
 namespace {
 
@@ -71,3 +75,5 @@ void QuotaScale::placeMarks() {
         mark.label->setGeometry(kBarWidth + kGap, y - h / 2, mark.label->sizeHint().width(), h);
     }
 }
+
+} // namespace vantrel::pages

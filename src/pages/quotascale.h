@@ -6,6 +6,8 @@
 class QLabel;
 class QProgressBar;
 
+namespace vantrel::pages {
+
 // The quota bar with its scale: the marks "-- 25" ... "-- 95" stand beside the bar at the
 // heights of their percentages, whatever the bar's height.
 class QuotaScale : public QWidget {
@@ -30,3 +32,5 @@ private:
     QProgressBar *bar_;
     std::vector<Mark> marks_;
 };
+
+} // namespace vantrel::pages

@@ -1,18 +1,21 @@
-#include "statrow.h"
+#include "pages/statrow.h"
 
-#include "mainform.h"
-#include "routerquery.h"
-#include "widgets.h"
+#include "app/pagecontext.h"
+#include "app/routerquery.h"
+#include "app/widgets.h"
+#include "core/bytetext.h"
 
 #include <QGridLayout>
 #include <QLabel>
 
+namespace vantrel::pages {
+
 std::string CaptionLabelName(const StatRow &row) {
-    return row.captionName ? std::string(row.captionName) : ObjectPair(row.object).captionName;
+    return row.captionName ? std::string(row.captionName) : app::ObjectPair(row.object).captionName;
 }
 
 std::string ValueLabelName(const StatRow &row) {
-    return row.valueName ? std::string(row.valueName) : ObjectPair(row.object).valueName;
+    return row.valueName ? std::string(row.valueName) : app::ObjectPair(row.object).valueName;
 }
 
 QString CaptionText(const StatRow &row) {
@@ -28,23 +31,34 @@ QString DisplayText(Display display, const std::string &reply) {
         for (int i = 0; i < 4; ++i)
             if (reply == std::to_string(i + 1))
                 return QString::fromLatin1(words[i]);
-        return RouterText(reply);
+        return core::RouterText(reply);
     }
     case Display::Reply:
         break;
     }
-    return RouterText(reply);
+    return core::RouterText(reply);
 }
 
-void AddStatRows(QGridLayout *grid, QWidget *parent, const StatTable &rows,
-                 const QString &placeholder, int columns) {
+std::vector<std::string> StatOids(const StatTable &rows) {
+    std::vector<std::string> oids;
+    for (const StatRow &row : rows)
+        oids.emplace_back(row.oid);
+    return oids;
+}
+
+std::vector<QLabel *> AddStatRows(QGridLayout *grid, QWidget *parent, const StatTable &rows,
+                                  const QString &placeholder, int columns) {
+    std::vector<QLabel *> labels;
     const int perColumn = int((rows.size() + size_t(columns) - 1) / size_t(columns));
     for (int i = 0; i < int(rows.size()); ++i) {
         const StatRow &row = rows[size_t(i)];
         const int r = i % perColumn;
         const int c = (i / perColumn) * 3; // caption, value, gap
-        grid->addWidget(MakeLabel(parent, CaptionLabelName(row).c_str(), CaptionText(row)), r, c);
-        grid->addWidget(MakeValueLabel(parent, ValueLabelName(row).c_str(), placeholder), r, c + 1);
+        grid->addWidget(app::MakeLabel(parent, CaptionLabelName(row).c_str(), CaptionText(row)), r,
+                        c);
+        QLabel *value = app::MakeValueLabel(parent, ValueLabelName(row).c_str(), placeholder);
+        grid->addWidget(value, r, c + 1);
+        labels.push_back(value);
     }
     // Equal value columns, and the spare width split between the gaps after each pair so the
     // columns spread over the page.
@@ -54,20 +68,23 @@ void AddStatRows(QGridLayout *grid, QWidget *parent, const StatTable &rows,
         grid->setColumnStretch(k * 3 + 2, 1);
     }
     grid->setRowStretch(perColumn, 1);
+    return labels;
 }
 
-bool QueryStatRows(RouterQuery &query, MainForm &form, const StatTable &rows) {
-    std::string value;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const StatRow &row = rows[i];
-        QLabel *label = form.Label(ValueLabelName(row).c_str());
-        if (i == 0) {
-            if (!query.Probe(row.oid, value, label))
-                return false;
-        } else if (!query.Get(row.oid, value)) {
-            continue;
-        }
-        label->setText(DisplayText(row.display, value));
+bool ShowStatRows(app::PageContext &context, const StatTable &rows,
+                  const std::vector<QLabel *> &labels, const core::RowReadings &readings) {
+    if (!app::RouterQuery::Answered(context, readings.head.outcome, labels.front())) {
+        for (std::size_t i = 1; i < labels.size(); ++i)
+            app::SetStale(labels[i], true);
+        return false;
+    }
+    for (std::size_t i = 0; i < rows.size() && i < readings.replies.size(); ++i) {
+        const std::optional<std::string> &reply = readings.replies[i];
+        if (reply)
+            labels[i]->setText(DisplayText(rows[i].display, *reply));
+        app::SetStale(labels[i], !reply);
     }
     return true;
 }
+
+} // namespace vantrel::pages

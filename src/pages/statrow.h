@@ -3,14 +3,21 @@
 // value labels and how its reply is shown; the same table lays out the page and drives its
 // refresh.
 
+#include "core/results.h"
+
 #include <QString>
 #include <string>
 #include <vector>
 
-class MainForm;
 class QGridLayout;
+class QLabel;
 class QWidget;
-class RouterQuery;
+
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::pages {
 
 // How a reply reaches its value label.
 enum class Display {
@@ -32,12 +39,18 @@ std::string CaptionLabelName(const StatRow &row);
 std::string ValueLabelName(const StatRow &row);
 QString CaptionText(const StatRow &row);
 QString DisplayText(Display display, const std::string &reply);
+// The OIDs of the rows, in order.
+std::vector<std::string> StatOids(const StatTable &rows);
 
 // Lays the rows out top to bottom in `columns` columns of caption and value label; value labels
-// are bold and start with `placeholder`.
-void AddStatRows(QGridLayout *grid, QWidget *parent, const StatTable &rows,
-                 const QString &placeholder, int columns);
+// are bold and start with `placeholder`. Returns the value labels in row order.
+std::vector<QLabel *> AddStatRows(QGridLayout *grid, QWidget *parent, const StatTable &rows,
+                                  const QString &placeholder, int columns);
 
-// Queries the rows in order: the first one probes the router (its failure shows "Get failed"
-// in its label and ends the refresh with false), a later failure leaves its label as it was.
-bool QueryStatRows(RouterQuery &query, MainForm &form, const StatTable &rows);
+// Shows what a refresh of the rows read: the first row probed (its failure shows "Get failed"
+// in its label, the error text and the beep, and returns false); a later row that got no
+// answer keeps its text, greyed.
+bool ShowStatRows(app::PageContext &context, const StatTable &rows,
+                  const std::vector<QLabel *> &labels, const core::RowReadings &readings);
+
+} // namespace vantrel::pages

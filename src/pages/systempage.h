@@ -1,33 +1,76 @@
 #pragma once
 
-#include <QString>
-#include <string>
-#include <vector>
+#include "app/settingsstore.h"
+#include "core/results.h"
+#include "core/trigger.h"
 
-class MainForm;
-class RouterQuery;
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
+namespace vantrel::app {
+class PageContext;
+}
+
+namespace vantrel::pages {
+
 // The System page: the query target, the router's uptime, description and firmware, the three
-// addresses, and interface discovery into the window's InterfaceMap.
-class SystemPage {
+// addresses, and interface discovery.
+class SystemPage : public QObject, public app::SettingsPart {
+    Q_OBJECT
 public:
-    explicit SystemPage(MainForm &form) : form_(form) {}
-    QWidget *Build();
-    void Bind();
-
-    void GenSysInfoClick();
-    void GenSysInfoDeafults_ButClick();
-
     static const char *const DefaultHost;
     static const char *const DefaultCommunity;
 
-private:
-    void discover(RouterQuery &query, int count);
-    // The computer's, the router's and the WAN address; false when the update ended on a
-    // failed walk.
-    bool fillAddresses(RouterQuery &query);
-    QString waitForLocalAddress();
+    explicit SystemPage(app::PageContext &context);
+    QWidget *Build();
 
-    MainForm &form_;
+    // The update: ifNumber probes, discovery, uptime, description, firmware, addresses.
+    // resetWanRow: the page dispatch finds the WAN row afresh each time.
+    void GenSysInfoClick(core::Requester requester = core::Requester::Page,
+                         bool resetWanRow = false);
+    void GenSysInfoDeafults_ButClick();
+
+    // The router description as the page shows it, firmware and build lines included.
+    QString Description() const;
+    QString DescriptionCaption() const;
+    // The uptime label, which the router status monitor keeps current.
+    QLabel *UptimeLabel() const { return uptime_; }
+    QWidget *Widget() const { return page_; }
+
+    // Called with true when the keyboard focus enters either target box, false when it leaves.
+    std::function<void(bool editing)> OnTargetFocus;
+
+    void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
+    void CollectSettings(core::SettingsValues &values) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void render(const core::SystemFigures &f);
+    void targetEdited();
+
+    app::PageContext &context_;
+    QWidget *page_ = nullptr;
+    QLineEdit *ip_ = nullptr;
+    QLineEdit *community_ = nullptr;
+    QPushButton *defaults_ = nullptr;
+    QLabel *uptime_ = nullptr;
+    QLabel *descriptionCaption_ = nullptr;
+    QLabel *description_ = nullptr;
+    QLineEdit *pcIp_ = nullptr;
+    QLineEdit *routerIp_ = nullptr;
+    QLineEdit *wanIp_ = nullptr;
+    // The bytes the target was loaded from: they go to the router while the text is unchanged.
+    std::string ipBytes_;
+    std::string communityBytes_;
 };
+
+} // namespace vantrel::pages

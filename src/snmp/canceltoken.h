@@ -31,6 +31,9 @@ struct RequestOptions {
     static constexpr int DefaultTimeoutMs = 5000;
     int timeoutMs = DefaultTimeoutMs;
     const CancelToken *cancel = nullptr;
+    // When given, a GET stores the error status of the reply here (0 for a value, 2 for
+    // noSuchName...), so a caller can tell an object the agent lacks from an empty value.
+    int *errorStatus = nullptr;
 };
 
 } // namespace vantrel::snmp

@@ -19,6 +19,8 @@ bool SnmpGetValue(const std::string &oid, const std::string &community, const st
     client.Query.MIBAdd(oid, std::string(), ber::Null);
     if (!client.SendRequest())
         return false;
+    if (options.errorStatus != nullptr)
+        *options.errorStatus = client.Reply.ErrorStatus;
     for (const TSNMPMib &mib : client.Reply.MIBList) {
         if (mib.OID == oid) {
             value = mib.Value;

@@ -1,4 +1,4 @@
-#include "fileversion.h"
+#include "version/fileversion.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Pictures of every page of the window filled from the simulated router, for looking at the
 // program as a user sees it: vantrel-pageshots <folder>. Not a test; nothing is compared.
 
+#include "app/mainform.h"
 #include "formfixture.h"
-#include "mainform.h"
 #include "routersim/routersimulation.h"
 
 #include <QAction>
@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+
+using namespace vantrel;
+using namespace vantrel::app;
 
 using namespace vantrel::tools;
 

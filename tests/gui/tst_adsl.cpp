@@ -2,11 +2,11 @@
 // what a reply that is not a number does in the middle of the update, and which sub-page, help
 // topic and Update button state each way of starting the update leaves.
 
-#include "adslpage.h"
+#include "app/mainform.h"
+#include "app/routerquery.h"
+#include "app/widgets.h"
 #include "formfixture.h"
-#include "mainform.h"
-#include "routerquery.h"
-#include "snmp/tsnmpsend.h"
+#include "pages/adslpage.h"
 
 #include <QApplication>
 #include <QColor>
@@ -16,6 +16,11 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+
+using namespace vantrel;
+using namespace vantrel::app;
+using namespace vantrel::pages;
+using vantrel::core::Trigger;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
@@ -73,7 +78,7 @@ void setReply(LoopbackAgent &agent, const std::string &oid, const QString &reply
 MainForm &createForm(FormFixture &f) {
     adslRouter(f.agent);
     MainForm &form = f.Create(false);
-    form.Interfaces.WanRow = "2";
+    SetWanRow(form, "2");
     // Onto the ADSL page without running its update.
     form.PageControl()->blockSignals(true);
     form.PageControl()->setCurrentIndex(kAdslPage);
@@ -81,12 +86,14 @@ MainForm &createForm(FormFixture &f) {
     return form;
 }
 
-void update(MainForm &form, Trigger trigger = Trigger::PushButton) {
-    form.Run([&form, trigger] { form.adslPage().ADSLClick(trigger); });
+void update(FormFixture &f, Trigger trigger = Trigger::PushButton) {
+    MainForm &form = f.form();
+    form.Run([&form, trigger] { PartsOf(form).Adsl().ADSLClick(trigger); });
+    QVERIFY(f.Settle());
 }
 
 QTabWidget *subPages(MainForm &form) {
-    return form.Control<QTabWidget>("ADSL_PageControl");
+    return Find<QTabWidget>(form, "ADSL_PageControl");
 }
 
 // The background a label was given, or an invalid colour when it has none of its own.
@@ -103,7 +110,7 @@ std::vector<std::string> requestedOids(const LoopbackAgent &agent) {
 
 // Fills the log beyond one screen and scrolls it to the top.
 QScrollBar *longLogAtTop(MainForm &form) {
-    QPlainTextEdit *log = form.Memo("LinkLog_Memo");
+    QPlainTextEdit *log = Memo(form, "LinkLog_Memo");
     for (int i = 0; i < 200; ++i)
         log->appendPlainText(QStringLiteral("line %1").arg(i));
     QScrollBar *bar = log->verticalScrollBar();
@@ -122,6 +129,7 @@ private slots:
     void figures_data();
     void figures();
     void failedRowKeepsTextAndColour();
+    void probeAndMissingObjects();
     void conversionErrorEndsUpdate_data();
     void conversionErrorEndsUpdate();
     void senders_data();
@@ -134,13 +142,13 @@ void TestAdsl::placeholders() {
     FormFixture f;
     MainForm &form = f.Create(false);
     for (const char *name : {"DnTxPowerVal_Label", "UpTxPowerVal_Label", "ModeVal_Label"})
-        QCOMPARE(form.Label(name)->text(), QStringLiteral("-------"));
+        QCOMPARE(Label(form, name)->text(), QStringLiteral("-------"));
     for (const char *name : {"DnSpeedVal_Label", "StatusVal_Label", "DistanceVal_Label"})
-        QCOMPARE(form.Label(name)->text(), QStringLiteral("------"));
+        QCOMPARE(Label(form, name)->text(), QStringLiteral("------"));
     QCOMPARE(subPages(form)->tabText(0), QStringLiteral("Connection Info"));
     QCOMPARE(subPages(form)->tabText(1), QStringLiteral("Connection Log"));
-    QVERIFY(!form.Memo("LinkLog_Memo")->isReadOnly());
-    QCOMPARE(form.Memo("LinkLog_Memo")->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(!Memo(form, "LinkLog_Memo")->isReadOnly());
+    QCOMPARE(Memo(form, "LinkLog_Memo")->lineWrapMode(), QPlainTextEdit::NoWrap);
 }
 
 void TestAdsl::figures_data() {
@@ -220,13 +228,13 @@ void TestAdsl::figures() {
     }
     setReply(f.agent, oid, reply);
 
-    update(form);
+    update(f);
     QCOMPARE(f.prompter.Texts("error"), QStringList());
-    QLabel *value = form.Label(label.toLatin1().constData());
+    QLabel *value = Label(form, label.toLatin1().constData());
     QCOMPARE(value->text(), text);
     QCOMPARE(background(value), colour);
     if (!distance.isEmpty())
-        QCOMPARE(form.Label("DistanceVal_Label")->text(), distance);
+        QCOMPARE(Label(form, "DistanceVal_Label")->text(), distance);
     QCOMPARE(form.Status(), RouterQuery::ReadyText);
     QCOMPARE(f.prompter.beeps, 0);
 }
@@ -236,22 +244,62 @@ void TestAdsl::failedRowKeepsTextAndColour() {
     MainForm &form = createForm(f);
     f.agent.SetInteger(kAdsl + "3.1.4.2", 109);
     f.agent.SetInteger(kAdsl + "3.1.5.2", 409);
-    update(form);
-    QCOMPARE(form.Label("DnSNRVal_Label")->text(), QStringLiteral("10.9 dB"));
+    update(f);
+    QCOMPARE(Label(form, "DnSNRVal_Label")->text(), QStringLiteral("10.9 dB"));
 
     // Next time the margin and the attenuation do not answer; the rows after them still do.
     f.agent.SetFault(kAdsl + "3.1.4.2", AgentFault{});
     f.agent.SetFault(kAdsl + "3.1.5.2", AgentFault{});
     f.agent.SetCounter(kAdsl + "10.1.4.2", 7);
-    update(form);
-    QCOMPARE(form.Label("DnSNRVal_Label")->text(), QStringLiteral("10.9 dB"));
-    QCOMPARE(background(form.Label("DnSNRVal_Label")), kRed);
-    QCOMPARE(form.Label("DnAttVal_Label")->text(), QStringLiteral("40.9 dB"));
-    QCOMPARE(form.Label("DistanceVal_Label")->text(), QStringLiteral("2.96 km"));
-    QCOMPARE(form.Label("UpUnCorrBlksVal_Label")->text(), QStringLiteral("7"));
+    update(f);
+    QCOMPARE(Label(form, "DnSNRVal_Label")->text(), QStringLiteral("10.9 dB"));
+    QCOMPARE(background(Label(form, "DnSNRVal_Label")), kRed);
+    QCOMPARE(Label(form, "DnAttVal_Label")->text(), QStringLiteral("40.9 dB"));
+    QCOMPARE(Label(form, "DistanceVal_Label")->text(), QStringLiteral("2.96 km"));
+    QCOMPARE(Label(form, "UpUnCorrBlksVal_Label")->text(), QStringLiteral("7"));
     QCOMPARE(form.Status(), RouterQuery::ReadyText);
     QCOMPARE(f.prompter.beeps, 0);
     QVERIFY(f.prompter.shown.isEmpty());
+    // What the router did not answer this time is drawn greyed; the fresh figures are not.
+    QVERIFY(IsStale(Label(form, "DnSNRVal_Label")));
+    QVERIFY(IsStale(Label(form, "DnAttVal_Label")));
+    QVERIFY(!IsStale(Label(form, "UpUnCorrBlksVal_Label")));
+    // The next answer makes it current again.
+    f.agent.ClearFaults();
+    update(f);
+    QVERIFY(!IsStale(Label(form, "DnSNRVal_Label")));
+}
+
+void TestAdsl::probeAndMissingObjects() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    update(f);
+    QCOMPARE(Label(form, "ESVal_Label")->text(), QStringLiteral("42"));
+
+    // A router that does not answer at all: the first request is the probe, and its failure
+    // is reported at once instead of 22 time-outs and " Ready".
+    f.agent.SetFault(kOrder[0], AgentFault{});
+    f.agent.ClearRequests();
+    update(f);
+    QCOMPARE(f.agent.RequestCount(), 1);
+    QCOMPARE(Label(form, "DnSpeedVal_Label")->text(), RouterQuery::GetFailed);
+    QCOMPARE(form.Status(), RouterQuery::ErrorText);
+    QCOMPARE(f.prompter.beeps, 1);
+    QCOMPARE(Label(form, "ESVal_Label")->text(), QStringLiteral("42"));
+    QVERIFY(IsStale(Label(form, "ESVal_Label")));
+
+    // An object this router lacks (the agent answers noSuchName) is passed over like one that
+    // did not answer, never a conversion error; the rest of the page is refreshed.
+    f.agent.ClearFaults();
+    f.agent.Remove(kAdsl + "2.1.7.2");
+    f.agent.SetCounter(kAdsl + "7.1.4.2", 43);
+    f.prompter.Reset();
+    update(f);
+    QVERIFY(f.prompter.shown.isEmpty());
+    QCOMPARE(Label(form, "DnTxPowerVal_Label")->text(), QStringLiteral("12 dBm"));
+    QCOMPARE(Label(form, "ESVal_Label")->text(), QStringLiteral("43"));
+    QCOMPARE(form.Status(), RouterQuery::ReadyText);
+    QCOMPARE(f.prompter.beeps, 0);
 }
 
 void TestAdsl::conversionErrorEndsUpdate_data() {
@@ -284,7 +332,7 @@ void TestAdsl::conversionErrorEndsUpdate() {
     f.agent.SetString(kOrder[size_t(row)], reply.toStdString());
     f.agent.ClearRequests();
 
-    update(form);
+    update(f);
     QCOMPARE(f.prompter.Texts("error"), QStringList{message});
     QCOMPARE(f.prompter.shown.first().caption, QStringLiteral("Vantrel"));
     // The rows after the bad one were not asked for.
@@ -321,7 +369,7 @@ void TestAdsl::senders() {
     subPages(form)->setCurrentIndex(subPageBefore);
     form.SetHelpContext(999);
     f.agent.ClearRequests();
-    update(form, Trigger(trigger));
+    update(f, Trigger(trigger));
     QCOMPARE(subPages(form)->currentIndex(), subPageAfter);
     QCOMPARE(form.HelpContext(), help);
     QCOMPARE(form.GetValuesButton()->isEnabled(), subPageAfter == AdslPage::ConnectionInfo);
@@ -352,19 +400,21 @@ void TestAdsl::updateButtonAndPageSelection() {
     FormFixture f;
     adslRouter(f.agent);
     MainForm &form = f.Create(false);
-    form.Interfaces.WanRow = "2";
+    SetWanRow(form, "2");
     subPages(form)->setCurrentIndex(AdslPage::ConnectionLog);
 
     // Selecting the page runs the update and brings Connection Info to the front.
     form.PageControl()->setCurrentIndex(kAdslPage);
+    QVERIFY(f.Settle());
     QCOMPARE(subPages(form)->currentIndex(), int(AdslPage::ConnectionInfo));
-    QCOMPARE(form.Label("DnSpeedVal_Label")->text(), QStringLiteral("8128 Kbps"));
-    QCOMPARE(form.Label("StatusVal_Label")->text(), QStringLiteral("Up"));
+    QCOMPARE(Label(form, "DnSpeedVal_Label")->text(), QStringLiteral("8128 Kbps"));
+    QCOMPARE(Label(form, "StatusVal_Label")->text(), QStringLiteral("Up"));
 
     // Update runs it again on the sub-page that shows.
     f.agent.SetGauge(kAdsl + "4.1.2.2", 4000000);
     form.GetValuesButton()->click();
-    QCOMPARE(form.Label("DnSpeedVal_Label")->text(), QStringLiteral("4000 Kbps"));
+    QVERIFY(f.Settle());
+    QCOMPARE(Label(form, "DnSpeedVal_Label")->text(), QStringLiteral("4000 Kbps"));
     QCOMPARE(subPages(form)->currentIndex(), int(AdslPage::ConnectionInfo));
     QCOMPARE(form.HelpContext(), 130);
 }

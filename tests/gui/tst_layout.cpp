@@ -24,6 +24,9 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace vantrel;
+using namespace vantrel::app;
+
 using namespace vantrel::tools;
 
 namespace {
@@ -503,15 +506,15 @@ void TestLayout::resetDayFollowsUpDown_data() {
 void TestLayout::resetDayFollowsUpDown() {
     QFETCH(int, set);
     QFETCH(QString, shown);
-    auto *upDown = form->Control<QSpinBox>("Day_UpDn");
+    auto *upDown = Find<QSpinBox>(*form, "Day_UpDn");
     upDown->setValue(15);
     upDown->setValue(set);
-    QCOMPARE(form->Edit("ResetDay_Edit")->text(), shown);
+    QCOMPARE(Edit(*form, "ResetDay_Edit")->text(), shown);
 }
 
 void TestLayout::quotaBarAndScale() {
     showPage(QStringLiteral("Quota_Tab"));
-    auto *bar = form->Control<QProgressBar>("In_ProgressBar");
+    auto *bar = Find<QProgressBar>(*form, "In_ProgressBar");
     QCOMPARE(bar->orientation(), Qt::Vertical);
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
@@ -522,18 +525,18 @@ void TestLayout::quotaBarAndScale() {
     const QRect barRect(bar->mapTo(form, QPoint(0, 0)), bar->size());
     QVERIFY(barRect.height() > 150);
     for (int mark : {25, 50, 65, 75, 85, 95}) {
-        QLabel *label = form->Label(qPrintable(QStringLiteral("Bar%1_Label").arg(mark)));
+        QLabel *label = Label(*form, qPrintable(QStringLiteral("Bar%1_Label").arg(mark)));
         const QRect r(label->mapTo(form, QPoint(0, 0)), label->size());
         const int expected = barRect.top() + barRect.height() * (100 - mark) / 100;
         QVERIFY2(qAbs(r.center().y() - expected) <= 3, qPrintable(label->objectName()));
         QVERIFY(r.left() >= barRect.right());
     }
     // Up and down arrows step the day and the edit follows.
-    auto *upDown = form->Control<QSpinBox>("Day_UpDn");
+    auto *upDown = Find<QSpinBox>(*form, "Day_UpDn");
     upDown->setValue(30);
     upDown->stepUp();
     upDown->stepUp();
-    QCOMPARE(form->Edit("ResetDay_Edit")->text(), QStringLiteral("31"));
+    QCOMPARE(Edit(*form, "ResetDay_Edit")->text(), QStringLiteral("31"));
 }
 
 void TestLayout::scaleColours_data() {
@@ -550,7 +553,7 @@ void TestLayout::scaleColours_data() {
 void TestLayout::scaleColours() {
     QFETCH(QString, label);
     QFETCH(QString, hue);
-    const QColor c = form->Label(qPrintable(label))->palette().color(QPalette::WindowText);
+    const QColor c = Label(*form, qPrintable(label))->palette().color(QPalette::WindowText);
     if (hue == QLatin1String("green"))
         QCOMPARE(c, QColor(0, 128, 0));
     else if (hue == QLatin1String("red"))
@@ -587,7 +590,7 @@ void TestLayout::ipSubPageSetsHelpContext() {
     QFETCH(int, index);
     QFETCH(int, topic);
     showPage(QStringLiteral("IP"));
-    auto *tabs = form->Control<QTabWidget>("IP_PageControl");
+    auto *tabs = Find<QTabWidget>(*form, "IP_PageControl");
     form->SetHelpContext(0);
     if (tabs->currentIndex() == index) // a change is what runs the handler
         tabs->setCurrentIndex((index + 1) % tabs->count());

@@ -1,10 +1,9 @@
 // The main window as a user drives it: interface discovery and the System page against a
 // loopback agent, the page dispatch, help topics, and the timers held while the target is edited.
 
+#include "app/mainform.h"
 #include "formfixture.h"
-#include "mainform.h"
-#include "snmp/tsnmpsend.h"
-#include "systempage.h"
+#include "pages/systempage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +13,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+using namespace vantrel;
+using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
@@ -48,8 +50,8 @@ void setAddresses(LoopbackAgent &agent, const QList<QPair<QString, int>> &table)
     }
 }
 
-QString rowsOf(const MainForm &form) {
-    const InterfaceMap &m = form.Interfaces;
+QString rowsOf(MainForm &form) {
+    const core::InterfaceMap m = form.Router().Interfaces();
     return QString::fromStdString(m.BridgeRow + "," + m.LanRow + "," + m.WanRow + "," + m.UsbRow);
 }
 
@@ -119,9 +121,10 @@ void TestMainForm::discovery() {
     FormFixture f;
     setIfTable(f.agent, descrs);
     MainForm &form = f.Create(false);
-    form.systemPage().GenSysInfoClick();
+    PartsOf(form).System().GenSysInfoClick();
+    QVERIFY(f.Settle());
     QCOMPARE(rowsOf(form), rows);
-    const InterfaceMap &m = form.Interfaces;
+    const core::InterfaceMap m = form.Router().Interfaces();
     QCOMPARE(QString::fromStdString(m.BridgeIfIndex + "," + m.LanIfIndex + "," + m.WanIfIndex +
                                     "," + m.UsbIfIndex),
              ifIndexes);
@@ -135,14 +138,14 @@ void TestMainForm::discovery() {
 void TestMainForm::systemPageShowsRouter() {
     FormFixture f;
     MainForm &form = f.Create(true); // the settings load runs the first System query
-    QCOMPARE(form.Label("Uptime_Label")->text(),
+    QCOMPARE(Label(form, "Uptime_Label")->text(),
              QStringLiteral("01 days 10 hours 17 mins 36 secs"));
     QCOMPARE(
-        form.Label("RouterDesc_Label")->text(),
+        Label(form, "RouterDesc_Label")->text(),
         QStringLiteral("Test ADSL Router\r\nFirmware: 3.60 L7\r\nBuild: 2007-03-01\r\nAnnex A"));
-    QCOMPARE(form.Edit("PCIP_Edit")->text(), QStringLiteral("127.0.0.1"));
-    QCOMPARE(form.Edit("RouterIP_Edit")->text(), QStringLiteral("192.168.1.253"));
-    QCOMPARE(form.Edit("WanIP_Edit")->text(), QStringLiteral("203.0.113.7"));
+    QCOMPARE(Edit(form, "PCIP_Edit")->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(Edit(form, "RouterIP_Edit")->text(), QStringLiteral("192.168.1.253"));
+    QCOMPARE(Edit(form, "WanIP_Edit")->text(), QStringLiteral("203.0.113.7"));
     QCOMPARE(form.HelpContext(), 110);
     QCOMPARE(form.PageControl()->property("helpContext").toInt(), 110);
     QCOMPARE(form.Status(), QStringLiteral(" Ready"));
@@ -164,11 +167,18 @@ void TestMainForm::wanAddress_data() {
     QTest::addRow("lan address last in the table")
         << Table{{"10.1.1.1", 13}, {"192.168.1.253", 14}} << all << "192.168.1.253"
         << "10.1.1.1";
+    // A WAN link without an address (a PPP link that is down) shows none rather than the
+    // address of another interface.
     QTest::addRow("no address on the wan interface")
         << Table{{"10.0.0.138", 12}, {"192.168.1.253", 14}} << all << "192.168.1.253"
-        << "10.0.0.138";
+        << "";
     QTest::addRow("only the lan address") << Table{{"192.168.1.253", 14}} << all << "192.168.1.253"
-                                          << "192.168.1.253";
+                                          << "";
+    // Without a WAN row at all, the table's last address stands in.
+    QTest::addRow("no wan row: the last address")
+        << Table{{"10.0.0.138", 12}, {"192.168.1.253", 14}}
+        << QStringList{"Ethernet", "Ethernet over USB"} << ""
+        << "192.168.1.253";
     QTest::addRow("no bridge row: router box stays empty")
         << Table{{"192.168.1.253", 14}, {"203.0.113.7", 13}}
         << QStringList{"Ethernet", "ATM", "RFC-2364"} << ""
@@ -185,9 +195,10 @@ void TestMainForm::wanAddress() {
     setIfTable(f.agent, descrs);
     setAddresses(f.agent, table);
     MainForm &form = f.Create(false);
-    form.systemPage().GenSysInfoClick();
-    QCOMPARE(form.Edit("RouterIP_Edit")->text(), routerIp);
-    QCOMPARE(form.Edit("WanIP_Edit")->text(), wanIp);
+    PartsOf(form).System().GenSysInfoClick();
+    QVERIFY(f.Settle());
+    QCOMPARE(Edit(form, "RouterIP_Edit")->text(), routerIp);
+    QCOMPARE(Edit(form, "WanIP_Edit")->text(), wanIp);
     QCOMPARE(form.Status(), QStringLiteral(" Ready"));
 }
 
@@ -202,15 +213,16 @@ void TestMainForm::unreachableRouter() {
     FormFixture f;
     MainForm &form = f.Create(false);
     if (closedPort)
-        form.Edit("IPaddress_Edit")->setText(FormFixture::ClosedPort());
+        Edit(form, "IPaddress_Edit")->setText(FormFixture::ClosedPort());
     else
         f.agent.SetFault("1.3.6.1.2.1.2.1.0", AgentFault{FaultKind::Silent, 0, 0, {}});
-    form.Label("Uptime_Label")->setText(QStringLiteral("old"));
-    form.systemPage().GenSysInfoClick();
+    Label(form, "Uptime_Label")->setText(QStringLiteral("old"));
+    PartsOf(form).System().GenSysInfoClick();
+    QVERIFY(f.Settle());
     QCOMPARE(form.Status(), QStringLiteral(" Error: Check IP address and/or SNMP community name"));
     QCOMPARE(f.prompter.beeps, 1);
     QCOMPARE(f.agent.RequestCount(), closedPort ? 0 : 1);
-    QCOMPARE(form.Label("Uptime_Label")->text(), QStringLiteral("old"));
+    QCOMPARE(Label(form, "Uptime_Label")->text(), QStringLiteral("old"));
     QVERIFY(f.prompter.shown.isEmpty());
     QVERIFY(!form.BusyCursor());
 }
@@ -221,6 +233,7 @@ void TestMainForm::conversionErrorIsReported() {
     MainForm &form = f.Create(false);
     // Through the window's own event path, as a click on "&Update" would.
     form.GetValuesButton()->click();
+    QVERIFY(f.Settle());
     QCOMPARE(f.prompter.Texts("error"), QStringList{"'abc' is not a valid integer value."});
     QCOMPARE(f.prompter.shown.first().caption, QStringLiteral("Vantrel"));
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -229,24 +242,26 @@ void TestMainForm::conversionErrorIsReported() {
 void TestMainForm::systemTwiceStartsFromWanRowZero() {
     FormFixture f;
     MainForm &form = f.Create(false);
-    form.GetValuesBut(Trigger::PushButton);
+    form.GetValuesBut(core::Trigger::PushButton);
+    QVERIFY(f.Settle());
     QCOMPARE(rowsOf(form), QStringLiteral("4,1,3,5"));
     // The router now reports neither a WAN nor a bridge row: the WAN row is found afresh (and
     // so lost), while the bridge row found once is kept.
     setIfTable(f.agent, {"Ethernet", "Ethernet over USB"});
-    form.GetValuesBut(Trigger::PushButton);
+    form.GetValuesBut(core::Trigger::PushButton);
+    QVERIFY(f.Settle());
     QCOMPARE(rowsOf(form), QStringLiteral("4,1,0,2"));
 }
 
 void TestMainForm::resetDefaultsChangesOnlyTheBoxes() {
     FormFixture f;
     MainForm &form = f.Create(false);
-    form.Edit("community_edit")->setText(QStringLiteral("other"));
+    Edit(form, "community_edit")->setText(QStringLiteral("other"));
     f.agent.ClearRequests();
     // The default address is a real one: make sure nothing is sent, by pressing the button only.
-    form.Button("GenSysInfoDeafults_But")->click();
-    QCOMPARE(form.Edit("IPaddress_Edit")->text(), QStringLiteral("192.168.1.253"));
-    QCOMPARE(form.Edit("community_edit")->text(), QStringLiteral("vormel"));
+    Button(form, "GenSysInfoDeafults_But")->click();
+    QCOMPARE(Edit(form, "IPaddress_Edit")->text(), QStringLiteral("192.168.1.253"));
+    QCOMPARE(Edit(form, "community_edit")->text(), QStringLiteral("vormel"));
     QCOMPARE(f.agent.RequestCount(), 0);
 }
 
@@ -261,6 +276,7 @@ void TestMainForm::debugPageDisablesUpdate() {
     QCOMPARE(f.agent.RequestCount(), 0);
     pages->setCurrentWidget(form.findChild<QWidget *>(QStringLiteral("GenSysInfo")));
     QVERIFY(form.GetValuesButton()->isEnabled());
+    QVERIFY(f.Settle());
     QVERIFY(f.agent.RequestCount() > 0); // the System page updates on selection
 }
 
@@ -281,9 +297,9 @@ void TestMainForm::helpCommands() {
     FormFixture f;
     MainForm &form = f.Create(true);
     if (command == QLatin1String("Help_But"))
-        form.Button("Help_But")->click();
+        Button(form, "Help_But")->click();
     else
-        form.Action(command.toLatin1().constData())->trigger();
+        Action(form, command.toLatin1().constData())->trigger();
     QCOMPARE(f.prompter.helps.size(), 1);
     QCOMPARE(int(f.prompter.helps.first().first), helpCommand);
     QCOMPARE(f.prompter.helps.first().second, data);
@@ -295,26 +311,26 @@ void TestMainForm::timersHeldWhileTargetEdited() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     // Two monitors on, two off.
-    form.Action("Recordlog")->trigger();
-    form.Action("Realtimeupdating")->trigger();
-    QVERIFY(form.Timer("Connect_Timer")->isActive());
-    QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
+    Action(form, "Recordlog")->trigger();
+    Action(form, "Realtimeupdating")->trigger();
+    QVERIFY(Timer(form, "Connect_Timer")->isActive());
+    QVERIFY(Timer(form, "RouterStatus_Timer")->isActive());
 
     for (const char *box : {"IPaddress_Edit", "community_edit"}) {
-        form.Edit(box)->setFocus();
-        QTRY_VERIFY(form.Edit(box)->hasFocus());
+        Edit(form, box)->setFocus();
+        QTRY_VERIFY(Edit(form, box)->hasFocus());
         for (const char *timer :
              {"Connect_Timer", "RouterStatus_Timer", "Quota_Timer", "Interfaces_Timer"})
-            QVERIFY2(!form.Timer(timer)->isActive(), timer);
+            QVERIFY2(!Timer(form, timer)->isActive(), timer);
         form.GetValuesButton()->setFocus();
         QTRY_VERIFY(form.GetValuesButton()->hasFocus());
-        QVERIFY(form.Timer("Connect_Timer")->isActive());
-        QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
-        QVERIFY(!form.Timer("Quota_Timer")->isActive());
-        QVERIFY(!form.Timer("Interfaces_Timer")->isActive());
+        QVERIFY(Timer(form, "Connect_Timer")->isActive());
+        QVERIFY(Timer(form, "RouterStatus_Timer")->isActive());
+        QVERIFY(!Timer(form, "Quota_Timer")->isActive());
+        QVERIFY(!Timer(form, "Interfaces_Timer")->isActive());
     }
-    form.Action("Recordlog")->trigger(); // off again
-    QVERIFY(!form.Timer("Connect_Timer")->isActive());
+    Action(form, "Recordlog")->trigger(); // off again
+    QVERIFY(!Timer(form, "Connect_Timer")->isActive());
     form.ApproveClose();
 }
 
@@ -351,7 +367,7 @@ void TestMainForm::closeAsksOnceAndSaves() {
     form.show();
     f.prompter.Reset();
     f.prompter.confirmAnswers = {answer, answer};
-    form.Action("Exit1")->trigger();
+    Action(form, "Exit1")->trigger();
     QCOMPARE(f.prompter.Texts("confirm"), questions);
     QCOMPARE(form.isVisible(), !closed);
     const QString after = f.ReadSettings();

@@ -2,12 +2,12 @@
 // agent whose answers are scripted: which polls write a log line, what the line says, how long
 // the figure in parentheses measures, and how the status monitor switches itself off.
 
-#include "connectionmonitor.h"
+#include "app/connectionlog.h"
+#include "app/mainform.h"
+#include "app/routerquery.h"
 #include "formfixture.h"
-#include "mainform.h"
-#include "routerquery.h"
+#include "monitors/connectionmonitor.h"
 #include "snmp/ber.h"
-#include "snmp/tsnmpsend.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,8 +17,12 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <functional>
+
+using namespace vantrel;
+using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
@@ -46,19 +50,20 @@ void setUptime(LoopbackAgent &agent, const QString &ticks) {
         agent.SetTimeTicks(kSysUpTime, ticks.toULongLong());
 }
 
-// One tick, as the timer gives it.
-void tick(QTimer *timer) {
+// One tick, as the timer gives it, and its answer shown.
+void tick(FormFixture &f, QTimer *timer) {
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+    QVERIFY(f.Settle());
 }
 
 MainForm &createForm(FormFixture &f) {
     MainForm &form = f.Create(false);
-    form.Interfaces.WanRow = "2";
+    SetWanRow(form, "2");
     return form;
 }
 
 QStringList logText(MainForm &form) {
-    const QString text = form.Memo("LinkLog_Memo")->toPlainText();
+    const QString text = Memo(form, "LinkLog_Memo")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
@@ -90,6 +95,9 @@ private slots:
     void logLines();
     void nonNumericUptimeChangesNothing();
     void newLineScrollsLogToEnd();
+    void monitorLineLeavesTheUsersTyping();
+    void blindPeriodIsLogged_data();
+    void blindPeriodIsLogged();
     void elapsedUptimeText_data();
     void elapsedUptimeText();
     void ctrlKeyMarksLogUnsaved_data();
@@ -122,10 +130,13 @@ void TestMonitors::stateMachine_data() {
     QTest::addRow("testing and 7 while down")
         << QStringList{"2", "3", "7", "1"} << QList<int>{1, 1, 1, 2} << QStringList{down, back}
         << true;
-    QTest::addRow("failure while down")
-        << QStringList{"2", "-", "1"} << QList<int>{1, 1, 2} << QStringList{down, back} << true;
+    // A poll without answer changes no state; when answers come back the silence is logged
+    // before the change.
+    const QString blind = QStringLiteral("No answer from the router: ");
+    QTest::addRow("failure while down") << QStringList{"2", "-", "1"} << QList<int>{1, 1, 3}
+                                        << QStringList{down, blind, back} << true;
     QTest::addRow("failure while up")
-        << QStringList{"1", "-", "2"} << QList<int>{0, 0, 1} << QStringList{down} << false;
+        << QStringList{"1", "-", "2"} << QList<int>{0, 0, 2} << QStringList{blind, down} << false;
     QTest::addRow("other replies while up")
         << QStringList{"3", "5", "7", ""} << QList<int>{0, 0, 0, 0} << QStringList{} << true;
     QTest::addRow("01 is not up") << QStringList{"2", "01", "1"} << QList<int>{1, 1, 2}
@@ -147,10 +158,10 @@ void TestMonitors::stateMachine() {
         script.push_back(answer(reply));
     f.agent.Script(kWanStatus, script);
 
-    QTimer *timer = form.Timer("Connect_Timer");
+    QTimer *timer = Timer(form, "Connect_Timer");
     for (int i = 0; i < replies.size(); ++i) {
         form.SetStatus(RouterQuery::ReadyText);
-        tick(timer);
+        tick(f, timer);
         QCOMPARE(logText(form).size(), lineCounts[i]);
         QCOMPARE(form.Status(), replies[i] == QLatin1String("-") ? RouterQuery::ErrorText
                                                                  : RouterQuery::ReadyText);
@@ -159,8 +170,8 @@ void TestMonitors::stateMachine() {
     QCOMPARE(lines.size(), kinds.size());
     for (int i = 0; i < lines.size(); ++i)
         QVERIFY2(lines[i].startsWith(kinds[i]), qPrintable(lines[i]));
-    QCOMPARE(form.WanLinkUp, finalUp);
-    QCOMPARE(form.LinkLogUnsaved, !lines.isEmpty());
+    QCOMPARE(PartsOf(form).Connection().WanLinkUp(), finalUp);
+    QCOMPARE(form.Log().Unsaved(), !lines.isEmpty());
     QVERIFY(f.prompter.shown.isEmpty());
     QCOMPARE(f.prompter.beeps, 0);
 }
@@ -234,7 +245,7 @@ void TestMonitors::logLines() {
         f.clock.Set(times[i]);
         setUptime(f.agent, uptimes[i]);
         f.agent.Script(kWanStatus, {answer(replies[i])});
-        tick(form.Timer("Connect_Timer"));
+        tick(f, Timer(form, "Connect_Timer"));
     }
     QCOMPARE(logText(form), lines);
     QCOMPARE(f.prompter.beeps, beeps);
@@ -248,16 +259,16 @@ void TestMonitors::nonNumericUptimeChangesNothing() {
     MainForm &form = createForm(f);
     f.agent.SetString(kSysUpTime, "soon");
     f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
-    tick(form.Timer("Connect_Timer"));
+    tick(f, Timer(form, "Connect_Timer"));
     QCOMPARE(f.prompter.Texts("error"), QStringList{"'soon' is not a valid integer value."});
     QCOMPARE(logText(form), QStringList());
-    QVERIFY(form.WanLinkUp);
-    QVERIFY(!form.LinkLogUnsaved);
+    QVERIFY(PartsOf(form).Connection().WanLinkUp());
+    QVERIFY(!form.Log().Unsaved());
 
     // The next drop is logged as the first one would have been.
     f.agent.SetTimeTicks(kSysUpTime, 6000);
     f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
-    tick(form.Timer("Connect_Timer"));
+    tick(f, Timer(form, "Connect_Timer"));
     QCOMPARE(logText(form), QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:01:00)"});
 }
 
@@ -265,22 +276,95 @@ void TestMonitors::newLineScrollsLogToEnd() {
     FormFixture f;
     MainForm &form = createForm(f);
     form.show();
-    form.Control<QTabWidget>("ADSL_PageControl")->setCurrentIndex(1);
-    QPlainTextEdit *log = form.Memo("LinkLog_Memo");
+    Find<QTabWidget>(form, "ADSL_PageControl")->setCurrentIndex(1);
+    QPlainTextEdit *log = Memo(form, "LinkLog_Memo");
     for (int i = 0; i < 200; ++i)
         log->appendPlainText(QStringLiteral("note %1").arg(i));
     QScrollBar *bar = log->verticalScrollBar();
     bar->setValue(0);
     QVERIFY(bar->maximum() > 0);
     f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
-    tick(form.Timer("Connect_Timer"));
+    tick(f, Timer(form, "Connect_Timer"));
     QVERIFY(logText(form).last().startsWith(QLatin1String("Disconnected: ")));
     QCOMPARE(bar->value(), bar->maximum());
 }
 
+void TestMonitors::monitorLineLeavesTheUsersTyping() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.show();
+    Find<QTabWidget>(form, "ADSL_PageControl")->setCurrentIndex(1);
+    QPlainTextEdit *log = Memo(form, "LinkLog_Memo");
+    log->setFocus();
+    // The user writes a note that ends with a line break, and goes on typing in the middle.
+    QTest::keyClicks(log, QStringLiteral("router moved"));
+    QTest::keyClick(log, Qt::Key_Return);
+    QTextCursor cursor = log->textCursor();
+    cursor.setPosition(6);
+    log->setTextCursor(cursor);
+
+    f.agent.Script(kWanStatus, {answer(QStringLiteral("2"))});
+    tick(f, Timer(form, "Connect_Timer"));
+    // The monitor's line follows the note without a blank line, and the typing goes on where
+    // it was.
+    QCOMPARE(logText(form),
+             (QStringList{"router moved", "Disconnected: 07/12/2026 22:31:05  (01:10:17:36)"}));
+    QCOMPARE(log->textCursor().position(), 6);
+    QTest::keyClicks(log, QStringLiteral("!"));
+    QCOMPARE(logText(form).first(), QStringLiteral("router! moved"));
+    // Undo takes back the user's typing, never the monitor's line.
+    for (int i = 0; i < 5; ++i)
+        log->undo();
+    QCOMPARE(logText(form).last(),
+             QStringLiteral("Disconnected: 07/12/2026 22:31:05  (01:10:17:36)"));
+    QCOMPARE(logText(form).first(), QStringLiteral("router moved"));
+}
+
+void TestMonitors::blindPeriodIsLogged_data() {
+    QTest::addColumn<QStringList>("uptimes"); // sysUpTime while the poll's status is asked
+    QTest::addColumn<QStringList>("replies"); // ifOperStatus; "-" for no answer at all
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::addRow("silence between a drop and the return")
+        << QStringList{"100000", "-", "-", "160000"} << QStringList{"2", "-", "-", "1"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
+                       "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:33:00",
+                       "Reconnected: 07/12/2026 22:34:00  (00:00:10:00)"};
+    QTest::addRow("silence and nothing changed")
+        << QStringList{"100000", "-", "160000"} << QStringList{"1", "-", "1"}
+        << QStringList{"No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:32:00"};
+    QTest::addRow("the router restarted meanwhile")
+        << QStringList{"100000", "-", "6000"} << QStringList{"2", "-", "1"}
+        << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
+                       "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:32:00",
+                       "Router restarted: 07/12/2026 22:32:00  (00:00:01:00)",
+                       "Reconnected: 07/12/2026 22:33:00  (00:00:01:00)"};
+}
+
+void TestMonitors::blindPeriodIsLogged() {
+    QFETCH(QStringList, uptimes);
+    QFETCH(QStringList, replies);
+    QFETCH(QStringList, lines);
+    FormFixture f;
+    MainForm &form = createForm(f);
+    const QDateTime start(QDate(2026, 12, 7), QTime(22, 31, 0));
+    for (int i = 0; i < replies.size(); ++i) {
+        f.clock.Set(start.addSecs(60 * i));
+        if (replies[i] == QLatin1String("-")) {
+            f.agent.SetFault(kWanStatus, AgentFault{});
+        } else {
+            f.agent.ClearFaults();
+            f.agent.Script(kWanStatus, {answer(replies[i])});
+            setUptime(f.agent, uptimes[i]);
+        }
+        tick(f, Timer(form, "Connect_Timer"));
+    }
+    QCOMPARE(logText(form), lines);
+}
+
 void TestMonitors::elapsedUptimeText_data() {
     QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("now"); // the router's sysUpTime; "-" for no answer
+    QTest::addColumn<QString>("now"); // the router's sysUpTime
     QTest::addColumn<QString>("text");
 
     QTest::addRow("one day") << "0"
@@ -307,27 +391,14 @@ void TestMonitors::elapsedUptimeText_data() {
     QTest::addRow("router restarted since the start") << "500000"
                                                       << "6000"
                                                       << "00:00:01:00";
-    QTest::addRow("no answer") << "0"
-                               << "-"
-                               << "Get failed";
 }
 
 void TestMonitors::elapsedUptimeText() {
     QFETCH(QString, start);
     QFETCH(QString, now);
     QFETCH(QString, text);
-
-    FormFixture f;
-    MainForm &form = createForm(f);
-    setUptime(f.agent, now);
-    std::string current = "stale";
-    QCOMPARE(form.connectionMonitor().ElapsedUptimeText(start.toStdString(), current), text);
-    const bool silent = now == QLatin1String("-");
-    // The uptime read comes back so the next change can measure from it.
-    QCOMPARE(QString::fromStdString(current), silent ? QString() : now);
-    QCOMPARE(f.prompter.beeps, silent ? 1 : 0);
-    if (silent)
-        QCOMPARE(form.Status(), RouterQuery::ErrorText);
+    QCOMPARE(monitors::ConnectionMonitor::ElapsedUptimeText(start.toStdString(), now.toStdString()),
+             text);
 }
 
 void TestMonitors::ctrlKeyMarksLogUnsaved_data() {
@@ -344,8 +415,8 @@ void TestMonitors::ctrlKeyMarksLogUnsaved() {
     QFETCH(bool, unsaved);
     FormFixture f;
     MainForm &form = createForm(f);
-    QTest::keyPress(form.Memo("LinkLog_Memo"), Qt::Key(key));
-    QCOMPARE(form.LinkLogUnsaved, unsaved);
+    QTest::keyPress(Memo(form, "LinkLog_Memo"), Qt::Key(key));
+    QCOMPARE(form.Log().Unsaved(), unsaved);
 }
 
 void TestMonitors::statusMonitorIdleOnOtherPages() {
@@ -354,40 +425,40 @@ void TestMonitors::statusMonitorIdleOnOtherPages() {
     form.PageControl()->blockSignals(true);
     form.PageControl()->setCurrentIndex(1); // Quota
     form.PageControl()->blockSignals(false);
-    form.Action("Realtimeupdating")->trigger();
-    QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
+    Action(form, "Realtimeupdating")->trigger();
+    QVERIFY(Timer(form, "RouterStatus_Timer")->isActive());
     f.agent.ClearRequests();
-    tick(form.Timer("RouterStatus_Timer"));
+    tick(f, Timer(form, "RouterStatus_Timer"));
     QCOMPARE(f.agent.RequestCount(), 0);
-    QCOMPARE(form.Label("Uptime_Label")->text(), QStringLiteral("----"));
+    QCOMPARE(Label(form, "Uptime_Label")->text(), QStringLiteral("----"));
 }
 
 void TestMonitors::statusMonitorShowsUptime() {
     FormFixture f;
     MainForm &form = createForm(f);
     QCOMPARE(form.PageControl()->currentWidget()->objectName(), QStringLiteral("GenSysInfo"));
-    form.Action("Realtimeupdating")->trigger();
+    Action(form, "Realtimeupdating")->trigger();
     form.SetStatus(QStringLiteral(" untouched"));
-    tick(form.Timer("RouterStatus_Timer"));
-    QCOMPARE(form.Label("Uptime_Label")->text(),
+    tick(f, Timer(form, "RouterStatus_Timer"));
+    QCOMPARE(Label(form, "Uptime_Label")->text(),
              QStringLiteral("01 days 10 hours 17 mins 36 secs"));
     QCOMPARE(form.Status(), QStringLiteral(" untouched"));
-    QVERIFY(form.Timer("RouterStatus_Timer")->isActive());
+    QVERIFY(Timer(form, "RouterStatus_Timer")->isActive());
     QCOMPARE(f.prompter.beeps, 0);
 }
 
 void TestMonitors::statusMonitorSwitchesOffWhenSilent() {
     FormFixture f;
     MainForm &form = createForm(f);
-    QTimer *timer = form.Timer("RouterStatus_Timer");
+    QTimer *timer = Timer(form, "RouterStatus_Timer");
     timer->setInterval(20);
-    form.Action("Realtimeupdating")->trigger();
-    form.Edit("IPaddress_Edit")->setText(FormFixture::ClosedPort());
-    tick(timer);
-    QCOMPARE(form.Label("Uptime_Label")->text(), RouterQuery::GetFailed);
+    Action(form, "Realtimeupdating")->trigger();
+    Edit(form, "IPaddress_Edit")->setText(FormFixture::ClosedPort());
+    tick(f, timer);
+    QCOMPARE(Label(form, "Uptime_Label")->text(), RouterQuery::GetFailed);
     QCOMPARE(form.Status(), RouterQuery::ErrorText);
     QVERIFY(!timer->isActive());
-    QVERIFY(!form.Action("Realtimeupdating")->isChecked());
+    QVERIFY(!Action(form, "Realtimeupdating")->isChecked());
     QCOMPARE(f.prompter.beeps, 1);
     // No more ticks come: no further beep.
     QTest::qWait(100);
@@ -415,29 +486,35 @@ void TestMonitors::errorBoxDoesNotNestTicks() {
     services.prompter = &prompter;
     services.clock = &f.clock;
     services.settingsPath = f.SettingsPath();
-    MainForm form(services);
-    form.Edit("IPaddress_Edit")->setText(QString::fromStdString(f.agent.Host()));
-    form.Interfaces.WanRow = "2";
+    services.snmpTimeoutMs = f.snmpTimeoutMs;
+    std::unique_ptr<MainForm> window = CreateMainForm(services);
+    MainForm &form = *window;
+    Edit(form, "IPaddress_Edit")->setText(QString::fromStdString(f.agent.Host()));
+    SetWanRow(form, "2");
+    auto settle = [&form] { QTRY_VERIFY_WITH_TIMEOUT(form.Router().Idle(), 20000); };
 
-    QTimer *t = form.Timer(timer.toLatin1().constData());
-    form.Action(toggle.toLatin1().constData())->trigger();
+    QTimer *t = Timer(form, timer.toLatin1().constData());
+    Action(form, toggle.toLatin1().constData())->trigger();
     int requestsBefore = -1;
     int requestsAfter = -1;
     prompter.whileOpen = [&] {
         requestsBefore = f.agent.RequestCount();
-        tick(t);
+        QVERIFY(QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection));
+        QTest::qWait(300); // longer than a poll takes
         requestsAfter = f.agent.RequestCount();
     };
-    tick(t);
+    QVERIFY(QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection));
+    settle();
     QCOMPARE(prompter.Texts("error"), QStringList{"'soon' is not a valid integer value."});
     QVERIFY(requestsBefore > 0);
     QCOMPARE(requestsAfter, requestsBefore); // the tick during the box asked nothing
     // The monitor stays on, and the next tick after the box runs again.
     QVERIFY(t->isActive());
-    QVERIFY(form.Action(toggle.toLatin1().constData())->isChecked());
-    tick(t);
+    QVERIFY(Action(form, toggle.toLatin1().constData())->isChecked());
+    QVERIFY(QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection));
+    settle();
     QCOMPARE(prompter.Texts("error").size(), 2);
-    QVERIFY(form.WanLinkUp);
+    QVERIFY(PartsOf(form).Connection().WanLinkUp());
 }
 
 QTEST_MAIN(TestMonitors)

@@ -1,9 +1,9 @@
 // The program shell: one copy per user, the end of a session saving the settings, the date and
 // time texts, and the tray pictures drawn in code.
 
+#include "app/singleinstance.h"
+#include "app/trayicons.h"
 #include "core/regional.h"
-#include "singleinstance.h"
-#include "trayicons.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <csignal>
+
+using namespace vantrel;
+using namespace vantrel::app;
 
 using namespace vantrel::core;
 

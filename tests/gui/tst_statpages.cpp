@@ -3,9 +3,6 @@
 // object that does not answer, the objects never asked for, and the help topics.
 
 #include "formfixture.h"
-#include "ippage.h"
-#include "protocolpages.h"
-#include "snmp/tsnmpsend.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,6 +10,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <set>
+
+using namespace vantrel;
+using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
@@ -95,6 +95,7 @@ void TestStatPages::init() {
 
 void TestStatPages::select(const QString &page) {
     form->PageControl()->setCurrentWidget(form->findChild<QWidget *>(page));
+    QVERIFY(fixture->Settle());
 }
 
 void TestStatPages::fillGroup(const char *group, int objects, int base) {
@@ -156,7 +157,7 @@ void TestStatPages::valueReachesItsLabel() {
     fixture->agent.SetInteger(pageCase(page).firstOid, 1);
     fixture->agent.SetCounter(oid.toStdString(), 4294967295u);
     select(page);
-    QCOMPARE(form->Label(qPrintable(label))->text(), QStringLiteral("4294967295"));
+    QCOMPARE(Label(*form, qPrintable(label))->text(), QStringLiteral("4294967295"));
     QCOMPARE(form->Status(), QStringLiteral(" Ready"));
     QCOMPARE(form->HelpContext(), pageCase(page).helpTopic);
     QCOMPARE(fixture->prompter.beeps, 0);
@@ -245,7 +246,7 @@ void TestStatPages::enumeratedReplies() {
     else
         fixture->agent.SetInteger(oid.toStdString(), reply.toInt());
     select(page);
-    QCOMPARE(form->Label(qPrintable(label))->text(), shown);
+    QCOMPARE(Label(*form, qPrintable(label))->text(), shown);
 }
 
 void TestStatPages::silentRouterStopsAtFirstObject_data() {
@@ -269,8 +270,9 @@ void TestStatPages::silentRouterStopsAtFirstObject() {
     fixture->agent.ClearRequests();
     fixture->prompter.Reset();
     form->GetValuesButton()->click();
+    QVERIFY(fixture->Settle());
 
-    QCOMPARE(form->Label(c.firstLabel)->text(), QStringLiteral("Get failed"));
+    QCOMPARE(Label(*form, c.firstLabel)->text(), QStringLiteral("Get failed"));
     QCOMPARE(form->Status(), QStringLiteral(" Error: Check IP address and/or SNMP community name"));
     QCOMPARE(fixture->prompter.beeps, 1);
     QCOMPARE(fixture->agent.RequestCount(), 1);
@@ -321,16 +323,17 @@ void TestStatPages::laterObjectSilentKeepsItsLabel() {
     fixture->agent.SetCounter(oid.toStdString(), 11);
     fixture->agent.SetCounter(nextOid.toStdString(), 21);
     select(page);
-    QCOMPARE(form->Label(qPrintable(label))->text(), QStringLiteral("11"));
-    QCOMPARE(form->Label(qPrintable(next))->text(), QStringLiteral("21"));
+    QCOMPARE(Label(*form, qPrintable(label))->text(), QStringLiteral("11"));
+    QCOMPARE(Label(*form, qPrintable(next))->text(), QStringLiteral("21"));
 
     fixture->agent.SetFault(oid.toStdString(), AgentFault{});
     fixture->agent.SetCounter(oid.toStdString(), 12);
     fixture->agent.SetCounter(nextOid.toStdString(), 22);
     fixture->prompter.Reset();
     form->GetValuesButton()->click();
-    QCOMPARE(form->Label(qPrintable(label))->text(), QStringLiteral("11"));
-    QCOMPARE(form->Label(qPrintable(next))->text(), QStringLiteral("22"));
+    QVERIFY(fixture->Settle());
+    QCOMPARE(Label(*form, qPrintable(label))->text(), QStringLiteral("11"));
+    QCOMPARE(Label(*form, qPrintable(next))->text(), QStringLiteral("22"));
     QCOMPARE(form->Status(), QStringLiteral(" Ready"));
     QCOMPARE(fixture->prompter.beeps, 0);
 }
@@ -360,11 +363,12 @@ void TestStatPages::unassignedObjectsNeverAsked() {
 void TestStatPages::ipUpdateKeepsSubPage() {
     fixture->agent.SetInteger("1.3.6.1.2.1.4.1.0", 1);
     select(QStringLiteral("IP"));
-    auto *tabs = form->Control<QTabWidget>("IP_PageControl");
+    auto *tabs = Find<QTabWidget>(*form, "IP_PageControl");
     tabs->setCurrentIndex(2);
     QCOMPARE(form->HelpContext(), 152);
     // "&Update" leaves the route table showing.
     form->GetValuesButton()->click();
+    QVERIFY(fixture->Settle());
     QCOMPARE(tabs->currentIndex(), 2);
     QCOMPARE(form->HelpContext(), 152);
     // Coming back to the page opens the statistics.
@@ -395,6 +399,7 @@ void TestStatPages::focusMovesToPageControl() {
     update->setFocus();
     QCOMPARE(QApplication::focusWidget(), update);
     update->click();
+    QVERIFY(fixture->Settle());
     QCOMPARE(form->PageControl()->hasFocus(), moves); // through its tab bar
 }
 

@@ -1,13 +1,19 @@
 #include "formfixture.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
-#include <QTextStream>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
-#include <stdexcept>
 
-using namespace vantrel::tools;
+using namespace vantrel;
 
 FormFixture::FormFixture() {
     BasicRouter(agent);
@@ -31,35 +37,57 @@ QString FormFixture::DefaultSettings() const {
 }
 
 void FormFixture::WriteSettings(const QString &text) {
+    WriteSettingsBytes(text.toUtf8());
+}
+
+void FormFixture::WriteSettingsBytes(const QByteArray &bytes) {
     QFile file(SettingsPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write the test settings");
-    file.write(text.toUtf8());
+    file.write(bytes);
 }
 
 QString FormFixture::ReadSettings() const {
+    return QString::fromUtf8(ReadSettingsBytes());
+}
+
+QByteArray FormFixture::ReadSettingsBytes() const {
     QFile file(SettingsPath());
     if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
+        return QByteArray();
+    return file.readAll();
 }
 
 MainForm &FormFixture::Create(bool runFormCreate) {
     if (!QFile::exists(SettingsPath()))
         WriteSettings(DefaultSettings());
-    Services services;
+    app::Services services;
     services.prompter = &prompter;
     services.clock = &clock;
     services.settingsPath = SettingsPath();
-    services.localAddress = [] { return QStringLiteral("127.0.0.1"); };
-    services.localAddressWaitMs = 2000;
-    services.snmpTimeoutMs = 250; // a silent router answers nothing within this
-    form_ = std::make_unique<MainForm>(services);
+    services.snmpTimeoutMs = snmpTimeoutMs;
+    form_ = app::CreateMainForm(services);
     // Without the settings load the address box would stay empty: point it at the agent.
-    form_->Edit("IPaddress_Edit")->setText(QString::fromStdString(agent.Host()));
-    if (runFormCreate)
+    Edit(*form_, "IPaddress_Edit")->setText(QString::fromStdString(agent.Host()));
+    if (runFormCreate) {
         form_->FormCreate();
+        Settle();
+    }
     return *form_;
+}
+
+bool FormFixture::Settle(int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    // Deliveries are posted events: they have run once the model holds no job.
+    while (!form_->Router().Idle()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (!form_->Router().Idle())
+            QThread::msleep(1);
+    }
+    QCoreApplication::processEvents();
+    return true;
 }
 
 QString FormFixture::ClosedPort() {
@@ -71,7 +99,7 @@ QString FormFixture::ClosedPort() {
     return QStringLiteral("127.0.0.1:%1").arg(port);
 }
 
-void FormFixture::BasicRouter(LoopbackAgent &agent) {
+void FormFixture::BasicRouter(tools::LoopbackAgent &agent) {
     agent.Clear();
     agent.SetString("1.3.6.1.2.1.1.1.0", "Test ADSL Router");
     agent.SetTimeTicks("1.3.6.1.2.1.1.3.0", 12345678);
@@ -91,4 +119,29 @@ void FormFixture::BasicRouter(LoopbackAgent &agent) {
     agent.SetInteger("1.3.6.1.2.1.4.20.1.2.203.0.113.7", 3);
     agent.SetIpAddress("1.3.6.1.2.1.4.20.1.1.192.168.1.253", "192.168.1.253");
     agent.SetIpAddress("1.3.6.1.2.1.4.20.1.1.203.0.113.7", "203.0.113.7");
+}
+
+QLabel *Label(const QObject &root, const char *name) {
+    return Find<QLabel>(root, name);
+}
+QLineEdit *Edit(const QObject &root, const char *name) {
+    return Find<QLineEdit>(root, name);
+}
+QPlainTextEdit *Memo(const QObject &root, const char *name) {
+    return Find<QPlainTextEdit>(root, name);
+}
+QAction *Action(const QObject &root, const char *name) {
+    return Find<QAction>(root, name);
+}
+QTimer *Timer(const QObject &root, const char *name) {
+    return Find<QTimer>(root, name);
+}
+QPushButton *Button(const QObject &root, const char *name) {
+    return Find<QPushButton>(root, name);
+}
+
+void SetWanRow(MainForm &form, const char *row) {
+    core::InterfaceMap map = form.Router().Interfaces();
+    map.WanRow = row;
+    form.Router().SetInterfaces(map);
 }

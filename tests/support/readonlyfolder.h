@@ -1,7 +1,7 @@
 #pragma once
-// A folder that cannot be written into while this object lives: its mode becomes r-x, and when
-// the tests run as root, this thread also sets aside the capability that lets root write into
-// any folder. Writable() tells whether that worked, so a test can skip where it did not.
+// Test helpers that make files or folders unwritable for real, also when the tests run as root:
+// while a CapabilitiesDropped lives, this thread has set aside the capabilities that let root
+// write into any folder or file.
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +10,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-class ReadOnlyFolder {
+class CapabilitiesDropped {
 public:
-    explicit ReadOnlyFolder(const QString &path)
-        : path_(path), permissions_(QFile::permissions(path)) {
-        QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    CapabilitiesDropped() {
         header_.version = _LINUX_CAPABILITY_VERSION_3;
         header_.pid = 0;
         if (syscall(SYS_capget, &header_, saved_) == 0) {
@@ -24,11 +21,28 @@ public:
             dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
         }
     }
-    ~ReadOnlyFolder() {
+    ~CapabilitiesDropped() {
         if (dropped_)
             syscall(SYS_capset, &header_, saved_);
-        QFile::setPermissions(path_, permissions_);
     }
+    CapabilitiesDropped(const CapabilitiesDropped &) = delete;
+    CapabilitiesDropped &operator=(const CapabilitiesDropped &) = delete;
+
+private:
+    __user_cap_header_struct header_{};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+// A folder that cannot be written into while this object lives: its mode becomes r-x.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &path)
+        : path_(path), permissions_(QFile::permissions(path)) {
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    }
+    ~ReadOnlyFolder() { QFile::setPermissions(path_, permissions_); }
     ReadOnlyFolder(const ReadOnlyFolder &) = delete;
     ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
 
@@ -44,9 +58,7 @@ public:
     }
 
 private:
+    CapabilitiesDropped capabilities_;
     QString path_;
     QFile::Permissions permissions_;
-    __user_cap_header_struct header_{};
-    __user_cap_data_struct saved_[2]{};
-    bool dropped_ = false;
 };

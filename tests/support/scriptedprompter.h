@@ -2,13 +2,16 @@
 // A prompter for tests: records every box, beep and help request, and answers questions and
 // dialogs from queues the test fills. It never blocks.
 
-#include "prompter.h"
+#include "app/prompter.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-class ScriptedPrompter : public Prompter {
+using vantrel::app::HelpCommand;
+using vantrel::app::SaveRequest;
+
+class ScriptedPrompter : public vantrel::app::Prompter {
 public:
     struct Shown {
         QString kind; // "message", "warning", "error", "confirm"

@@ -1,7 +1,7 @@
 // The version record: read back from this very binary, from hand-built ELF files of either
 // class and byte order, and never a crash or a wrong number from truncated or hostile files.
 
-#include "fileversion.h"
+#include "version/fileversion.h"
 
 #include <QCoreApplication>
 #include <QFile>

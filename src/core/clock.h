@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <utility>
+
+namespace vantrel::core {
 
 // "Now" for the monthly reset and the connection log; tests set it.
 class Clock {
@@ -24,3 +27,5 @@ public:
 private:
     QDateTime now_;
 };
+
+} // namespace vantrel::core

@@ -1,0 +1,132 @@
+#include "app/composition.h"
+
+#include "app/settingsstore.h"
+#include "app/windowsettings.h"
+#include "monitors/connectionmonitor.h"
+#include "monitors/routerstatusmonitor.h"
+#include "pages/adslpage.h"
+#include "pages/debugpage.h"
+#include "pages/interfacespage.h"
+#include "pages/ippage.h"
+#include "pages/protocolpages.h"
+#include "pages/quotapage.h"
+#include "pages/systempage.h"
+
+#include <QAction>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace vantrel::app {
+
+Composition::~Composition() = default;
+
+namespace {
+
+using core::Trigger;
+
+class Parts : public Composition {
+public:
+    Parts(MainForm &form, const QString &settingsPath)
+        : system(form), quota(form), adsl(form), interfaces(form), ip(form), protocols(form),
+          debug(form), settings(form, settingsPath), window(form) {}
+
+    pages::SystemPage &System() override { return system; }
+    pages::QuotaPage &Quota() override { return quota; }
+    pages::AdslPage &Adsl() override { return adsl; }
+    pages::InterfacesPage &Interfaces() override { return interfaces; }
+    pages::IpPage &Ip() override { return ip; }
+    pages::ProtocolPages &Protocols() override { return protocols; }
+    pages::DebugPage &Debug() override { return debug; }
+    monitors::ConnectionMonitor &Connection() override { return *connection; }
+    monitors::RouterStatusMonitor &RouterStatus() override { return *routerStatus; }
+    SettingsStore &Settings() override { return settings; }
+
+    pages::SystemPage system;
+    pages::QuotaPage quota;
+    pages::AdslPage adsl;
+    pages::InterfacesPage interfaces;
+    pages::IpPage ip;
+    pages::ProtocolPages protocols;
+    pages::DebugPage debug;
+    SettingsStore settings;
+    WindowSettings window;
+    std::unique_ptr<monitors::ConnectionMonitor> connection;
+    std::unique_ptr<monitors::RouterStatusMonitor> routerStatus;
+};
+
+} // namespace
+
+std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
+    auto form = std::make_unique<MainForm>(services);
+    MainForm &f = *form;
+    auto parts = std::make_unique<Parts>(
+        f, services.settingsPath.isEmpty() ? SettingsStore::DefaultPath() : services.settingsPath);
+    Parts &p = *parts;
+
+    // The pages in tab order, and what "&Update" or selecting each one runs.
+    f.AddPage({p.system.Build(), "GenSysInfo", "System", 110, [&p](Trigger) {
+                   // Discovery finds the WAN row afresh each time.
+                   p.system.GenSysInfoClick(core::Requester::Page, true);
+               }});
+    f.AddPage(
+        {p.quota.Build(), "Quota_Tab", "Quota", 120, [&p](Trigger t) { p.quota.QuotaClick(t); }});
+    f.AddPage({p.adsl.Build(), "ADSL", "ADSL", 0, [&p](Trigger t) { p.adsl.ADSLClick(t); }});
+    f.AddPage({p.interfaces.Build(), "Interfaces", "Interfaces", 0,
+               [&p](Trigger) { p.interfaces.InterfacesClick(); }});
+    f.AddPage({p.ip.Build(), "IP", "IP", 0, [&p](Trigger t) { p.ip.IPClick(t); }});
+    f.AddPage(
+        {p.protocols.BuildIcmp(), "ICMP", "ICMP", 0, [&p](Trigger) { p.protocols.ICMPClick(); }});
+    f.AddPage({p.protocols.BuildTcp(), "TCP", "TCP", 0, [&p](Trigger) { p.protocols.TCPClick(); }});
+    f.AddPage({p.protocols.BuildUdp(), "UDP", "UDP", 0, [&p](Trigger) { p.protocols.UDPClick(); }});
+    f.AddPage(
+        {p.protocols.BuildSnmp(), "SNMP", "SNMP", 0, [&p](Trigger) { p.protocols.SNMPClick(); }});
+    // The Debug page works through its own buttons.
+    f.AddPage({p.debug.Build(), "Debug", "Debug", 210, nullptr});
+
+    // Connected after the window's own page-change handlers, so the disabled "&Update"
+    // button is what remains when the Debug page shows.
+    QObject::connect(f.PageControl(), &QTabWidget::currentChanged, &f, [&f, &p] {
+        if (f.IsActivePage(p.debug.Widget()))
+            f.Run([&p] { p.debug.DebugEnter(); });
+    });
+    p.debug.Description = [&p] { return p.system.Description(); };
+    p.debug.DescriptionCaption = [&p] { return p.system.DescriptionCaption(); };
+    p.system.OnTargetFocus = [&f](bool editing) {
+        if (editing)
+            f.Community_editEnter();
+        else
+            f.Community_editExit();
+    };
+
+    p.connection =
+        std::make_unique<monitors::ConnectionMonitor>(f, f.MonitorTimer(Monitor::Connection));
+    p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
+        f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
+        p.system.Widget(), p.system.UptimeLabel());
+    QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
+                     [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
+    QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
+                     [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
+
+    // The settings, in the order their keys are read.
+    p.settings.AddPart(&p.system);
+    p.settings.AddPart(&p.window);
+    p.settings.AddPart(&p.quota);
+    f.OnCreate = [&p] {
+        // A number that does not convert stops the load: no query, no start in the tray.
+        if (!p.settings.Load())
+            return;
+        p.system.GenSysInfoClick(core::Requester::Startup);
+        p.quota.CalcQuota_ButClick();
+    };
+    f.OnSaveSettings = [&p](bool signalled) { return p.settings.Save(signalled); };
+
+    f.AdoptParts(std::move(parts));
+    return form;
+}
+
+Composition &PartsOf(MainForm &form) {
+    return static_cast<Composition &>(*form.parts());
+}
+
+} // namespace vantrel::app

@@ -1,0 +1,49 @@
+#pragma once
+// The one place that knows every page and monitor: it builds the window from them and wires
+// them together.
+
+#include "app/mainform.h"
+
+#include <memory>
+
+namespace vantrel::pages {
+class AdslPage;
+class DebugPage;
+class InterfacesPage;
+class IpPage;
+class ProtocolPages;
+class QuotaPage;
+class SystemPage;
+} // namespace vantrel::pages
+
+namespace vantrel::monitors {
+class ConnectionMonitor;
+class RouterStatusMonitor;
+} // namespace vantrel::monitors
+
+namespace vantrel::app {
+
+class SettingsStore;
+
+// The pages, monitors and settings of one window.
+class Composition : public MainForm::Part {
+public:
+    ~Composition() override;
+    virtual pages::SystemPage &System() = 0;
+    virtual pages::QuotaPage &Quota() = 0;
+    virtual pages::AdslPage &Adsl() = 0;
+    virtual pages::InterfacesPage &Interfaces() = 0;
+    virtual pages::IpPage &Ip() = 0;
+    virtual pages::ProtocolPages &Protocols() = 0;
+    virtual pages::DebugPage &Debug() = 0;
+    virtual monitors::ConnectionMonitor &Connection() = 0;
+    virtual monitors::RouterStatusMonitor &RouterStatus() = 0;
+    virtual SettingsStore &Settings() = 0;
+};
+
+// The main window with every page, monitor and the settings.
+std::unique_ptr<MainForm> CreateMainForm(const Services &services);
+// The parts of a window made by CreateMainForm.
+Composition &PartsOf(MainForm &form);
+
+} // namespace vantrel::app

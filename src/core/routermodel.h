@@ -1,0 +1,145 @@
+#pragma once
+
+#include "core/queries.h"
+#include "core/results.h"
+#include "core/state.h"
+
+#include <QObject>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace vantrel::snmp {
+class CancelToken;
+}
+
+namespace vantrel::core {
+
+class Clock;
+
+// The router as the program sees it: the current target, the interface map, and one worker
+// thread that runs the queries of the pages and monitors strictly one after another, in the
+// order they were asked. Results come back on the thread that owns the model (the window's)
+// as typed signals; pages render them, monitors and the history read the same signals.
+//
+// Every job has a key. A job whose key is still waiting or running is dropped (a second
+// "Update" while the page refreshes, a monitor tick while its previous tick is unfinished);
+// jobs of other keys queue behind it and wait. Page jobs make the window busy.
+class RouterModel : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        int timeoutMs = 5000;         // the longest wait for one reply
+        const Clock *clock = nullptr; // stamps each result; the system clock when absent
+        // This computer's address towards a target; the routed address when absent.
+        std::function<std::string(const std::string &target)> localAddress;
+    };
+    enum class JobKind { Page, Background };
+
+    explicit RouterModel(Options options, QObject *parent = nullptr);
+    ~RouterModel() override;
+
+    // The address and community every following request goes to. A change abandons the
+    // request that is waiting for the old target.
+    void SetTarget(const std::string &host, const std::string &community);
+    std::string Host() const;
+    std::string Community() const;
+    int TimeoutMs() const { return options_.timeoutMs; }
+
+    // A copy of the interface map as the last finished query left it.
+    InterfaceMap Interfaces() const;
+    // Replaces the map (before the next queued query runs).
+    void SetInterfaces(const InterfaceMap &map);
+
+    // The queries. Each returns false when it was dropped because its key is still busy.
+    bool RefreshSystem(const SystemRequest &request, const ResultHead &head);
+    bool RefreshAdsl(const ResultHead &head, const QString &key = QStringLiteral("page:ADSL"));
+    bool RefreshRows(const QString &key, const std::vector<std::string> &oids,
+                     const ResultHead &head);
+    bool PollLink(const LinkPollRequest &request, const ResultHead &head);
+    bool ReadUptime(const QString &key, const ResultHead &head);
+
+    // Any other query: run(link) on the worker, deliver(result) on the model's thread. The
+    // result's head is head, with the outcome the query gave.
+    template <class Result>
+    bool Submit(const QString &key, JobKind kind, const ResultHead &head,
+                std::function<Result(RouterLink &)> run, std::function<void(Result &)> deliver);
+
+    // Page and start-up queries make the window busy; monitors' polls do not.
+    static JobKind KindOf(const ResultHead &head);
+
+    // Waiting or running.
+    bool Busy(const QString &key) const { return keys_.count(key) != 0; }
+    bool Idle() const { return keys_.empty(); }
+    // Page jobs not yet delivered.
+    int PageJobs() const { return pageJobs_; }
+
+    // Abandons the running request and every waiting job and stops the worker; nothing more is
+    // delivered. Returns at once (the wait for a reply is cut short).
+    void Shutdown();
+
+signals:
+    void systemRead(const vantrel::core::SystemFigures &figures);
+    void adslRead(const vantrel::core::AdslFigures &figures);
+    void rowsRead(const QString &key, const vantrel::core::RowReadings &readings);
+    void linkPolled(const vantrel::core::LinkPoll &poll);
+    void uptimeRead(const QString &key, const vantrel::core::UptimeReading &reading);
+    // The number of undelivered page jobs changed (the window shows itself busy meanwhile).
+    void pageJobsChanged(int pending);
+
+private:
+    class Link;
+    struct Job {
+        std::function<void(RouterLink &)> run; // runs the query and posts its delivery
+    };
+    bool enqueue(const QString &key, JobKind kind, std::function<void(RouterLink &)> run);
+    // On the model's thread, after a job's result was delivered.
+    void finished(const QString &key, JobKind kind);
+    void startDelivery(JobKind kind);
+    void post(std::function<void()> delivery);
+    QDateTime now() const;
+    void work();
+
+    Options options_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    std::string host_;
+    std::string community_;
+    InterfaceMap published_;
+    bool stopping_ = false;
+    std::unique_ptr<snmp::CancelToken> cancel_;
+    std::unique_ptr<Link> link_;
+    std::thread worker_;
+
+    // The model's thread only.
+    std::set<QString> keys_;
+    int pageJobs_ = 0;
+    bool shutDown_ = false;
+};
+
+template <class Result>
+bool RouterModel::Submit(const QString &key, JobKind kind, const ResultHead &head,
+                         std::function<Result(RouterLink &)> run,
+                         std::function<void(Result &)> deliver) {
+    return enqueue(key, kind, [this, key, kind, head, run, deliver](RouterLink &link) {
+        auto result = std::make_shared<Result>(run(link));
+        const Outcome outcome = result->head.outcome;
+        result->head = head;
+        result->head.outcome = outcome;
+        post([this, key, kind, deliver, result] {
+            startDelivery(kind);
+            result->head.readAt = now();
+            deliver(*result);
+            finished(key, kind);
+        });
+    });
+}
+
+} // namespace vantrel::core

@@ -1,0 +1,226 @@
+#include "core/settings.h"
+
+#include "core/inifile.h"
+#include "snmp/convert.h"
+
+#include <QFileInfo>
+#include <optional>
+
+namespace vantrel::core {
+
+namespace {
+
+using Values = SettingsValues;
+
+// While the load runs: the file and the keys read so far.
+struct Reading {
+    const IniFile &ini;
+    std::vector<QString> &reached;
+    void Mark(const char *section, const char *key) {
+        reached.push_back(QLatin1String(section) + QLatin1Char('/') + QLatin1String(key));
+    }
+};
+
+// One key of the file: how the load reads it (a number that does not convert throws, which
+// ends the load) and what the save writes (nothing: the key keeps its old value).
+struct Key {
+    const char *section;
+    const char *key;
+    void (*load)(Reading &, Values &);
+    std::optional<QString> (*save)(const Values &);
+    // Read now, but counted as reached only when a later key converts it.
+    bool convertedLater = false;
+};
+
+const char kSystem[] = "System Info Settings";
+const char kOptions[] = "Options";
+const char kQuota[] = "Quota";
+const char kProgram[] = "Program";
+
+QString flagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+std::optional<QString> unlessEmpty(const QString &text) {
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+QString number(double value) {
+    return QString::fromStdString(snmp::FloatToStr(value));
+}
+
+// In the order the load reads them.
+#define TEXT(section, key, def, member)                                                            \
+    {                                                                                              \
+        section, key, [](Reading &r, Values &v) { v.member = r.ini.Read(section, key, def); },     \
+            [](const Values &v) -> std::optional<QString> { return v.member; }                     \
+    }
+#define FLAG(key, member)                                                                          \
+    {                                                                                              \
+        kOptions, key, [](Reading &r, Values &v) { v.member = r.ini.ReadBool(kOptions, key); },    \
+            [](const Values &v) -> std::optional<QString> { return flagText(v.member); }           \
+    }
+#define INTERVAL(key, member)                                                                      \
+    {                                                                                              \
+        kOptions, key,                                                                             \
+            [](Reading &r, Values &v) {                                                            \
+                v.member = r.ini.Read(kOptions, key, QStringLiteral("0"));                         \
+            },                                                                                     \
+            [](const Values &v) { return unlessEmpty(v.member); }                                  \
+    }
+
+const Key kKeys[] = {
+    {kSystem, "IP",
+     [](Reading &r, Values &v) {
+         v.Ip = r.ini.Read(kSystem, "IP", QStringLiteral("192.168.1.253"));
+         v.IpBytes = r.ini.ReadBytes(kSystem, "IP", "192.168.1.253").toStdString();
+     },
+     [](const Values &v) -> std::optional<QString> { return v.Ip; }},
+    {kSystem, "Community",
+     [](Reading &r, Values &v) {
+         v.Community = r.ini.Read(kSystem, "Community", QStringLiteral("vormel"));
+         v.CommunityBytes = r.ini.ReadBytes(kSystem, "Community", "vormel").toStdString();
+     },
+     [](const Values &v) -> std::optional<QString> { return v.Community; }},
+    FLAG("Link logging", LinkLogging),
+    INTERVAL("Link check", LinkCheck),
+    FLAG("Router status", RouterStatus),
+    INTERVAL("Status update", StatusUpdate),
+    FLAG("Quota monitor", QuotaMonitor),
+    INTERVAL("Quota update", QuotaUpdate),
+    FLAG("Interfaces autoupdate", InterfacesAutoupdate),
+    INTERVAL("Interfaces update", InterfacesUpdate),
+    TEXT(kOptions, "Hide in task bar", QStringLiteral("Yes"), HideInTaskBar),
+    TEXT(kOptions, "Minimise on startup", QStringLiteral("Disabled"), MinimiseOnStartup),
+    TEXT(kOptions, "Prompt on close", QStringLiteral("Enabled"), PromptOnClose),
+    TEXT(kQuota, "Data", QStringLiteral("DownloadOnly"), Data),
+    // The two definitions are read into their edit boxes, then converted one after the other;
+    // the save writes the definitions in use, not the edit texts.
+    {kQuota, "ISP bytes in Gigabyte",
+     [](Reading &r, Values &v) {
+         v.GigabyteText = r.ini.Read(kQuota, "ISP bytes in Gigabyte", QStringLiteral("1073741824"));
+     },
+     [](const Values &v) -> std::optional<QString> { return number(v.BytesPerGB); }, true},
+    {kQuota, "ISP bytes in Megabyte",
+     [](Reading &r, Values &v) {
+         v.MegabyteText = r.ini.Read(kQuota, "ISP bytes in Megabyte", QStringLiteral("1048576"));
+         v.BytesPerGB = snmp::StrToFloat(v.GigabyteText.toStdString());
+         r.Mark(kQuota, "ISP bytes in Gigabyte");
+         v.BytesPerMB = snmp::StrToFloat(v.MegabyteText.toStdString());
+     },
+     [](const Values &v) -> std::optional<QString> { return number(v.BytesPerMB); }},
+    TEXT(kQuota, "GBQuota", QStringLiteral("0"), GBQuota),
+    TEXT(kQuota, "MBUsed", QStringLiteral("0"), MBUsed),
+    {kQuota, "Reset day",
+     [](Reading &r, Values &v) {
+         v.ResetDay =
+             snmp::StrToInt(r.ini.Read(kQuota, "Reset day", QStringLiteral("0")).toStdString());
+     },
+     [](const Values &v) -> std::optional<QString> { return QString::number(v.ResetDay); }},
+    // Written only by the monthly reset, at once.
+    {kQuota, "Last reset date",
+     [](Reading &r, Values &v) {
+         v.LastResetDate = r.ini.Read(kQuota, "Last reset date", QStringLiteral("------"));
+     },
+     [](const Values &) -> std::optional<QString> { return std::nullopt; }},
+};
+
+#undef TEXT
+#undef FLAG
+#undef INTERVAL
+
+QString fullName(const Key &k) {
+    return QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.key);
+}
+
+} // namespace
+
+bool SettingsFile::LoadResult::Reached(const char *section, const char *key) const {
+    const QString name = QLatin1String(section) + QLatin1Char('/') + QLatin1String(key);
+    for (const QString &r : reached)
+        if (r == name)
+            return true;
+    return false;
+}
+
+SettingsFile::LoadResult SettingsFile::Load() {
+    LoadResult result;
+    IniFile ini;
+    // A file that exists but cannot be read gives the defaults, and is never written over.
+    unreadable_ = !ini.Load(path_);
+    result.unreadable = unreadable_;
+    Reading reading{ini, result.reached};
+    for (const Key &k : kKeys) {
+        try {
+            k.load(reading, result.values);
+        } catch (const snmp::ConvertError &e) {
+            result.error = QString::fromStdString(e.what());
+            break;
+        }
+        if (!k.convertedLater)
+            reading.Mark(k.section, k.key);
+    }
+    unreached_.clear();
+    for (const Key &k : kKeys)
+        unreached_.insert(fullName(k));
+    for (const QString &r : result.reached)
+        unreached_.erase(r);
+    atLoad_ = result.values;
+    return result;
+}
+
+bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &program,
+                        QString &reason) {
+    if (unreadable_) {
+        reason = QStringLiteral("the file could not be read when the program started");
+        return false;
+    }
+    // Keys and sections of others are kept; everything is written in one replacement at the
+    // end, so a failed save leaves the old file whole.
+    IniFile ini;
+    if (!ini.Load(path_)) {
+        reason = QStringLiteral("the file cannot be read");
+        return false;
+    }
+    ini.Write(QLatin1String(kProgram), QStringLiteral("Name"), program.name);
+    ini.Write(QLatin1String(kProgram), QStringLiteral("Copyright"), program.copyright);
+    ini.Write(QLatin1String(kProgram), QStringLiteral("Version"), program.version);
+    ini.Write(QLatin1String(kProgram), QStringLiteral("Last used"), values.LastUsed);
+    for (const Key &k : kKeys) {
+        const std::optional<QString> text = k.save(values);
+        if (!text)
+            continue;
+        // A key the load never reached (it stopped before, or the file could not give it)
+        // keeps the file's text, unless the user has changed the value since.
+        if (unreached_.count(fullName(k)) != 0 && k.save(atLoad_) == text)
+            continue;
+        ini.Write(QLatin1String(k.section), QLatin1String(k.key), *text);
+    }
+    if (!ini.Save(path_)) {
+        reason = QStringLiteral("the file could not be written");
+        return false;
+    }
+    return true;
+}
+
+bool SettingsFile::WriteLastResetDate(const QString &date, QString &reason) {
+    if (unreadable_) {
+        reason = QStringLiteral("the file could not be read when the program started");
+        return false;
+    }
+    IniFile ini;
+    if (!ini.Load(path_)) {
+        reason = QStringLiteral("the file cannot be read");
+        return false;
+    }
+    ini.Write(QLatin1String(kQuota), QStringLiteral("Last reset date"), date);
+    if (!ini.Save(path_)) {
+        reason = QStringLiteral("the file could not be written");
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantrel::core

@@ -1,0 +1,92 @@
+#pragma once
+// The settings file: one table of keys drives both the load at start-up and the save at close.
+
+#include <QString>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vantrel::core {
+
+// Every stored value of the program as it is held between load and save. Texts are kept as
+// read: interpreting "Yes", "Enabled" or an interval is the window's business.
+struct SettingsValues {
+    // [System Info Settings]
+    QString Ip = QStringLiteral("192.168.1.253");
+    QString Community = QStringLiteral("vormel");
+    // The bytes the two were read from: the router gets these while the texts are unchanged.
+    std::string IpBytes;
+    std::string CommunityBytes;
+    // [Options]: each monitor's switch and interval ("" for an interval: none checked, the
+    // key is not written and keeps its old value)
+    bool LinkLogging = false;
+    QString LinkCheck;
+    bool RouterStatus = false;
+    QString StatusUpdate;
+    bool QuotaMonitor = false;
+    QString QuotaUpdate;
+    bool InterfacesAutoupdate = false;
+    QString InterfacesUpdate;
+    QString HideInTaskBar = QStringLiteral("Yes");
+    QString MinimiseOnStartup = QStringLiteral("Disabled");
+    QString PromptOnClose = QStringLiteral("Enabled");
+    // [Quota]
+    QString Data = QStringLiteral("DownloadOnly");
+    QString GigabyteText = QStringLiteral("1073741824"); // as the edit box shows it
+    QString MegabyteText = QStringLiteral("1048576");
+    double BytesPerGB = 0; // the definitions in use; written instead of the texts
+    double BytesPerMB = 0;
+    QString GBQuota = QStringLiteral("0");
+    QString MBUsed = QStringLiteral("0");
+    int ResetDay = 0;
+    QString LastResetDate = QStringLiteral("------");
+    // [Program], written only
+    QString LastUsed;
+};
+
+// What [Program] says about the program that wrote the file.
+struct ProgramRecord {
+    QString name;
+    QString copyright;
+    QString version;
+};
+
+class SettingsFile {
+public:
+    explicit SettingsFile(QString path) : path_(std::move(path)) {}
+    const QString &Path() const { return path_; }
+
+    struct LoadResult {
+        SettingsValues values;
+        // The file exists but cannot be read: defaults are used and the file is never
+        // written over.
+        bool unreadable = false;
+        // The conversion error that stopped the load ("'x' is not a valid integer value");
+        // the keys after it keep their defaults.
+        QString error;
+        // Keys read, as "Section/Key", in order (the window applies only these).
+        std::vector<QString> reached;
+        bool Reached(const char *section, const char *key) const;
+    };
+    // Reads every key in order, stopping at a number that does not convert.
+    LoadResult Load();
+
+    // Writes every key in one replacement of the file, keeping the sections and keys of others.
+    // A key the load did not reach keeps the file's text unless its value changed since.
+    // False, with the system's reason, when the file could not be written (the old one stays
+    // whole) or must not be (it could not be read at start-up).
+    bool Save(const SettingsValues &values, const ProgramRecord &program, QString &reason);
+
+    // The monthly reset's own write: only [Quota] "Last reset date".
+    bool WriteLastResetDate(const QString &date, QString &reason);
+
+    bool Unreadable() const { return unreadable_; }
+
+private:
+    QString path_;
+    bool unreadable_ = false;
+    std::set<QString> unreached_; // "Section/Key" not reached by the load
+    SettingsValues atLoad_;       // the values as the load left them
+};
+
+} // namespace vantrel::core

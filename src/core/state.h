@@ -1,0 +1,30 @@
+#pragma once
+// The state a run shares between its parts. None of it is saved, except through the settings.
+
+#include <string>
+
+namespace vantrel::core {
+
+// Which rows of the router's ifTable carry the bridge, LAN, WAN and USB interfaces ("0" when
+// not found; row texts are OID suffixes), and the ifIndex values read for them. Interface
+// discovery writes it; the queries of the other pages build their OIDs from it. It lives with
+// the router model and is touched only by the queries, one at a time.
+struct InterfaceMap {
+    std::string BridgeRow = "0";
+    std::string LanRow = "0";
+    std::string WanRow = "0";
+    std::string UsbRow = "0";
+    std::string BridgeIfIndex;
+    std::string LanIfIndex;
+    std::string WanIfIndex;
+    std::string UsbIfIndex;
+};
+
+// Flags of the run, set at start-up and changed by the monitors and the tray.
+struct RunFlags {
+    bool ResetDoneToday = false;           // the monthly reset ran on today's reset day
+    std::string TrayLightState = "------"; // the tray's light pattern; "------" before any
+    bool RestoreOnShow = true;             // the next show puts the window back to normal
+};
+
+} // namespace vantrel::core
