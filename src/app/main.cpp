@@ -5,11 +5,56 @@
 #include "settingsstore.h"
 #include "signalwatcher.h"
 #include "singleinstance.h"
+#include "version/fileversion.h"
 
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <cstdio>
+
+namespace {
+
+// --help and --version, answered before any window or display is needed. Every other argument
+// is left to Qt (-platform, -style ...) and otherwise ignored. Returns the exit code, or -1 to
+// go on and start the program.
+int commandLine(int argc, char **argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    // "-reverse" is Qt's option, not -r -e -v...: single-dash words are whole option names.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Vantrel shows what an ADSL modem-router's SNMP agent reports: line\n"
+        "rates, noise margins, attenuation, error counters, interface traffic and\n"
+        "IP statistics. It keeps a connection log and a monthly data-quota account.\n"
+        "Settings: $XDG_CONFIG_HOME/vantrel.ini (~/.config/vantrel.ini)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program's version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.parse(args); // unknown options are not ours to refuse
+    if (parser.isSet(help)) {
+        // Without an application object the parser cannot name the program itself.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("vantrel"));
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("vantrel %s\n", qPrintable(RunningVersionText()));
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
+    if (const int code = commandLine(argc, argv); code >= 0)
+        return code;
     VantrelApplication app(argc, argv);
 
     const SingleInstance instance;
