@@ -111,13 +111,13 @@ AboutBox::AboutBox(QWidget *parent)
     makeLabel(panel, "Author_Label", QStringLiteral("The Vantrel developers"), 10, 128);
     makeLabel(panel, "AuthorJobTitle_Label",
               QStringLiteral("An SNMP monitor for ADSL modem-routers"), 10, 150);
-    makeLabel(panel, "Email_Label", QStringLiteral("Email:"), 10, 178);
+    makeLabel(panel, "Email_Label", QStringLiteral("Email:"), 10, 170);
     LinkLabel *email =
-        makeLink(panel, "EmailVal_Label", QString::fromUtf8(Email), 84, 179, 13, false);
+        makeLink(panel, "EmailVal_Label", QString::fromUtf8(Email), 84, 171, 13, false);
     connect(email, &LinkLabel::clicked, this, &AboutBox::EmailVal_LabelClick);
-    makeLabel(panel, "Website_Label", QStringLiteral("Website:"), 10, 196);
+    makeLabel(panel, "Website_Label", QStringLiteral("Website:"), 10, 190);
     LinkLabel *site =
-        makeLink(panel, "WebSiteVal_Label", QString::fromUtf8(WebSite), 84, 196, 14, true);
+        makeLink(panel, "WebSiteVal_Label", QString::fromUtf8(WebSite), 84, 190, 14, true);
     connect(site, &LinkLabel::clicked, this, &AboutBox::WebSiteVal_LabelClick);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
