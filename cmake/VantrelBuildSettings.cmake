@@ -8,7 +8,7 @@ set(VANTREL_SUPPORT_URL "http://www.example.org/support" CACHE STRING
     "Full URL of the router maker's support site (About box picture)")
 set(VANTREL_UPDATE_BASE "http://www.example.org" CACHE STRING
     "Scheme and host of the server that publishes /vantrel/version.txt (update check)")
-set(VANTREL_APP_ID "org.example.Vantrel" CACHE STRING
+set(VANTREL_APP_ID "org.example.vantrel" CACHE STRING
     "Reverse-DNS application id: name of the desktop entry, icon and AppStream metadata")
 
 # The same texts for the C++ code, in a generated header.
