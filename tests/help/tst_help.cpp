@@ -48,8 +48,8 @@ QStringList fields(const QString &row) {
 }
 
 // Every help topic number the program's source sets: help-context properties and setters,
-// query openings with a topic, integer constants whose name speaks of help, and rows of tables whose
-// struct has a help-topic member (at that member's place).
+// query openings with a topic, integer constants whose name speaks of help, and rows of tables
+// whose struct has a help-topic member (at that member's place).
 QSet<int> topicsInSource(const QString &root) {
     static const QList<QRegularExpression> direct = {
         QRegularExpression(QStringLiteral("\"helpContext\"\\s*,\\s*(\\d+)")),
@@ -60,7 +60,8 @@ QSet<int> topicsInSource(const QString &root) {
     };
     static const QRegularExpression structs(QStringLiteral("struct\\s+\\w+\\s*\\{([^{}]*)\\}"));
     static const QRegularExpression member(QStringLiteral("([A-Za-z_]\\w*)\\s*(?:=[^;]*)?;"));
-    static const QRegularExpression row(QStringLiteral("\\{([^{}\\n]*(?:\\{[^{}\\n]*\\}[^{}\\n]*)*)\\}"));
+    static const QRegularExpression row(
+        QStringLiteral("\\{([^{}\\n]*(?:\\{[^{}\\n]*\\}[^{}\\n]*)*)\\}"));
     QSet<int> topics;
     QDirIterator files(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                        QDirIterator::Subdirectories);
@@ -173,14 +174,14 @@ void TestHelp::commands_data() {
     QTest::addColumn<int>("tab");
     QTest::addColumn<QString>("notice");
     const int context = int(HelpCommand::Context), tab = int(HelpCommand::Tab);
-    QTest::addRow("ADSL connection log") << context << 131 << "connectionlog.html"
-                                         << int(HelpWindow::ContentsTab) << "";
+    QTest::addRow("ADSL connection log")
+        << context << 131 << "connectionlog.html" << int(HelpWindow::ContentsTab) << "";
     QTest::addRow("Debug page") << context << 210 << "debug.html" << int(HelpWindow::ContentsTab)
                                 << "";
-    QTest::addRow("topic without a page") << context << 999 << "index.html"
-                                          << int(HelpWindow::ContentsTab) << "topic 999";
-    QTest::addRow("before any page ran") << context << 0 << "index.html"
-                                         << int(HelpWindow::ContentsTab) << "topic 0";
+    QTest::addRow("topic without a page")
+        << context << 999 << "index.html" << int(HelpWindow::ContentsTab) << "topic 999";
+    QTest::addRow("before any page ran")
+        << context << 0 << "index.html" << int(HelpWindow::ContentsTab) << "topic 0";
     QTest::addRow("contents") << tab << -3 << "index.html" << int(HelpWindow::ContentsTab) << "";
     QTest::addRow("index") << tab << -2 << "" << int(HelpWindow::IndexTab) << "";
     QTest::addRow("help on help") << int(HelpCommand::HelpOnHelp) << 0 << "usinghelp.html"
@@ -218,7 +219,8 @@ void TestHelp::indexAndSearch() {
     QVERIFY(explaining.contains(window.CurrentPage()));
 
     // A search holds every word; the ADSL page explains margin and attenuation together.
-    QVERIFY(window.Catalog().Search(QStringLiteral("NOISE margin attenuation"))
+    QVERIFY(window.Catalog()
+                .Search(QStringLiteral("NOISE margin attenuation"))
                 .contains(QStringLiteral("adsl.html")));
     QVERIFY(window.Catalog().Search(QStringLiteral("noise xyzzy")).isEmpty());
 }

@@ -19,7 +19,6 @@ void TestCommandLine::answers_data() {
     QTest::addRow("-v") << QStringList{"-v"} << version;
     QTest::addRow("Qt's -reverse is not -v") << QStringList{"-reverse", "--version"} << version;
     QTest::addRow("--help") << QStringList{"--help"} << QStringLiteral("Usage: vantrel [options]");
-    QTest::addRow("-h") << QStringList{"-h"} << QStringLiteral("Usage: vantrel [options]");
 }
 
 void TestCommandLine::answers() {
