@@ -13,6 +13,7 @@ PACKAGES=(
     clang-14 libclang-rt-14-dev clang-format
     xvfb xauth
     iproute2 util-linux
+    dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

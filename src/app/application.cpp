@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "version/buildsettings.h"
+
 #include <QMessageBox>
 #include <QStyleFactory>
 #include <exception>
@@ -8,7 +10,7 @@ namespace vantrel::app {
 
 VantrelApplication::VantrelApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Vantrel"));
-    setApplicationDisplayName(QStringLiteral("Vantrel"));
+    setDesktopFileName(QString::fromLatin1(version::AppId));
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }
 

@@ -6,13 +6,59 @@
 #include "app/signalwatcher.h"
 #include "app/singleinstance.h"
 #include "core/clock.h"
+#include "version/fileversion.h"
+#include "version/updatecheck.h"
 
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <cstdio>
 
 using namespace vantrel;
 
+namespace {
+
+// --help and --version, answered before any window or display is needed. Every other argument
+// is left to Qt (-platform, -style ...) and otherwise ignored. Returns the exit code, or -1 to
+// go on and start the program.
+int commandLine(int argc, char **argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    // "-reverse" is Qt's option, not -r -e -v...: single-dash words are whole option names.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Vantrel shows what an ADSL modem-router's SNMP agent reports: line\n"
+        "rates, noise margins, attenuation, error counters, interface traffic and\n"
+        "IP statistics. It keeps a connection log and a monthly data-quota account.\n"
+        "Settings: $XDG_CONFIG_HOME/vantrel.ini (~/.config/vantrel.ini)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program's version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.parse(args); // unknown options are not ours to refuse
+    if (parser.isSet(help)) {
+        // Without an application object the parser cannot name the program itself.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("vantrel"));
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("vantrel %s\n", qPrintable(RunningVersionText()));
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
+    if (const int code = commandLine(argc, argv); code >= 0)
+        return code;
     app::VantrelApplication application(argc, argv);
 
     const app::SingleInstance instance;
@@ -30,6 +76,7 @@ int main(int argc, char **argv) {
     services.prompter = &prompter;
     services.clock = &clock;
     services.settingsPath = app::SettingsStore::DefaultPath();
+    services.updateSource = version::UpdateCheck::DefaultSource();
 
     std::unique_ptr<app::MainForm> form = app::CreateMainForm(services);
     app::MainForm &window = *form;

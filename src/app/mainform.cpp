@@ -8,6 +8,7 @@
 #include "app/trayicons.h"
 #include "app/widgets.h"
 #include "core/routermodel.h"
+#include "version/aboutbox.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -276,6 +277,15 @@ void MainForm::bindEvents() {
     on(MenuItem("Contents1"), [this] { Contents1Click(); });
     on(MenuItem("SearchforHelpOn1"), [this] { SearchforHelpOn1Click(); });
     on(MenuItem("HowtoUseHelp1"), [this] { HowtoUseHelp1Click(); });
+    on(MenuItem("About1"), [this] { About1Click(); });
+    on(MenuItem("CheckforupdateVersion1"), [this] { CheckforupdateVersion1Click(); });
+    // The update check runs off the window's thread; its answer comes back here.
+    updateCheck_ = new version::UpdateCheck(services_.updateSource, this);
+    connect(updateCheck_, &version::UpdateCheck::Finished, this, [this](const QString &message) {
+        Run([this, &message] { Prompt().Message(QStringLiteral("Vantrel"), message); });
+    });
+    connect(updateCheck_, &version::UpdateCheck::Failed, this,
+            [this](const QString &error) { ReportError(error); });
 
     // The monitor menus: the check item switches its timer, an interval item sets it.
     for (const MonitorMenu &menu : MonitorMenus()) {
@@ -428,6 +438,15 @@ void MainForm::HowtoUseHelp1Click() {
 void MainForm::Exit1Click() {
     closeApprovedAt_ = QDateTime(); // the user's own close asks as always
     close();
+}
+
+void MainForm::About1Click() {
+    version::ShowAboutBox(this);
+}
+
+void MainForm::CheckforupdateVersion1Click() {
+    // A second check while one is on its way is not started.
+    updateCheck_->Start();
 }
 
 void MainForm::Community_editEnter() {

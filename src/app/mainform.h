@@ -5,6 +5,7 @@
 #include "core/quota.h"
 #include "core/state.h"
 #include "core/trigger.h"
+#include "version/updatecheck.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -40,6 +41,9 @@ struct Services {
     int snmpTimeoutMs = 5000; // the longest wait for one reply
     // This computer's address towards a router (the routed address when empty).
     std::function<std::string(const std::string &target)> localAddress;
+    // Where "Check web for update..." looks; no server unless the program names one, so no
+    // test can ever reach the published address.
+    version::UpdateCheck::Source updateSource;
 };
 
 // The four monitors of the Options menu.
@@ -118,6 +122,8 @@ public:
     void SearchforHelpOn1Click();
     void HowtoUseHelp1Click();
     void Exit1Click();
+    void About1Click();
+    void CheckforupdateVersion1Click();
 
     // While the target is being edited the monitors' timers are held.
     void Community_editEnter();
@@ -159,6 +165,7 @@ private:
     std::map<std::string, QAction *> items_;
     std::map<Monitor, QTimer *> timers_;
     std::vector<Page> pages_;
+    version::UpdateCheck *updateCheck_ = nullptr;
     bool busy_ = false;
     QDateTime closeApprovedAt_;
     std::unique_ptr<Part> parts_;

@@ -1,5 +1,7 @@
 #include "app/prompter.h"
 
+#include "app/helpwindow.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -54,21 +56,7 @@ void QtPrompter::Beep() {
 }
 
 void QtPrompter::Help(HelpCommand command, int data) {
-    // The help window comes with the help pages; until then say which topic was asked for.
-    QString text;
-    switch (command) {
-    case HelpCommand::Context:
-        text = QStringLiteral("Help topic %1").arg(data);
-        break;
-    case HelpCommand::Tab:
-        text = data == -3 ? QStringLiteral("Help contents") : QStringLiteral("Help index");
-        break;
-    case HelpCommand::HelpOnHelp:
-        text = QStringLiteral("How to use help");
-        break;
-    }
-    QMessageBox::information(parent_, QStringLiteral("Vantrel help"),
-                             text + QStringLiteral(": the help pages are not installed yet."));
+    vantrel::app::HelpWindow::Instance(parent_)->Run(command, data);
 }
 
 } // namespace vantrel::app

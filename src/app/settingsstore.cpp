@@ -4,6 +4,7 @@
 #include "app/prompter.h"
 #include "core/clock.h"
 #include "core/regional.h"
+#include "version/buildsettings.h"
 #include "version/fileversion.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,7 @@
 
 namespace vantrel::app {
 
-const char *const SettingsStore::CopyrightNotice = "Copyright (C) 2026 The Vantrel developers";
+const char *const SettingsStore::CopyrightNotice = version::CopyrightNotice;
 
 SettingsStore::SettingsStore(PageContext &context, QString path)
     : context_(context), file_(std::move(path)) {}

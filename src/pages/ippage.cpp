@@ -64,7 +64,12 @@ const TableTab kTables[] = {
      "MediaTableCopy_But", "MediaTableSave_But", "MediaTablePrint_But"},
 };
 
-constexpr int kHelpStatistics = 150; // + the index of the sub-page
+// The help topic of each sub-page, in tab order.
+constexpr int kHelpStatistics = 150;
+constexpr int kHelpAddressTable = 151;
+constexpr int kHelpRouteTable = 152;
+constexpr int kHelpMediaTable = 153;
+const int kSubPageHelp[] = {kHelpStatistics, kHelpAddressTable, kHelpRouteTable, kHelpMediaTable};
 const QString kKey = QStringLiteral("page:IP");
 
 } // namespace
@@ -143,7 +148,9 @@ void IpPage::render(const core::RowReadings &readings) {
 }
 
 void IpPage::IP_PageControlChange() {
-    context_.SetHelpContext(kHelpStatistics + tabs_->currentIndex());
+    const int index = tabs_->currentIndex();
+    if (index >= 0 && index < int(std::size(kSubPageHelp)))
+        context_.SetHelpContext(kSubPageHelp[index]);
 }
 
 } // namespace vantrel::pages

@@ -126,14 +126,19 @@ const StatTable kSnmp = {
      "EnableAuthL_Label"},
 };
 
+constexpr int kHelpIcmp = 160;
+constexpr int kHelpTcp = 170;
+constexpr int kHelpUdp = 180;
+constexpr int kHelpSnmp = 190;
+
 } // namespace
 
 ProtocolPages::ProtocolPages(app::PageContext &context) : context_(context) {
-    icmp_ = {QStringLiteral("page:ICMP"), &kIcmp, 160, true, {}};
+    icmp_ = {QStringLiteral("page:ICMP"), &kIcmp, kHelpIcmp, true, {}};
     // The TCP page leaves the focus where it is.
-    tcp_ = {QStringLiteral("page:TCP"), &kTcp, 170, false, {}};
-    udp_ = {QStringLiteral("page:UDP"), &kUdp, 180, true, {}};
-    snmp_ = {QStringLiteral("page:SNMP"), &kSnmp, 190, true, {}};
+    tcp_ = {QStringLiteral("page:TCP"), &kTcp, kHelpTcp, false, {}};
+    udp_ = {QStringLiteral("page:UDP"), &kUdp, kHelpUdp, true, {}};
+    snmp_ = {QStringLiteral("page:SNMP"), &kSnmp, kHelpSnmp, true, {}};
     connect(&context_.Router(), &core::RouterModel::rowsRead, this,
             [this](const QString &key, const core::RowReadings &readings) {
                 for (StatPage *page : {&icmp_, &tcp_, &udp_, &snmp_})

@@ -195,16 +195,15 @@ void TestSettings::firstRunDefaults() {
     f.prompter.confirmAnswers << true;
     QVERIFY(form.FormCloseQuery());
     const QString expected =
-        QStringLiteral(
-            "[System Info Settings]\nIP=%1\nCommunity=vormel\n"
-            "[Program]\nName=Vantrel\nCopyright=Copyright (C) 2026 The Vantrel developers\n"
-            "Version=" VANTREL_PROJECT_VERSION "\nLast used=%2\n"
-            "[Options]\nLink logging=0\nLink check=15\nRouter status=0\n"
-            "Status update=1\nQuota monitor=0\nQuota update=15\n"
-            "Interfaces autoupdate=0\nInterfaces update=5\nHide in task bar=Yes\n"
-            "Minimise on startup=Disabled\nPrompt on close=Enabled\n"
-            "[Quota]\nData=DownloadOnly\nISP bytes in Gigabyte=1073741824\n"
-            "ISP bytes in Megabyte=1048576\nGBQuota=0\nMBUsed=0\nReset day=0\n")
+        QStringLiteral("[System Info Settings]\nIP=%1\nCommunity=vormel\n"
+                       "[Program]\nName=Vantrel\nCopyright=Copyright (C) The Vantrel developers\n"
+                       "Version=" VANTREL_PROJECT_VERSION "\nLast used=%2\n"
+                       "[Options]\nLink logging=0\nLink check=15\nRouter status=0\n"
+                       "Status update=1\nQuota monitor=0\nQuota update=15\n"
+                       "Interfaces autoupdate=0\nInterfaces update=5\nHide in task bar=Yes\n"
+                       "Minimise on startup=Disabled\nPrompt on close=Enabled\n"
+                       "[Quota]\nData=DownloadOnly\nISP bytes in Gigabyte=1073741824\n"
+                       "ISP bytes in Megabyte=1048576\nGBQuota=0\nMBUsed=0\nReset day=0\n")
             .arg(closed, DateTimeText(f.clock.Now()));
     QCOMPARE(f.ReadSettings(), expected);
 }
