@@ -1,11 +1,13 @@
 # vantrel_add_test(<name> <sources>... [LIBS <targets>...] [ENV <VAR=value>...]
-#                  [FIXTURES <fixtures>...] [TIMEOUT <seconds>])
+#                  [FIXTURES <fixtures>...] [TIMEOUT <seconds>] [LABEL unit|gui|agent])
 #
 # Builds one Qt Test executable and registers it with CTest. Every test runs on the offscreen
 # platform with an XDG_CONFIG_HOME of its own inside the build tree, so no test ever reads the
-# user's vantrel.ini, whose router address may be a real one.
+# user's vantrel.ini, whose router address may be a real one. The label (default: "gui" for the
+# tests of the window, "agent" for those against snmpd, "unit" for the rest) lets
+# `ctest -L unit` run the quick ones alone.
 function(vantrel_add_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "TIMEOUT" "LIBS;ENV;FIXTURES")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "TIMEOUT;LABEL" "LIBS;ENV;FIXTURES")
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PRIVATE vantrel_settings Qt6::Test ${ARG_LIBS})
@@ -18,6 +20,17 @@ function(vantrel_add_test name)
     if(ARG_FIXTURES)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${ARG_FIXTURES}")
     endif()
+    if(NOT ARG_LABEL)
+        get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+        if(folder STREQUAL "gui" OR folder STREQUAL "help")
+            set(ARG_LABEL gui)
+        elseif(folder STREQUAL "agent")
+            set(ARG_LABEL agent)
+        else()
+            set(ARG_LABEL unit)
+        endif()
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL})
     if(ARG_TIMEOUT)
         set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
     else()
