@@ -214,6 +214,7 @@ void MainForm::buildMenus() {
             menu->menuAction()->setObjectName(name + QStringLiteral("_Item"));
             menu->setProperty("helpContext", item.helpTopic);
             menus[item.name] = menu;
+            menus_[item.name] = menu;
             continue;
         }
         if (item.kind == ItemKind::Separator) {
@@ -250,6 +251,13 @@ QAction *MainForm::MenuItem(const char *name) const {
     const auto found = items_.find(name);
     if (found == items_.end())
         throw std::logic_error(std::string("no menu item named ") + name);
+    return found->second;
+}
+
+QMenu *MainForm::SubMenu(const char *name) const {
+    const auto found = menus_.find(name);
+    if (found == menus_.end())
+        throw std::logic_error(std::string("no menu named ") + name);
     return found->second;
 }
 

@@ -17,6 +17,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
 class QTabWidget;
@@ -108,6 +109,9 @@ public:
     QPushButton *GetValuesButton() const { return getValues_; }
     QSystemTrayIcon *TrayIcon() const { return trayIcon_; }
     QAction *MenuItem(const char *name) const;
+    // A sub-menu of the menu bar by its name ("Options1", "Help1"...), for parts that add
+    // items of their own.
+    QMenu *SubMenu(const char *name) const;
     QTimer *MonitorTimer(Monitor monitor) const;
     QAction *MonitorSwitch(Monitor monitor) const;
     QTimer *TrayTimer() const { return trayTimer_; }
@@ -163,6 +167,7 @@ private:
     QSystemTrayIcon *trayIcon_ = nullptr;
     QTimer *trayTimer_ = nullptr;
     std::map<std::string, QAction *> items_;
+    std::map<std::string, QMenu *> menus_;
     std::map<Monitor, QTimer *> timers_;
     std::vector<Page> pages_;
     version::UpdateCheck *updateCheck_ = nullptr;

@@ -3,6 +3,7 @@
 #include "snmp/convert.h"
 
 #include <cmath>
+#include <stdexcept>
 
 namespace vantrel::core {
 
@@ -20,7 +21,38 @@ QString megabytes(double bytes, double bytesPerMB) {
     return text;
 }
 
+// value with four decimals, rounded; no digit before the separator below one.
+QString fourDecimals(double value, const QLocale &locale) {
+    if (!std::isfinite(value))
+        throw std::domain_error("Division by zero");
+    QString text = QString::number(std::fabs(value), 'f', 4);
+    if (text.startsWith(QLatin1String("0.")))
+        text.remove(0, 1);
+    if (value < 0 && text != QLatin1String(".0000"))
+        text.prepend(QLatin1Char('-'));
+    return text.replace(QLatin1Char('.'), locale.decimalPoint());
+}
+
+double divided(double amount, double definition) {
+    if (definition == 0 && amount != 0)
+        throw std::domain_error("Division by zero");
+    return definition == 0 ? 0.0 : amount / definition;
+}
+
 } // namespace
+
+QString AmountText(const std::string &bytes, double bytesPerGB, double bytesPerMB,
+                   const QLocale &locale) {
+    const double x = snmp::StrToFloat(bytes);
+    const double g = divided(x, bytesPerGB);
+    if (g > 1.0)
+        return fourDecimals(g, locale) + QStringLiteral(" GB");
+    return fourDecimals(divided(x, bytesPerMB), locale) + QStringLiteral(" MB");
+}
+
+QString MegabyteText(const std::string &bytes, double bytesPerMB, const QLocale &locale) {
+    return fourDecimals(divided(snmp::StrToFloat(bytes), bytesPerMB), locale);
+}
 
 double UsedBytes(const QuotaAccount &a, bool downloadOnly) {
     return downloadOnly ? a.InOctetsNow + a.UsedAtCalcBytes - a.InOctetsBase
