@@ -61,14 +61,17 @@ int main(int argc, char **argv) {
         return code;
     app::VantrelApplication application(argc, argv);
 
-    const app::SingleInstance instance;
+    app::SingleInstance instance;
     if (!instance.IsFirst()) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"),
                         QStringLiteral("Another instance of this program is already running!"),
                         QMessageBox::Ok);
         box.exec();
+        // Then the running window comes forward, also out of the tray.
+        instance.AskFirstToRaise();
         return 0;
     }
+    instance.Listen();
 
     app::QtPrompter prompter;
     core::SystemClock clock;
@@ -91,23 +94,32 @@ int main(int argc, char **argv) {
                              allowed = window.FormCloseQuery();
                              manager.release();
                          } else {
-                             allowed = window.SaveSettingsNow();
+                             allowed = window.SaveForShutdown();
                          }
                          if (allowed)
                              window.ApproveClose();
                          else
                              manager.cancel();
                      });
-    // Shutdown or a hang-up: save without asking, so nothing is lost, and end.
+    QObject::connect(&instance, &app::SingleInstance::raiseRequested, &window,
+                     [&window] { window.BringToFront(); });
+    // Shutdown or a hang-up: save without asking, so nothing is lost, and end, also from
+    // inside an open box (every event loop ends); a failure is written to standard error and
+    // the exit status says so.
     app::SignalWatcher watcher;
-    QObject::connect(&watcher, &app::SignalWatcher::terminationRequested, &window, [&window] {
-        window.SaveSettingsNow();
-        window.ApproveClose();
-        window.close();
-        QApplication::quit();
-    });
+    int endedBy = -1; // the exit status once a signal has ended the program
+    QObject::connect(&watcher, &app::SignalWatcher::terminationRequested, &window,
+                     [&window, &endedBy] {
+                         if (endedBy >= 0)
+                             return;
+                         endedBy = window.SaveForShutdown() ? 0 : 1;
+                         QCoreApplication::exit(endedBy);
+                     });
 
     window.FormCreate();
+    // A signal that came while a start-up box was open has already ended it.
+    if (endedBy >= 0)
+        return endedBy;
     window.show();
     return application.exec();
 }

@@ -14,6 +14,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -27,6 +29,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 namespace vantrel::app {
@@ -338,6 +342,7 @@ void MainForm::AddPage(const Page &page) {
 void MainForm::FormCreate() {
     if (OnCreate)
         Run(OnCreate);
+    noteShutdownLog();
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         const QRect area = screen->availableGeometry();
@@ -489,6 +494,84 @@ bool MainForm::SaveSettingsNow() {
     if (OnSaveSettings)
         Run([this, &saved] { saved = OnSaveSettings(false); });
     return saved;
+}
+
+QString MainForm::StateFolder() {
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !base.startsWith(QLatin1Char('/')))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/vantrel");
+}
+
+namespace {
+// Names the connection log the last session saved when it was told to end.
+const char kShutdownNote[] = "/last-shutdown-log";
+} // namespace
+
+bool MainForm::SaveForShutdown() {
+    bool saved = true;
+    if (OnSaveSettings)
+        try {
+            saved = OnSaveSettings(true);
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "vantrel: the settings were not saved: %s\n", e.what());
+            saved = false;
+        }
+    if (log_->Unsaved() && !log_->IsEmpty()) {
+        const QString folder = StateFolder();
+        const QString file = folder + QStringLiteral("/connection-log-") +
+                             services_.clock->Now().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                             QStringLiteral(".log");
+        QString reason;
+        if (!QDir().mkpath(folder)) {
+            reason = QStringLiteral("cannot make the folder");
+        } else if (TextOutput::WriteFile(file, log_->Lines(), reason)) {
+            log_->SetUnsaved(false);
+            QFile note(folder + QLatin1String(kShutdownNote));
+            if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                note.write(file.toUtf8());
+            return saved;
+        }
+        std::fprintf(stderr, "vantrel: the connection log was not saved to %s: %s\n",
+                     qPrintable(file), qPrintable(reason));
+        saved = false;
+    }
+    return saved;
+}
+
+void MainForm::noteShutdownLog() {
+    QFile note(StateFolder() + QLatin1String(kShutdownNote));
+    if (!note.open(QIODevice::ReadOnly))
+        return;
+    const QString file = QString::fromUtf8(note.readAll()).trimmed();
+    note.remove();
+    if (file.isEmpty())
+        return;
+    const QString text =
+        QStringLiteral(" The connection log of the last session was saved to ") + file;
+    // Said once the start-up queries have shown their own status.
+    if (router_->PageJobs() == 0) {
+        statusText_->setText(text);
+        return;
+    }
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(router_.get(), &core::RouterModel::pageJobsChanged, this,
+                    [this, text, once](int pending) {
+                        if (pending != 0)
+                            return;
+                        disconnect(*once);
+                        // The last page's " Ready" comes right after this signal.
+                        QTimer::singleShot(0, this, [this, text] { statusText_->setText(text); });
+                    });
+}
+
+void MainForm::BringToFront() {
+    if (isMinimized() || !isVisible())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    emit broughtToFront();
 }
 
 void MainForm::ApproveClose() {

@@ -138,10 +138,23 @@ public:
     bool FormCloseQuery();
     // Saves the settings without asking (session end); false when it failed.
     bool SaveSettingsNow();
+    // The program is told to end (a signal, a session end that may not ask): saves what it can
+    // without any box, the settings and an unsaved connection log (to a dated file of the
+    // state folder, named in the status bar at the next start), and writes any failure to
+    // standard error. False when something could not be saved.
+    bool SaveForShutdown();
+    // Where the connection log goes when the program is told to end: $XDG_STATE_HOME/vantrel.
+    static QString StateFolder();
+    // Shows the window in front of the others, also from the tray (another copy asked).
+    void BringToFront();
     // The session manager has settled the close (it asked and the settings are saved): the
     // close that ends the session goes through without asking again. The approval is used up
     // by that close, is ignored for a close the user starts, and lapses after a minute.
     void ApproveClose();
+
+signals:
+    // The window was brought back by BringToFront (the tray hides its icon then).
+    void broughtToFront();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -151,6 +164,7 @@ private:
     void buildMenus();
     void bindEvents();
     void showBusy(int pendingPageJobs);
+    void noteShutdownLog();
     bool closeApproved() const;
 
     Services services_;
