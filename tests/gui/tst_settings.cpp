@@ -11,6 +11,9 @@
 #include "formfixture.h"
 #include "readonlyfolder.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +154,10 @@ private slots:
     void usedMegabytesText();
     void unknownKeysSurviveSave();
     void readOnlyFolderKeepsWindowAndFile();
+    void unreadableFileIsNeverWrittenOver();
+    void keysTheLoadNeverReachedKeepTheirText();
+    void missingFolderIsMade();
+    void bytesThatAreNotUtf8SurviveAndReachTheRouter();
     void closeSequence_data();
     void closeSequence();
 };
@@ -626,6 +633,71 @@ void TestSettings::readOnlyFolderKeepsWindowAndFile() {
     f.prompter.confirmAnswers << true;
     QVERIFY(form.FormCloseQuery());
     QVERIFY(f.ReadSettings().contains(QStringLiteral("Community=changed\n")));
+}
+
+void TestSettings::unreadableFileIsNeverWrittenOver() {
+    FormFixture f;
+    const QByteArray text =
+        withAgent(f, QStringLiteral("[Quota]\nGBQuota=25\n[Mine]\nKeep=1\n")).toUtf8();
+    f.WriteSettingsBytes(text);
+    QFile::setPermissions(f.SettingsPath(), QFileDevice::WriteOwner); // mode 0200
+    CapabilitiesDropped asUser; // so that root cannot read it either
+    MainForm &form = f.Create();
+    QCOMPARE(f.prompter.Texts(QStringLiteral("warning")).size(), 1);
+    QVERIFY(f.prompter.Texts(QStringLiteral("warning")).first().contains(f.SettingsPath()));
+    f.prompter.confirmAnswers << true;
+    QVERIFY(form.FormCloseQuery()); // the close goes on
+    QFile::setPermissions(f.SettingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(f.ReadSettingsBytes(), text);
+}
+
+void TestSettings::keysTheLoadNeverReachedKeepTheirText() {
+    FormFixture f;
+    // A value with thousands separators stops the load at the gigabyte definition.
+    const QString quota = QStringLiteral("[Quota]\nISP bytes in Gigabyte=1,073,741,824\n"
+                                         "ISP bytes in Megabyte=1000000\nGBQuota=25\n"
+                                         "MBUsed=1536.5000\nReset day=7\n");
+    f.WriteSettings(withAgent(f, quota));
+    MainForm &form = f.Create();
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
+             QStringList{"'1,073,741,824' is not a valid floating point value."});
+    QVERIFY(PartsOf(form).Settings().Save());
+    const QString after = f.ReadSettings();
+    for (const char *line : {"ISP bytes in Gigabyte=1,073,741,824", "ISP bytes in Megabyte=1000000",
+                             "GBQuota=25", "MBUsed=1536.5000", "Reset day=7"})
+        QVERIFY2(after.contains(QLatin1Char('\n') + latin(line) + QLatin1Char('\n')),
+                 qPrintable(after));
+    // What the user changes after such a load is saved as usual.
+    Edit(form, "GBQuota_Edit")->setText(QStringLiteral("30"));
+    QVERIFY(PartsOf(form).Settings().Save());
+    QVERIFY(f.ReadSettings().contains(QStringLiteral("\nGBQuota=30\n")));
+}
+
+void TestSettings::missingFolderIsMade() {
+    FormFixture f;
+    MainForm &form = f.Create();
+    // The settings folder vanishes while the program runs (a new $XDG_CONFIG_HOME).
+    QVERIFY(QFile::remove(f.SettingsPath()));
+    QVERIFY(QDir(f.configDir.path()).removeRecursively());
+    f.prompter.confirmAnswers << true;
+    QVERIFY(form.FormCloseQuery());
+    QVERIFY(f.ReadSettings().contains(QStringLiteral("Name=Vantrel")));
+    QCOMPARE(int(QFile::permissions(f.configDir.path()) & 0x0077), 0); // others: nothing
+}
+
+void TestSettings::bytesThatAreNotUtf8SurviveAndReachTheRouter() {
+    FormFixture f;
+    const QByteArray community("v\xF6rmel"); // Latin-1, as an older editor wrote it
+    f.agent.SetCommunity(community.toStdString());
+    f.WriteSettingsBytes("[System Info Settings]\nIP=" + QByteArray::fromStdString(f.agent.Host()) +
+                         "\nCommunity=" + community + "\nOwn=caf\xE9\n");
+    MainForm &form = f.Create();
+    // The router answered: the community went out as the bytes the file holds.
+    QCOMPARE(Label(form, "RouterDesc_Label")->text().left(16), QStringLiteral("Test ADSL Router"));
+    QVERIFY(PartsOf(form).Settings().Save());
+    const QByteArray after = f.ReadSettingsBytes();
+    QVERIFY2(after.contains("\nCommunity=" + community + "\n"), after.constData());
+    QVERIFY2(after.contains("\nOwn=caf\xE9\n"), after.constData());
 }
 
 void TestSettings::closeSequence_data() {
