@@ -9,6 +9,9 @@ namespace vantrel::core {
 // time-zone name. QLocale() is the system locale unless a test has set another default.
 QString ShortDateText(const QDate &date);
 QString LongTimeText(const QTime &time);
+// A time format without its time-zone field and the literal text that goes with it ("HH:mm:ss
+// (t)" gives "HH:mm:ss").
+QString WithoutTimeZone(const QString &format);
 // Short date, a blank and the long time; the time is left out at exactly midnight.
 QString DateTimeText(const QDateTime &when);
 
