@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -349,7 +351,7 @@ private slots:
     void quotaBarAndScale();
     void scaleColours_data();
     void scaleColours();
-    void debugPageDisablesUpdate();
+    void menuSeparators();
     void ipSubPageSetsHelpContext_data();
     void ipSubPageSetsHelpContext();
 
@@ -562,19 +564,25 @@ void TestLayout::scaleColours() {
         QVERIFY2(qAbs(c.hue() - 50) <= 12 && c.lightness() < 128, qPrintable(c.name()));
 }
 
-void TestLayout::debugPageDisablesUpdate() {
-    QTabWidget *tabs = form->PageControl();
-    QPushButton *update = form->GetValuesButton();
-    showPage(QStringLiteral("TCP"));
-    update->setEnabled(true);
-    // The real page change: the window re-enables "&Update" first, the Debug page then wins.
-    tabs->setCurrentWidget(form->findChild<QWidget *>(QStringLiteral("Debug")));
-    QVERIFY(!update->isEnabled());
-    QCOMPARE(form->HelpContext(), 210);
-    QCOMPARE(tabs->property("helpContext").toInt(), 210);
-    // Leaving the page gives the button back.
-    tabs->setCurrentWidget(form->findChild<QWidget *>(QStringLiteral("Quota_Tab")));
-    QVERIFY(update->isEnabled());
+void TestLayout::menuSeparators() {
+    // Each of these menus has its separators where the window description has "-" items: drawn
+    // as lines, never as an item or a section title showing "-".
+    const struct {
+        const char *menu;
+        int separators;
+    } menus[] = {{"Linklogging", 1}, {"Quota", 1}, {"Interfaces1", 1}, {"Uptime1", 1},
+                 {"Help1", 2}};
+    for (const auto &m : menus) {
+        int separators = 0;
+        for (QAction *action : Find<QMenu>(*form, m.menu)->actions()) {
+            QVERIFY2(action->text() != QLatin1String("-"), m.menu);
+            if (action->isSeparator()) {
+                QVERIFY2(action->text().isEmpty(), m.menu);
+                ++separators;
+            }
+        }
+        QCOMPARE(separators, m.separators);
+    }
 }
 
 void TestLayout::ipSubPageSetsHelpContext_data() {
