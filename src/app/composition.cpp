@@ -122,6 +122,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     f.OnSaveSettings = [&p](bool signalled) { return p.settings.Save(signalled); };
 
     f.AdoptParts(std::move(parts));
+    f.FitToContent();
     return form;
 }
 

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +30,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -138,6 +140,52 @@ MainForm::MainForm(const Services &services, QWidget *parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+void MainForm::FitToContent() {
+    ensurePolished(); // the style's margins and fonts count in every size below
+    // A value label keeps room for the longest text it may show (a page may name it in the
+    // "longestText" property): a 32-bit counter or an amount in megabytes by default.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (!label->font().bold() || label->font().underline() || label->wordWrap())
+            continue;
+        const QString longest = label->property("longestText").isValid()
+                                    ? label->property("longestText").toString()
+                                    : QStringLiteral("4294.9672 MB");
+        // The label's own measure of that text, margins and all.
+        const QString shown = label->text();
+        label->setText(longest);
+        const int width = label->sizeHint().width();
+        label->setText(shown);
+        label->setMinimumWidth(std::max(label->minimumWidth(), width));
+    }
+    // A box of a fixed width (the quota's numbers) keeps room for a ten-digit number.
+    for (QLineEdit *edit : findChildren<QLineEdit *>()) {
+        if (edit->minimumWidth() != edit->maximumWidth())
+            continue;
+        const QString longest = edit->property("longestText").isValid()
+                                    ? edit->property("longestText").toString()
+                                    : QStringLiteral("1073741824");
+        const int width = edit->fontMetrics().horizontalAdvance(longest) + 16;
+        if (edit->width() < width || edit->minimumWidth() < width)
+            edit->setFixedWidth(std::max(edit->minimumWidth(), width));
+    }
+    // Every tab in view, never behind scroll arrows.
+    pageControl_->tabBar()->setUsesScrollButtons(false);
+    for (QTabWidget *tabs : findChildren<QTabWidget *>())
+        tabs->tabBar()->setUsesScrollButtons(false);
+    // Pages that are not showing are hidden, and a hidden widget passes no change of its size
+    // up: every cached size is thrown away before the window measures itself.
+    for (QWidget *widget : findChildren<QWidget *>())
+        widget->updateGeometry();
+    for (QLayout *l : findChildren<QLayout *>())
+        l->invalidate();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (layout() != nullptr)
+        layout()->activate();
+    setFixedSize(minimumSizeHint().expandedTo(
+        QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height())));
 }
 
 MainForm::~MainForm() {

@@ -69,6 +69,10 @@ public:
         std::function<void(core::Trigger)> refresh;
     };
     void AddPage(const Page &page);
+    // Sizes the window to what its pages need with the user's fonts (value labels wide enough
+    // for their longest plausible text, every tab in view), never below 633 x 529 and never
+    // resizable by the user. The composition calls it once every page is in.
+    void FitToContent();
 
     // Something that lives as long as the window (the pages and monitors).
     struct Part {

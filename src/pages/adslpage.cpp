@@ -153,6 +153,29 @@ QLabel *valueLabel(QWidget *parent, const char *name, const char *placeholder) {
     return label;
 }
 
+// The longest texts a row may show, so the page keeps room for them.
+const char *longestText(Display display) {
+    switch (display) {
+    case Display::Rate:
+        return "99999 Kbps";
+    case Display::Power:
+        return "-99 dBm";
+    case Display::Margin:
+    case Display::Attenuation:
+    case Display::Decibel:
+        return "-99.9 dB";
+    case Display::LinkStatus:
+        return "Training";
+    case Display::Coding:
+        return "other";
+    case Display::LineType:
+        return "Fast + Interleaved\rDelay 64ms";
+    case Display::Verbatim:
+        break;
+    }
+    return "4294967295";
+}
+
 } // namespace
 
 AdslPage::AdslPage(app::PageContext &context) : context_(context) {
@@ -196,6 +219,7 @@ QWidget *AdslPage::Build() {
             grid->addWidget(app::MakeLabel(box, row.captionName, QString::fromLatin1(row.caption)),
                             first + row.slot, 0, Qt::AlignLeft | Qt::AlignTop);
             QLabel *value = valueLabel(box, row.valueName, row.placeholder);
+            value->setProperty("longestText", QString::fromLatin1(longestText(row.display)));
             // An interleaved line shows its delay on a second line; the room is kept for it
             // so the page does not move when it appears.
             if (row.display == Display::LineType)
@@ -218,6 +242,7 @@ QWidget *AdslPage::Build() {
     distance->addWidget(app::MakeLabel(info, "DistanceLabel",
                                        QStringLiteral("Approximate distance from exchange: ")));
     distance_ = valueLabel(info, "DistanceVal_Label", kDashes6);
+    distance_->setProperty("longestText", QStringLiteral("999.99 km"));
     distance->addWidget(distance_);
     distance->addStretch(1);
     infoLayout->addLayout(distance);
@@ -228,6 +253,8 @@ QWidget *AdslPage::Build() {
     counters->addWidget(column(Section::Blocks, nullptr, nullptr), 1);
     infoLayout->addLayout(counters);
     infoLayout->addStretch(1);
+    values_[std::size_t(AdslRow::Modulation)]->setProperty("longestText",
+                                                           QStringLiteral("ADSL2+ Annex M"));
 
     // "Connection Log": the log, which the user may annotate, and its two buttons.
     auto *logSheet = new QWidget;

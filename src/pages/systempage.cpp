@@ -83,6 +83,7 @@ QWidget *SystemPage::Build() {
     auto *routerLayout = new QGridLayout(router);
     QLabel *upCaption = app::MakeLabel(router, "RouterUp_Label", QStringLiteral("Uptime: "));
     uptime_ = app::MakeValueLabel(router, "Uptime_Label", QStringLiteral("----"));
+    uptime_->setProperty("longestText", QStringLiteral("497 days 02 hours 27 mins 52 secs"));
     descriptionCaption_ = app::MakeLabel(router, "Desc_Label", QStringLiteral("Description: "));
     description_ = app::MakeValueLabel(router, "RouterDesc_Label", QString(60, QLatin1Char('-')));
     description_->setWordWrap(true);

@@ -8,14 +8,16 @@
 #include "formfixture.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QAction>
 #include <QLabel>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -23,6 +25,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -351,6 +354,8 @@ private slots:
     void quotaBarAndScale();
     void scaleColours_data();
     void scaleColours();
+    void nothingClipsWithLargerFonts_data();
+    void nothingClipsWithLargerFonts();
     void menuSeparators();
     void ipSubPageSetsHelpContext_data();
     void ipSubPageSetsHelpContext();
@@ -564,14 +569,101 @@ void TestLayout::scaleColours() {
         QVERIFY2(qAbs(c.hue() - 50) <= 12 && c.lightness() < 128, qPrintable(c.name()));
 }
 
+void TestLayout::nothingClipsWithLargerFonts_data() {
+    QTest::addColumn<int>("pixels"); // the font's height in pixels
+    // Common desktop defaults: 10, 11 and 12 points at 96 dpi, and 10 points at 125 % and
+    // 150 % scaling.
+    QTest::addRow("10 pt") << 13;
+    QTest::addRow("11 pt") << 15;
+    QTest::addRow("12 pt") << 16;
+    QTest::addRow("10 pt at 125 percent") << 17;
+    QTest::addRow("10 pt at 150 percent") << 20;
+}
+
+void TestLayout::nothingClipsWithLargerFonts() {
+    QFETCH(int, pixels);
+    const QFont before = QApplication::font();
+    QFont font = before;
+    font.setPixelSize(pixels);
+    QApplication::setFont(font);
+    FormFixture f;
+    MainForm &window = f.Create(false);
+
+    // The longest plausible value of every value label, and of the boxes the user fills.
+    const QMap<QString, QString> longest = {
+        {"ModulationVal_Label", "ADSL2+ Annex A"},
+        {"ModeVal_Label", "Fast + Interleaved\rDelay 16ms"},
+        {"StatusVal_Label", "Training"},
+        {"DnSpeedVal_Label", "24576 Kbps"},
+        {"UpSpeedVal_Label", "1024 Kbps"},
+        {"DnTxPowerVal_Label", "-15 dBm"},
+        {"UpTxPowerVal_Label", "12 dBm"},
+        {"DnSNRVal_Label", "-12.5 dB"},
+        {"DnAttVal_Label", "63.5 dB"},
+        {"UpSNRVal_Label", "31.7 dB"},
+        {"UpAttVal_Label", "31.5 dB"},
+        {"DistanceVal_Label", "4.60 km"},
+        {"CodingVal_Label", "other"},
+        {"Uptime_Label", "497 days 02 hours 27 mins 52 secs"},
+        {"QuotaRemaining_Label", "-1204.0918 MB (0%)"},
+        {"ATMWANBytesIn_Label", "1023.9999 MB"},
+        {"LANBytesInVal_Label", "1023.9999 MB"},
+    };
+    for (QLabel *label : window.findChildren<QLabel *>())
+        if (label->font().bold() && !label->font().underline() && !label->wordWrap())
+            label->setText(longest.value(label->objectName(), QStringLiteral("4294967295")));
+    Edit(window, "Gbytes_Edit")->setText(QStringLiteral("1073741824"));
+    Edit(window, "MBUsed_Edit")->setText(QStringLiteral("1536.5000"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.width() >= 633);
+
+    QStringList clipped;
+    const QRect inside = window.rect();
+    auto check = [&](QWidget *page) {
+        QCoreApplication::processEvents();
+        for (QLabel *label : page->findChildren<QLabel *>()) {
+            if (!label->isVisibleTo(page) || label->wordWrap() || label->text().isEmpty())
+                continue;
+            const QRect where(label->mapTo(&window, QPoint(0, 0)), label->size());
+            if (label->width() < label->sizeHint().width() || !inside.contains(where))
+                clipped << label->objectName() + QLatin1Char('=') + label->text();
+        }
+        for (QLineEdit *edit : page->findChildren<QLineEdit *>())
+            // (the reset day's up-down shows its arrows only; its number is in the box beside)
+            if (edit->isVisibleTo(page) && !qobject_cast<QAbstractSpinBox *>(edit->parent()) &&
+                edit->width() < edit->fontMetrics().horizontalAdvance(edit->text()) + 8)
+                clipped << edit->objectName();
+        for (QTabWidget *tabs : page->findChildren<QTabWidget *>())
+            if (tabs->tabBar()->width() < tabs->tabBar()->sizeHint().width())
+                clipped << tabs->objectName();
+    };
+    QTabWidget *pages = window.PageControl();
+    QVERIFY(pages->tabBar()->width() >= pages->tabBar()->sizeHint().width());
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        check(pages->currentWidget());
+        for (QTabWidget *sub : pages->currentWidget()->findChildren<QTabWidget *>())
+            for (int j = 0; j < sub->count(); ++j) {
+                sub->setCurrentIndex(j);
+                check(sub->currentWidget());
+            }
+    }
+    QVERIFY(f.Settle());
+    window.ApproveClose();
+    f.Destroy();
+    QApplication::setFont(before);
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+}
+
 void TestLayout::menuSeparators() {
     // Each of these menus has its separators where the window description has "-" items: drawn
     // as lines, never as an item or a section title showing "-".
     const struct {
         const char *menu;
         int separators;
-    } menus[] = {{"Linklogging", 1}, {"Quota", 1}, {"Interfaces1", 1}, {"Uptime1", 1},
-                 {"Help1", 2}};
+    } menus[] = {
+        {"Linklogging", 1}, {"Quota", 1}, {"Interfaces1", 1}, {"Uptime1", 1}, {"Help1", 2}};
     for (const auto &m : menus) {
         int separators = 0;
         for (QAction *action : Find<QMenu>(*form, m.menu)->actions()) {
