@@ -4,6 +4,7 @@
 #include "app/prompter.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -96,6 +97,13 @@ QByteArray TextOutput::FileBytes(const QStringList &lines) {
     return bytes;
 }
 
+QString TextOutput::DialogFolder() const {
+    if (!folder_.isEmpty() && QFileInfo(folder_).isDir())
+        return folder_;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 void TextOutput::GenericSave_ButClick(QObject *sender) {
     const Box *box = boxOf(sender, Column::Save);
     if (box != nullptr)
@@ -114,9 +122,7 @@ bool TextOutput::SaveMemo(QPlainTextEdit *memo, const QString &proposedName) {
 bool TextOutput::save(const Box &box, const QString &proposedName) {
     SaveRequest request;
     request.proposedName = proposedName;
-    request.folder = folder_.isEmpty()
-                         ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                         : folder_;
+    request.folder = DialogFolder();
     const QString fileName = context_.Prompt().SaveFileName(request);
     if (fileName.isEmpty())
         return false;
@@ -184,6 +190,8 @@ void TextOutput::GenericPrint_ButClick(QObject *sender) {
     QPlainTextEdit *memo = box->memo;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Vantrel"));
+    // The print dialog proposes its file (print to a file) in the working folder.
+    QDir::setCurrent(DialogFolder());
     if (!context_.Prompt().PrintDialog(printer))
         return;
     // The dialog offers a page range: print only the pages chosen.

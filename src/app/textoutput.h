@@ -44,7 +44,10 @@ public:
     // user cancelled or the file could not be written (after the error box).
     bool SaveMemo(QPlainTextEdit *memo, const QString &proposedName);
 
-    // The folder the save dialog opens in: the last one used, at first the documents folder.
+    // The folder the save and print dialogs open in: the last one a file was saved to (while it
+    // exists), at first the documents folder.
+    QString DialogFolder() const;
+    // The last folder a file was saved to ("" before any), as the settings keep it.
     QString SaveFolder() const { return folder_; }
     void SetSaveFolder(const QString &folder) { folder_ = folder; }
 

@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "app/menugroups.h"
+#include "app/textoutput.h"
 #include "app/widgets.h"
 
 #include <QAction>
@@ -72,6 +73,8 @@ void WindowSettings::ApplySettings(const core::SettingsFile::LoadResult &loaded)
             .MenuItem(v.PromptOnClose == QLatin1String("Enabled") ? "ClosePromptEnabled"
                                                                   : "ClosePromptDisabled")
             ->setChecked(true);
+    if (loaded.Reached("Files", "Last folder"))
+        form_.Output().SetSaveFolder(v.LastFolder);
 }
 
 void WindowSettings::CollectSettings(core::SettingsValues &v) {
@@ -94,6 +97,7 @@ void WindowSettings::CollectSettings(core::SettingsValues &v) {
     v.PromptOnClose = form_.MenuItem("ClosePromptEnabled")->isChecked()
                           ? QStringLiteral("Enabled")
                           : QStringLiteral("Disabled");
+    v.LastFolder = form_.Output().SaveFolder();
 }
 
 } // namespace vantrel::app

@@ -36,6 +36,7 @@ const char kSystem[] = "System Info Settings";
 const char kOptions[] = "Options";
 const char kQuota[] = "Quota";
 const char kProgram[] = "Program";
+const char kFiles[] = "Files";
 
 QString flagText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -125,6 +126,9 @@ const Key kKeys[] = {
          v.LastResetDate = r.ini.Read(kQuota, "Last reset date", QStringLiteral("------"));
      },
      [](const Values &) -> std::optional<QString> { return std::nullopt; }},
+    {kFiles, "Last folder",
+     [](Reading &r, Values &v) { v.LastFolder = r.ini.Read(kFiles, "Last folder", QString()); },
+     [](const Values &v) { return unlessEmpty(v.LastFolder); }},
 };
 
 #undef TEXT

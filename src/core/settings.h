@@ -40,6 +40,8 @@ struct SettingsValues {
     QString MBUsed = QStringLiteral("0");
     int ResetDay = 0;
     QString LastResetDate = QStringLiteral("------");
+    // [Files]: where the save and print dialogs open (our own key; "" until a file was saved)
+    QString LastFolder;
     // [Program], written only
     QString LastUsed;
 };

@@ -2,6 +2,7 @@
 // and the close-time offer to save the connection log.
 
 #include "app/connectionlog.h"
+#include "app/settingsstore.h"
 #include "app/textoutput.h"
 #include "formfixture.h"
 #include "readonlyfolder.h"
@@ -109,6 +110,7 @@ private slots:
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
     void fileInReadOnlyFolderWrittenInPlace();
+    void dialogsOpenWhereTheUserSaved();
     void handlersIgnoreOtherSenders();
 
     void clearEmptiesTheBox_data();
@@ -356,6 +358,29 @@ void TestTextOutput::fileInReadOnlyFolderWrittenInPlace() {
     QCOMPARE(readAll(target), QByteArray("first\r\nsecond\r\n"));
     QCOMPARE(QDir(path(QStringLiteral("log"))).entryList(QDir::Files),
              QStringList({QStringLiteral("conn.log")}));
+}
+
+void TestTextOutput::dialogsOpenWhereTheUserSaved() {
+    // At first the documents folder, never the folder the program was started from.
+    const QString documents = path(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documents));
+    qputenv("XDG_DOCUMENTS_DIR", documents.toLocal8Bit());
+    Memo(*form_, "DebugLog_Memo")->setPlainText(QStringLiteral("dump"));
+    const QString elsewhere = path(QStringLiteral("reports"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    fixture_->prompter.saveAnswers << elsewhere + QStringLiteral("/debug.log");
+    Button(*form_, "SaveDebugLog_But")->click();
+    QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
+    QVERIFY2(fixture_->prompter.saveRequests[0].folder != QDir::currentPath(),
+             qPrintable(fixture_->prompter.saveRequests[0].folder));
+    // Then where the last file went, also after a restart.
+    QVERIFY(PartsOf(*form_).Settings().Save());
+    fixture_->Destroy();
+    form_ = &fixture_->Create(true);
+    fixture_->prompter.Reset();
+    Button(*form_, "SaveLog_But")->click(); // cancelled: no answer queued
+    QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
+    QCOMPARE(fixture_->prompter.saveRequests[0].folder, elsewhere);
 }
 
 void TestTextOutput::handlersIgnoreOtherSenders() {
