@@ -1,15 +1,52 @@
 #!/usr/bin/env bash
 # Runs Vantrel against the simulated router on this computer's loopback address, with a settings
 # folder of its own: the user's settings and the router's default address are never touched.
+# Needs a graphical session. VANTREL_DEMO_PORT picks the simulated router's UDP port (default:
+# any free one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_GUI=ON >/dev/null
-cmake --build build -j"$(nproc)" --target vantrel vantrel-routersim
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "demo: no display: run this in a desktop session (or under xvfb-run)" >&2
+    exit 1
+fi
 
-port=${VANTREL_DEMO_PORT:-16161}
+bash scripts/setup.sh --program
+cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF \
+    -DVANTREL_BENCH=OFF >/dev/null
+cmake --build build-demo -j"$(nproc)" --target vantrel vantrel-routersim
+
 demo_home=$(mktemp -d -t vantrel-demo.XXXXXX)
+sim_pid=
+cleanup() {
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$demo_home"
+}
+trap cleanup EXIT
+
+# The simulated router names the port it got on its first line.
+./build-demo/tools/routersim/vantrel-routersim --port "${VANTREL_DEMO_PORT:-0}" \
+    --community vormel >"$demo_home/routersim.out" 2>&1 &
+sim_pid=$!
+port=
+for _ in $(seq 50); do
+    port=$(sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$demo_home/routersim.out" | head -n1)
+    [ -n "$port" ] && break
+    if ! kill -0 "$sim_pid" 2>/dev/null; then
+        echo "demo: the simulated router did not start:" >&2
+        cat "$demo_home/routersim.out" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+[ -n "$port" ] || {
+    echo "demo: the simulated router did not say its port" >&2
+    exit 1
+}
+
 cat >"$demo_home/vantrel.ini" <<INI
 [System Info Settings]
 IP=127.0.0.1:$port
@@ -22,16 +59,8 @@ Status update=1
 Prompt on close=Enabled
 Minimise on startup=Disabled
 INI
-
-./build/tools/routersim/vantrel-routersim --port "$port" --community vormel &
-sim_pid=$!
-cleanup() {
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-    rm -rf "$demo_home"
-}
-trap cleanup EXIT
-sleep 0.5
+chmod 700 "$demo_home"
 
 echo "Vantrel demo: settings in $demo_home/vantrel.ini, router simulated on 127.0.0.1:$port"
-XDG_CONFIG_HOME="$demo_home" XDG_RUNTIME_DIR="$demo_home" ./build/src/vantrel "$@"
+XDG_CONFIG_HOME="$demo_home" XDG_RUNTIME_DIR="$demo_home" XDG_STATE_HOME="$demo_home/state" \
+    ./build-demo/src/vantrel "$@"

@@ -1,20 +1,28 @@
 #!/bin/bash
-# Installs everything needed to build and test Vantrel on Debian 12, as root (or through sudo).
-# Packages that are installed already are not fetched again, so a repeated run takes a moment.
+# Installs what Vantrel needs on Debian 12, as root (or through sudo). Packages that are
+# installed already are not fetched again, so a repeated run takes a moment.
+#   setup.sh           everything to build, test, fuzz, benchmark and package
+#   setup.sh --program only what building and running the program needs (the demo)
 set -euo pipefail
 
-# Add packages here.
-PACKAGES=(
+# What the program needs to build and run.
+PROGRAM=(
     build-essential cmake
     qt6-base-dev libgl-dev
-    libjpeg62-turbo-dev libcurl4-openssl-dev libsimpleini-dev
+    libjpeg62-turbo-dev libcurl4-openssl-dev
+)
+# What the tests, the fuzzers, the benchmarks and the package checks need besides.
+DEVELOPMENT=(
     snmpd snmp
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth
+    xvfb xauth openbox xdotool imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
 )
+
+PACKAGES=("${PROGRAM[@]}")
+[ "${1:-}" = "--program" ] || PACKAGES+=("${DEVELOPMENT[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

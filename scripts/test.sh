@@ -11,7 +11,7 @@ bash scripts/setup.sh
 
 build=${VANTREL_BUILD:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON \
-    -DVANTREL_GUI="${VANTREL_GUI:-ON}"
+    -DVANTREL_GUI="${VANTREL_GUI:-ON}" -DVANTREL_REQUIRE_SNMPD=ON
 cmake --build "$build" -j"$(nproc)"
 
 # Root gets a plain network namespace; anyone else a user namespace that maps them to root.

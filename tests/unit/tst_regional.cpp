@@ -47,8 +47,7 @@ void TestRegional::formats() {
 
 void TestRegional::everyLocale() {
     const QTime time(13, 4, 5);
-    const QRegularExpression emptyBrackets(
-        QStringLiteral("[(\\[{（［【「]\\s*[)\\]}）］】」]"));
+    const QRegularExpression emptyBrackets(QStringLiteral("[(\\[{（［【「]\\s*[)\\]}）］】」]"));
     QStringList bad;
     const QList<QLocale> all =
         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);

@@ -194,6 +194,8 @@ int main(int argc, char **argv) {
 
     std::printf("%s: serving %s on 127.0.0.1:%u, community %s\n", Name, options.profile.c_str(),
                 sim.Port(), options.community.c_str());
+    std::fflush(stdout); // whoever started us may be waiting for the port
+
     const std::vector<int> &wan = sim.WanRows();
     const auto &drops = sim.DropSchedule();
     if (wan.empty())
