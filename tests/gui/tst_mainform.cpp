@@ -5,8 +5,12 @@
 #include "formfixture.h"
 #include "pages/systempage.h"
 
+#include "app/connectionlog.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,6 +81,7 @@ private slots:
     void helpCommands();
     void timersHeldWhileTargetEdited();
     void windowIsFixed();
+    void shutdownSavesTheLogAndNamesItAtNextStart();
     void closeAsksOnceAndSaves_data();
     void closeAsksOnceAndSaves();
 };
@@ -342,6 +347,32 @@ void TestMainForm::windowIsFixed() {
     QCOMPARE(form.width(), 633);
     QCOMPARE(form.PageControl()->count(), 10);
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel"));
+}
+
+void TestMainForm::shutdownSavesTheLogAndNamesItAtNextStart() {
+    FormFixture f;
+    const QString state = f.configDir.path() + QStringLiteral("/state");
+    qputenv("XDG_STATE_HOME", state.toLocal8Bit());
+    MainForm &form = f.Create(true);
+    form.Log().AppendLine(QStringLiteral("Disconnected: 07/12/2026 22:31:05  (00:00:16:40)"));
+    form.Log().SetUnsaved(true);
+    // Told to end (a signal, a session end that may not ask): nothing is asked, nothing lost.
+    QVERIFY(form.SaveForShutdown());
+    QVERIFY(f.prompter.shown.isEmpty());
+    const QStringList files =
+        QDir(state + QStringLiteral("/vantrel")).entryList({QStringLiteral("*.log")});
+    QCOMPARE(files, QStringList{"connection-log-20261207-223105.log"});
+    QFile saved(state + QStringLiteral("/vantrel/") + files.first());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("Disconnected: 07/12/2026 22:31:05  (00:00:16:40)\r\n"));
+    QVERIFY(!form.Log().Unsaved());
+    // The next start says where it went, once its first queries are done.
+    f.Destroy();
+    MainForm &next = f.Create(true);
+    QVERIFY(next.Status().contains(saved.fileName()));
+    f.Destroy();
+    f.Create(true);
+    QCOMPARE(f.form().Status(), QStringLiteral(" Ready")); // said once only
 }
 
 void TestMainForm::closeAsksOnceAndSaves_data() {

@@ -44,7 +44,8 @@ std::string answerFor(const std::string &mode, const snmp::TSNMPRec &request, in
                                         oid + "." + std::to_string(n % 1000 + 1), value);
     }
     const tools::AgentValue value{snmp::ber::Integer, snmp::ber::IntegerContent(1)};
-    const std::string real = tools::EncodeGetResponse(request.Community, request.ID, 0, 0, oid, value);
+    const std::string real =
+        tools::EncodeGetResponse(request.Community, request.ID, 0, 0, oid, value);
     extra.push_back(tools::EncodeGetResponse(request.Community, request.ID + 1, 0, 0, oid, value));
     extra.push_back(real.substr(0, real.size() - 1));
     extra.push_back(std::string("\x30\x00", 2));
@@ -79,7 +80,8 @@ int main(int argc, char **argv) {
     }
     std::signal(SIGTERM, stop);
     std::signal(SIGINT, stop);
-    std::printf("vantrel-hostile-agent: %s on 127.0.0.1:%u\n", mode.c_str(), ntohs(address.sin_port));
+    std::printf("vantrel-hostile-agent: %s on 127.0.0.1:%u\n", mode.c_str(),
+                ntohs(address.sin_port));
     std::fflush(stdout);
     std::string buffer(65536, '\0');
     for (int n = 0; !stopping; ++n) {
