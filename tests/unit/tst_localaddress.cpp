@@ -3,9 +3,9 @@
 
 #include "core/localaddress.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QtTest>
+#include <net/if.h>
 
 using namespace vantrel::core;
 
@@ -33,8 +33,12 @@ void TestLocalAddress::routerOnTheNetwork() {
     // The tests run in a network namespace of their own with only the loopback interface; the
     // router's network is made there (an address and a route, nothing is ever sent: connecting
     // a datagram socket only asks the routing table).
-    const QStringList interfaces =
-        QDir(QStringLiteral("/sys/class/net")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList interfaces;
+    if (struct if_nameindex *names = ::if_nameindex()) {
+        for (struct if_nameindex *n = names; n->if_index != 0; ++n)
+            interfaces << QString::fromLocal8Bit(n->if_name);
+        if_freenameindex(names);
+    }
     if (interfaces != QStringList{QStringLiteral("lo")})
         QSKIP("only inside the tests' own network namespace (ctest under unshare -n)");
     QVERIFY(ip({"addr", "add", "192.0.2.10/32", "dev", "lo"}));
