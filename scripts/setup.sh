@@ -6,7 +6,7 @@ set -euo pipefail
 # Add packages here.
 PACKAGES=(
     build-essential cmake
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev pkg-config
     libjpeg62-turbo-dev libcurl4-openssl-dev libsimpleini-dev
     snmpd snmp
     libbenchmark-dev

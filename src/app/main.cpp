@@ -108,6 +108,8 @@ int main(int argc, char **argv) {
     });
 
     window.FormCreate();
-    window.show();
+    // A window that starts in the tray was hidden on purpose by the settings load.
+    if (!window.testAttribute(Qt::WA_WState_ExplicitShowHide))
+        window.show();
     return application.exec();
 }
