@@ -59,7 +59,7 @@ double UsedBytes(const QuotaAccount &a, bool downloadOnly) {
 }
 
 QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly) {
-    if (!account.Calculated || !(account.BytesPerMB > 0))
+    if (!account.Calculated || !(account.QuotaBytes > 0) || !(account.BytesPerMB > 0))
         return QString();
     const double used = account.Used(downloadOnly);
     if (!std::isfinite(used))

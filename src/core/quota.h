@@ -78,9 +78,9 @@ QString MegabyteText(const std::string &bytes, double bytesPerMB,
 double UsedBytes(const QuotaAccount &account, bool downloadOnly);
 
 // "MBUsed" as the account has it: megabytes used so far with four decimals ("." as the
-// separator, the one the start-up "Calculate" reads back), or an empty text when the account has
-// no figure of its own (no "Calculate" got an answer since start-up), so that the stored value
-// is kept. After a failed reading the figure is that of the last good one.
+// separator, the one the start-up "Calculate" reads back), or an empty text when the account is
+// not running (no "Calculate" with an allowance got an answer since start-up), so that the
+// stored value is kept. After a failed reading the figure is that of the last good one.
 QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly);
 
 } // namespace vantrel::core

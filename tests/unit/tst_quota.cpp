@@ -144,6 +144,9 @@ void TestQuota::closeTimeFigure() {
     // Nothing captured since start-up: the stored value is kept.
     QCOMPARE(UsedMegabytesText(a, true), QString());
     a.Capture(sample(QStringLiteral("1000@1")));
+    // Without an allowance the account is not running.
+    QCOMPARE(UsedMegabytesText(a, true), QString());
+    a.QuotaBytes = 1e10;
     a.UsedAtCalcBytes = 209715200;
     a.Take(sample(QStringLiteral("1049576@2")));
     QCOMPARE(UsedMegabytesText(a, true), QStringLiteral("201.0000"));
