@@ -78,17 +78,22 @@ pids+=($trayer)
 sleep 2
 
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
+# Sets window to the program's window once it is on screen.
+waitForWindow() {
+    window=
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -1 || true)
+        [ -n "$window" ] && return
+        sleep 0.1
+    done
+    echo "tray-check: the window did not appear" >&2
+    exit 1
+}
 "$program" -platform xcb >"$work/vantrel.log" 2>&1 &
 vantrel=$!
 pids+=($vantrel)
 
-window=
-for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "tray-check: the window did not appear" >&2; exit 1; }
+waitForWindow
 sleep 2
 import -window root "$out/1-window.png"
 # "Hide in task bar=Yes": no task bar button while the window is on screen.
@@ -163,13 +168,7 @@ sed -i 's/^Minimise on startup=.*/Minimise on startup=Disabled/' "$work/config/v
 "$program" -platform xcb >>"$work/vantrel.log" 2>&1 &
 vantrel=$!
 pids+=($vantrel)
-window=
-for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "tray-check: the window did not appear" >&2; exit 1; }
+waitForWindow
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR &&
     { echo "tray-check: without a tray the window has no task bar button" >&2; exit 1; }
 sleep 1

@@ -117,9 +117,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.tray = std::make_unique<TrayController>(f, quotaView);
     QObject::connect(&p.quota, &pages::QuotaPage::accountShown, p.tray.get(),
                      &TrayController::UpdateToolTip);
-    p.quota.WriteLastResetDate = [&p](const QString &date) {
-        p.settings.WriteLastResetDate(date);
-    };
+    p.quota.WriteLastResetDate = [&p](const QString &date) { p.settings.WriteLastResetDate(date); };
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
 

@@ -71,9 +71,9 @@ QString ForecastText(double projectedBytes, const QDate &by, double bytesPerGB, 
     if (!(bytesPerGB > 0) || !(bytesPerMB > 0) || !std::isfinite(projectedBytes))
         return QString();
     const double gb = projectedBytes / bytesPerGB;
-    const QString amount = gb > 1.0 ? locale.toString(gb, 'f', 1) + QStringLiteral(" GB")
-                                    : locale.toString(projectedBytes / bytesPerMB, 'f', 1) +
-                                          QStringLiteral(" MB");
+    const QString amount =
+        gb > 1.0 ? locale.toString(gb, 'f', 1) + QStringLiteral(" GB")
+                 : locale.toString(projectedBytes / bytesPerMB, 'f', 1) + QStringLiteral(" MB");
     return QStringLiteral("At this rate: ") + amount + QStringLiteral(" by ") +
            locale.toString(by, QStringLiteral("d MMM"));
 }

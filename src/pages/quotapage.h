@@ -93,7 +93,7 @@ private:
     QRadioButton *downOnly_ = nullptr;
     QRadioButton *downUp_ = nullptr;
     QString mbUsedAtLoad_ = QStringLiteral("0"); // "MBUsed" as read at start-up
-    QDate startDate_;                              // the day the program started
+    QDate startDate_;                            // the day the program started
 };
 
 } // namespace vantrel::pages

@@ -94,6 +94,12 @@ QColor barColour(MainForm &form) {
     return bar(form)->palette().color(QPalette::Highlight);
 }
 
+// The window on the Quota page, with the router's counters in place.
+MainForm &open(FormFixture &f, Router &router) {
+    MainForm &form = open(f, router);
+    return form;
+}
+
 core::IniFile savedFile(FormFixture &f) {
     core::IniFile ini;
     ini.Load(f.SettingsPath());
@@ -115,14 +121,12 @@ private slots:
     void allowanceUsed();
     void barMovesDownOnlyByButton();
     void downloadedAndUploaded();
-    void redefineChangesTextNotPercentage();
+    void redefine();
     void counterWrapAndRestart();
     void badEdits_data();
     void badEdits();
-    void redefineZero();
     void badReplies_data();
     void badReplies();
-    void unreachableRouter();
     void closeTimeFigure_data();
     void closeTimeFigure();
     void monthlyReset_data();
@@ -142,11 +146,12 @@ void TestQuotaPage::allowanceUsed_data() {
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<QString>("left");
     QTest::addRow("60 percent, green") << 6.5e9 << "60%" << QColor(0, 128, 0) << "3.9464 GB (40%)";
-    QTest::addRow("84 percent, yellow") << 9.1e9 << "84%" << QColor(255, 255, 0) << "1.5250 GB (16%)";
+    QTest::addRow("84 percent, yellow")
+        << 9.1e9 << "84%" << QColor(255, 255, 0) << "1.5250 GB (16%)";
     QTest::addRow("over the allowance, full and red")
         << 1.2e10 << "100%" << QColor(255, 0, 0) << "-1204.0918 MB (0%)";
-    QTest::addRow("exactly one gigabyte left") << 9.0 * kGB << "90%" << QColor(255, 0, 0)
-                                               << "1024.0000 MB (10%)";
+    QTest::addRow("exactly one gigabyte left")
+        << 9.0 * kGB << "90%" << QColor(255, 0, 0) << "1024.0000 MB (10%)";
     QTest::addRow("a little more than one left")
         << 9.0 * kGB - 200000 << "89%" << QColor(255, 0, 0) << "1.0002 GB (11%)";
 }
@@ -159,9 +164,7 @@ void TestQuotaPage::allowanceUsed() {
     FormFixture f;
     Router router{f.agent};
     router.in = 4000000000ULL; // wraps on the way
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     receive(f, router, received);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), percent);
@@ -173,9 +176,7 @@ void TestQuotaPage::allowanceUsed() {
 void TestQuotaPage::barMovesDownOnlyByButton() {
     FormFixture f;
     Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("5120")); // half used
     update(f);
     QCOMPARE(bar(form)->value(), 50);
@@ -196,9 +197,7 @@ void TestQuotaPage::barMovesDownOnlyByButton() {
 void TestQuotaPage::downloadedAndUploaded() {
     FormFixture f;
     Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     Find<QRadioButton>(form, "DownUp_RBut")->setChecked(true);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     router.Add(1024ULL * 1048576, 1024ULL * 1048576);
@@ -211,12 +210,12 @@ void TestQuotaPage::downloadedAndUploaded() {
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("9.0000 GB (90%)"));
 }
 
-void TestQuotaPage::redefineChangesTextNotPercentage() {
+// "Redefine" changes the amount left at the next refresh, never the percentage; a definition
+// of 0 leaves no amount to show, and no box.
+void TestQuotaPage::redefine() {
     FormFixture f;
     Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     receive(f, router, 4 * kGB);
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("6.0000 GB (60%)"));
@@ -225,6 +224,15 @@ void TestQuotaPage::redefineChangesTextNotPercentage() {
     update(f);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("40%"));
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("6.4425 GB (60%)"));
+    for (const char *edit : {"Gbytes_Edit", "MBytes_Edit"})
+        Edit(form, edit)->setText(QStringLiteral("0"));
+    Button(form, "ReDefGB_But")->click();
+    Button(form, "ReDefMB_But")->click();
+    f.prompter.Reset();
+    update(f);
+    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("- (60%)"));
+    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("40%"));
+    QVERIFY(f.prompter.shown.isEmpty());
 }
 
 // 1 MB of allowance; the counter wraps past 2^32, then the router restarts.
@@ -232,11 +240,9 @@ void TestQuotaPage::counterWrapAndRestart() {
     FormFixture f;
     Router router{f.agent};
     router.in = 4294000000ULL;
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("0.001"), QStringLiteral("0")); // 1073741.824 bytes
-    router.Add(1000000);                                           // wraps to 32704
+    router.Add(1000000);                                        // wraps to 32704
     update(f);
     QCOMPARE(form.Quota().Used(true), 1000000.0);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("93%"));
@@ -261,26 +267,24 @@ void TestQuotaPage::badEdits_data() {
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("baselineTaken"); // the counters before the failing field
     QTest::addColumn<bool>("quotaTaken");
-    QTest::addRow("letters in the quota") << "GBQuota_Edit"
-                                          << "ten"
-                                          << "CalcQuota_But"
-                                          << "'ten' is not a valid floating point value." << true
-                                          << false;
+    QTest::addRow("letters in the quota")
+        << "GBQuota_Edit"
+        << "ten"
+        << "CalcQuota_But"
+        << "'ten' is not a valid floating point value." << true << false;
     QTest::addRow("blank used amount") << "MBUsed_Edit"
                                        << ""
                                        << "CalcQuota_But"
-                                       << "'' is not a valid floating point value." << true
-                                       << true;
-    QTest::addRow("letters in the gigabyte") << "Gbytes_Edit"
-                                             << "1 GB"
-                                             << "ReDefGB_But"
-                                             << "'1 GB' is not a valid floating point value."
-                                             << false << false;
+                                       << "'' is not a valid floating point value." << true << true;
+    QTest::addRow("letters in the gigabyte")
+        << "Gbytes_Edit"
+        << "1 GB"
+        << "ReDefGB_But"
+        << "'1 GB' is not a valid floating point value." << false << false;
     QTest::addRow("blank megabyte") << "MBytes_Edit"
                                     << " "
                                     << "ReDefMB_But"
-                                    << "' ' is not a valid floating point value." << false
-                                    << false;
+                                    << "' ' is not a valid floating point value." << false << false;
 }
 
 void TestQuotaPage::badEdits() {
@@ -292,9 +296,7 @@ void TestQuotaPage::badEdits() {
     QFETCH(bool, quotaTaken);
     FormFixture f;
     Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("100"));
     const core::QuotaAccount before = form.Quota();
     router.Add(5000);
@@ -314,37 +316,13 @@ void TestQuotaPage::badEdits() {
     QCOMPARE(form.Status(), RouterQuery::ReadyText);
 }
 
-void TestQuotaPage::redefineZero() {
-    FormFixture f;
-    Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
-    calculate(f, QStringLiteral("10"), QStringLiteral("0"));
-    for (const char *edit : {"Gbytes_Edit", "MBytes_Edit"})
-        Edit(form, edit)->setText(QStringLiteral("0"));
-    Button(form, "ReDefGB_But")->click();
-    Button(form, "ReDefMB_But")->click();
-    f.prompter.Reset();
-    receive(f, router, 4 * kGB);
-    const QString left = Label(form, "QuotaRemaining_Label")->text();
-    QCOMPARE(left, QStringLiteral("- (60%)"));
-    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("40%"));
-    QVERIFY(f.prompter.shown.isEmpty());
-    // "Calculate" with the zero definitions: no allowance, so the refresh does nothing.
-    calculate(f, QStringLiteral("10"), QStringLiteral("0"));
-    update(f);
-    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), left);
-    QVERIFY(f.prompter.shown.isEmpty());
-}
-
 void TestQuotaPage::badReplies_data() {
     QTest::addColumn<QString>("oid");
     QTest::addColumn<QByteArray>("reply");
     QTest::addRow("in-octets not a number") << QString::fromStdString(kIn) << QByteArray("12ab");
     QTest::addRow("out-octets not a number") << QString::fromStdString(kOut) << QByteArray("x");
-    QTest::addRow("twenty digits") << QString::fromStdString(kIn)
-                                   << QByteArray("12345678901234567890");
+    QTest::addRow("twenty digits")
+        << QString::fromStdString(kIn) << QByteArray("12345678901234567890");
 }
 
 void TestQuotaPage::badReplies() {
@@ -352,9 +330,7 @@ void TestQuotaPage::badReplies() {
     QFETCH(QByteArray, reply);
     FormFixture f;
     Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
+    MainForm &form = open(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("1024"));
     update(f);
     const core::QuotaAccount before = form.Quota();
@@ -373,38 +349,11 @@ void TestQuotaPage::badReplies() {
     f.prompter.Reset();
     Button(form, "CalcQuota_But")->click();
     QVERIFY(f.Settle());
-    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
-             QStringList{QStringLiteral("'%1' is not a valid integer value.")
-                             .arg(QString::fromLatin1(reply))});
+    QCOMPARE(
+        f.prompter.Texts(QStringLiteral("error")),
+        QStringList{
+            QStringLiteral("'%1' is not a valid integer value.").arg(QString::fromLatin1(reply))});
     QCOMPARE(form.Quota().InOctetsBase, before.InOctetsBase);
-}
-
-void TestQuotaPage::unreachableRouter() {
-    FormFixture f;
-    Router router{f.agent};
-    router.Apply();
-    MainForm &form = f.Create();
-    showQuotaPage(f);
-    calculate(f, QStringLiteral("10"), QStringLiteral("0"));
-    router.Add(std::uint64_t(kGB));
-    update(f);
-    f.prompter.Reset();
-    f.agent.SetFault(kIn, AgentFault{});
-    update(f);
-    QCOMPARE(form.Status(), RouterQuery::ErrorText);
-    QCOMPARE(f.prompter.beeps, 1);
-    QVERIFY(form.Quota().LastReadingFailed);
-    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("10%"));
-    // The next good reading counts the traffic in between.
-    f.agent.ClearFaults();
-    router.Add(std::uint64_t(kGB));
-    update(f);
-    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("20%"));
-    // "Calculate" without answer changes nothing.
-    f.agent.SetFault(kIn, AgentFault{});
-    calculate(f, QStringLiteral("1"), QStringLiteral("0"));
-    QCOMPARE(form.Quota().QuotaBytes, 10 * kGB);
-    QCOMPARE(form.Status(), RouterQuery::ErrorText);
 }
 
 void TestQuotaPage::closeTimeFigure_data() {
@@ -433,8 +382,14 @@ void TestQuotaPage::closeTimeFigure() {
     update(f);
     if (how == QLatin1String("failed"))
         f.agent.SetFault(kIn, AgentFault{});
+    f.prompter.Reset();
     router.Add(std::uint64_t(kGB));
     update(f);
+    if (how == QLatin1String("failed")) {
+        QCOMPARE(form.Status(), RouterQuery::ErrorText);
+        QCOMPARE(f.prompter.beeps, 1);
+        QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("25%"));
+    }
     QVERIFY(PartsOf(form).Settings().Save());
     QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
              stored);
@@ -461,8 +416,8 @@ void TestQuotaPage::monthlyReset_data() {
         << QDate(2026, 12, 6) << QDate(2026, 12, 8) << 7 << "07/11/2026" << false;
     QTest::addRow("31 in a month of 30 days")
         << QDate(2026, 11, 30) << QDate(2026, 11, 30) << 31 << "31/10/2026" << false;
-    QTest::addRow("30 in February") << QDate(2027, 2, 28) << QDate(2027, 2, 28) << 30
-                                    << "30/01/2027" << false;
+    QTest::addRow("30 in February")
+        << QDate(2027, 2, 28) << QDate(2027, 2, 28) << 30 << "30/01/2027" << false;
     QTest::addRow("31 missed across a short month")
         << QDate(2027, 1, 2) << QDate(2027, 1, 2) << 31 << "31/10/2026" << true;
 }
