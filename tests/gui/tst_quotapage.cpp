@@ -95,8 +95,10 @@ QColor barColour(MainForm &form) {
 }
 
 // The window on the Quota page, with the router's counters in place.
-MainForm &open(FormFixture &f, Router &router) {
-    MainForm &form = open(f, router);
+MainForm &openQuotaPage(FormFixture &f, Router &router) {
+    router.Apply();
+    MainForm &form = f.Create();
+    showQuotaPage(f);
     return form;
 }
 
@@ -164,7 +166,7 @@ void TestQuotaPage::allowanceUsed() {
     FormFixture f;
     Router router{f.agent};
     router.in = 4000000000ULL; // wraps on the way
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     receive(f, router, received);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), percent);
@@ -176,7 +178,7 @@ void TestQuotaPage::allowanceUsed() {
 void TestQuotaPage::barMovesDownOnlyByButton() {
     FormFixture f;
     Router router{f.agent};
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("5120")); // half used
     update(f);
     QCOMPARE(bar(form)->value(), 50);
@@ -197,7 +199,7 @@ void TestQuotaPage::barMovesDownOnlyByButton() {
 void TestQuotaPage::downloadedAndUploaded() {
     FormFixture f;
     Router router{f.agent};
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     Find<QRadioButton>(form, "DownUp_RBut")->setChecked(true);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     router.Add(1024ULL * 1048576, 1024ULL * 1048576);
@@ -215,7 +217,7 @@ void TestQuotaPage::downloadedAndUploaded() {
 void TestQuotaPage::redefine() {
     FormFixture f;
     Router router{f.agent};
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("0"));
     receive(f, router, 4 * kGB);
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("6.0000 GB (60%)"));
@@ -240,7 +242,7 @@ void TestQuotaPage::counterWrapAndRestart() {
     FormFixture f;
     Router router{f.agent};
     router.in = 4294000000ULL;
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("0.001"), QStringLiteral("0")); // 1073741.824 bytes
     router.Add(1000000);                                        // wraps to 32704
     update(f);
@@ -296,7 +298,7 @@ void TestQuotaPage::badEdits() {
     QFETCH(bool, quotaTaken);
     FormFixture f;
     Router router{f.agent};
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("100"));
     const core::QuotaAccount before = form.Quota();
     router.Add(5000);
@@ -330,7 +332,7 @@ void TestQuotaPage::badReplies() {
     QFETCH(QByteArray, reply);
     FormFixture f;
     Router router{f.agent};
-    MainForm &form = open(f, router);
+    MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("1024"));
     update(f);
     const core::QuotaAccount before = form.Quota();
