@@ -8,7 +8,7 @@ set -euo pipefail
 # What the program needs to build and run.
 PROGRAM=(
     build-essential cmake
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev pkg-config
     libjpeg62-turbo-dev libcurl4-openssl-dev
 )
 # What the tests, the fuzzers, the benchmarks and the package checks need besides.
@@ -16,7 +16,7 @@ DEVELOPMENT=(
     snmpd snmp
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth openbox xdotool imagemagick
+    xvfb xauth openbox trayer xdotool x11-utils imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
 )

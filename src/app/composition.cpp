@@ -1,6 +1,7 @@
 #include "app/composition.h"
 
 #include "app/settingsstore.h"
+#include "app/traycontroller.h"
 #include "app/windowsettings.h"
 #include "monitors/connectionmonitor.h"
 #include "monitors/routerstatusmonitor.h"
@@ -40,6 +41,7 @@ public:
     monitors::ConnectionMonitor &Connection() override { return *connection; }
     monitors::RouterStatusMonitor &RouterStatus() override { return *routerStatus; }
     SettingsStore &Settings() override { return settings; }
+    TrayController &Tray() override { return *tray; }
 
     pages::SystemPage system;
     pages::QuotaPage quota;
@@ -52,6 +54,7 @@ public:
     WindowSettings window;
     std::unique_ptr<monitors::ConnectionMonitor> connection;
     std::unique_ptr<monitors::RouterStatusMonitor> routerStatus;
+    std::unique_ptr<TrayController> tray;
 };
 
 } // namespace
@@ -105,6 +108,16 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         p.system.Widget(), p.system.UptimeLabel());
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
+    // The tray reads the quota page: its refresh, its bar and the amount left.
+    TrayController::QuotaView quotaView;
+    quotaView.refresh = [&p] { p.quota.QuotaClick(Trigger::Timer); };
+    quotaView.barPosition = [&p] { return p.quota.BarPosition(); };
+    quotaView.quotaLeft = [&p] { return p.quota.QuotaLeftText(); };
+    quotaView.forecast = [&p] { return p.quota.ForecastText(); };
+    p.tray = std::make_unique<TrayController>(f, quotaView);
+    QObject::connect(&p.quota, &pages::QuotaPage::accountShown, p.tray.get(),
+                     &TrayController::UpdateToolTip);
+    p.quota.WriteLastResetDate = [&p](const QString &date) { p.settings.WriteLastResetDate(date); };
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
 
@@ -112,12 +125,14 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.settings.AddPart(&p.system);
     p.settings.AddPart(&p.window);
     p.settings.AddPart(&p.quota);
-    f.OnCreate = [&p] {
+    f.OnCreate = [&f, &p] {
         // A number that does not convert stops the load: no query, no start in the tray.
         if (!p.settings.Load())
             return;
         p.system.GenSysInfoClick(core::Requester::Startup);
-        p.quota.CalcQuota_ButClick();
+        p.quota.CalcQuota_ButClick(core::Requester::Startup);
+        if (f.MenuItem("MinimiseEnabled")->isChecked())
+            p.tray->StartInTray();
     };
     f.OnSaveSettings = [&p](bool signalled) { return p.settings.Save(signalled); };
 

@@ -24,6 +24,7 @@ class RouterStatusMonitor;
 namespace vantrel::app {
 
 class SettingsStore;
+class TrayController;
 
 // The pages, monitors and settings of one window.
 class Composition : public MainForm::Part {
@@ -39,6 +40,7 @@ public:
     virtual monitors::ConnectionMonitor &Connection() = 0;
     virtual monitors::RouterStatusMonitor &RouterStatus() = 0;
     virtual SettingsStore &Settings() = 0;
+    virtual TrayController &Tray() = 0;
 };
 
 // The main window with every page, monitor and the settings.

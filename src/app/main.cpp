@@ -120,6 +120,8 @@ int main(int argc, char **argv) {
     // A signal that came while a start-up box was open has already ended it.
     if (endedBy >= 0)
         return endedBy;
-    window.show();
+    // A window that starts in the tray was hidden on purpose by the settings load.
+    if (!window.testAttribute(Qt::WA_WState_ExplicitShowHide))
+        window.show();
     return application.exec();
 }

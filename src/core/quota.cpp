@@ -55,21 +55,89 @@ QString MegabyteText(const std::string &bytes, double bytesPerMB, const QLocale 
 }
 
 double UsedBytes(const QuotaAccount &a, bool downloadOnly) {
-    return downloadOnly ? a.InOctetsNow + a.UsedAtCalcBytes - a.InOctetsBase
-                        : a.InOctetsNow + a.OutOctetsNow + a.UsedAtCalcBytes - a.InOctetsBase -
-                              a.OutOctetsBase;
+    return a.Used(downloadOnly);
 }
 
 QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly) {
-    // A failed last reading leaves zero in InOctetsNow; the figure would then drop the data used
-    // since the baseline, so the stored value stays instead.
-    if (!(account.QuotaBytes > 0) || !(account.InOctetsNow > 0) || !(account.BytesPerMB > 0))
+    if (!account.Calculated || !(account.QuotaBytes > 0) || !(account.BytesPerMB > 0))
         return QString();
-    const double used = UsedBytes(account, downloadOnly);
+    const double used = account.Used(downloadOnly);
     if (!std::isfinite(used))
         return QString();
     // The amount passes through its text form (15 significant digits), as the page shows it.
     return megabytes(snmp::StrToFloat(snmp::FloatToStr(used)), account.BytesPerMB);
+}
+
+double CounterGrowth(std::uint32_t ref, std::uint32_t now, std::optional<bool> restarted) {
+    if (restarted.value_or(false))
+        return now;
+    if (now >= ref)
+        return double(now - ref);
+    // Below the previous reading: a wrap past 2^32 while the router kept running; without an
+    // uptime to tell a wrap from a restart, only the new reading is certain.
+    if (!restarted)
+        return now;
+    return double(now) + (4294967296.0 - double(ref));
+}
+
+std::optional<std::uint32_t> CounterValue(const std::string &reply) {
+    if (reply.empty())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(snmp::StrToInt64(reply)));
+}
+
+void QuotaAccount::Capture(const CounterSample &s) {
+    InOctetsNow = s.inOctets.value_or(0);
+    if (s.outOctets)
+        OutOctetsNow = *s.outOctets;
+    InOctetsBase = InOctetsNow;
+    OutOctetsBase = OutOctetsNow;
+    InGrowth = 0;
+    OutGrowth = 0;
+    // An empty reply is no counter: the next real reading becomes the baseline.
+    inRef_ = s.inOctets;
+    if (s.outOctets)
+        outRef_ = s.outOctets;
+    if (s.uptime)
+        uptimeRef_ = s.uptime;
+    Calculated = true;
+    LastReadingFailed = false;
+}
+
+void QuotaAccount::Take(const CounterSample &s) {
+    std::optional<bool> restarted;
+    if (s.uptime && uptimeRef_)
+        restarted = *s.uptime < *uptimeRef_;
+    InOctetsNow = s.inOctets.value_or(0);
+    if (s.inOctets) {
+        if (inRef_)
+            InGrowth += CounterGrowth(*inRef_, *s.inOctets, restarted);
+        inRef_ = s.inOctets;
+    }
+    if (s.outOctets) {
+        OutOctetsNow = *s.outOctets;
+        if (outRef_)
+            OutGrowth += CounterGrowth(*outRef_, *s.outOctets, restarted);
+        outRef_ = s.outOctets;
+    }
+    if (s.uptime)
+        uptimeRef_ = s.uptime;
+    LastReadingFailed = false;
+}
+
+void QuotaAccount::ReadingFailed() {
+    InOctetsNow = 0;
+    LastReadingFailed = true;
+}
+
+void QuotaAccount::StartMonth() {
+    UsedAtCalcBytes = 0;
+    InGrowth = 0;
+    OutGrowth = 0;
+}
+
+double QuotaAccount::Used(bool downloadOnly) const {
+    return downloadOnly ? UsedAtCalcBytes + InGrowth : UsedAtCalcBytes + InGrowth + OutGrowth;
 }
 
 } // namespace vantrel::core

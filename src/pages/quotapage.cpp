@@ -1,31 +1,63 @@
 #include "pages/quotapage.h"
 
 #include "app/pagecontext.h"
+#include "app/prompter.h"
+#include "app/routerquery.h"
 #include "app/widgets.h"
 #include "core/clock.h"
 #include "core/quota.h"
+#include "core/quotacalendar.h"
+#include "core/quotaqueries.h"
 #include "core/regional.h"
+#include "core/routermodel.h"
 #include "core/state.h"
 #include "pages/quotascale.h"
+#include "snmp/convert.h"
 
+#include <QColor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
 
 namespace vantrel::pages {
 
 using namespace app;
+using core::Trigger;
 
 namespace {
+
+const int kHelp = 120;
+const QString kPageKey = QStringLiteral("page:Quota");
+const QString kTimerKey = QStringLiteral("monitor:quota");
+const QString kCalculateKey = QStringLiteral("page:QuotaCalc");
+const QString kWarning = QStringLiteral("Warning");
+
+// The bar's colour by its position.
+QColor barColour(int position) {
+    if (position >= 85)
+        return QColor(255, 0, 0);
+    if (position >= 65)
+        return QColor(255, 255, 0);
+    return QColor(0, 128, 0);
+}
+
+double realIn(const QLineEdit *edit) {
+    return snmp::StrToFloat(edit->text().toStdString());
+}
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QString &text, int width) {
     auto *edit = new QLineEdit(text, parent);
@@ -59,7 +91,8 @@ QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
 
 } // namespace
 
-QuotaPage::QuotaPage(app::PageContext &context) : context_(context) {}
+QuotaPage::QuotaPage(app::PageContext &context)
+    : context_(context), startDate_(context.Clock().Now().date()) {}
 
 QWidget *QuotaPage::Build() {
     page_ = new QWidget;
@@ -84,6 +117,10 @@ QWidget *QuotaPage::Build() {
     quotaRemaining_ = MakeValueLabel(page, "QuotaRemaining_Label", QStringLiteral("----"));
     remainingRow->addWidget(quotaRemaining_, 1);
     detailsColumn->addLayout(remainingRow);
+    // The month's use projected to the next reset day; empty until there is a day of data.
+    forecast_ = MakeLabel(page, "Forecast_Label", QString());
+    forecast_->setContentsMargins(4, 0, 0, 0);
+    detailsColumn->addWidget(forecast_);
 
     QGroupBox *box = MakeGroup(page, "Quota_GBox", QStringLiteral(" Data quota details "));
     auto *grid = new QGridLayout(box);
@@ -160,14 +197,206 @@ QWidget *QuotaPage::Build() {
     grid->setColumnStretch(4, 1);
     detailsColumn->addWidget(box, 1);
     layout->addLayout(detailsColumn, 1);
+
+    auto on = [this](QPushButton *button, void (QuotaPage::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { context_.Run([this, handler] { (this->*handler)(); }); });
+    };
+    on(calculate_, &QuotaPage::CalcQuota_ButClick);
+    on(redefineGB_, &QuotaPage::ReDefGB_ButClick);
+    on(redefineMB_, &QuotaPage::ReDefMB_ButClick);
     return page;
 }
 
-// The account's refresh, "Calculate", "Redefine" and the monthly reset come with the quota
-// account.
-void QuotaPage::QuotaClick(core::Trigger) {}
-void QuotaPage::CalcQuota_ButClick() {}
-void QuotaPage::Quota_TimerTimer() {}
+void QuotaPage::QuotaClick(Trigger trigger) {
+    const bool timer = trigger == Trigger::Timer;
+    // A timer tick leaves the help topic, and the focus where the user is typing.
+    RouterQuery::Begin(context_, timer ? -1 : kHelp, timer ? RouterQuery::NoFocus : 0);
+    const bool wanted = timer || context_.IsActivePage(page_);
+    if (!wanted || !(context_.Quota().QuotaBytes > 0)) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    core::ResultHead head;
+    head.trigger = trigger;
+    head.requester = timer ? core::Requester::Monitor : core::Requester::Page;
+    context_.Router().Submit<core::QuotaReading>(
+        timer ? kTimerKey : kPageKey, core::RouterModel::KindOf(head), head,
+        [](core::RouterLink &link) { return core::ReadQuotaCounters(link); },
+        [this](core::QuotaReading &r) { context_.Run([this, &r] { showReading(r); }); });
+}
+
+void QuotaPage::showReading(const core::QuotaReading &r) {
+    core::QuotaAccount &account = context_.Quota();
+    const core::Outcome &outcome = r.head.outcome;
+    if (outcome.cancelled) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    if (outcome.probeFailed) {
+        account.ReadingFailed();
+        RouterQuery::ReportFailure(context_);
+        return;
+    }
+    if (!outcome.conversionError.empty()) {
+        context_.Prompt().Warning(kWarning, QStringLiteral("Value is not an integer error!"));
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    // The allowance was cleared while the reading was on its way.
+    if (!(account.QuotaBytes > 0)) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    account.Take(r.sample);
+    render(r.head.trigger);
+}
+
+void QuotaPage::render(Trigger trigger) {
+    const core::QuotaAccount &account = context_.Quota();
+    const double used = account.Used(DownloadOnly());
+    const double percent = used / account.QuotaBytes * 100;
+    if (!std::isfinite(percent) || std::fabs(percent) >= 9.2e18) {
+        context_.Prompt().Warning(kWarning, QStringLiteral("Division by zero error!"));
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    const auto p = static_cast<long long>(percent); // toward zero
+    QProgressBar *bar = scale_->Bar();
+    // A timer or a page selection never moves the bar down; the bar holds 0 to 100.
+    if (p > bar->value() || trigger == Trigger::PushButton) {
+        bar->setValue(int(std::clamp<long long>(p, 0, 100)));
+        percentUsed_->setText(QString::number(bar->value()) + QLatin1Char('%'));
+    }
+    QString left;
+    try {
+        left = core::AmountText(snmp::FloatToStr(account.QuotaBytes - used), account.BytesPerGB,
+                                account.BytesPerMB);
+    } catch (const std::domain_error &) {
+        // A definition redefined to 0: no amount to show, and no box at every tick.
+        left = QStringLiteral("-");
+    }
+    if (DownloadOnly())
+        left += QStringLiteral(" (") + QString::number(100 - bar->value()) + QStringLiteral("%)");
+    quotaRemaining_->setText(left);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Highlight, barColour(bar->value()));
+    bar->setPalette(palette);
+    showForecast();
+    context_.SetStatus(RouterQuery::ReadyText);
+    emit accountShown();
+}
+
+void QuotaPage::CalcQuota_ButClick() {
+    CalcQuota_ButClick(core::Requester::Page);
+}
+
+void QuotaPage::CalcQuota_ButClick(core::Requester requester) {
+    context_.SetStatus(RouterQuery::BusyText);
+    core::ResultHead head;
+    head.requester = requester;
+    context_.Router().Submit<core::QuotaReading>(
+        kCalculateKey, core::RouterModel::KindOf(head), head,
+        [](core::RouterLink &link) { return core::ReadQuotaCounters(link); },
+        [this](core::QuotaReading &r) { context_.Run([this, &r] { captured(r); }); });
+}
+
+void QuotaPage::captured(const core::QuotaReading &r) {
+    const core::Outcome &outcome = r.head.outcome;
+    if (outcome.cancelled) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    // No answer: nothing changes.
+    if (outcome.probeFailed) {
+        RouterQuery::ReportFailure(context_);
+        return;
+    }
+    RouterQuery::Finish(context_, outcome); // a counter that is no number goes to the error box
+    core::QuotaAccount &account = context_.Quota();
+    account.Capture(r.sample);
+    // One after the other: a text that is no number leaves the fields before it assigned.
+    account.QuotaBytes = realIn(gbQuota_) * account.BytesPerGB;
+    account.UsedAtCalcBytes = realIn(mbUsed_) * account.BytesPerMB;
+    showForecast();
+    emit accountShown();
+}
+
+void QuotaPage::ReDefGB_ButClick() {
+    context_.Quota().BytesPerGB = realIn(gbytes_);
+}
+
+void QuotaPage::ReDefMB_ButClick() {
+    context_.Quota().BytesPerMB = realIn(mbytes_);
+}
+
+void QuotaPage::Quota_TimerTimer() {
+    const QDate today = context_.Clock().Now().date();
+    const int resetDay = resetDay_->text().toInt();
+    core::RunFlags &flags = context_.Flags();
+    if (today.day() != resetDay) {
+        flags.ResetDoneToday = false;
+        if (resetDue(today, resetDay))
+            monthlyReset(today);
+    } else if (!flags.ResetDoneToday) {
+        monthlyReset(today);
+    }
+    QuotaClick(Trigger::Timer);
+}
+
+// A reset day that passed while the program was not running: the account still holds last
+// month's use when "Last reset date" is before that day.
+bool QuotaPage::resetDue(const QDate &today, int resetDay) const {
+    const std::optional<QDate> last = core::LastResetDay(today, resetDay);
+    if (!last || startDate_ <= *last)
+        return false;
+    const std::optional<QDate> done = core::ParseShortDate(lastResetDate_->text(), today);
+    return done && *done < *last;
+}
+
+void QuotaPage::monthlyReset(const QDate &today) {
+    context_.Flags().ResetDoneToday = true;
+    const QString date = core::ShortDateText(today);
+    lastResetDate_->setText(date);
+    context_.Quota().StartMonth();
+    mbUsed_->setText(QStringLiteral("0"));
+    percentUsed_->setText(QStringLiteral("0%"));
+    scale_->Bar()->setValue(0);
+    CalcQuota_ButClick(core::Requester::Monitor);
+    if (WriteLastResetDate)
+        WriteLastResetDate(date);
+}
+
+int QuotaPage::BarPosition() const {
+    return scale_->Bar()->value();
+}
+
+QString QuotaPage::ForecastText() const {
+    const core::QuotaAccount &account = context_.Quota();
+    const int resetDay = resetDay_->text().toInt();
+    if (!account.Calculated || !(account.QuotaBytes > 0))
+        return QString();
+    const QDateTime now = context_.Clock().Now();
+    const std::optional<QDate> from = core::LastResetDay(now.date(), resetDay);
+    const std::optional<QDate> to = core::NextResetDay(now.date(), resetDay);
+    if (!from || !to)
+        return QString();
+    // A reset that ran later than the reset day (the program was not running then) starts the
+    // month's figures.
+    QDate start = *from;
+    const std::optional<QDate> done = core::ParseShortDate(lastResetDate_->text(), now.date());
+    if (done && *done > start && *done <= now.date())
+        start = *done;
+    const std::optional<double> projected =
+        core::ProjectedUse(account.Used(DownloadOnly()), start.startOfDay(), now, to->startOfDay());
+    if (!projected)
+        return QString();
+    return core::ForecastText(*projected, *to, account.BytesPerGB, account.BytesPerMB);
+}
+
+void QuotaPage::showForecast() {
+    forecast_->setText(ForecastText());
+}
 
 bool QuotaPage::DownloadOnly() const {
     return downOnly_->isChecked();
@@ -224,7 +453,8 @@ void QuotaPage::CollectSettings(core::SettingsValues &v) {
     v.GBQuota = gbQuota_->text();
     v.ResetDay = resetDay_->text().toInt();
     v.LastResetDate = lastResetDate_->text();
-    // A good account gives the megabytes used so far; otherwise the stored value stays.
+    // The account as the refreshes and timers left it (the close does not wait for the router);
+    // without a "Calculate" that got an answer, the stored value stays.
     const QString used = core::UsedMegabytesText(context_.Quota(), DownloadOnly());
     v.MBUsed = used.isEmpty() ? mbUsedAtLoad_ : used;
 }

@@ -3,8 +3,10 @@
 #include "app/settingsstore.h"
 #include "core/trigger.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -18,6 +20,11 @@ namespace vantrel::app {
 class PageContext;
 }
 
+namespace vantrel::core {
+struct QuotaReading;
+enum class Requester;
+} // namespace vantrel::core
+
 namespace vantrel::pages {
 
 class QuotaScale;
@@ -29,24 +36,50 @@ public:
     explicit QuotaPage(app::PageContext &context);
     QWidget *Build();
 
+    // The refresh: reads the counters into the account and shows it (a timer refreshes
+    // whatever page shows, and never moves the bar down).
     void QuotaClick(core::Trigger trigger);
+    // "Calculate": captures the baseline (also at start-up and by the monthly reset).
+    void CalcQuota_ButClick(core::Requester requester);
     void CalcQuota_ButClick();
+    void ReDefGB_ButClick();
+    void ReDefMB_ButClick();
+    // One quota tick: the monthly reset when it is due, then the refresh.
     void Quota_TimerTimer();
 
     bool DownloadOnly() const;
     // The amount left as the page shows it (the tray's tooltip reads it).
     QString QuotaLeftText() const;
+    // The position of the quota bar, 0 to 100.
+    int BarPosition() const;
+    // "At this rate: ..." when a day of data exists since the month began; empty otherwise.
+    QString ForecastText() const;
     QWidget *Widget() const { return page_; }
+
+    // Writes "Last reset date" to the settings file at once (the monthly reset).
+    std::function<void(const QString &date)> WriteLastResetDate;
 
     void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
     void CollectSettings(core::SettingsValues &values) override;
 
+signals:
+    // The amount left or the forecast may have changed.
+    void accountShown();
+
 private:
+    void showReading(const core::QuotaReading &reading);
+    void render(core::Trigger trigger);
+    void captured(const core::QuotaReading &reading);
+    bool resetDue(const QDate &today, int resetDay) const;
+    void monthlyReset(const QDate &today);
+    void showForecast();
+
     app::PageContext &context_;
     QWidget *page_ = nullptr;
     QuotaScale *scale_ = nullptr;
     QLabel *percentUsed_ = nullptr;
     QLabel *quotaRemaining_ = nullptr;
+    QLabel *forecast_ = nullptr;
     QLineEdit *gbQuota_ = nullptr;
     QLineEdit *mbUsed_ = nullptr;
     QLineEdit *gbytes_ = nullptr;
@@ -60,6 +93,7 @@ private:
     QRadioButton *downOnly_ = nullptr;
     QRadioButton *downUp_ = nullptr;
     QString mbUsedAtLoad_ = QStringLiteral("0"); // "MBUsed" as read at start-up
+    QDate startDate_;                            // the day the program started
 };
 
 } // namespace vantrel::pages

@@ -150,8 +150,6 @@ private slots:
     void byteDefinitionsSavedFromAccount_data();
     void byteDefinitionsSavedFromAccount();
     void mbUsedKeptUntilAccountHasFigure();
-    void usedMegabytesText_data();
-    void usedMegabytesText();
     void unknownKeysSurviveSave();
     void readOnlyFolderKeepsWindowAndFile();
     void unreadableFileIsNeverWrittenOver();
@@ -525,61 +523,6 @@ void TestSettings::mbUsedKeptUntilAccountHasFigure() {
     const IniFile ini = savedFile(f);
     QCOMPARE(ini.Read(kQuota, QStringLiteral("MBUsed"), QString()), QStringLiteral("1536.5000"));
     QCOMPARE(ini.Read(kQuota, QStringLiteral("GBQuota"), QString()), QStringLiteral("12"));
-}
-
-void TestSettings::usedMegabytesText_data() {
-    QTest::addColumn<double>("inNow");
-    QTest::addColumn<double>("outNow");
-    QTest::addColumn<double>("inBase");
-    QTest::addColumn<double>("outBase");
-    QTest::addColumn<double>("usedAtCalc");
-    QTest::addColumn<double>("quota");
-    QTest::addColumn<double>("perMB");
-    QTest::addColumn<bool>("downloadOnly");
-    QTest::addColumn<QString>("text"); // empty: keep the stored value
-    const double gb10 = 10.0 * 1073741824;
-    QTest::addRow("download only")
-        << 1610613736.0 << 9e9 << 1000.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << "1536.0000";
-    QTest::addRow("downloaded and uploaded") << 525288.0 << 526288.0 << 1000.0 << 2000.0 << 0.0
-                                             << gb10 << 1048576.0 << false << "1.0000";
-    QTest::addRow("below one megabyte")
-        << 525288.0 << 0.0 << 1000.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << ".5000";
-    QTest::addRow("used before the baseline")
-        << 1000.0 << 0.0 << 1000.0 << 0.0 << 209715200.0 << gb10 << 1048576.0 << true << "200.0000";
-    QTest::addRow("rounded to four decimals")
-        << 1001.0 << 0.0 << 1000.0 << 0.0 << 1048575.0 << gb10 << 1048576.0 << true << "1.0000";
-    QTest::addRow("ISP megabyte") << 2000001.0 << 0.0 << 1.0 << 0.0 << 0.0 << gb10 << 1e6 << true
-                                  << "2.0000";
-    QTest::addRow("counter restarted below the baseline")
-        << 100.0 << 0.0 << 209715300.0 << 0.0 << 0.0 << gb10 << 1048576.0 << true << "-200.0000";
-    QTest::addRow("failed last reading")
-        << 0.0 << 5e6 << 1000.0 << 0.0 << 5e6 << gb10 << 1048576.0 << true << "";
-    QTest::addRow("no calculate with a quota")
-        << 5e6 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << 1048576.0 << true << "";
-    QTest::addRow("zero megabyte definition")
-        << 5e6 << 0.0 << 0.0 << 0.0 << 0.0 << gb10 << 0.0 << true << "";
-}
-
-void TestSettings::usedMegabytesText() {
-    QFETCH(double, inNow);
-    QFETCH(double, outNow);
-    QFETCH(double, inBase);
-    QFETCH(double, outBase);
-    QFETCH(double, usedAtCalc);
-    QFETCH(double, quota);
-    QFETCH(double, perMB);
-    QFETCH(bool, downloadOnly);
-    QFETCH(QString, text);
-    QuotaAccount account;
-    account.InOctetsNow = inNow;
-    account.OutOctetsNow = outNow;
-    account.InOctetsBase = inBase;
-    account.OutOctetsBase = outBase;
-    account.UsedAtCalcBytes = usedAtCalc;
-    account.QuotaBytes = quota;
-    account.BytesPerGB = 1073741824;
-    account.BytesPerMB = perMB;
-    QCOMPARE(UsedMegabytesText(account, downloadOnly), text);
 }
 
 void TestSettings::unknownKeysSurviveSave() {

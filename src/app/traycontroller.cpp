@@ -1,0 +1,313 @@
+#include "app/traycontroller.h"
+
+#include "app/mainform.h"
+#include "app/trayicons.h"
+#include "core/routermodel.h"
+#include "core/state.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdint>
+#include <cstdlib>
+
+#ifdef VANTREL_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
+
+namespace vantrel::app {
+
+const QString TrayController::NoTrayText =
+    QStringLiteral(" This desktop has no notification area: Vantrel minimises to the task bar");
+
+namespace {
+
+const QString kStatusKey = QStringLiteral("monitor:tray");
+constexpr int kFirstTickMs = 500;
+constexpr int kTickMs = 5000;
+constexpr int kFrameMs = 900;
+
+#ifdef VANTREL_HAVE_XCB
+xcb_atom_t atom(xcb_connection_t *c, const char *name) {
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(c, 0, static_cast<std::uint16_t>(qstrlen(name)), name);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, cookie, nullptr);
+    if (reply == nullptr)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t a = reply->atom;
+    std::free(reply);
+    return a;
+}
+
+// Asks the window manager to add or remove the "skip task bar" state of a mapped window.
+void sendSkipTaskBar(QWidget &window, bool skip) {
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return; // Wayland and the offscreen platform have no such state
+    xcb_connection_t *c = x11->connection();
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (screen == nullptr)
+        return;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(window.winId());
+    event.type = atom(c, "_NET_WM_STATE");
+    event.data.data32[0] = skip ? 1 : 0; // add or remove
+    event.data.data32[1] = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    event.data.data32[3] = 1; // from an ordinary application
+    xcb_send_event(c, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
+}
+#endif
+
+} // namespace
+
+TrayController::TrayController(MainForm &form, QuotaView quota)
+    : form_(form), quota_(std::move(quota)) {
+    setObjectName(QStringLiteral("TrayController"));
+    TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+
+    popup_ = new QMenu(&form_);
+    popup_->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *open = popup_->addAction(QStringLiteral("Open Vantrel"));
+    open->setObjectName(QStringLiteral("OpenPrg"));
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    popup_->setDefaultAction(open);
+    QAction *exit = popup_->addAction(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("ExitPrg"));
+    connect(open, &QAction::triggered, this, [this] { form_.Run([this] { OpenPrgClick(); }); });
+    connect(exit, &QAction::triggered, this, [this] { form_.Run([this] { ExitPrgClick(); }); });
+
+    QSystemTrayIcon *icon = form_.TrayIcon();
+    icon->setContextMenu(popup_);
+    connect(icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    form_.Run([this] { TrayIcon1Click(); });
+            });
+
+    animation_ = new QTimer(this);
+    animation_->setObjectName(QStringLiteral("TrayAnimation"));
+    animation_->setInterval(kFrameMs);
+    connect(animation_, &QTimer::timeout, this, [this] { nextFrame(); });
+    connect(form_.TrayTimer(), &QTimer::timeout, this,
+            [this] { form_.Run([this] { Tray_TimerTimer(); }); });
+    connect(&form_.Router(), &core::RouterModel::pageJobsChanged, this, [this](int pending) {
+        // The last result is shown right after this: the text follows it.
+        if (pending == 0 && noTrayPending_) {
+            noTrayPending_ = false;
+            QTimer::singleShot(0, this, [this] { form_.SetStatus(NoTrayText); });
+        }
+    });
+    form_.installEventFilter(this);
+}
+
+TrayController::~TrayController() {
+    form_.removeEventFilter(this);
+}
+
+bool TrayController::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != &form_)
+        return false;
+    if (event->type() == QEvent::WindowStateChange && !changingState_ && form_.isMinimized() &&
+        form_.isVisible())
+        // Hidden once the minimise has run its course, not in the middle of it.
+        QTimer::singleShot(0, this, [this] { form_.Run([this] { minimised(); }); });
+    else if (event->type() == QEvent::Show)
+        form_.Run([this] { FormShow(); });
+    return false;
+}
+
+void TrayController::minimised() {
+    if (!form_.isMinimized() || !form_.isVisible())
+        return;
+    if (TrayAvailable()) {
+        GoToTray();
+        return;
+    }
+    // The ordinary minimise stands; the task bar brings the window back.
+    sayNoTray();
+}
+
+void TrayController::sayNoTray() {
+    if (noTraySaid_)
+        return;
+    noTraySaid_ = true;
+    // After the queries on their way, whose " Ready" would cover it.
+    if (form_.Router().PageJobs() == 0)
+        form_.SetStatus(NoTrayText);
+    else
+        noTrayPending_ = true;
+}
+
+void TrayController::GoToTray() {
+    detach();
+    form_.Flags().TrayLightState = "-----";
+    QTimer *timer = form_.TrayTimer();
+    timer->setInterval(kFirstTickMs);
+    timer->start();
+    form_.TrayIcon()->show();
+    UpdateToolTip();
+    form_.hide();
+}
+
+void TrayController::StartInTray() {
+    changingState_ = true;
+    form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+    changingState_ = false;
+    if (TrayAvailable()) {
+        form_.Flags().RestoreOnShow = true;
+        GoToTray(); // hidden explicitly, so the event loop starts without showing it
+        return;
+    }
+    // Shown minimised, with its task bar button.
+    form_.Flags().RestoreOnShow = false;
+    sayNoTray();
+}
+
+void TrayController::Tray_TimerTimer() {
+    if (quota_.refresh)
+        quota_.refresh();
+    QTimer *timer = form_.TrayTimer();
+    if (timer->interval() != kTickMs)
+        timer->setInterval(kTickMs);
+    if (!form_.TrayIcon()->isVisible())
+        return;
+    // Asked after the quota refresh, so its answer finds the bar where the refresh left it.
+    core::ResultHead head;
+    head.requester = core::Requester::Monitor;
+    head.trigger = core::Trigger::Timer;
+    form_.Router().Submit<core::WanStatusReading>(
+        kStatusKey, core::RouterModel::JobKind::Background, head,
+        [](core::RouterLink &link) { return core::ReadWanStatus(link); },
+        [this](core::WanStatusReading &r) { form_.Run([this, &r] { onStatus(r); }); });
+}
+
+void TrayController::onStatus(const core::WanStatusReading &r) {
+    if (r.head.outcome.cancelled || !form_.TrayIcon()->isVisible())
+        return;
+    const int bar = quota_.barPosition ? quota_.barPosition() : 0;
+    if (!r.status)
+        attach("N-N-N", "ImageList_RRR_NNN");
+    else if (*r.status == "1" && bar >= 85)
+        attach("G-G-R", "ImageList_GGR_GNR");
+    else if (*r.status == "1" && bar >= 65)
+        attach("G-G-Y", "ImageList_GGY_GNY");
+    else if (*r.status == "1")
+        attach("G-G-G", "ImageList_GGG_GNG");
+    else if (*r.status == "2")
+        attach("R-R-R", "ImageList_GGG_RRR");
+    else if (*r.status == "3")
+        attach("Y-Y-Y", "ImageList_GGG_YYY");
+    // Any other answer leaves the lights as they are.
+    UpdateToolTip();
+}
+
+void TrayController::attach(const char *code, const char *list) {
+    std::string &state = form_.Flags().TrayLightState;
+    if (state == code)
+        return; // the same pattern goes on without a restart
+    animation_->stop();
+    list_ = form_.findChild<TrayImageList *>(QString::fromLatin1(list));
+    if (list_ == nullptr)
+        return;
+    iconIndex_ = 0;
+    form_.TrayIcon()->setIcon(QIcon(list_->Frame(0)));
+    animation_->start();
+    ++animationStarts_;
+    state = code;
+}
+
+void TrayController::detach() {
+    animation_->stop();
+    iconIndex_ = -1;
+    list_ = nullptr;
+    form_.TrayIcon()->setIcon(TrayIcons::ProgramIcon());
+}
+
+void TrayController::nextFrame() {
+    if (list_ == nullptr)
+        return;
+    iconIndex_ ^= 1;
+    form_.TrayIcon()->setIcon(QIcon(list_->Frame(iconIndex_)));
+}
+
+QString TrayController::AttachedList() const {
+    return list_ != nullptr ? list_->objectName() : QString();
+}
+
+void TrayController::UpdateToolTip() {
+    QString tip = QStringLiteral("Vantrel\nQuota left ");
+    if (quota_.quotaLeft)
+        tip += quota_.quotaLeft();
+    const QString forecast = quota_.forecast ? quota_.forecast() : QString();
+    if (!forecast.isEmpty())
+        tip += QLatin1Char('\n') + forecast;
+    form_.TrayIcon()->setToolTip(tip);
+}
+
+void TrayController::TrayIcon1Click() {
+    form_.TrayTimer()->stop();
+    form_.TrayIcon()->hide();
+    changingState_ = true;
+    form_.showNormal(); // runs FormShow
+    changingState_ = false;
+    form_.activateWindow();
+    form_.raise();
+}
+
+void TrayController::OpenPrgClick() {
+    changingState_ = true;
+    form_.showNormal();
+    changingState_ = false;
+    form_.activateWindow();
+    form_.raise();
+    form_.TrayTimer()->stop();
+    form_.TrayIcon()->hide();
+}
+
+void TrayController::ExitPrgClick() {
+    form_.Exit1Click();
+    // A hidden window that closes is no "last window" to Qt: the program ends here.
+    if (!form_.isVisible() && !form_.TrayIcon()->isVisible())
+        QCoreApplication::quit();
+}
+
+void TrayController::FormShow() {
+    core::RunFlags &flags = form_.Flags();
+    if (flags.RestoreOnShow) {
+        flags.RestoreOnShow = false;
+        if (form_.isMinimized()) {
+            changingState_ = true;
+            form_.setWindowState(form_.windowState() & ~Qt::WindowMinimized);
+            changingState_ = false;
+        }
+    }
+    // "Hide" drops the task bar button, unless there is no tray to come back from.
+    const bool shown = !form_.MenuItem("HideFromTaskBar")->isChecked() || !TrayAvailable();
+    taskBarButton_ = shown;
+    // After the window manager has taken the window on.
+    QTimer::singleShot(0, this, [this, shown] { setTaskBarButton(shown); });
+}
+
+void TrayController::setTaskBarButton(bool shown) {
+#ifdef VANTREL_HAVE_XCB
+    if (form_.isVisible())
+        sendSkipTaskBar(form_, !shown);
+#else
+    Q_UNUSED(shown);
+#endif
+}
+
+} // namespace vantrel::app

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/quotaqueries.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QMenu;
+class QTimer;
+
+namespace vantrel::app {
+
+class MainForm;
+class TrayImageList;
+
+// The window's life in the notification area: minimising sends it to the tray, where three
+// animated lights show the WAN link and the quota level and the tooltip the quota left; a click
+// or "Open Vantrel" brings it back. It also keeps the task bar button as "Hide"/"Show" say,
+// applied each time the window is shown. Without a tray on the desktop, minimising is an
+// ordinary minimise, so the window is never hidden with no way back.
+class TrayController : public QObject {
+    Q_OBJECT
+public:
+    // What the tray reads of the quota page.
+    struct QuotaView {
+        std::function<void()> refresh; // the quota refresh, as a timer tick
+        std::function<int()> barPosition;
+        std::function<QString()> quotaLeft;
+        std::function<QString()> forecast;
+    };
+    TrayController(MainForm &form, QuotaView quota);
+    ~TrayController() override;
+
+    // Whether the desktop has a notification area; tests replace it.
+    std::function<bool()> TrayAvailable;
+
+    void GoToTray();
+    // The end of the settings load with "Minimise on startup" enabled: the window starts in
+    // the tray (or minimised, without a tray) and the event loop does not show it.
+    void StartInTray();
+    void Tray_TimerTimer();
+    void TrayIcon1Click();
+    void OpenPrgClick();
+    void ExitPrgClick();
+    void FormShow();
+    // "Vantrel", "Quota left ..." and the forecast.
+    void UpdateToolTip();
+
+    // The image list the icon animates ("" for the program's static icon), and its frame.
+    QString AttachedList() const;
+    int IconIndex() const { return iconIndex_; }
+    int AnimationStarts() const { return animationStarts_; }
+    QTimer *AnimationTimer() const { return animation_; }
+    QMenu *PopupMenu() const { return popup_; }
+    // Whether the window has a task bar button as last shown.
+    bool TaskBarButton() const { return taskBarButton_; }
+
+    static const QString NoTrayText;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void onStatus(const core::WanStatusReading &reading);
+    void attach(const char *code, const char *list);
+    void detach();
+    void nextFrame();
+    void minimised();
+    void sayNoTray();
+    void setTaskBarButton(bool shown);
+
+    MainForm &form_;
+    QuotaView quota_;
+    QMenu *popup_ = nullptr;
+    QTimer *animation_ = nullptr;
+    TrayImageList *list_ = nullptr;
+    int iconIndex_ = -1;
+    int animationStarts_ = 0;
+    bool noTraySaid_ = false;
+    bool noTrayPending_ = false;
+    bool taskBarButton_ = true;
+    bool changingState_ = false; // the window's state is being set by this class
+};
+
+} // namespace vantrel::app
