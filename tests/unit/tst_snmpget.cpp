@@ -24,9 +24,27 @@ QByteArray bytes(const std::string &s) {
     return QByteArray::fromStdString(s);
 }
 
+const RequestOptions ShortWait{400};
+
 // A GetResponse naming oid with an OCTET STRING value.
 std::string replyFor(const std::string &oid, const std::string &value) {
     return EncodeGetResponse(Community, 1, 0, 0, oid, {ber::OctetString, value});
+}
+
+// A GetResponse whose one binding has the given name content (hexadecimal) and a string value.
+QByteArray replyNaming(const char *nameContent, const std::string &value) {
+    const std::string binding = ber::EncodeItem(
+        ber::Sequence,
+        ber::EncodeItem(ber::ObjectId, QByteArray::fromHex(nameContent).toStdString()) +
+            ber::EncodeItem(ber::OctetString, value));
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Sequence, binding);
+    return bytes(
+        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                           ber::EncodeItem(ber::OctetString, Community) +
+                                           ber::EncodeItem(ber::GetResponse, pdu)));
 }
 
 } // namespace
@@ -76,6 +94,10 @@ void TestSnmpGet::answers_data() {
     QTest::addColumn<QByteArray>("value");
 
     const int none = -1;
+    const QByteArray descr(SysDescr);
+    const QByteArray good = bytes(replyFor(SysDescr, "ADSL router"));
+    QByteArray asRequest = bytes(replyFor(SysDescr, "forged"));
+    asRequest[asRequest.indexOf('\xA2')] = '\xA0';
     QTest::addRow("TimeTicks") << QByteArray(SysUpTime) << none << 0 << QByteArray() << true
                                << QByteArray("12345678");
     QTest::addRow("hardware address as raw bytes")
@@ -85,17 +107,36 @@ void TestSnmpGet::answers_data() {
         << QByteArray(IfInOctets) << none << 0 << QByteArray() << true << QByteArray("3000000000");
     QTest::addRow("noSuchName echo is ok and empty")
         << QByteArray(Missing) << none << 0 << QByteArray() << true << QByteArray();
-    QTest::addRow("genErr is ok and empty") << QByteArray(SysDescr) << int(FaultKind::ErrorStatus)
-                                            << 5 << QByteArray() << true << QByteArray();
-    QTest::addRow("reply with request id 7 is accepted")
-        << QByteArray(SysDescr) << int(FaultKind::OtherRequestId) << 0 << QByteArray() << true
-        << QByteArray("ADSL router");
+    QTest::addRow("genErr is ok and empty")
+        << descr << int(FaultKind::ErrorStatus) << 5 << QByteArray() << true << QByteArray();
     QTest::addRow("reply naming another OID is ok and empty")
-        << QByteArray(SysDescr) << int(FaultKind::Raw) << 0
-        << bytes(replyFor("1.3.6.1.2.1.1.5.0", "name")) << true << QByteArray();
-    QTest::addRow("undecodable reply fails")
-        << QByteArray(SysDescr) << int(FaultKind::Raw) << 0 << QByteArray::fromHex("020100")
-        << false << QByteArray();
+        << descr << int(FaultKind::Raw) << 0 << bytes(replyFor("1.3.6.1.2.1.1.5.0", "name")) << true
+        << QByteArray();
+    QTest::addRow("reply sent twice")
+        << descr << int(FaultKind::Twice) << 0 << QByteArray() << true << QByteArray("ADSL router");
+
+    // Not the answer to our request: the client waits on, and takes the real one behind it.
+    const QList<QPair<const char *, QByteArray>> junk = {
+        {"another request id",
+         bytes(EncodeGetResponse(Community, 7, 0, 0, SysDescr, {ber::OctetString, "stale"}))},
+        {"another community",
+         bytes(EncodeGetResponse("public", 1, 0, 0, SysDescr, {ber::OctetString, "forged"}))},
+        {"a GetRequest", asRequest},
+        {"one byte short", good.left(good.size() - 1)},
+        {"30 00", QByteArray::fromHex("3000")},
+        {"indefinite length", QByteArray::fromHex("3080") + good.mid(2) + QByteArray(2, '\0')},
+        {"65 kB of junk", QByteArray(65000, 'j')},
+        // sysDescr's name with its last arc 0 written as 2^64, and with an arc 1 as 80 01: a
+        // decoder that lets arcs wrap or accepts padding takes either for the object asked.
+        {"a name whose arc wraps", replyNaming("2B0601020101018280808080808080808000", "forged")},
+        {"a non-minimal sub-identifier", replyNaming("2B06800102010101 00", "forged")},
+    };
+    for (const auto &[name, datagram] : junk) {
+        QTest::addRow("%s, then the answer", name) << descr << int(FaultKind::JunkFirst) << 0
+                                                   << datagram << true << QByteArray("ADSL router");
+        QTest::addRow("%s alone times out", name)
+            << descr << int(FaultKind::Raw) << 0 << datagram << false << QByteArray();
+    }
 }
 
 void TestSnmpGet::answers() {
@@ -115,9 +156,13 @@ void TestSnmpGet::answers() {
         agent_.SetFault(oid.toStdString(), f);
     }
     std::string got = "stale";
-    QCOMPARE(SnmpGetValue(oid.toStdString(), Community, agent_.Host(), got), ok);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(SnmpGetValue(oid.toStdString(), Community, agent_.Host(), got, ShortWait), ok);
     QCOMPARE(bytes(got), value);
     QCOMPARE(agent_.RequestCount(), 1); // no retries
+    if (!ok)
+        QVERIFY(timer.elapsed() >= ShortWait.timeoutMs - 20); // the whole time-out, no less
 }
 
 void TestSnmpGet::requestOnTheWire() {
