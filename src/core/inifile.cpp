@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -22,6 +23,8 @@ const char kBom[] = "\xEF\xBB\xBF";
 
 // UTF-8 when the bytes are valid UTF-8, else Latin-1, which every byte sequence is.
 QString decoded(const QByteArray &bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return QString::fromLatin1(bytes); // ASCII, the common case, reads the same either way
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);

@@ -333,6 +333,12 @@ void TestIniFile::valueBytes_data() {
     // A byte sequence that is no UTF-8 (a cut character) is Latin-1.
     QTest::addRow("cut UTF-8 character") << QByteArray("ab\xC3") << QStringLiteral("ab\u00C3")
                                          << QStringLiteral("ab\u00C3") << QByteArray("ab\xC3");
+    QTest::addRow("overlong UTF-8 is no UTF-8")
+        << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF")
+        << QStringLiteral("\u00C0\u00AF") << QByteArray("\xC0\xAF");
+    QTest::addRow("encoded surrogate is no UTF-8")
+        << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u0080")
+        << QStringLiteral("\u00ED\u00A0\u0080") << QByteArray("\xED\xA0\x80");
     QTest::addRow("ASCII changed") << QByteArray("vormel") << QStringLiteral("vormel")
                                    << QStringLiteral("public") << QByteArray("public");
 }

@@ -85,6 +85,7 @@ void TestSnmprec::line_data() {
     bad("negative Counter64", "1.3.6.1.2.1.31.1.1.1.6.2|70|-1", "bad unsigned value '-1'");
     bad("tag word", "1.3.6.1.2.1.1.1.0|OCTETSTR|x", "bad tag 'OCTETSTR'");
     bad("tag beyond a byte", "1.3.6.1.2.1.1.1.0|256|x", "bad tag '256'");
+    bad("tag opening a longer tag", "1.3.6.1.2.1.1.1.0|31|x", "bad tag '31'");
     bad("one bar", "1.3.6.1.2.1.1.1.0|4", "expected OID|tag|value");
     bad("name with a word", "1.3.6.1.2.1.x.0|4|v", "bad OID '1.3.6.1.2.1.x.0'");
     bad("name of one arc", "1|4|v", "bad OID '1'");

@@ -411,7 +411,8 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, 
         tagText.pop_back();
     std::int64_t number = 0;
     std::uint64_t unsignedNumber = 0;
-    if (!decimal(tagText, false, 255, number, unsignedNumber))
+    // A tag byte whose number bits are all set opens a tag of more than one byte: no value.
+    if (!decimal(tagText, false, 255, number, unsignedNumber) || (number & 0x1F) == 0x1F)
         return fail("bad tag '" + tagText + "'");
     value.tag = static_cast<int>(number);
     if (hex) {
