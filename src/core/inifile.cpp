@@ -33,6 +33,13 @@ QString decoded(const QByteArray &bytes) {
 
 // "[name]" with optional blanks around the brackets; text after "]" is ignored.
 bool parseSection(const QByteArray &line, QString &name) {
+    qsizetype first = 0;
+    // The blanks QByteArray::trimmed() takes away.
+    while (first < line.size() && std::strchr(" \t\n\v\f\r", line[first]) != nullptr &&
+           line[first] != '\0')
+        ++first;
+    if (first == line.size() || line[first] != '[')
+        return false; // most lines: no copy needed to tell
     const QByteArray t = line.trimmed();
     if (!t.startsWith('['))
         return false;
@@ -246,9 +253,13 @@ QByteArray IniFile::ReadBytes(const QString &section, const QString &key,
 }
 
 QString IniFile::Read(const QString &section, const QString &key, const QString &def) const {
-    if (lineOf(section, key) < 0)
+    const int k = lineOf(section, key);
+    if (k < 0)
         return def;
-    QString value = decoded(ReadBytes(section, key, QByteArray()));
+    QString name;
+    QByteArray raw;
+    parseKey(lines_[size_t(k)].text, name, &raw);
+    QString value = decoded(raw);
     if (value.size() > MaxValueLength) {
         value.truncate(MaxValueLength);
         if (value.back().isHighSurrogate())

@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             ini.Write(section(n), key(n), expected[n]);
     check(ini.Text() == file);
 
-    // Writes: an op is a name byte, a length byte and the value's bytes.
-    while (opsLeft >= 2) {
+    // Writes, at most 32: an op is a name byte, a length byte and the value's bytes.
+    for (int op = 0; op < 32 && opsLeft >= 2; ++op) {
         const int name = ops[0] % kNames;
         const bool upper = ops[0] & 0x80;
         const std::size_t length = std::min<std::size_t>(opsLeft - 2, ops[1] % 64);
