@@ -1,5 +1,5 @@
-// The bytes of a request on the wire, the text each received value becomes, which datagrams the
-// decoder refuses as not well-formed, and which decoded messages answer a request.
+// The bytes of a request on the wire, the text each received value becomes, and which datagrams
+// the decoder refuses as not well-formed.
 
 #include "snmp/ber.h"
 #include "snmp/tsnmprec.h"
@@ -44,8 +44,6 @@ private slots:
     void decodeHeaderAndBindings();
     void decodeMalformed_data();
     void decodeMalformed();
-    void isReplyTo_data();
-    void isReplyTo();
 };
 
 void TestSnmpCodec::encodeRequest_data() {
@@ -298,40 +296,6 @@ void TestSnmpCodec::decodeMalformed() {
         QVERIFY(!reply.MIBList.empty());
         QCOMPARE(bytes(reply.MIBList.front().OID), oid);
     }
-}
-
-void TestSnmpCodec::isReplyTo_data() {
-    QTest::addColumn<QByteArray>("datagram");
-    QTest::addColumn<bool>("answers");
-
-    // The request: GETNEXT, community "vormel", request id 3.
-    const QByteArray bindings = binding("2B 06 01 02 01 01 03 00", "43 01 05");
-    QTest::addRow("GetResponse with id 3") << message("00", "vormel", 0xA2, "03", bindings) << true;
-    QTest::addRow("agent's error answer")
-        << message("00", "vormel", 0xA2, "03", binding("2B 06 01 02 01 01 03 00", "05 00")) << true;
-    QTest::addRow("request id 7") << message("00", "vormel", 0xA2, "07", bindings) << false;
-    QTest::addRow("the previous step's id 2")
-        << message("00", "vormel", 0xA2, "02", bindings) << false;
-    QTest::addRow("version 1") << message("01", "vormel", 0xA2, "03", bindings) << false;
-    QTest::addRow("version 3") << message("03", "vormel", 0xA2, "03", bindings) << false;
-    QTest::addRow("other community") << message("00", "public", 0xA2, "03", bindings) << false;
-    QTest::addRow("our own request echoed")
-        << message("00", "vormel", 0xA1, "03", bindings) << false;
-    QTest::addRow("trap PDU") << message("00", "vormel", 0xA4, "03", bindings) << false;
-}
-
-void TestSnmpCodec::isReplyTo() {
-    QFETCH(QByteArray, datagram);
-    QFETCH(bool, answers);
-
-    TSNMPRec query;
-    query.ID = 3;
-    query.Community = "vormel";
-    query.PDUType = ber::GetNextRequest;
-    query.MIBAdd("1.3.6.1.2.1.1.3", std::string(), ber::Null);
-    TSNMPRec reply;
-    QVERIFY(reply.DecodeBuf(datagram.toStdString()));
-    QCOMPARE(reply.IsReplyTo(query), answers);
 }
 
 QTEST_GUILESS_MAIN(TestSnmpCodec)

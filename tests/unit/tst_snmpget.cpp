@@ -96,6 +96,17 @@ void TestSnmpGet::answers_data() {
     const int none = -1;
     const QByteArray descr(SysDescr);
     const QByteArray good = bytes(replyFor(SysDescr, "ADSL router"));
+    // A v1 trap: enterprise, agent address, trap types and time stamp where the request id goes.
+    const QByteArray trap = QByteArray::fromStdString(ber::EncodeItem(
+        ber::Sequence,
+        ber::EncodeItem(ber::Integer, std::string(1, '\0')) +
+            ber::EncodeItem(ber::OctetString, Community) +
+            ber::EncodeItem(
+                0xA4,
+                ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1.4.1.763")) +
+                    ber::EncodeItem(ber::IpAddress, std::string("\x7f\0\0\x01", 4)) +
+                    ber::EncodeItem(ber::Integer, "\x06") + ber::EncodeItem(ber::Integer, "\x01") +
+                    ber::EncodeItem(ber::TimeTicks, "\x05") + ber::EncodeItem(ber::Sequence, ""))));
     QByteArray asRequest = bytes(replyFor(SysDescr, "forged"));
     asRequest[asRequest.indexOf('\xA2')] = '\xA0';
     QTest::addRow("TimeTicks") << QByteArray(SysUpTime) << none << 0 << QByteArray() << true
@@ -122,6 +133,8 @@ void TestSnmpGet::answers_data() {
         {"another community",
          bytes(EncodeGetResponse("public", 1, 0, 0, SysDescr, {ber::OctetString, "forged"}))},
         {"a GetRequest", asRequest},
+        {"version 2c", bytes(replyFor(SysDescr, "forged")).replace(2, 3, "\x02\x01\x01")},
+        {"a trap", trap},
         {"one byte short", good.left(good.size() - 1)},
         {"30 00", QByteArray::fromHex("3000")},
         {"indefinite length", QByteArray::fromHex("3080") + good.mid(2) + QByteArray(2, '\0')},
