@@ -8,6 +8,9 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <chrono>
+#include <thread>
+
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
 
@@ -61,6 +64,8 @@ private slots:
     void requestOnTheWire();
     void silentAgentTimesOut();
     void closedPortFailsAtOnce();
+    void cancelEndsTheWait_data();
+    void cancelEndsTheWait();
     void splitTarget_data();
     void splitTarget();
     void targetTexts_data();
@@ -218,6 +223,33 @@ void TestSnmpGet::closedPortFailsAtOnce() {
     QVERIFY(!SnmpGetValue(SysDescr, Community, host, value));
     QVERIFY2(timer.elapsed() < 2500, "the port-unreachable was not noticed");
     QVERIFY(value.empty());
+}
+
+void TestSnmpGet::cancelEndsTheWait_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addRow("silent agent") << int(FaultKind::Silent);
+    QTest::addRow("junk, then silence") << int(FaultKind::Raw);
+}
+
+void TestSnmpGet::cancelEndsTheWait() {
+    QFETCH(int, fault);
+    agent_.SetFault(SysDescr, AgentFault{FaultKind(fault), 0, 0, std::string("\x30\x00", 2)});
+    CancelToken cancel;
+    RequestOptions options;
+    options.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel.Cancel();
+    });
+    std::string value = "stale";
+    QElapsedTimer timer;
+    timer.start();
+    const bool ok = SnmpGetValue(SysDescr, Community, agent_.Host(), value, options);
+    const qint64 elapsed = timer.elapsed();
+    canceller.join();
+    QVERIFY(!ok);
+    QVERIFY(value.empty());
+    QVERIFY2(elapsed < 2000, "the cancel did not end the wait"); // not the 5000 ms time-out
 }
 
 void TestSnmpGet::splitTarget_data() {
