@@ -48,8 +48,7 @@ bool TSNMPSend::SendRequest() {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(Timeout < 0 ? 0 : Timeout);
     while (true) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (!sock_.RecvDatagram(Buffer, left.count() > 0 ? int(left.count()) : 0, Cancel))
             return false;
         if (Reply.DecodeBuf(Buffer) && Reply.IsReplyTo(Query))
