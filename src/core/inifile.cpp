@@ -170,8 +170,10 @@ bool IniFile::Save(const QString &path, QString *error) const {
     };
     // A link is followed, so the file it names is replaced and the link stays.
     QFileInfo info(path);
-    if (info.isSymLink())
-        info = QFileInfo(info.symLinkTarget());
+    if (info.isSymLink()) {
+        const QString canonical = info.canonicalFilePath(); // empty for a dangling link
+        info = QFileInfo(canonical.isEmpty() ? info.symLinkTarget() : canonical);
+    }
     if (info.exists() && !info.isFile())
         return fail(EISDIR);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
