@@ -19,6 +19,25 @@ std::string EncodeItem(int tag, const std::string &content) {
     return std::string(1, char(tag)) + EncodeLength(content.size()) + content;
 }
 
+namespace {
+
+// How many leading bytes of two's complement content only repeat the sign of the byte behind
+// them: they carry no value.
+std::size_t signBytes(const std::string &content) {
+    std::size_t skip = 0;
+    while (skip + 1 < content.size()) {
+        const auto b = static_cast<unsigned char>(content[skip]);
+        const auto next = static_cast<unsigned char>(content[skip + 1]);
+        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
+            ++skip;
+        else
+            break;
+    }
+    return skip;
+}
+
+} // namespace
+
 std::string IntegerContent(std::int64_t value) {
     std::string out;
     auto v = static_cast<std::uint64_t>(value);
@@ -26,17 +45,7 @@ std::string IntegerContent(std::int64_t value) {
         out.insert(out.begin(), char(v & 0xFF));
         v >>= 8;
     }
-    // Drop leading bytes that only repeat the sign of the next byte.
-    std::size_t skip = 0;
-    while (skip + 1 < out.size()) {
-        const auto b = static_cast<unsigned char>(out[skip]);
-        const auto next = static_cast<unsigned char>(out[skip + 1]);
-        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
-            ++skip;
-        else
-            break;
-    }
-    return out.substr(skip);
+    return out.substr(signBytes(out));
 }
 
 std::string UnsignedContent(std::uint64_t value) {
@@ -257,16 +266,7 @@ bool ReadItem(const std::string &buf, std::size_t &pos, std::size_t end, int &ta
 bool IntegerValue(const std::string &content, std::int64_t &value) {
     if (content.empty())
         return false;
-    // Leading bytes that only repeat the sign carry no value.
-    std::size_t skip = 0;
-    while (skip + 1 < content.size()) {
-        const auto b = static_cast<unsigned char>(content[skip]);
-        const auto next = static_cast<unsigned char>(content[skip + 1]);
-        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
-            ++skip;
-        else
-            break;
-    }
+    const std::size_t skip = signBytes(content);
     if (content.size() - skip > 8)
         return false;
     std::uint64_t v = (static_cast<unsigned char>(content[skip]) & 0x80) ? ~std::uint64_t(0) : 0;

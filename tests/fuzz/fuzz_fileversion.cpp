@@ -4,25 +4,16 @@
 // in one byte order).
 
 #include "fileversion.h"
+#include "property.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
-
-// Stops the run at a broken property, naming the line that states it.
-void check(bool condition, int line = __builtin_LINE()) {
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 std::string word(std::uint32_t v, bool big) {
     std::string out(4, '\0');

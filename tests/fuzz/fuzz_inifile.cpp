@@ -3,24 +3,15 @@
 // and leaves every other value as it was; and load, save, load gives the same values.
 
 #include "core/inifile.h"
+#include "property.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using vantrel::core::IniFile;
 
 namespace {
-
-// Stops the run at a broken property, naming the line that states it.
-void check(bool condition, int line = __builtin_LINE()) {
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 const char *const kSections[] = {"System Info Settings", "Options", "Quota", "Program"};
 const char *const kKeys[] = {"IP", "Community", "Link check", "Data", "Name"};

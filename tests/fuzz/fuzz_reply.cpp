@@ -3,26 +3,17 @@
 // (and leaves nothing behind) or a well-formed message whose every name is a canonical OID and
 // which encodes again to a message that decodes to the very same record.
 
+#include "property.h"
 #include "snmp/ber.h"
 #include "snmp/convert.h"
 #include "snmp/tsnmprec.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace vantrel::snmp;
 
 namespace {
-
-// Stops the run at a broken property, naming the line that states it.
-void check(bool condition, int line = __builtin_LINE()) {
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 // Two or more decimal arcs without leading zeros, each within 32 bits, the second below 40
 // unless the first is 2.

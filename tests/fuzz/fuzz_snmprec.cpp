@@ -4,12 +4,11 @@
 // with a value that reads back as the line says.
 
 #include "agent/loopbackagent.h"
+#include "property.h"
 #include "snmp/ber.h"
 #include "snmp/tsnmprec.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -17,14 +16,6 @@ using namespace vantrel::snmp;
 using namespace vantrel::tools;
 
 namespace {
-
-// Stops the run at a broken property, naming the line that states it.
-void check(bool condition, int line = __builtin_LINE()) {
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 // The line as the agent serves it, read back by the client's decoder.
 void servedAsRecorded(const std::string &oid, const AgentValue &value) {

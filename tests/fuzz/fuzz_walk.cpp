@@ -4,12 +4,11 @@
 // to the walk. Whatever the agent does, the rows only grow, no name is asked for twice, the
 // bound on what a walk holds is kept and the walk ends.
 
+#include "property.h"
 #include "snmp/tablewalk.h"
 #include "snmp/tsnmprec.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,14 +16,6 @@
 using namespace vantrel::snmp;
 
 namespace {
-
-// Stops the run at a broken property, naming the line that states it.
-void check(bool condition, int line = __builtin_LINE()) {
-    if (!condition) {
-        std::fprintf(stderr, "property broken: %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 class Input {
 public:
