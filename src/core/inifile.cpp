@@ -2,6 +2,7 @@
 
 #include "snmp/convert.h"
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -21,51 +22,61 @@ namespace {
 
 const char kBom[] = "\xEF\xBB\xBF";
 
+bool ascii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 // UTF-8 when the bytes are valid UTF-8, else Latin-1, which every byte sequence is.
-QString decoded(const QByteArray &bytes) {
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
-        return QString::fromLatin1(bytes); // ASCII, the common case, reads the same either way
+QString decoded(QByteArrayView bytes) {
+    if (ascii(bytes))
+        return QString::fromLatin1(bytes); // the common case, read the same either way
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
+// Lines are looked at through views, so finding a key copies nothing.
+
 // "[name]" with optional blanks around the brackets; text after "]" is ignored.
-bool parseSection(const QByteArray &line, QString &name) {
-    qsizetype first = 0;
-    // The blanks QByteArray::trimmed() takes away.
-    while (first < line.size() && std::strchr(" \t\n\v\f\r", line[first]) != nullptr &&
-           line[first] != '\0')
-        ++first;
-    if (first == line.size() || line[first] != '[')
-        return false; // most lines: no copy needed to tell
-    const QByteArray t = line.trimmed();
+bool parseSection(QByteArrayView line, QByteArrayView &name) {
+    const QByteArrayView t = line.trimmed();
     if (!t.startsWith('['))
         return false;
-    const int close = t.indexOf(']');
+    const qsizetype close = t.indexOf(']');
     if (close < 0)
         return false;
-    name = decoded(t.mid(1, close - 1).trimmed());
+    name = t.sliced(1, close - 1).trimmed();
     return true;
 }
 
 // "key=value"; comment lines (";" or "#") and lines without "=" are no keys.
-bool parseKey(const QByteArray &line, QString &key, QByteArray *value = nullptr) {
-    const QByteArray t = line.trimmed();
+bool parseKey(QByteArrayView line, QByteArrayView &key, QByteArrayView *value = nullptr) {
+    const QByteArrayView t = line.trimmed();
     if (t.isEmpty() || t.startsWith(';') || t.startsWith('#') || t.startsWith('['))
         return false;
-    const int eq = t.indexOf('=');
+    const qsizetype eq = t.indexOf('=');
     if (eq <= 0)
         return false;
-    key = decoded(t.left(eq).trimmed());
+    key = t.first(eq).trimmed();
     if (value != nullptr)
-        *value = t.mid(eq + 1).trimmed();
+        *value = t.sliced(eq + 1).trimmed();
     return !key.isEmpty();
 }
 
-bool sameName(const QString &a, const QString &b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+// The value of a key's line.
+QByteArrayView valueOf(QByteArrayView line) {
+    QByteArrayView key, value;
+    parseKey(line, key, &value);
+    return value;
+}
+
+// Names match without regard to case.
+bool sameName(QByteArrayView bytes, const QString &name) {
+    if (ascii(bytes))
+        return name.compare(QLatin1StringView(bytes.data(), bytes.size()), Qt::CaseInsensitive) ==
+               0;
+    return decoded(bytes).compare(name, Qt::CaseInsensitive) == 0;
 }
 
 // A line break inside a name or value would split it into lines the next read sees as keys or
@@ -214,7 +225,7 @@ bool IniFile::Save(const QString &path, QString *error) const {
 }
 
 int IniFile::findSection(const QString &section) const {
-    QString name;
+    QByteArrayView name;
     for (size_t i = 0; i < lines_.size(); ++i)
         if (parseSection(lines_[i].text, name) && sameName(name, section))
             return int(i);
@@ -222,7 +233,7 @@ int IniFile::findSection(const QString &section) const {
 }
 
 int IniFile::sectionEnd(int sectionLine) const {
-    QString name;
+    QByteArrayView name;
     int i = sectionLine + 1;
     while (i < int(lines_.size()) && !parseSection(lines_[size_t(i)].text, name))
         ++i;
@@ -231,7 +242,7 @@ int IniFile::sectionEnd(int sectionLine) const {
 
 int IniFile::findKey(int sectionLine, const QString &key) const {
     const int end = sectionEnd(sectionLine);
-    QString name;
+    QByteArrayView name;
     for (int i = sectionLine + 1; i < end; ++i)
         if (parseKey(lines_[size_t(i)].text, name) && sameName(name, key))
             return i;
@@ -248,20 +259,14 @@ QByteArray IniFile::ReadBytes(const QString &section, const QString &key,
     const int k = lineOf(section, key);
     if (k < 0)
         return def;
-    QString name;
-    QByteArray raw;
-    parseKey(lines_[size_t(k)].text, name, &raw);
-    return raw;
+    return valueOf(lines_[size_t(k)].text).toByteArray();
 }
 
 QString IniFile::Read(const QString &section, const QString &key, const QString &def) const {
     const int k = lineOf(section, key);
     if (k < 0)
         return def;
-    QString name;
-    QByteArray raw;
-    parseKey(lines_[size_t(k)].text, name, &raw);
-    QString value = decoded(raw);
+    QString value = decoded(valueOf(lines_[size_t(k)].text));
     if (value.size() > MaxValueLength) {
         value.truncate(MaxValueLength);
         if (value.back().isHighSurrogate())
@@ -283,7 +288,8 @@ bool IniFile::ReadBool(const QString &section, const QString &key) const {
 }
 
 void IniFile::Write(const QString &section, const QString &key, const QString &value) {
-    if (lineOf(section, key) >= 0 && decoded(ReadBytes(section, key, QByteArray())) == value)
+    if (const int k = lineOf(section, key);
+        k >= 0 && decoded(valueOf(lines_[size_t(k)].text)) == value)
         return; // unchanged: its bytes stay as they are
     WriteBytes(section, key, value.toUtf8());
 }
