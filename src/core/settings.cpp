@@ -202,11 +202,7 @@ bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &progr
             continue;
         ini.Write(QLatin1String(k.section), QLatin1String(k.key), *text);
     }
-    if (!ini.Save(path_)) {
-        reason = QStringLiteral("the file could not be written");
-        return false;
-    }
-    return true;
+    return ini.Save(path_, &reason);
 }
 
 bool SettingsFile::WriteLastResetDate(const QString &date, QString &reason) {
@@ -220,11 +216,7 @@ bool SettingsFile::WriteLastResetDate(const QString &date, QString &reason) {
         return false;
     }
     ini.Write(QLatin1String(kQuota), QStringLiteral("Last reset date"), date);
-    if (!ini.Save(path_)) {
-        reason = QStringLiteral("the file could not be written");
-        return false;
-    }
-    return true;
+    return ini.Save(path_, &reason);
 }
 
 } // namespace vantrel::core

@@ -19,6 +19,25 @@ std::string EncodeItem(int tag, const std::string &content) {
     return std::string(1, char(tag)) + EncodeLength(content.size()) + content;
 }
 
+namespace {
+
+// How many leading bytes of two's complement content only repeat the sign of the byte behind
+// them: they carry no value.
+std::size_t signBytes(const std::string &content) {
+    std::size_t skip = 0;
+    while (skip + 1 < content.size()) {
+        const auto b = static_cast<unsigned char>(content[skip]);
+        const auto next = static_cast<unsigned char>(content[skip + 1]);
+        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
+            ++skip;
+        else
+            break;
+    }
+    return skip;
+}
+
+} // namespace
+
 std::string IntegerContent(std::int64_t value) {
     std::string out;
     auto v = static_cast<std::uint64_t>(value);
@@ -26,17 +45,7 @@ std::string IntegerContent(std::int64_t value) {
         out.insert(out.begin(), char(v & 0xFF));
         v >>= 8;
     }
-    // Drop leading bytes that only repeat the sign of the next byte.
-    std::size_t skip = 0;
-    while (skip + 1 < out.size()) {
-        const auto b = static_cast<unsigned char>(out[skip]);
-        const auto next = static_cast<unsigned char>(out[skip + 1]);
-        if ((b == 0x00 && !(next & 0x80)) || (b == 0xFF && (next & 0x80)))
-            ++skip;
-        else
-            break;
-    }
-    return out.substr(skip);
+    return out.substr(signBytes(out));
 }
 
 std::string UnsignedContent(std::uint64_t value) {
@@ -170,44 +179,129 @@ std::string RenderValue(int tag, const std::string &content) {
     }
 }
 
-bool ReadHeader(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
-                std::size_t &length) {
-    if (pos >= end)
+namespace {
+
+std::string ipContent(const std::string &text) {
+    std::string out;
+    if (text.empty())
+        return out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', start);
+        unsigned v = 0;
+        for (std::size_t i = start; i < text.size() && i < dot; ++i)
+            v = v * 10 + unsigned(text[i] - '0');
+        out += char(v & 0xFF);
+        if (dot == std::string::npos)
+            return out;
+        start = dot + 1;
+    }
+}
+
+std::uint64_t decimalValue(const std::string &text, bool &negative) {
+    negative = !text.empty() && text[0] == '-';
+    std::uint64_t v = 0;
+    for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i)
+        v = v * 10 + unsigned(text[i] - '0');
+    return v;
+}
+
+} // namespace
+
+std::string ValueContent(int tag, const std::string &text) {
+    if (tag & 0x20)
+        return text;
+    bool negative = false;
+    switch (tag) {
+    case Integer:
+    case Boolean:
+    case Enumerated: {
+        const std::uint64_t magnitude = decimalValue(text, negative);
+        return IntegerContent(static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude));
+    }
+    case Counter:
+    case Gauge:
+    case TimeTicks:
+        return UnsignedContent(decimalValue(text, negative));
+    case IpAddress:
+        return ipContent(text);
+    case ObjectId:
+        return OidContent(text);
+    case Null:
+        return std::string();
+    default:
+        return text;
+    }
+}
+
+bool ReadItem(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
+              std::size_t &contentAt, std::size_t &length) {
+    if (end > buf.size() || pos >= end || end - pos < 2)
         return false;
-    tag = static_cast<unsigned char>(buf[pos++]);
-    if (pos >= end)
-        return false;
-    const auto first = static_cast<unsigned char>(buf[pos++]);
+    std::size_t at = pos;
+    tag = static_cast<unsigned char>(buf[at++]);
+    if ((tag & 0x1F) == 0x1F)
+        return false; // a tag number of more than one byte: no SNMP type has one
+    const auto first = static_cast<unsigned char>(buf[at++]);
     if (!(first & 0x80)) {
         length = first;
-        return true;
+    } else {
+        const std::size_t count = first & 0x7F;
+        if (count == 0 || count > end - at)
+            return false; // indefinite length, or length bytes past the end
+        length = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (length >> (8 * (sizeof length - 1)) != 0)
+                return false; // would not fit; far beyond any datagram anyway
+            length = (length << 8) | static_cast<unsigned char>(buf[at++]);
+        }
     }
-    const std::size_t count = first & 0x7F;
-    if (count > end - pos || count > sizeof(std::size_t))
+    if (length > end - at)
         return false;
-    length = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        length = (length << 8) | static_cast<unsigned char>(buf[pos++]);
+    contentAt = at;
+    pos = at + length;
     return true;
 }
 
-std::string Reader::Next(int &tag) {
-    if (pos_ >= end_ || end_ - pos_ < 2) {
-        pos_ = end_;
-        tag = Null;
-        return std::string();
+bool IntegerValue(const std::string &content, std::int64_t &value) {
+    if (content.empty())
+        return false;
+    const std::size_t skip = signBytes(content);
+    if (content.size() - skip > 8)
+        return false;
+    std::uint64_t v = (static_cast<unsigned char>(content[skip]) & 0x80) ? ~std::uint64_t(0) : 0;
+    for (std::size_t i = skip; i < content.size(); ++i)
+        v = (v << 8) | static_cast<unsigned char>(content[i]);
+    value = static_cast<std::int64_t>(v);
+    return true;
+}
+
+bool OidText(const std::string &content, std::string &text) {
+    if (content.empty())
+        return false;
+    text.clear();
+    std::uint64_t v = 0;
+    bool start = true; // at the first byte of a sub-identifier
+    bool first = true;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const auto b = static_cast<unsigned char>(content[i]);
+        if (start && b == 0x80)
+            return false; // not the fewest bytes
+        v = (v << 7) | (b & 0x7F);
+        if (v > 0xFFFFFFFFu)
+            return false;
+        start = !(b & 0x80);
+        if (!start)
+            continue;
+        if (first) {
+            text = std::to_string(v / 40) + "." + std::to_string(v % 40);
+            first = false;
+        } else {
+            text += "." + std::to_string(v);
+        }
+        v = 0;
     }
-    std::size_t length = 0;
-    if (!ReadHeader(buf_, pos_, end_, tag, length)) {
-        pos_ = end_; // the length bytes themselves run past the end
-        return std::string();
-    }
-    if (length > end_ - pos_)
-        return std::string(); // declared content runs past the end: empty, go on behind header
-    const std::string content = buf_.substr(pos_, length);
-    if (!(tag & 0x20))
-        pos_ += length;
-    return RenderValue(tag, content);
+    return start; // the last sub-identifier must end
 }
 
 } // namespace vantrel::snmp::ber

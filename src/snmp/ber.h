@@ -1,7 +1,7 @@
 #pragma once
 // BER (ITU-T X.690) pieces of SNMP v1: definite-length encoding of the few types a request
-// and a simulated agent's reply need, and the item reader that decodes replies without ever
-// reading past the received bytes.
+// and a simulated agent's reply need, and the strict item reader that decodes replies without
+// ever reading past the received bytes.
 
 #include <cstdint>
 #include <string>
@@ -38,34 +38,20 @@ std::string OidContent(const std::string &oidText);
 
 // The text a received value becomes, by its tag.
 std::string RenderValue(int tag, const std::string &content);
+// The content a value of this tag is sent with so that it renders as text: the inverse of
+// RenderValue for every text RenderValue gives.
+std::string ValueContent(int tag, const std::string &text);
 
-// Reads the items of one message one after another. A constructed item yields its content and
-// leaves the position at the start of that content; a primitive item yields its rendered value
-// and leaves the position behind it.
-class Reader {
-public:
-    Reader(const std::string &buffer, std::size_t start, std::size_t end)
-        : buf_(buffer), pos_(start), end_(end < buffer.size() ? end : buffer.size()) {}
-
-    // One item: its rendered value (or content when constructed) and its tag. An item whose
-    // content runs past the end reads as the empty text with its tag kept, and reading goes on
-    // behind its header; with fewer than two bytes left the read gives "" with type NULL.
-    std::string Next(int &tag);
-    std::string Next() {
-        int tag;
-        return Next(tag);
-    }
-    bool AtEnd() const { return pos_ >= end_; }
-    std::size_t Position() const { return pos_; }
-
-private:
-    const std::string &buf_;
-    std::size_t pos_;
-    std::size_t end_;
-};
-
-// Reads a tag byte and a length at pos; false when the header itself runs past end.
-bool ReadHeader(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
-                std::size_t &length);
+// One item of a received message at pos: its tag byte and where its content lies. False unless
+// it is definite-length BER whose header and content end at or before end (no multi-byte tag,
+// no indefinite length); on success pos is behind the item. Long-form lengths with leading
+// zero bytes are accepted, as BER allows them and some agents send them.
+bool ReadItem(const std::string &buf, std::size_t &pos, std::size_t end, int &tag,
+              std::size_t &contentAt, std::size_t &length);
+// INTEGER content to a number; false for empty content or a value beyond 64 bits.
+bool IntegerValue(const std::string &content, std::int64_t &value);
+// OBJECT IDENTIFIER content to dotted text; false unless there is at least one sub-identifier
+// and each is minimal (no leading 80 byte), terminated and at most 2^32-1.
+bool OidText(const std::string &content, std::string &text);
 
 } // namespace vantrel::snmp::ber

@@ -20,6 +20,8 @@ bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &co
                       std::string &value);
 
 // Walks the subtree under base into rows, one line per row key, each value in double quotes.
+// A walk that would hold more than 100,000 values or 64 MB of lines stops there and fails,
+// keeping the rows read so far.
 bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
                    std::vector<std::string> &rows, const RequestOptions &options = {});
 

@@ -23,10 +23,20 @@ public:
     void Clear();
     void MIBAdd(const std::string &oid, const std::string &value, int valueType);
 
-    // Definite-length BER of the whole message.
+    // Definite-length BER of the whole message; each value is sent with its type, so a decoded
+    // record encodes to a message that decodes to the same record.
     std::string EncodeBuf() const;
-    // Fills the record from a received datagram; false when the datagram is not a message.
+    // Fills the record from a received datagram. False, with the record cleared, unless the
+    // datagram begins with one well-formed message: every length inside the datagram and inside
+    // its enclosing item, the PDU and binding list ending with the message, every binding a name
+    // and one value, integers of 32 bits and object identifiers by the rules of ber::OidText.
     bool DecodeBuf(const std::string &buffer);
+    // True when this decoded record is the GetResponse to query: same version, community and
+    // request id. Anything else that arrives is not the answer and is ignored.
+    bool IsReplyTo(const TSNMPRec &query) const;
+
+private:
+    bool decode(const std::string &buffer);
 };
 
 } // namespace vantrel::snmp

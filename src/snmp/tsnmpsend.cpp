@@ -1,5 +1,7 @@
 #include "snmp/tsnmpsend.h"
 
+#include <chrono>
+
 namespace vantrel::snmp {
 
 namespace {
@@ -41,9 +43,20 @@ bool TSNMPSend::SendRequest() {
     }
     if (!sock_.SendDatagram(Query.EncodeBuf()))
         return false;
-    if (!sock_.RecvDatagram(Buffer, Timeout, Cancel))
-        return false;
-    return Reply.DecodeBuf(Buffer);
+    // Only the answer to this request counts: a duplicate of an earlier answer, junk or another
+    // message is ignored and the wait goes on for what is left of the time-out.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(Timeout < 0 ? 0 : Timeout);
+    while (true) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (!sock_.RecvDatagram(Buffer, left.count() > 0 ? int(left.count()) : 0, Cancel))
+            return false;
+        if (Reply.DecodeBuf(Buffer) && Reply.IsReplyTo(Query))
+            return true;
+        Reply.Clear();
+        if (Clock::now() >= deadline)
+            return false;
+    }
 }
 
 } // namespace vantrel::snmp

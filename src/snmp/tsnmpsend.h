@@ -21,7 +21,9 @@ public:
     TSNMPRec Reply;
     std::string Buffer; // the last datagram received
 
-    // Encodes Query, sends it to the target and decodes the one reply into Reply.
+    // Encodes Query, sends it to the target and waits for its answer, which is decoded into
+    // Reply; datagrams that are not that answer are ignored. False on time-out, cancel, a
+    // socket error or an unreachable target.
     bool SendRequest();
 
     // Splits "host" or "host:port" into host and port; false for a port outside 1 to 65535.

@@ -1,5 +1,6 @@
 // The settings file format: how values are found and read, what a write changes and what it
-// leaves alone, and that a save either replaces the whole file or leaves the old one as it was.
+// leaves alone (bytes and line ends included), and that a save either replaces the whole file
+// or leaves the old one as it was and says why.
 
 #include "core/inifile.h"
 #include "readonlyfolder.h"
@@ -8,6 +9,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace vantrel::core;
 
@@ -40,7 +47,13 @@ private slots:
     void valueWithLineBreakStaysOneLine();
     void missingFileIsEmpty();
     void unreadableFileIsReported();
+    void lineEnds_data();
+    void lineEnds();
+    void valueBytes_data();
+    void valueBytes();
+    void saveCreatesMissingFolders();
     void saveIntoReadOnlyFolderKeepsOldFile();
+    void failedWriteKeepsOldFile();
     void saveOntoDirectoryFails();
 
 private:
@@ -192,15 +205,14 @@ void TestIniFile::writeKeepsWhatItDoesNotKnow() {
     ini.Write(QStringLiteral("system info settings"), QStringLiteral("IP"),
               QStringLiteral("127.0.0.1:1161"));
     QVERIFY(ini.Save(path));
-    // The key is replaced in place, without blanks around "="; everything else is as it was,
-    // with LF line ends.
-    QCOMPARE(readAll(path), QByteArray("; written by hand\n"
-                                       "[System Info Settings]\n"
-                                       "IP=127.0.0.1:1161\n"
-                                       "Colour=blue\n"
-                                       "\n"
-                                       "[Plugins]\n"
-                                       "Extra=1\n"));
+    // The key is replaced in place, without blanks around "="; everything else is as it was.
+    QCOMPARE(readAll(path), QByteArray("; written by hand\r\n"
+                                       "[System Info Settings]\r\n"
+                                       "IP=127.0.0.1:1161\r\n"
+                                       "Colour=blue\r\n"
+                                       "\r\n"
+                                       "[Plugins]\r\n"
+                                       "Extra=1\r\n"));
 }
 
 void TestIniFile::writeKeepsUnknownBytes() {
@@ -252,9 +264,7 @@ void TestIniFile::missingFileIsEmpty() {
     QCOMPARE(ini.Text(), QByteArray());
     QCOMPARE(ini.Read(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("0")),
              QStringLiteral("0"));
-    // Its folder does not exist either, so the save fails.
     ini.Write(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("5"));
-    QVERIFY(!ini.Save(path));
     const QString fresh = dir_.filePath(QStringLiteral("fresh.ini"));
     QVERIFY(ini.Save(fresh));
     QCOMPARE(readAll(fresh), QByteArray("[Options]\nLink check=5\n"));
@@ -264,6 +274,108 @@ void TestIniFile::unreadableFileIsReported() {
     IniFile ini;
     QVERIFY(!ini.Load(dir_.path())); // a folder, not a file
     QCOMPARE(ini.Text(), QByteArray());
+}
+
+void TestIniFile::lineEnds_data() {
+    QTest::addColumn<QByteArray>("end");
+    QTest::addColumn<bool>("lastEnded"); // the file's last line has its line end
+
+    QTest::addRow("LF") << QByteArray("\n") << true;
+    QTest::addRow("CR LF") << QByteArray("\r\n") << true;
+    QTest::addRow("CR only") << QByteArray("\r") << true;
+    QTest::addRow("CR only, last line open") << QByteArray("\r") << false;
+}
+
+void TestIniFile::lineEnds() {
+    QFETCH(QByteArray, end);
+    QFETCH(bool, lastEnded);
+
+    QByteArray file = "[System Info Settings]" + end + "IP=127.0.0.1:1161" + end +
+                      "Community=public" + end + "[Options]" + end + "Link check=5";
+    if (lastEnded)
+        file += end;
+    const QString path = dir_.filePath(QStringLiteral("ends.ini"));
+    writeAll(path, file);
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.Read(QStringLiteral("System Info Settings"), QStringLiteral("Community"),
+                      QStringLiteral("vormel")),
+             QStringLiteral("public"));
+    QCOMPARE(ini.ReadInteger(QStringLiteral("Options"), QStringLiteral("Link check"), 0), 5);
+    QCOMPARE(ini.Text(), file); // read and written back as it was, byte for byte
+
+    // Values known to the file are replaced in place, not appended as new keys; new lines end
+    // as the file's lines do.
+    ini.Write(QStringLiteral("System Info Settings"), QStringLiteral("IP"),
+              QStringLiteral("127.0.0.1:2161"));
+    ini.Write(QStringLiteral("Options"), QStringLiteral("Link check"), QStringLiteral("5"));
+    ini.Write(QStringLiteral("Options"), QStringLiteral("Status update"), QStringLiteral("10"));
+    QVERIFY(ini.Save(path));
+    QCOMPARE(readAll(path), "[System Info Settings]" + end + "IP=127.0.0.1:2161" + end +
+                                "Community=public" + end + "[Options]" + end + "Link check=5" +
+                                end + "Status update=10" + end);
+}
+
+void TestIniFile::valueBytes_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("saved");
+
+    const QString latin = QStringLiteral("v\u00F6rmel");
+    QTest::addRow("Latin-1 read and written back unchanged")
+        << QByteArray("v\xF6rmel") << latin << latin << QByteArray("v\xF6rmel");
+    QTest::addRow("Latin-1 changed is written as UTF-8")
+        << QByteArray("v\xF6rmel") << latin << QStringLiteral("v\u00F6rmel2")
+        << QByteArray("v\xC3\xB6rmel2");
+    QTest::addRow("UTF-8 kept") << QByteArray("v\xC3\xB6rmel") << latin << latin
+                                << QByteArray("v\xC3\xB6rmel");
+    // A byte sequence that is no UTF-8 (a cut character) is Latin-1.
+    QTest::addRow("cut UTF-8 character") << QByteArray("ab\xC3") << QStringLiteral("ab\u00C3")
+                                         << QStringLiteral("ab\u00C3") << QByteArray("ab\xC3");
+    QTest::addRow("overlong UTF-8 is no UTF-8")
+        << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF")
+        << QStringLiteral("\u00C0\u00AF") << QByteArray("\xC0\xAF");
+    QTest::addRow("encoded surrogate is no UTF-8")
+        << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u0080")
+        << QStringLiteral("\u00ED\u00A0\u0080") << QByteArray("\xED\xA0\x80");
+    QTest::addRow("ASCII changed") << QByteArray("vormel") << QStringLiteral("vormel")
+                                   << QStringLiteral("public") << QByteArray("public");
+}
+
+void TestIniFile::valueBytes() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, read);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, saved);
+
+    const QString path = dir_.filePath(QStringLiteral("bytes.ini"));
+    writeAll(path, "[System Info Settings]\nCommunity=" + stored + "\n");
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    const QString section = QStringLiteral("System Info Settings");
+    QCOMPARE(ini.Read(section, QStringLiteral("Community"), QString()), read);
+    ini.Write(section, QStringLiteral("Community"), written);
+    QVERIFY(ini.Save(path));
+    QCOMPARE(readAll(path), "[System Info Settings]\nCommunity=" + saved + "\n");
+    QVERIFY(ini.Load(path));
+    QCOMPARE(ini.Read(section, QStringLiteral("Community"), QString()), written);
+}
+
+void TestIniFile::saveCreatesMissingFolders() {
+    // A fresh configuration home without even its parent folder.
+    QTemporaryDir home;
+    const QString folder = home.filePath(QStringLiteral("config/deeper"));
+    IniFile ini;
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Vantrel"));
+    QVERIFY(ini.Save(folder + QStringLiteral("/vantrel.ini")));
+    QCOMPARE(readAll(folder + QStringLiteral("/vantrel.ini")),
+             QByteArray("[Program]\nName=Vantrel\n"));
+    for (const QString &made : {home.filePath(QStringLiteral("config")), folder}) {
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(made).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+    }
 }
 
 void TestIniFile::saveIntoReadOnlyFolderKeepsOldFile() {
@@ -284,6 +396,38 @@ void TestIniFile::saveIntoReadOnlyFolderKeepsOldFile() {
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("vantrel.ini")}); // no temporary file left behind
+}
+
+void TestIniFile::failedWriteKeepsOldFile() {
+    // A file size limit makes the write fail as a full disk does, without root tricks.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vantrel.ini"));
+    const QByteArray old = "[System Info Settings]\nIP=127.0.0.1:1161\n";
+    writeAll(path, old);
+    IniFile ini;
+    QVERIFY(ini.Load(path));
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Copyright"),
+              QString(4000, QLatin1Char('c')));
+
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool saved1 = ini.Save(path, &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!saved1);
+    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("vantrel.ini")});
+    // Within the limit the same save goes through.
+    QVERIFY(ini.Save(path, &error));
+    QVERIFY(readAll(path).endsWith(QByteArray(4000, 'c') + '\n'));
 }
 
 void TestIniFile::saveOntoDirectoryFails() {

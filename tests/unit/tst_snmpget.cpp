@@ -8,6 +8,9 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <chrono>
+#include <thread>
+
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
 
@@ -24,9 +27,27 @@ QByteArray bytes(const std::string &s) {
     return QByteArray::fromStdString(s);
 }
 
+const RequestOptions ShortWait{400};
+
 // A GetResponse naming oid with an OCTET STRING value.
 std::string replyFor(const std::string &oid, const std::string &value) {
     return EncodeGetResponse(Community, 1, 0, 0, oid, {ber::OctetString, value});
+}
+
+// A GetResponse whose one binding has the given name content (hexadecimal) and a string value.
+QByteArray replyNaming(const char *nameContent, const std::string &value) {
+    const std::string binding = ber::EncodeItem(
+        ber::Sequence,
+        ber::EncodeItem(ber::ObjectId, QByteArray::fromHex(nameContent).toStdString()) +
+            ber::EncodeItem(ber::OctetString, value));
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                            ber::EncodeItem(ber::Sequence, binding);
+    return bytes(
+        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                           ber::EncodeItem(ber::OctetString, Community) +
+                                           ber::EncodeItem(ber::GetResponse, pdu)));
 }
 
 } // namespace
@@ -43,6 +64,8 @@ private slots:
     void requestOnTheWire();
     void silentAgentTimesOut();
     void closedPortFailsAtOnce();
+    void cancelEndsTheWait_data();
+    void cancelEndsTheWait();
     void splitTarget_data();
     void splitTarget();
     void targetTexts_data();
@@ -76,6 +99,21 @@ void TestSnmpGet::answers_data() {
     QTest::addColumn<QByteArray>("value");
 
     const int none = -1;
+    const QByteArray descr(SysDescr);
+    const QByteArray good = bytes(replyFor(SysDescr, "ADSL router"));
+    // A v1 trap: enterprise, agent address, trap types and time stamp where the request id goes.
+    const QByteArray trap = QByteArray::fromStdString(ber::EncodeItem(
+        ber::Sequence,
+        ber::EncodeItem(ber::Integer, std::string(1, '\0')) +
+            ber::EncodeItem(ber::OctetString, Community) +
+            ber::EncodeItem(
+                0xA4,
+                ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1.4.1.763")) +
+                    ber::EncodeItem(ber::IpAddress, std::string("\x7f\0\0\x01", 4)) +
+                    ber::EncodeItem(ber::Integer, "\x06") + ber::EncodeItem(ber::Integer, "\x01") +
+                    ber::EncodeItem(ber::TimeTicks, "\x05") + ber::EncodeItem(ber::Sequence, ""))));
+    QByteArray asRequest = bytes(replyFor(SysDescr, "forged"));
+    asRequest[asRequest.indexOf('\xA2')] = '\xA0';
     QTest::addRow("TimeTicks") << QByteArray(SysUpTime) << none << 0 << QByteArray() << true
                                << QByteArray("12345678");
     QTest::addRow("hardware address as raw bytes")
@@ -85,17 +123,38 @@ void TestSnmpGet::answers_data() {
         << QByteArray(IfInOctets) << none << 0 << QByteArray() << true << QByteArray("3000000000");
     QTest::addRow("noSuchName echo is ok and empty")
         << QByteArray(Missing) << none << 0 << QByteArray() << true << QByteArray();
-    QTest::addRow("genErr is ok and empty") << QByteArray(SysDescr) << int(FaultKind::ErrorStatus)
-                                            << 5 << QByteArray() << true << QByteArray();
-    QTest::addRow("reply with request id 7 is accepted")
-        << QByteArray(SysDescr) << int(FaultKind::OtherRequestId) << 0 << QByteArray() << true
-        << QByteArray("ADSL router");
+    QTest::addRow("genErr is ok and empty")
+        << descr << int(FaultKind::ErrorStatus) << 5 << QByteArray() << true << QByteArray();
     QTest::addRow("reply naming another OID is ok and empty")
-        << QByteArray(SysDescr) << int(FaultKind::Raw) << 0
-        << bytes(replyFor("1.3.6.1.2.1.1.5.0", "name")) << true << QByteArray();
-    QTest::addRow("undecodable reply fails")
-        << QByteArray(SysDescr) << int(FaultKind::Raw) << 0 << QByteArray::fromHex("020100")
-        << false << QByteArray();
+        << descr << int(FaultKind::Raw) << 0 << bytes(replyFor("1.3.6.1.2.1.1.5.0", "name")) << true
+        << QByteArray();
+    QTest::addRow("reply sent twice")
+        << descr << int(FaultKind::Twice) << 0 << QByteArray() << true << QByteArray("ADSL router");
+
+    // Not the answer to our request: the client waits on, and takes the real one behind it.
+    const QList<QPair<const char *, QByteArray>> junk = {
+        {"another request id",
+         bytes(EncodeGetResponse(Community, 7, 0, 0, SysDescr, {ber::OctetString, "stale"}))},
+        {"another community",
+         bytes(EncodeGetResponse("public", 1, 0, 0, SysDescr, {ber::OctetString, "forged"}))},
+        {"a GetRequest", asRequest},
+        {"version 2c", bytes(replyFor(SysDescr, "forged")).replace(2, 3, "\x02\x01\x01")},
+        {"a trap", trap},
+        {"one byte short", good.left(good.size() - 1)},
+        {"30 00", QByteArray::fromHex("3000")},
+        {"indefinite length", QByteArray::fromHex("3080") + good.mid(2) + QByteArray(2, '\0')},
+        {"65 kB of junk", QByteArray(65000, 'j')},
+        // sysDescr's name with its last arc 0 written as 2^64, and with an arc 1 as 80 01: a
+        // decoder that lets arcs wrap or accepts padding takes either for the object asked.
+        {"a name whose arc wraps", replyNaming("2B0601020101018280808080808080808000", "forged")},
+        {"a non-minimal sub-identifier", replyNaming("2B06800102010101 00", "forged")},
+    };
+    for (const auto &[name, datagram] : junk) {
+        QTest::addRow("%s, then the answer", name) << descr << int(FaultKind::JunkFirst) << 0
+                                                   << datagram << true << QByteArray("ADSL router");
+        QTest::addRow("%s alone times out", name)
+            << descr << int(FaultKind::Raw) << 0 << datagram << false << QByteArray();
+    }
 }
 
 void TestSnmpGet::answers() {
@@ -115,9 +174,13 @@ void TestSnmpGet::answers() {
         agent_.SetFault(oid.toStdString(), f);
     }
     std::string got = "stale";
-    QCOMPARE(SnmpGetValue(oid.toStdString(), Community, agent_.Host(), got), ok);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(SnmpGetValue(oid.toStdString(), Community, agent_.Host(), got, ShortWait), ok);
     QCOMPARE(bytes(got), value);
     QCOMPARE(agent_.RequestCount(), 1); // no retries
+    if (!ok)
+        QVERIFY(timer.elapsed() >= ShortWait.timeoutMs - 20); // the whole time-out, no less
 }
 
 void TestSnmpGet::requestOnTheWire() {
@@ -160,6 +223,33 @@ void TestSnmpGet::closedPortFailsAtOnce() {
     QVERIFY(!SnmpGetValue(SysDescr, Community, host, value));
     QVERIFY2(timer.elapsed() < 2500, "the port-unreachable was not noticed");
     QVERIFY(value.empty());
+}
+
+void TestSnmpGet::cancelEndsTheWait_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addRow("silent agent") << int(FaultKind::Silent);
+    QTest::addRow("junk, then silence") << int(FaultKind::Raw);
+}
+
+void TestSnmpGet::cancelEndsTheWait() {
+    QFETCH(int, fault);
+    agent_.SetFault(SysDescr, AgentFault{FaultKind(fault), 0, 0, std::string("\x30\x00", 2)});
+    CancelToken cancel;
+    RequestOptions options;
+    options.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel.Cancel();
+    });
+    std::string value = "stale";
+    QElapsedTimer timer;
+    timer.start();
+    const bool ok = SnmpGetValue(SysDescr, Community, agent_.Host(), value, options);
+    const qint64 elapsed = timer.elapsed();
+    canceller.join();
+    QVERIFY(!ok);
+    QVERIFY(value.empty());
+    QVERIFY2(elapsed < 2000, "the cancel did not end the wait"); // not the 5000 ms time-out
 }
 
 void TestSnmpGet::splitTarget_data() {

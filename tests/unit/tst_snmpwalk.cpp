@@ -4,6 +4,7 @@
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
 #include "snmp/snmpsend.h"
+#include "snmp/tablewalk.h"
 
 #include <QtTest>
 
@@ -27,17 +28,6 @@ QList<QByteArray> lines(const std::vector<std::string> &rows) {
     for (const std::string &r : rows)
         out << QByteArray::fromStdString(r);
     return out;
-}
-
-// A GetResponse with the given bindings (already encoded).
-std::string replyWith(const std::string &bindings) {
-    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(1)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                            ber::EncodeItem(ber::Sequence, bindings);
-    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, Community) +
-                                              ber::EncodeItem(ber::GetResponse, pdu));
 }
 
 // Passes datagrams between a client and an agent and notes the client's source port of each
@@ -127,6 +117,12 @@ private slots:
     void failureMidWalk();
     void notMovingForwardEnds_data();
     void notMovingForwardEnds();
+    void strayDatagrams_data();
+    void strayDatagrams();
+    void endlessSubtreeIsBounded_data();
+    void endlessSubtreeIsBounded();
+    void boundEdges_data();
+    void boundEdges();
     void stepsShareClient();
     void getNextStep();
 };
@@ -259,14 +255,13 @@ void TestSnmpWalk::notMovingForwardEnds_data() {
 
     QTest::addRow("noSuchName echo of the request's name")
         << int(FaultKind::ErrorStatus) << 2 << QByteArray();
-    QTest::addRow("reply without a binding")
-        << int(FaultKind::Raw) << 0 << QByteArray::fromStdString(replyWith(std::string()));
+    QTest::addRow("reply without a binding") << int(FaultKind::Bindings) << 0 << QByteArray();
     // An agent that answers with an earlier object would lead the walk round in a circle.
     const std::string earlier = ber::EncodeItem(
         ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent("1.3.6.1.2.1.2.2.1.2.0")) +
                            ber::EncodeItem(ber::OctetString, "lo"));
     QTest::addRow("reply naming an earlier object")
-        << int(FaultKind::Raw) << 0 << QByteArray::fromStdString(replyWith(earlier));
+        << int(FaultKind::Bindings) << 0 << QByteArray::fromStdString(earlier);
 }
 
 void TestSnmpWalk::notMovingForwardEnds() {
@@ -286,6 +281,103 @@ void TestSnmpWalk::notMovingForwardEnds() {
     QVERIFY(SnmpWalkTable("1.3.6.1.2.1.2.2.1.2", Community, agent.Host(), rows));
     QCOMPARE(::lines(rows), QList<QByteArray>{"\"Ethernet\""});
     QCOMPARE(agent.RequestCount(), 2);
+}
+
+void TestSnmpWalk::strayDatagrams_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QByteArray>("raw");
+
+    QTest::addRow("every answer arrives twice") << int(FaultKind::Twice) << QByteArray();
+    QTest::addRow("junk before every answer")
+        << int(FaultKind::JunkFirst) << QByteArray::fromHex("3000");
+    // The answer to the walk's first step (request id 2) arriving again before each later
+    // step's answer.
+    QTest::addRow("the first answer again before every answer")
+        << int(FaultKind::JunkFirst)
+        << QByteArray::fromStdString(EncodeGetResponse(Community, 2, 0, 0, "1.3.6.1.2.1.2.2.1.2.1",
+                                                       {ber::OctetString, "Ethernet over USB"}));
+}
+
+void TestSnmpWalk::strayDatagrams() {
+    QFETCH(int, fault);
+    QFETCH(QByteArray, raw);
+
+    LoopbackAgent agent(Community);
+    agent.SetString("1.3.6.1.2.1.2.2.1.2.1", "Ethernet over USB");
+    agent.SetString("1.3.6.1.2.1.2.2.1.2.2", "Ethernet");
+    agent.SetString("1.3.6.1.2.1.2.2.1.2.3", "ATM");
+    agent.SetInteger("1.3.6.1.2.1.2.2.1.3.1", 6);
+    for (int request = 1; request <= 4; ++request)
+        agent.SetRequestFault(request, AgentFault{FaultKind(fault), 0, 0, raw.toStdString()});
+    QVERIFY(agent.Start());
+
+    // A column with a one-arc index: every value on the one line of the empty row key.
+    std::vector<std::string> rows;
+    QVERIFY(SnmpWalkTable("1.3.6.1.2.1.2.2.1.2", Community, agent.Host(), rows));
+    QCOMPARE(::lines(rows), QList<QByteArray>{"\"Ethernet over USB\",\"Ethernet\",\"ATM\""});
+    QCOMPARE(agent.RequestCount(), 4);
+}
+
+void TestSnmpWalk::endlessSubtreeIsBounded_data() {
+    QTest::addColumn<int>("valueSize");
+    QTest::addColumn<int>("lines");
+
+    // Each value a row of its own, so lines count values.
+    QTest::addRow("100,000 values") << 1 << 100000;
+    // Values with a control byte are written in hexadecimal: 120,002 bytes a line.
+    QTest::addRow("64 MB of lines") << 60000 << int(64 * 1024 * 1024 / 120002);
+}
+
+void TestSnmpWalk::endlessSubtreeIsBounded() {
+    QFETCH(int, valueSize);
+    QFETCH(int, lines);
+
+    LoopbackAgent agent(Community);
+    agent.SetEndless("1.3.6.1.4.1.763.9", {ber::OctetString, std::string(size_t(valueSize), '\n')});
+    QVERIFY(agent.Start());
+
+    std::vector<std::string> rows;
+    QVERIFY(!SnmpWalkTable("1.3.6.1.4.1.763.9", Community, agent.Host(), rows));
+    QCOMPARE(int(rows.size()), lines);
+    QCOMPARE(agent.RequestCount(), lines + 1); // the step that would pass the bound adds nothing
+    std::size_t bytes = 0;
+    for (const std::string &line : rows)
+        bytes += line.size();
+    QVERIFY(bytes <= 64u * 1024 * 1024);
+}
+
+void TestSnmpWalk::boundEdges_data() {
+    QTest::addColumn<int>("values"); // the subtree's values, then the walk leaves it
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("kept");
+
+    // With a bound of 3 values or 17 bytes of lines ("vv" is 4 bytes, "," joins).
+    QTest::addRow("below the bound") << 2 << true << 2;
+    QTest::addRow("exactly at the bound") << 3 << true << 3;
+    QTest::addRow("one past the bound") << 4 << false << 3;
+}
+
+void TestSnmpWalk::boundEdges() {
+    QFETCH(int, values);
+    QFETCH(bool, ok);
+    QFETCH(int, kept);
+
+    for (const bool byBytes : {false, true}) {
+        std::vector<std::string> rows;
+        TableWalk::Limits limits;
+        limits.values = byBytes ? 1000 : 3;
+        limits.bytes = byBytes ? 4 * 3 + 2 : 1000; // three values, their two commas
+        TableWalk walk("1.3.6.1.2.1.2.2.1.2", rows, limits);
+        int step = 0;
+        while (walk.Step(true,
+                         step < values ? "1.3.6.1.2.1.2.2.1.2." + std::to_string(step + 1)
+                                       : std::string("1.3.6.1.2.1.2.2.1.3.1"),
+                         "vv"))
+            ++step;
+        QCOMPARE(walk.Ok(), ok);
+        QCOMPARE(int(walk.Values()), kept);
+        QCOMPARE(int(rows.size()), 1);
+    }
 }
 
 void TestSnmpWalk::stepsShareClient() {

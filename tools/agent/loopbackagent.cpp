@@ -77,31 +77,49 @@ void LoopbackAgent::run() {
                                        reinterpret_cast<sockaddr *>(&from), &len);
         if (got < 0)
             continue;
-        const auto reply = answer(datagram.substr(0, static_cast<std::size_t>(got)));
-        if (reply)
-            ::sendto(fd_, reply->data(), reply->size(), 0, reinterpret_cast<sockaddr *>(&from),
-                     len);
+        for (const std::string &reply : answer(datagram.substr(0, static_cast<std::size_t>(got))))
+            ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr *>(&from), len);
     }
 }
+
+namespace {
+
+std::string encodeResponse(const std::string &community, std::int32_t id, int errorStatus,
+                           int errorIndex, const std::string &bindings) {
+    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(id)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
+                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
+                            ber::EncodeItem(ber::Sequence, bindings);
+    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
+                                              ber::EncodeItem(ber::OctetString, community) +
+                                              ber::EncodeItem(ber::GetResponse, pdu));
+}
+
+// base.1.(n+1) for a request base.1.n, base.1.1 for anything else under base: always a new,
+// larger name, each a row of its own.
+std::string endlessName(const std::string &base, const std::string &request) {
+    std::uint64_t n = 0;
+    const std::string column = base + ".1.";
+    if (request.compare(0, column.size(), column) == 0)
+        for (std::size_t i = column.size(); i < request.size() && request[i] != '.'; ++i)
+            n = n * 10 + unsigned(request[i] - '0');
+    return column + std::to_string(n + 1);
+}
+
+} // namespace
 
 std::string EncodeGetResponse(const std::string &community, std::int32_t id, int errorStatus,
                               int errorIndex, const std::string &oid, const AgentValue &value) {
     const std::string binding =
         ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
                                            ber::EncodeItem(value.tag, value.content));
-    const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(id)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
-                            ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
-                            ber::EncodeItem(ber::Sequence, binding);
-    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, community) +
-                                              ber::EncodeItem(ber::GetResponse, pdu));
+    return encodeResponse(community, id, errorStatus, errorIndex, binding);
 }
 
-std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
+std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
     TSNMPRec request;
     if (!request.DecodeBuf(datagram) || request.Version != 0 || request.MIBList.empty())
-        return std::nullopt;
+        return {};
     const std::string oid = request.MIBList.front().OID;
     const AgentValue null{ber::Null, std::string()};
 
@@ -115,7 +133,7 @@ std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
         requests_.push_back(AgentRequest{request.PDUType, request.ID, request.Community, oid});
         const int number = static_cast<int>(requests_.size());
         if (request.Community != community_)
-            return std::nullopt; // a v1 agent drops a request with a wrong community
+            return {}; // a v1 agent drops a request with a wrong community
         if (auto f = requestFaults_.find(number); f != requestFaults_.end())
             fault = f->second;
         else if (auto g = oidFaults_.find(oid); g != oidFaults_.end())
@@ -137,36 +155,46 @@ std::optional<std::string> LoopbackAgent::answer(const std::string &datagram) {
                     served = it->second;
             }
         } else if (request.PDUType == ber::GetNextRequest && parsed) {
-            if (auto it = mib_.upper_bound(arcs); it != mib_.end())
+            const std::string &base = endless_ ? endless_->first : std::string();
+            if (endless_ && (oid == base || oid.compare(0, base.size() + 1, base + ".") == 0))
+                served = Entry{endlessName(base, oid), endless_->second};
+            else if (auto it = mib_.upper_bound(arcs); it != mib_.end())
                 served = it->second;
         } else if (request.PDUType != ber::GetNextRequest) {
-            return std::nullopt; // only GET and GETNEXT are served
+            return {}; // only GET and GETNEXT are served
         }
     }
     if (silentScript)
-        return std::nullopt;
+        return {};
     if (served && hook)
         hook(served->oid, served->value);
 
-    if (fault) {
-        switch (fault->kind) {
-        case FaultKind::Silent:
-            return std::nullopt;
-        case FaultKind::ErrorStatus:
-            return EncodeGetResponse(request.Community, request.ID, fault->errorStatus, 1, oid,
-                                     null);
-        case FaultKind::OtherRequestId:
-            if (served)
-                return EncodeGetResponse(request.Community, fault->requestId, 0, 0, served->oid,
-                                         served->value);
-            return EncodeGetResponse(request.Community, fault->requestId, 2, 1, oid, null);
-        case FaultKind::Raw:
-            return fault->raw;
-        }
+    // The answer a working agent sends: the value, or noSuchName echoing the binding.
+    const std::string normal =
+        served ? EncodeGetResponse(request.Community, request.ID, 0, 0, served->oid, served->value)
+               : EncodeGetResponse(request.Community, request.ID, 2, 1, oid, null);
+    if (!fault)
+        return {normal};
+    switch (fault->kind) {
+    case FaultKind::Silent:
+        return {};
+    case FaultKind::ErrorStatus:
+        return {EncodeGetResponse(request.Community, request.ID, fault->errorStatus, 1, oid, null)};
+    case FaultKind::OtherRequestId:
+        if (served)
+            return {EncodeGetResponse(request.Community, fault->requestId, 0, 0, served->oid,
+                                      served->value)};
+        return {EncodeGetResponse(request.Community, fault->requestId, 2, 1, oid, null)};
+    case FaultKind::Raw:
+        return {fault->raw};
+    case FaultKind::Twice:
+        return {normal, normal};
+    case FaultKind::JunkFirst:
+        return {fault->raw, normal};
+    case FaultKind::Bindings:
+        return {encodeResponse(request.Community, request.ID, 0, 0, fault->raw)};
     }
-    if (!served)
-        return EncodeGetResponse(request.Community, request.ID, 2, 1, oid, null); // noSuchName
-    return EncodeGetResponse(request.Community, request.ID, 0, 0, served->oid, served->value);
+    return {normal};
 }
 
 bool LoopbackAgent::ParseOid(const std::string &text, std::vector<std::uint32_t> &arcs) {
@@ -258,6 +286,11 @@ void LoopbackAgent::Script(const std::string &oid, std::vector<std::optional<Age
     scripts_[oid] = std::move(answers);
 }
 
+void LoopbackAgent::SetEndless(const std::string &base, AgentValue value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    endless_.emplace(base, std::move(value));
+}
+
 void LoopbackAgent::SetFault(const std::string &oid, AgentFault fault) {
     std::lock_guard<std::mutex> lock(mutex_);
     oidFaults_[oid] = std::move(fault);
@@ -273,6 +306,7 @@ void LoopbackAgent::ClearFaults() {
     oidFaults_.clear();
     requestFaults_.clear();
     scripts_.clear();
+    endless_.reset();
 }
 
 void LoopbackAgent::SetHook(Hook hook) {
@@ -321,29 +355,36 @@ bool hexBytes(const std::string &hex, std::string &out) {
     return true;
 }
 
-bool decimal(const std::string &text, bool allowSign, long double &v) {
-    if (text.empty())
-        return false;
+// Decimal digits, with a leading minus sign when allowed, within -max-1 .. max.
+bool decimal(const std::string &text, bool allowSign, std::uint64_t max, std::int64_t &signedOut,
+             std::uint64_t &unsignedOut) {
     std::size_t i = 0;
-    bool negative = false;
-    if (allowSign && (text[0] == '-' || text[0] == '+')) {
-        negative = text[0] == '-';
+    const bool negative = allowSign && !text.empty() && text[0] == '-';
+    if (negative || (allowSign && !text.empty() && text[0] == '+'))
         i = 1;
-    }
     if (i >= text.size())
         return false;
-    v = 0;
+    std::uint64_t v = 0;
     for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9')
             return false;
-        v = v * 10 + (text[i] - '0');
+        const unsigned digit = unsigned(text[i] - '0');
+        if (v > (max + (negative ? 1 : 0) - digit) / 10)
+            return false;
+        v = v * 10 + digit;
     }
-    if (negative)
-        v = -v;
+    unsignedOut = v;
+    signedOut = negative ? static_cast<std::int64_t>(~v + 1) : static_cast<std::int64_t>(v);
     return true;
 }
 
 } // namespace
+
+bool LoopbackAgent::ParseWireOid(const std::string &text, std::vector<std::uint32_t> &arcs) {
+    if (!ParseOid(text, arcs) || arcs.size() < 2 || arcs[0] > 2 || (arcs[0] < 2 && arcs[1] >= 40))
+        return false;
+    return std::uint64_t(arcs[0]) * 40 + arcs[1] <= 0xFFFFFFFFu;
+}
 
 bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, AgentValue &value,
                                      std::string *error) {
@@ -352,6 +393,7 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, 
             *error = why;
         return false;
     };
+    // OID|tag|value: the value is everything behind the second bar, bars and all.
     const std::size_t bar1 = line.find('|');
     const std::size_t bar2 = bar1 == std::string::npos ? bar1 : line.find('|', bar1 + 1);
     if (bar2 == std::string::npos)
@@ -360,46 +402,53 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, 
     std::string tagText = line.substr(bar1 + 1, bar2 - bar1 - 1);
     std::string text = line.substr(bar2 + 1);
     std::vector<std::uint32_t> arcs;
-    if (!ParseOid(oid, arcs))
+    if (!ParseWireOid(oid, arcs))
         return fail("bad OID '" + oid + "'");
+    // A tag with an "x" behind it carries its value in hexadecimal: the same value, spelt as
+    // the hexadecimal of its bytes (recorders use it for values with bytes that are no text).
     const bool hex = !tagText.empty() && tagText.back() == 'x';
     if (hex)
         tagText.pop_back();
-    long double number = 0;
-    if (!decimal(tagText, false, number) || number > 255)
+    std::int64_t number = 0;
+    std::uint64_t unsignedNumber = 0;
+    // A tag byte whose number bits are all set opens a tag of more than one byte: no value.
+    if (!decimal(tagText, false, 255, number, unsignedNumber) || (number & 0x1F) == 0x1F)
         return fail("bad tag '" + tagText + "'");
     value.tag = static_cast<int>(number);
     if (hex) {
-        if (!hexBytes(text, value.content))
+        std::string bytes;
+        if (!hexBytes(text, bytes))
             return fail("bad hexadecimal value '" + text + "'");
-        return true;
+        text = bytes;
     }
     switch (value.tag) {
     case ber::Integer:
-        if (!decimal(text, true, number) || number < -2147483648.0L || number > 2147483647.0L)
+        if (!decimal(text, true, 2147483647u, number, unsignedNumber))
             return fail("bad INTEGER '" + text + "'");
-        value.content = ber::IntegerContent(static_cast<std::int64_t>(number));
+        value.content = ber::IntegerContent(number);
         return true;
     case ber::Counter:
     case ber::Gauge:
     case ber::TimeTicks:
-    case ber::Counter64: {
-        const long double max =
-            value.tag == ber::Counter64 ? 18446744073709551615.0L : 4294967295.0L;
-        if (!decimal(text, false, number) || number > max)
+    case ber::Counter64:
+        if (!decimal(text, false, value.tag == ber::Counter64 ? ~std::uint64_t(0) : 0xFFFFFFFFu,
+                     number, unsignedNumber))
             return fail("bad unsigned value '" + text + "'");
-        value.content = ber::UnsignedContent(static_cast<std::uint64_t>(number));
+        value.content = ber::UnsignedContent(unsignedNumber);
         return true;
-    }
     case ber::IpAddress: {
+        // Dotted, or the address's four bytes as they are: some recorders write it so.
         in_addr a{};
-        if (inet_pton(AF_INET, text.c_str(), &a) != 1)
+        if (text.size() == 4)
+            value.content = text;
+        else if (text.find('\0') == std::string::npos && inet_pton(AF_INET, text.c_str(), &a) == 1)
+            value.content.assign(reinterpret_cast<const char *>(&a), 4);
+        else
             return fail("bad IpAddress '" + text + "'");
-        value.content.assign(reinterpret_cast<const char *>(&a), 4);
         return true;
     }
     case ber::ObjectId:
-        if (!ParseOid(text, arcs))
+        if (!ParseWireOid(text, arcs))
             return fail("bad OBJECT IDENTIFIER '" + text + "'");
         value.content = ber::OidContent(text);
         return true;
@@ -407,7 +456,7 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, 
         value.content.clear();
         return true;
     default:
-        value.content = text; // OCTET STRING, Opaque and the rest: the text as it stands
+        value.content = text; // OCTET STRING, Opaque and the rest: the bytes as they stand
         return true;
     }
 }
@@ -431,7 +480,7 @@ bool LoopbackAgent::LoadSnmprec(const std::string &text, std::string *error) {
             return false;
         }
         std::vector<std::uint32_t> arcs;
-        ParseOid(oid, arcs);
+        ParseWireOid(oid, arcs);
         mib[arcs] = Entry{oid, value};
     }
     std::lock_guard<std::mutex> lock(mutex_);

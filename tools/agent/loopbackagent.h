@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace vantrel::tools {
@@ -26,6 +27,9 @@ enum class FaultKind {
     ErrorStatus,    // answer with this error status, echoing the binding with NULL
     OtherRequestId, // a normal answer carrying another request id
     Raw,            // send these bytes instead of an answer
+    Twice,          // the normal answer, sent twice
+    JunkFirst,      // send the raw bytes, then the normal answer
+    Bindings,       // a GetResponse to the request whose binding list holds the raw bytes
 };
 
 struct AgentFault {
@@ -87,6 +91,10 @@ public:
     // the script is used up the MIB value is served again.
     void Script(const std::string &oid, std::vector<std::optional<AgentValue>> answers);
 
+    // A subtree that never ends: a GETNEXT of base or of any name under it is answered with a
+    // new, larger name under base (base.1.1, base.1.2, ...) carrying value.
+    void SetEndless(const std::string &base, AgentValue value);
+
     // Faults for every request naming oid, or for the n-th request received (1-based).
     void SetFault(const std::string &oid, AgentFault fault);
     void SetRequestFault(int requestNumber, AgentFault fault);
@@ -103,6 +111,9 @@ public:
 
     // Parses dotted text into arcs; false when an arc is not a number.
     static bool ParseOid(const std::string &text, std::vector<std::uint32_t> &arcs);
+    // Like ParseOid, and the name is one that can go on the wire: at least two arcs, the first
+    // 0 to 2, the second below 40 under 0 and 1, and the first two together within 32 bits.
+    static bool ParseWireOid(const std::string &text, std::vector<std::uint32_t> &arcs);
 
 private:
     struct Entry {
@@ -110,7 +121,8 @@ private:
         AgentValue value;
     };
     void run();
-    std::optional<std::string> answer(const std::string &datagram);
+    // The datagrams that answer one request, in the order they are sent.
+    std::vector<std::string> answer(const std::string &datagram);
 
     mutable std::mutex mutex_;
     std::map<std::vector<std::uint32_t>, Entry> mib_;
@@ -118,6 +130,7 @@ private:
     std::map<std::string, AgentFault> oidFaults_;
     std::map<int, AgentFault> requestFaults_;
     std::vector<AgentRequest> requests_;
+    std::optional<std::pair<std::string, AgentValue>> endless_;
     std::string community_;
     Hook hook_;
 
