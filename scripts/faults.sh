@@ -133,7 +133,7 @@ for mode in endless junk; do
     sleep 12
     rss=$(awk '/VmRSS/ {print $2}' "/proc/$started/status" 2>/dev/null || echo 0)
     terminate "$started" 3
-    if [ "$status" = 0 ] && [ "${rss:-0}" -lt 250000 ]; then
+    if [ "$status" = 0 ] && [ "${rss:-0}" -lt 160000 ]; then
         pass "$mode agent: ${rss} kB resident, ended on the signal"
     else
         fail "$mode agent: status $status, ${rss} kB resident"

@@ -48,7 +48,7 @@ int commandLine(int argc, char **argv) {
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("vantrel %s\n", qPrintable(RunningVersionText()));
+        std::printf("vantrel %s\n", qPrintable(version::RunningVersionText()));
         return 0;
     }
     return -1;

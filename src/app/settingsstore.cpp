@@ -47,7 +47,8 @@ bool SettingsStore::Save(bool quiet) {
         part->CollectSettings(values);
     values.LastUsed = core::DateTimeText(context_.Clock().Now());
     const core::ProgramRecord program{QStringLiteral("Vantrel"),
-                                      QString::fromLatin1(CopyrightNotice), ::RunningVersionText()};
+                                      QString::fromLatin1(CopyrightNotice),
+                                      version::RunningVersionText()};
     // A file that could not be read at start-up is the user's: it is left alone, and the
     // close goes on.
     if (file_.Unreadable())

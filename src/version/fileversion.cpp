@@ -12,6 +12,8 @@
 #error "the build passes the project version as VANTREL_VERSION_MAJOR ... _BUILD"
 #endif
 
+namespace vantrel::version {
+
 namespace {
 
 struct VersionNote {
@@ -230,3 +232,5 @@ QString RunningVersionText() {
                              : QStringLiteral("/proc/self/exe");
     return FileVersionText(self);
 }
+
+} // namespace vantrel::version

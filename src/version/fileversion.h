@@ -12,6 +12,8 @@
 //   4 product version MS        5 product version LS    LS = release<<16 | build)
 //   6 flags mask  7 flags  8 OS  9 type  10 subtype  11 date MS  12 date LS
 // Only the two file version words are used.
+namespace vantrel::version {
+
 namespace FileVersion {
 constexpr char SectionName[] = ".note.vantrel.version";
 constexpr char NoteOwner[] = "Vantrel";
@@ -25,3 +27,5 @@ constexpr int DescriptorWords = 13;
 QString FileVersionText(const QString &path);
 // The file version of the running program.
 QString RunningVersionText();
+
+} // namespace vantrel::version

@@ -13,6 +13,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+using namespace vantrel::version;
+
 namespace {
 
 std::string word(std::uint32_t v, bool big) {

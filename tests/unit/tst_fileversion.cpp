@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <map>
 
+using namespace vantrel::version;
+
 namespace {
 
 void put(QByteArray &bytes, qsizetype at, int width, std::uint64_t value, bool big) {
