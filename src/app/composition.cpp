@@ -105,6 +105,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         p.system.Widget(), p.system.UptimeLabel());
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
+    p.interfaces.SetTimer(f.MonitorTimer(Monitor::Interfaces));
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
 

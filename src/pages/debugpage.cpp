@@ -1,8 +1,11 @@
 #include "pages/debugpage.h"
 
 #include "app/pagecontext.h"
+#include "app/routerquery.h"
 #include "app/textoutput.h"
 #include "app/widgets.h"
+#include "core/routermodel.h"
+#include "pages/tablebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +15,8 @@
 #include <QWidget>
 
 namespace vantrel::pages {
+
+namespace RouterQuery = app::RouterQuery;
 
 namespace {
 constexpr int kHelpDebug = 210;
@@ -61,6 +66,10 @@ QWidget *DebugPage::Build() {
     layout->addLayout(buttonColumn);
     context_.Output().Register(box);
 
+    connect(interfaceTable_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { InterfaceTable_ButClick(); }); });
+    connect(ipTable_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { IPAddrTable_ButClick(); }); });
     connect(firmware_, &QPushButton::clicked, this,
             [this] { context_.Run([this] { FirmwareVer_ButClick(); }); });
     return page_;
@@ -72,9 +81,51 @@ void DebugPage::DebugEnter() {
     context_.SetHelpContext(kHelpDebug);
 }
 
-// The two walks come with the table dumps' query.
-void DebugPage::InterfaceTable_ButClick() {}
-void DebugPage::IPAddrTable_ButClick() {}
+void DebugPage::InterfaceTable_ButClick() {
+    dump("1.3.6.1.2.1.2", QStringLiteral("Dump of raw Interface table"));
+}
+
+void DebugPage::IPAddrTable_ButClick() {
+    dump("1.3.6.1.2.1.4", QStringLiteral("Dump of raw IP address table"));
+}
+
+void DebugPage::dump(const char *base, const QString &heading) {
+    // No help topic and no focus move: the page keeps what showing it set.
+    RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
+    const core::ResultHead head;
+    context_.Router().Submit<core::DumpReading>(
+        QStringLiteral("page:Debug ") + heading, core::RouterModel::KindOf(head), head,
+        [oid = std::string(base)](core::RouterLink &link) { return core::ReadDump(link, oid); },
+        [this, heading](core::DumpReading &d) {
+            context_.Run([this, &d, &heading] { render(d, heading); });
+        });
+}
+
+void DebugPage::render(const core::DumpReading &d, const QString &heading) {
+    if (d.head.outcome.cancelled) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    // A walk that read nothing leaves the log as it was; one cut short still adds what it
+    // read, marked, so a saved log never passes a part for the whole.
+    const bool anyRead = !d.walk.rows.empty();
+    if (d.walk.complete || anyRead) {
+        QStringList lines;
+        if (!log_->document()->isEmpty())
+            lines << QStringLiteral(" ");
+        lines << heading << QStringLiteral(" ");
+        if (anyRead)
+            lines << d.walk.text;
+        if (!d.walk.complete)
+            lines << QStringLiteral("(The router stopped answering here.)");
+        app::TextOutput::AppendLine(log_, lines.join(QLatin1Char('\n')));
+    }
+    if (d.walk.complete)
+        context_.SetStatus(RouterQuery::ReadyText);
+    else
+        TableBox::ReportFailedWalk(context_, anyRead, QStringLiteral("log"), false);
+    app::TextOutput::ScrollMemo(log_, app::TextOutput::ScrollTo::Start);
+}
 
 void DebugPage::FirmwareVer_ButClick() {
     // No query: the description as the System page last showed it, one line per CR LF part.

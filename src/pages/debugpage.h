@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/tablequeries.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -32,6 +34,10 @@ public:
     std::function<QString()> DescriptionCaption;
 
 private:
+    // One raw dump: the subtree walked and the heading it gets in the log.
+    void dump(const char *base, const QString &heading);
+    void render(const core::DumpReading &d, const QString &heading);
+
     app::PageContext &context_;
     QWidget *page_ = nullptr;
     QPlainTextEdit *log_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/results.h"
+#include "core/tablequeries.h"
 #include "core/trigger.h"
 
 #include <QObject>
@@ -28,7 +28,7 @@ public:
     void IP_PageControlChange();
 
 private:
-    void render(const core::RowReadings &readings);
+    void render(const core::IpFigures &f);
 
     app::PageContext &context_;
     QTabWidget *tabs_ = nullptr;

@@ -6,6 +6,7 @@
 #include "app/widgets.h"
 #include "core/routermodel.h"
 #include "pages/statrow.h"
+#include "pages/tablebox.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -77,9 +78,6 @@ const StatTable kUdp = {
     {"1.3.6.1.2.1.7.2.0", "NoPorts"},
     {"1.3.6.1.2.1.7.3.0", "InErrors", Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
 };
-// udpTable columns, walked one at a time.
-const char kUdpLocalAddress[] = "1.3.6.1.2.1.7.5.1.1";
-const char kUdpLocalPort[] = "1.3.6.1.2.1.7.5.1.2";
 
 // snmp (1.3.6.1.2.1.11); objects 7 and 23 are unassigned and not read. The label names are
 // abbreviations of the object names.
@@ -216,7 +214,13 @@ void ProtocolPages::TCPClick() {
 }
 
 void ProtocolPages::UDPClick() {
-    refresh(udp_);
+    // The statistics, then the listener table from its two columns.
+    RouterQuery::Begin(context_, udp_.helpContext);
+    const core::ResultHead head;
+    context_.Router().Submit<core::UdpFigures>(
+        udp_.key, core::RouterModel::KindOf(head), head,
+        [oids = StatOids(kUdp)](core::RouterLink &link) { return core::ReadUdp(link, oids); },
+        [this](core::UdpFigures &f) { context_.Run([this, &f] { renderUdp(f); }); });
 }
 
 void ProtocolPages::SNMPClick() {
@@ -231,6 +235,26 @@ void ProtocolPages::refresh(StatPage &page) {
 void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
     if (ShowStatRows(context_, *page.rows, page.labels, readings))
         RouterQuery::Finish(context_, readings.head.outcome);
+}
+
+void ProtocolPages::renderUdp(const core::UdpFigures &f) {
+    core::RowReadings statistics = f.statistics;
+    statistics.head = f.head;
+    if (!ShowStatRows(context_, kUdp, udp_.labels, statistics))
+        return;
+    // The table is written from whatever the walks read; each failed walk beeps, and the
+    // status says so rather than " Ready".
+    TableBox::Fill(udpTable_, f.text);
+    const bool anyRead = !f.addresses.rows.empty() && !f.ports.rows.empty();
+    bool failed = false;
+    for (const core::TableWalk *walk : {&f.addresses, &f.ports}) {
+        if (!walk->Failed())
+            continue;
+        TableBox::ReportFailedWalk(context_, anyRead, QStringLiteral("listener table"), true);
+        failed = true;
+    }
+    if (!failed)
+        RouterQuery::Finish(context_, f.head.outcome);
 }
 
 } // namespace vantrel::pages
