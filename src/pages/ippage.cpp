@@ -133,13 +133,31 @@ void IpPage::IPClick(core::Trigger trigger) {
     }
     core::ResultHead head;
     head.trigger = trigger;
-    context_.Router().Submit<core::IpFigures>(
+    // The tables are laid into their documents on the router model's thread too.
+    struct Result {
+        core::ResultHead head;
+        core::IpFigures figures;
+        Documents documents;
+    };
+    context_.Router().Submit<Result>(
         kKey, core::RouterModel::KindOf(head), head,
-        [oids = StatOids(kStatistics)](core::RouterLink &link) { return core::ReadIp(link, oids); },
-        [this](core::IpFigures &f) { context_.Run([this, &f] { render(f); }); });
+        [oids = StatOids(kStatistics),
+         look = TableBox::LookOf(addressTable_)](core::RouterLink &link) {
+            Result r;
+            r.figures = core::ReadIp(link, oids);
+            r.head = r.figures.head;
+            for (std::size_t t = 0; t < r.documents.size(); ++t)
+                if (r.figures.tables[t].asked)
+                    r.documents[t] = TableBox::MakeDocument(r.figures.tables[t].text, look);
+            return r;
+        },
+        [this](Result &r) {
+            r.figures.head = r.head;
+            context_.Run([this, &r] { render(r.figures, r.documents); });
+        });
 }
 
-void IpPage::render(const core::IpFigures &f) {
+void IpPage::render(const core::IpFigures &f, const Documents &documents) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
     if (!ShowStatRows(context_, kStatistics, statistics_, statistics))
@@ -150,7 +168,7 @@ void IpPage::render(const core::IpFigures &f) {
         // A walk that failed ended the query: the tables after it keep their text.
         if (!walk.asked)
             break;
-        TableBox::Fill(memos[t], walk.text);
+        TableBox::Show(memos[t], documents[t]);
         if (walk.Failed()) {
             TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
                                        QString::fromLatin1(kTables[t].what), true);

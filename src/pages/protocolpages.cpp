@@ -217,10 +217,25 @@ void ProtocolPages::UDPClick() {
     // The statistics, then the listener table from its two columns.
     RouterQuery::Begin(context_, udp_.helpContext);
     const core::ResultHead head;
-    context_.Router().Submit<core::UdpFigures>(
+    struct Result {
+        core::ResultHead head;
+        core::UdpFigures figures;
+        TableBox::Document table;
+    };
+    context_.Router().Submit<Result>(
         udp_.key, core::RouterModel::KindOf(head), head,
-        [oids = StatOids(kUdp)](core::RouterLink &link) { return core::ReadUdp(link, oids); },
-        [this](core::UdpFigures &f) { context_.Run([this, &f] { renderUdp(f); }); });
+        [oids = StatOids(kUdp), look = TableBox::LookOf(udpTable_)](core::RouterLink &link) {
+            Result r;
+            r.figures = core::ReadUdp(link, oids);
+            r.head = r.figures.head;
+            if (r.figures.ports.asked)
+                r.table = TableBox::MakeDocument(r.figures.text, look);
+            return r;
+        },
+        [this](Result &r) {
+            r.figures.head = r.head;
+            context_.Run([this, &r] { renderUdp(r.figures, r.table); });
+        });
 }
 
 void ProtocolPages::SNMPClick() {
@@ -237,14 +252,14 @@ void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
         RouterQuery::Finish(context_, readings.head.outcome);
 }
 
-void ProtocolPages::renderUdp(const core::UdpFigures &f) {
+void ProtocolPages::renderUdp(const core::UdpFigures &f, const TableBox::Document &table) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
     if (!ShowStatRows(context_, kUdp, udp_.labels, statistics))
         return;
     // The table is written from whatever the walks read; each failed walk beeps, and the
     // status says so rather than " Ready".
-    TableBox::Fill(udpTable_, f.text);
+    TableBox::Show(udpTable_, table);
     const bool anyRead = !f.addresses.rows.empty() && !f.ports.rows.empty();
     bool failed = false;
     for (const core::TableWalk *walk : {&f.addresses, &f.ports}) {
