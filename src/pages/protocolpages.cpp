@@ -8,6 +8,7 @@
 #include "pages/statrow.h"
 #include "pages/tablebox.h"
 
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -183,6 +184,9 @@ QWidget *ProtocolPages::BuildUdp() {
         app::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
     udpTable_ = app::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    // The port column clears the longest address (" 255.255.255.255").
+    udpTable_->setTabStopDistance(
+        QFontMetricsF(udpTable_->font()).horizontalAdvance(QStringLiteral("0")) * 18);
     tableLayout->addWidget(udpTable_, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -18,6 +18,7 @@ Look LookOf(const QPlainTextEdit *box) {
     look.font = box->font();
     look.wrap =
         box->lineWrapMode() == QPlainTextEdit::NoWrap ? QTextOption::NoWrap : box->wordWrapMode();
+    look.tabStop = box->tabStopDistance();
     return look;
 }
 
@@ -29,6 +30,7 @@ Document MakeDocument(const QString &text, const Look &look) {
     document->setDefaultFont(look.font);
     QTextOption option = document->defaultTextOption();
     option.setWrapMode(look.wrap);
+    option.setTabStopDistance(look.tabStop);
     document->setDefaultTextOption(option);
     document->setPlainText(text);
     if (QCoreApplication::instance() != nullptr)

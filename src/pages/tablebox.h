@@ -26,6 +26,7 @@ using Document = std::shared_ptr<QTextDocument>;
 struct Look {
     QFont font;
     QTextOption::WrapMode wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    qreal tabStop = 80;
 };
 Look LookOf(const QPlainTextEdit *box);
 
