@@ -216,40 +216,42 @@ std::vector<std::string> WalkLineValues(const std::string &line) {
     }
 }
 
-QString CellText(const std::string &value) {
-    QString text = RouterText(value);
-    if (breaksLine(text))
-        return hexText(value);
-    text.remove(QLatin1Char('"'));
+namespace {
+
+// The text of a value, or its bytes in hexadecimal when the text would break the line.
+QString safeText(const std::string &value) {
+    const QString text = RouterText(value);
+    return breaksLine(text) ? hexText(value) : text;
+}
+
+// The values of a walk line, each shown by show, joined by ",".
+template <class Show> QString joinedValues(const std::string &line, Show show) {
+    QString text;
+    bool first = true;
+    for (const std::string &value : WalkLineValues(line)) {
+        if (!first)
+            text += QLatin1Char(',');
+        first = false;
+        text += show(value);
+    }
     return text;
+}
+
+} // namespace
+
+QString CellText(const std::string &value) {
+    return safeText(value).remove(QLatin1Char('"'));
 }
 
 QString LineCellText(const std::string &line) {
-    QString text;
-    bool first = true;
-    for (const std::string &value : WalkLineValues(line)) {
-        if (!first)
-            text += QLatin1Char(',');
-        first = false;
-        text += CellText(value);
-    }
-    return text;
+    return joinedValues(line, CellText);
 }
 
 QString DumpLineText(const std::string &line) {
-    QString text;
-    bool first = true;
-    for (const std::string &value : WalkLineValues(line)) {
-        if (!first)
-            text += QLatin1Char(',');
-        first = false;
-        QString shown = RouterText(value);
-        if (breaksLine(shown))
-            shown = hexText(value);
-        shown.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        text += QLatin1Char('"') + shown + QLatin1Char('"');
-    }
-    return text;
+    return joinedValues(line, [](const std::string &value) {
+        return QLatin1Char('"') + safeText(value).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+               QLatin1Char('"');
+    });
 }
 
 std::size_t IpTableRows(IpTable table, const std::vector<std::string> &lines, bool complete) {
