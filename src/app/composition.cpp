@@ -118,6 +118,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     QObject::connect(&p.quota, &pages::QuotaPage::accountShown, p.tray.get(),
                      &TrayController::UpdateToolTip);
     p.quota.WriteLastResetDate = [&p](const QString &date) { p.settings.WriteLastResetDate(date); };
+    p.interfaces.SetTimer(f.MonitorTimer(Monitor::Interfaces));
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
 

@@ -1,17 +1,23 @@
 #include "pages/debugpage.h"
 
 #include "app/pagecontext.h"
+#include "app/routerquery.h"
 #include "app/textoutput.h"
 #include "app/widgets.h"
+#include "core/routermodel.h"
+#include "pages/tablebox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QWidget>
 
 namespace vantrel::pages {
+
+namespace RouterQuery = app::RouterQuery;
 
 namespace {
 constexpr int kHelpDebug = 210;
@@ -61,6 +67,10 @@ QWidget *DebugPage::Build() {
     layout->addLayout(buttonColumn);
     context_.Output().Register(box);
 
+    connect(interfaceTable_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { InterfaceTable_ButClick(); }); });
+    connect(ipTable_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { IPAddrTable_ButClick(); }); });
     connect(firmware_, &QPushButton::clicked, this,
             [this] { context_.Run([this] { FirmwareVer_ButClick(); }); });
     return page_;
@@ -72,9 +82,91 @@ void DebugPage::DebugEnter() {
     context_.SetHelpContext(kHelpDebug);
 }
 
-// The two walks come with the table dumps' query.
-void DebugPage::InterfaceTable_ButClick() {}
-void DebugPage::IPAddrTable_ButClick() {}
+void DebugPage::InterfaceTable_ButClick() {
+    dump("1.3.6.1.2.1.2", QStringLiteral("Dump of raw Interface table"));
+}
+
+void DebugPage::IPAddrTable_ButClick() {
+    dump("1.3.6.1.2.1.4", QStringLiteral("Dump of raw IP address table"));
+}
+
+namespace {
+
+// The lines a dump adds to a log that holds `log` (raw text, blocks apart by paragraph
+// separators): a line holding one space when the log is not empty, the heading, a line holding
+// one space, the lines read, and a mark where the router stopped answering.
+QString dumpLines(const QString &log, const QString &heading, const core::TableWalk &walk) {
+    QStringList lines;
+    if (!log.isEmpty())
+        lines << QStringLiteral(" ");
+    lines << heading << QStringLiteral(" ");
+    if (!walk.rows.empty())
+        lines << walk.text;
+    if (!walk.complete)
+        lines << QStringLiteral("(The router stopped answering here.)");
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The log with the dump's lines after its last line (or in its last line, when that is empty).
+QString withDump(const QString &log, const QString &lines) {
+    if (log.isEmpty() || log.endsWith(QChar::ParagraphSeparator))
+        return log + lines;
+    return log + QLatin1Char('\n') + lines;
+}
+
+} // namespace
+
+void DebugPage::dump(const char *base, const QString &heading) {
+    // No help topic and no focus move: the page keeps what showing it set.
+    RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
+    // A long dump is laid into the log's next document on the router model's thread, from the
+    // log as it is now; it is used if the log has not changed meanwhile.
+    struct Result {
+        core::ResultHead head;
+        core::DumpReading dump;
+        TableBox::Document log;
+    };
+    const QString log = log_->document()->toRawText();
+    const core::ResultHead head;
+    context_.Router().Submit<Result>(
+        QStringLiteral("page:Debug ") + heading, core::RouterModel::KindOf(head), head,
+        [oid = std::string(base), log, heading,
+         look = TableBox::LookOf(log_)](core::RouterLink &link) {
+            Result r;
+            r.dump = core::ReadDump(link, oid);
+            r.head = r.dump.head;
+            if (!r.head.outcome.cancelled && (r.dump.walk.complete || !r.dump.walk.rows.empty()))
+                r.log = TableBox::MakeDocument(withDump(log, dumpLines(log, heading, r.dump.walk)),
+                                               look);
+            return r;
+        },
+        [this, heading, log](Result &r) {
+            r.dump.head = r.head;
+            context_.Run([this, &r, &heading, &log] { render(r.dump, heading, log, r.log); });
+        });
+}
+
+void DebugPage::render(const core::DumpReading &d, const QString &heading, const QString &before,
+                       const TableBox::Document &after) {
+    if (d.head.outcome.cancelled) {
+        context_.SetStatus(RouterQuery::ReadyText);
+        return;
+    }
+    // A walk that read nothing leaves the log as it was; one cut short still adds what it
+    // read, marked, so a saved log never passes a part for the whole.
+    if (after) {
+        const QString now = log_->document()->toRawText();
+        if (now == before)
+            TableBox::Show(log_, after);
+        else
+            app::TextOutput::AppendLine(log_, dumpLines(now, heading, d.walk));
+    }
+    if (d.walk.complete)
+        context_.SetStatus(RouterQuery::ReadyText);
+    else
+        TableBox::ReportFailedWalk(context_, !d.walk.rows.empty(), QStringLiteral("log"), false);
+    app::TextOutput::ScrollMemo(log_, app::TextOutput::ScrollTo::Start);
+}
 
 void DebugPage::FirmwareVer_ButClick() {
     // No query: the description as the System page last showed it, one line per CR LF part.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/tablequeries.h"
+#include "pages/tablebox.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -32,6 +35,13 @@ public:
     std::function<QString()> DescriptionCaption;
 
 private:
+    // One raw dump: the subtree walked and the heading it gets in the log.
+    void dump(const char *base, const QString &heading);
+    // before: the log when the dump was asked; after: it with the dump, made off the window's
+    // thread.
+    void render(const core::DumpReading &d, const QString &heading, const QString &before,
+                const TableBox::Document &after);
+
     app::PageContext &context_;
     QWidget *page_ = nullptr;
     QPlainTextEdit *log_ = nullptr;

@@ -1,18 +1,28 @@
 #include "pages/interfacespage.h"
 
 #include "app/pagecontext.h"
+#include "app/prompter.h"
+#include "app/routerquery.h"
 #include "app/widgets.h"
+#include "core/bytetext.h"
+#include "core/quota.h"
+#include "core/routermodel.h"
 
+#include <QColor>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
+#include <exception>
 
 namespace vantrel::pages {
 
 using namespace app;
+using core::IfFigure;
+using core::IfGroup;
 
 namespace {
 
@@ -28,10 +38,9 @@ struct LabelPair {
     const char *value;
 };
 
-// One figure of the three groups: its ifTable column ("1.3.6.1.2.1.2.2.1." + column + "." +
-// row), caption and hint, and the labels of each group (none where the group lacks it).
+// One figure of the three groups (in core::IfFigure order): its caption and hint, and the
+// labels of each group (none where the group lacks it).
 struct Figure {
-    int column;
     const char *caption;
     const char *tooltip; // nullptr for none
     Show show;
@@ -44,57 +53,49 @@ const char kHintErrors[] = "Packets which contained errors preventing delivery";
 
 // In query order; the first four stand in the left column of a group, the others in the right.
 const Figure kFigures[] = {
-    {8,
-     "Status: ",
+    {"Status: ",
      "Operational status",
      Show::Status,
      {"LANStatus_Label", "LANStatusVal_Label"},
      {"USBStatus_Label", "USBStatusVal_Label"},
      {"ATMWANStatus_Label", "ATMWANStatusVal_Label"}},
-    {4,
-     "MTU size: ",
+    {"MTU size: ",
      "Largest datagram which can be sent/received",
      Show::Reply,
      {"LANMtu_Label", "LANMtuVal_Label"},
      {"USBMtu_Label", "USBMtuVal_Label"},
      {nullptr, nullptr}},
-    {10,
-     "IN:",
+    {"IN:",
      "Total bytes received including framing characters",
      Show::Amount,
      {"LANBytesIn_Label", "LANBytesInVal_Label"},
      {"USBBytesIn_Label", "USBBytesInVal_Label"},
      {"INATMWAN_Label", "ATMWANBytesIn_Label"}},
-    {16,
-     "OUT:",
+    {"OUT:",
      "Total bytes transmitted including framing characters",
      Show::Amount,
      {"LANBytesOut_Label", "LANBytesOutVal_Label"},
      {"USBBytesOut_Label", "USBBytesOutVal_Label"},
      {"OutATMWAN_Label", "ATMWANBytesOut_Label"}},
-    {14,
-     "InErrors:",
+    {"InErrors:",
      kHintErrors,
      Show::Reply,
      {"LANInErrPkts_Label", "LANInErrPktsVal_Label"},
      {"USBInErrPkts_Label", "USBInErrPktsVal_Label"},
      {"ATMWANErrPkts_Label", "ATMWANInErrs_Label"}},
-    {15,
-     "InUnknownProtocols:",
+    {"InUnknownProtocols:",
      nullptr,
      Show::Reply,
      {"LANInU_Label", "LANInUVal_Label"},
      {"USBInU_Label", "USBInUVal_Label"},
      {"ATMWANInU_Label", "ATMWANInUVal_Label"}},
-    {20,
-     "OutErrors:",
+    {"OutErrors:",
      kHintErrors,
      Show::Reply,
      {"LANOutErrPkts_Label", "LANOutErrPktsVal_Label"},
      {"USBOutErrPkts_Label", "USBOutErrPktsVal_Label"},
      {"ATMWANOutErrPkts_Label", "ATMWANOutErrs_Label"}},
-    {21,
-     "OutQLen:",
+    {"OutQLen:",
      nullptr,
      Show::Reply,
      {"LANOutQLen_Label", "LANOutQLenVal_Label"},
@@ -103,7 +104,7 @@ const Figure kFigures[] = {
 };
 constexpr int kLeftFigures = 4;
 
-// The groups in the order the page shows and queries them.
+// The groups in the order the page shows and queries them (core::IfGroup).
 struct Group {
     const char *name;
     const char *caption; // before the first refresh adds the ifIndex
@@ -114,6 +115,13 @@ const Group kGroups[] = {
     {"USB_GBox", " Ethernet over USB interface ", &Figure::usb},
     {"ATMWAN_GBox", " WAN interface ", &Figure::wan},
 };
+
+constexpr int kHelpInterfaces = 140;
+const QString kKey = QStringLiteral("page:Interfaces");
+
+const QColor kUp(0, 128, 0);
+const QColor kDown(255, 0, 0);
+const QColor kTesting(255, 255, 0);
 
 } // namespace
 
@@ -165,8 +173,115 @@ QWidget *InterfacesPage::Build() {
     return page;
 }
 
-// The refresh and the interfaces timer come with the interface figures' query.
-void InterfacesPage::InterfacesClick() {}
-void InterfacesPage::Interfaces_TimerTimer() {}
+void InterfacesPage::setCaptions(const core::InterfaceMap &map) {
+    const std::string *ifIndex[core::IfGroupCount] = {&map.LanIfIndex, &map.UsbIfIndex,
+                                                      &map.WanIfIndex};
+    for (int g = 0; g < core::IfGroupCount; ++g)
+        groups_[std::size_t(g)]->setTitle(QString::fromLatin1(kGroups[g].caption) +
+                                          QLatin1Char('[') + core::RouterText(*ifIndex[g]) +
+                                          QStringLiteral("] "));
+}
+
+void InterfacesPage::InterfacesClick(core::Trigger trigger) {
+    RouterQuery::Begin(context_, kHelpInterfaces);
+    setCaptions(context_.Router().Interfaces());
+    core::ResultHead head;
+    head.trigger = trigger;
+    context_.Router().Submit<core::InterfaceFigures>(
+        kKey, core::RouterModel::KindOf(head), head,
+        [](core::RouterLink &link) { return core::ReadInterfaces(link); },
+        [this](core::InterfaceFigures &f) { context_.Run([this, &f] { render(f); }); });
+}
+
+void InterfacesPage::Interfaces_TimerTimer() {
+    // The page is refreshed only while it shows, and never by a tick of a stopped timer.
+    if (context_.IsActivePage(page_) && timer_ != nullptr && timer_->isActive())
+        InterfacesClick(core::Trigger::Timer);
+}
+
+void InterfacesPage::setAllStale(bool stale) {
+    for (auto &group : values_)
+        for (QLabel *label : group)
+            SetStale(label, stale);
+}
+
+void InterfacesPage::render(const core::InterfaceFigures &f) {
+    // The captions as the query found the interfaces (discovery may have run before it).
+    setCaptions(f.interfaces);
+    QLabel *lanStatus = values_[0][0];
+    if (!RouterQuery::Answered(context_, f.head.outcome, lanStatus)) {
+        setAllStale(true);
+        SetStale(lanStatus, false);
+        return;
+    }
+    // Every value not refreshed below keeps its text, greyed.
+    setAllStale(true);
+    // The LAN group is unguarded: an amount that cannot be shown ends the refresh.
+    showGroup(IfGroup::Lan, f.Group(IfGroup::Lan));
+    if (!f.head.outcome.conversionError.empty()) {
+        RouterQuery::Finish(context_, f.head.outcome);
+        return;
+    }
+    // The USB and WAN groups report an error in a box of its own and go on.
+    auto guarded = [this, &f](IfGroup group) {
+        const core::InterfaceGroupReading &reading = f.Group(group);
+        if (!reading.asked)
+            return;
+        try {
+            showGroup(group, reading);
+        } catch (const std::exception &e) {
+            context_.Prompt().Message(QStringLiteral("Vantrel"), QString::fromStdString(e.what()));
+            return;
+        }
+        if (!reading.error.empty())
+            context_.Prompt().Message(QStringLiteral("Vantrel"),
+                                      QString::fromStdString(reading.error));
+    };
+    guarded(IfGroup::Usb);
+    if (f.wanStatusFailed) {
+        QLabel *wanStatus = values_[std::size_t(IfGroup::Wan)][0];
+        wanStatus->setText(RouterQuery::GetFailed);
+        SetStale(wanStatus, false);
+        RouterQuery::ReportFailure(context_);
+        return;
+    }
+    guarded(IfGroup::Wan);
+    RouterQuery::Finish(context_, f.head.outcome);
+}
+
+void InterfacesPage::showGroup(IfGroup group, const core::InterfaceGroupReading &reading) {
+    const std::size_t g = std::size_t(group);
+    const core::QuotaAccount &quota = context_.Quota();
+    for (int i = 0; i < core::IfFigureCount; ++i) {
+        QLabel *label = values_[g][std::size_t(i)];
+        const std::optional<std::string> &reply = reading.replies[std::size_t(i)];
+        if (label == nullptr || !reply)
+            continue;
+        switch (kFigures[i].show) {
+        case Show::Status:
+            // Any other state leaves the label as it was.
+            if (*reply == "1") {
+                label->setText(QStringLiteral("UP"));
+                SetLabelTextColour(label, kUp);
+            } else if (*reply == "2") {
+                label->setText(QStringLiteral("DOWN"));
+                SetLabelTextColour(label, kDown);
+            } else if (*reply == "3") {
+                label->setText(QStringLiteral("TESTING"));
+                SetLabelTextColour(label, kTesting);
+            } else {
+                continue;
+            }
+            break;
+        case Show::Amount:
+            label->setText(core::AmountText(*reply, quota.BytesPerGB, quota.BytesPerMB));
+            break;
+        case Show::Reply:
+            label->setText(core::RouterText(*reply));
+            break;
+        }
+        SetStale(label, false);
+    }
+}
 
 } // namespace vantrel::pages

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/tablequeries.h"
+#include "core/trigger.h"
+
 #include <QObject>
 #include <array>
 
 class QGroupBox;
 class QLabel;
+class QTimer;
 class QWidget;
 
 namespace vantrel::app {
@@ -19,20 +23,27 @@ class InterfacesPage : public QObject {
 public:
     explicit InterfacesPage(app::PageContext &context) : context_(context) {}
     QWidget *Build();
-    void InterfacesClick();
+    // The interfaces timer, whose ticks refresh the page while it shows.
+    void SetTimer(QTimer *timer) { timer_ = timer; }
+
+    void InterfacesClick(core::Trigger trigger = core::Trigger::PushButton);
     void Interfaces_TimerTimer();
     QWidget *Widget() const { return page_; }
 
-    // The groups in the order the page shows and queries them, and the figures of each in
-    // query order (nullptr where a group lacks the figure).
-    static constexpr int GroupCount = 3;
-    static constexpr int FigureCount = 8;
-
 private:
+    void render(const core::InterfaceFigures &f);
+    void setCaptions(const core::InterfaceMap &map);
+    // Shows one group's replies; an amount that cannot be shown throws.
+    void showGroup(core::IfGroup group, const core::InterfaceGroupReading &reading);
+    void setAllStale(bool stale);
+
     app::PageContext &context_;
     QWidget *page_ = nullptr;
-    std::array<QGroupBox *, GroupCount> groups_{};
-    std::array<std::array<QLabel *, FigureCount>, GroupCount> values_{};
+    QTimer *timer_ = nullptr;
+    // In the order the page queries them (core::IfGroup), and the figures of each in query
+    // order (core::IfFigure; nullptr where a group lacks the figure).
+    std::array<QGroupBox *, core::IfGroupCount> groups_{};
+    std::array<std::array<QLabel *, core::IfFigureCount>, core::IfGroupCount> values_{};
 };
 
 } // namespace vantrel::pages

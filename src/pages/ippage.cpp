@@ -6,6 +6,7 @@
 #include "app/widgets.h"
 #include "core/routermodel.h"
 #include "pages/statrow.h"
+#include "pages/tablebox.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -45,8 +46,9 @@ const StatTable kStatistics = {
     {"1.3.6.1.2.1.4.23.0", "RoutingDiscards"},
 };
 
-// The three table sub-pages: their text box and buttons.
+// The three table sub-pages (in core::IpTable order): their text box and buttons.
 struct TableTab {
+    const char *what; // in the status text of a walk cut short
     const char *page;
     const char *caption;
     const char *memo;
@@ -56,12 +58,12 @@ struct TableTab {
     const char *printButton;
 };
 const TableTab kTables[] = {
-    {"AddressTab", " Address table ", "AddrTable_Memo", "vantrel_addrtable", "AddrTableCopy_But",
-     "AddrTableSave_But", "AddrTablePrint_But"},
-    {"RouteTab", " Route table ", "RouteTable_Memo", "vantrel_routetable", "RouteTableCopy_But",
-     "RouteTableSave_But", "RouteTablePrint_But"},
-    {"NetToMediaTab", " Net to Media table ", "MediaTable_Memo", "vantrel_mediatable",
-     "MediaTableCopy_But", "MediaTableSave_But", "MediaTablePrint_But"},
+    {"address table", "AddressTab", " Address table ", "AddrTable_Memo", "vantrel_addrtable",
+     "AddrTableCopy_But", "AddrTableSave_But", "AddrTablePrint_But"},
+    {"route table", "RouteTab", " Route table ", "RouteTable_Memo", "vantrel_routetable",
+     "RouteTableCopy_But", "RouteTableSave_But", "RouteTablePrint_But"},
+    {"net to media table", "NetToMediaTab", " Net to Media table ", "MediaTable_Memo",
+     "vantrel_mediatable", "MediaTableCopy_But", "MediaTableSave_But", "MediaTablePrint_But"},
 };
 
 // The help topic of each sub-page, in tab order.
@@ -74,13 +76,7 @@ const QString kKey = QStringLiteral("page:IP");
 
 } // namespace
 
-IpPage::IpPage(app::PageContext &context) : context_(context) {
-    connect(&context_.Router(), &core::RouterModel::rowsRead, this,
-            [this](const QString &key, const core::RowReadings &readings) {
-                if (key == kKey)
-                    context_.Run([this, &readings] { render(readings); });
-            });
-}
+IpPage::IpPage(app::PageContext &context) : context_(context) {}
 
 QWidget *IpPage::Build() {
     auto *page = new QWidget;
@@ -137,14 +133,49 @@ void IpPage::IPClick(core::Trigger trigger) {
     }
     core::ResultHead head;
     head.trigger = trigger;
-    context_.Router().RefreshRows(kKey, StatOids(kStatistics), head);
+    // The tables are laid into their documents on the router model's thread too.
+    struct Result {
+        core::ResultHead head;
+        core::IpFigures figures;
+        Documents documents;
+    };
+    context_.Router().Submit<Result>(
+        kKey, core::RouterModel::KindOf(head), head,
+        [oids = StatOids(kStatistics),
+         look = TableBox::LookOf(addressTable_)](core::RouterLink &link) {
+            Result r;
+            r.figures = core::ReadIp(link, oids);
+            r.head = r.figures.head;
+            for (std::size_t t = 0; t < r.documents.size(); ++t)
+                if (r.figures.tables[t].asked)
+                    r.documents[t] = TableBox::MakeDocument(r.figures.tables[t].text, look);
+            return r;
+        },
+        [this](Result &r) {
+            r.figures.head = r.head;
+            context_.Run([this, &r] { render(r.figures, r.documents); });
+        });
 }
 
-void IpPage::render(const core::RowReadings &readings) {
-    if (!ShowStatRows(context_, kStatistics, statistics_, readings))
+void IpPage::render(const core::IpFigures &f, const Documents &documents) {
+    core::RowReadings statistics = f.statistics;
+    statistics.head = f.head;
+    if (!ShowStatRows(context_, kStatistics, statistics_, statistics))
         return;
-    // The address, route and net-to-media tables follow here.
-    RouterQuery::Finish(context_, readings.head.outcome);
+    QPlainTextEdit *const memos[] = {addressTable_, routeTable_, mediaTable_};
+    for (std::size_t t = 0; t < f.tables.size(); ++t) {
+        const core::TableWalk &walk = f.tables[t];
+        // A walk that failed ended the query: the tables after it keep their text.
+        if (!walk.asked)
+            break;
+        TableBox::Show(memos[t], documents[t]);
+        if (walk.Failed()) {
+            TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
+                                       QString::fromLatin1(kTables[t].what), true);
+            return;
+        }
+    }
+    RouterQuery::Finish(context_, f.head.outcome);
 }
 
 void IpPage::IP_PageControlChange() {

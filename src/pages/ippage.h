@@ -1,9 +1,11 @@
 #pragma once
 
-#include "core/results.h"
+#include "core/tablequeries.h"
 #include "core/trigger.h"
+#include "pages/tablebox.h"
 
 #include <QObject>
+#include <array>
 #include <vector>
 
 class QLabel;
@@ -28,7 +30,9 @@ public:
     void IP_PageControlChange();
 
 private:
-    void render(const core::RowReadings &readings);
+    // The three tables' documents, in core::IpTable order.
+    using Documents = std::array<TableBox::Document, 3>;
+    void render(const core::IpFigures &f, const Documents &documents);
 
     app::PageContext &context_;
     QTabWidget *tabs_ = nullptr;

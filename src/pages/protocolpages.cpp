@@ -6,7 +6,9 @@
 #include "app/widgets.h"
 #include "core/routermodel.h"
 #include "pages/statrow.h"
+#include "pages/tablebox.h"
 
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -77,9 +79,6 @@ const StatTable kUdp = {
     {"1.3.6.1.2.1.7.2.0", "NoPorts"},
     {"1.3.6.1.2.1.7.3.0", "InErrors", Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
 };
-// udpTable columns, walked one at a time.
-const char kUdpLocalAddress[] = "1.3.6.1.2.1.7.5.1.1";
-const char kUdpLocalPort[] = "1.3.6.1.2.1.7.5.1.2";
 
 // snmp (1.3.6.1.2.1.11); objects 7 and 23 are unassigned and not read. The label names are
 // abbreviations of the object names.
@@ -185,6 +184,9 @@ QWidget *ProtocolPages::BuildUdp() {
         app::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
     udpTable_ = app::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    // The port column clears the longest address (" 255.255.255.255").
+    udpTable_->setTabStopDistance(
+        QFontMetricsF(udpTable_->font()).horizontalAdvance(QStringLiteral("0")) * 18);
     tableLayout->addWidget(udpTable_, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -216,7 +218,28 @@ void ProtocolPages::TCPClick() {
 }
 
 void ProtocolPages::UDPClick() {
-    refresh(udp_);
+    // The statistics, then the listener table from its two columns.
+    RouterQuery::Begin(context_, udp_.helpContext);
+    const core::ResultHead head;
+    struct Result {
+        core::ResultHead head;
+        core::UdpFigures figures;
+        TableBox::Document table;
+    };
+    context_.Router().Submit<Result>(
+        udp_.key, core::RouterModel::KindOf(head), head,
+        [oids = StatOids(kUdp), look = TableBox::LookOf(udpTable_)](core::RouterLink &link) {
+            Result r;
+            r.figures = core::ReadUdp(link, oids);
+            r.head = r.figures.head;
+            if (r.figures.ports.asked)
+                r.table = TableBox::MakeDocument(r.figures.text, look);
+            return r;
+        },
+        [this](Result &r) {
+            r.figures.head = r.head;
+            context_.Run([this, &r] { renderUdp(r.figures, r.table); });
+        });
 }
 
 void ProtocolPages::SNMPClick() {
@@ -231,6 +254,26 @@ void ProtocolPages::refresh(StatPage &page) {
 void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
     if (ShowStatRows(context_, *page.rows, page.labels, readings))
         RouterQuery::Finish(context_, readings.head.outcome);
+}
+
+void ProtocolPages::renderUdp(const core::UdpFigures &f, const TableBox::Document &table) {
+    core::RowReadings statistics = f.statistics;
+    statistics.head = f.head;
+    if (!ShowStatRows(context_, kUdp, udp_.labels, statistics))
+        return;
+    // The table is written from whatever the walks read; each failed walk beeps, and the
+    // status says so rather than " Ready".
+    TableBox::Show(udpTable_, table);
+    const bool anyRead = !f.addresses.rows.empty() && !f.ports.rows.empty();
+    bool failed = false;
+    for (const core::TableWalk *walk : {&f.addresses, &f.ports}) {
+        if (!walk->Failed())
+            continue;
+        TableBox::ReportFailedWalk(context_, anyRead, QStringLiteral("listener table"), true);
+        failed = true;
+    }
+    if (!failed)
+        RouterQuery::Finish(context_, f.head.outcome);
 }
 
 } // namespace vantrel::pages

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/results.h"
+#include "core/tablequeries.h"
+#include "pages/tablebox.h"
 
 #include <QObject>
 #include <QString>
@@ -46,6 +48,7 @@ private:
     QWidget *buildPage(StatPage &page, const QString &placeholder, int columns);
     void refresh(StatPage &page);
     void render(StatPage &page, const core::RowReadings &readings);
+    void renderUdp(const core::UdpFigures &f, const TableBox::Document &table);
 
     app::PageContext &context_;
     StatPage icmp_;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -55,6 +56,12 @@ int main(int argc, char **argv) {
             }
         }
     }
+    // The Debug page with its three dumps in the log.
+    for (const char *button : {"FirmwareVer_But", "InterfaceTable_But", "IPAddrTable_But"}) {
+        Button(form, button)->click();
+        QTest::qWait(1500);
+    }
+    form.grab().save(folder + QStringLiteral("/%1-Debug-dumps.png").arg(pages->count() - 1));
     for (const auto &shown : fixture.prompter.shown)
         std::printf("%s: %s\n", qPrintable(shown.kind), qPrintable(shown.text));
     form.ApproveClose();

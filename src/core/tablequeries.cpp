@@ -1,0 +1,164 @@
+#include "core/tablequeries.h"
+
+#include "core/queries.h"
+#include "core/tabletext.h"
+#include "snmp/convert.h"
+
+#include <cstdint>
+
+namespace vantrel::core {
+
+namespace {
+
+const char kIfEntry[] = "1.3.6.1.2.1.2.2.1.";
+// ifTable column of each figure, in IfFigure order.
+const int kIfColumns[IfFigureCount] = {8, 4, 10, 16, 14, 15, 20, 21};
+
+// The three IP tables, in IpTable order.
+const char *const kIpTables[] = {"1.3.6.1.2.1.4.20", "1.3.6.1.2.1.4.21", "1.3.6.1.2.1.4.22"};
+// udpTable columns, walked one at a time.
+const char kUdpLocalAddress[] = "1.3.6.1.2.1.7.5.1.1";
+const char kUdpLocalPort[] = "1.3.6.1.2.1.7.5.1.2";
+
+bool isCounter(IfFigure figure) {
+    return figure == IfFigure::InOctets || figure == IfFigure::OutOctets;
+}
+
+// Marks a query abandoned part-way; true when it was.
+bool abandoned(RouterLink &link, ResultHead &head) {
+    if (!link.Cancelled())
+        return false;
+    head.outcome.cancelled = true;
+    return true;
+}
+
+// The statistics that open a page: their outcome is the query's so far.
+bool readStatistics(RouterLink &link, const std::vector<std::string> &oids, RowReadings &readings,
+                    ResultHead &head) {
+    readings = ReadRows(link, oids);
+    head.outcome = readings.head.outcome;
+    return head.outcome.Completed();
+}
+
+} // namespace
+
+std::string IfFigureOid(IfFigure figure, const std::string &row) {
+    return kIfEntry + std::to_string(kIfColumns[int(figure)]) + "." + row;
+}
+
+bool IfFigureAsked(IfGroup group, IfFigure figure) {
+    return !(group == IfGroup::Wan && figure == IfFigure::Mtu);
+}
+
+InterfaceFigures ReadInterfaces(RouterLink &link) {
+    InterfaceFigures f;
+    f.interfaces = link.Interfaces();
+    const std::string rows[IfGroupCount] = {f.interfaces.LanRow, f.interfaces.UsbRow,
+                                            f.interfaces.WanRow};
+    for (int g = 0; g < IfGroupCount; ++g) {
+        const auto group = IfGroup(g);
+        InterfaceGroupReading &reading = f.groups[std::size_t(g)];
+        reading.asked = true;
+        for (int i = 0; i < IfFigureCount; ++i) {
+            const auto figure = IfFigure(i);
+            if (!IfFigureAsked(group, figure))
+                continue;
+            std::string value;
+            if (!link.GetAny(IfFigureOid(figure, rows[g]), value)) {
+                if (abandoned(link, f.head))
+                    return f;
+                // The LAN status probes the router; the WAN status ends the refresh too. The
+                // USB status, like every other figure, is passed over.
+                if (figure == IfFigure::Status && group == IfGroup::Lan) {
+                    f.head.outcome.probeFailed = true;
+                    return f;
+                }
+                if (figure == IfFigure::Status && group == IfGroup::Wan) {
+                    f.wanStatusFailed = true;
+                    return f;
+                }
+                continue;
+            }
+            if (isCounter(figure)) {
+                // A WAN interface that reports no count has moved nothing.
+                if (group == IfGroup::Wan && value.empty())
+                    value = "0";
+                try {
+                    // Counter32: only the low 32 bits count.
+                    value = std::to_string(std::uint32_t(snmp::StrToInt64(value)));
+                } catch (const snmp::ConvertError &e) {
+                    // Unguarded in the LAN group: the refresh ends. The USB and WAN groups
+                    // report it and go on with the next group.
+                    if (group == IfGroup::Lan) {
+                        f.head.outcome.conversionError = e.what();
+                        return f;
+                    }
+                    reading.error = e.what();
+                    break;
+                }
+            }
+            reading.replies[std::size_t(i)] = value;
+        }
+    }
+    return f;
+}
+
+TableWalk WalkTable(RouterLink &link, const std::string &base) {
+    TableWalk walk;
+    walk.asked = true;
+    walk.complete = link.Walk(base, walk.rows);
+    // A step without answer still adds an empty value to the line of the last object reached
+    // (a line of its own when it was the first step); the router never gave it.
+    if (!walk.complete && !walk.rows.empty()) {
+        std::string &last = walk.rows.back();
+        const std::string failed = ",\"\"";
+        if (last == "\"\"")
+            walk.rows.pop_back();
+        else if (last.size() > failed.size() &&
+                 last.compare(last.size() - failed.size(), failed.size(), failed) == 0)
+            last.resize(last.size() - failed.size());
+    }
+    return walk;
+}
+
+IpFigures ReadIp(RouterLink &link, const std::vector<std::string> &statisticOids) {
+    IpFigures f;
+    if (!readStatistics(link, statisticOids, f.statistics, f.head))
+        return f;
+    for (std::size_t t = 0; t < f.tables.size(); ++t) {
+        TableWalk &walk = f.tables[t];
+        walk = WalkTable(link, kIpTables[t]);
+        walk.text = IpTableText(IpTable(t), walk.rows, walk.complete);
+        // A table that could not be read ends the refresh: the ones after it keep their text.
+        if (!walk.complete) {
+            abandoned(link, f.head);
+            return f;
+        }
+    }
+    return f;
+}
+
+UdpFigures ReadUdp(RouterLink &link, const std::vector<std::string> &statisticOids) {
+    UdpFigures f;
+    if (!readStatistics(link, statisticOids, f.statistics, f.head))
+        return f;
+    f.addresses = WalkTable(link, kUdpLocalAddress);
+    if (abandoned(link, f.head))
+        return f;
+    f.ports = WalkTable(link, kUdpLocalPort);
+    if (abandoned(link, f.head))
+        return f;
+    f.text = UdpListenerText(f.addresses.rows, f.ports.rows);
+    return f;
+}
+
+DumpReading ReadDump(RouterLink &link, const std::string &base) {
+    DumpReading d;
+    d.walk = WalkTable(link, base);
+    if (abandoned(link, d.head))
+        return d;
+    d.walk.text = DumpText(d.walk.rows);
+    return d;
+}
+
+} // namespace vantrel::core

@@ -1,0 +1,197 @@
+// A route table of 5,000 routes from the loopback agent: the bare walk, making the box's text
+// and its document, swapping it into the box, and the IP page's whole refresh and the Debug
+// page's IP dump in the real window.
+//   bench_tables
+// Compare IpPageRefresh with BareWalk: the difference is what the page adds to the round trips.
+// window_stall_ms is the longest the window's thread was kept from its events during a refresh
+// (it stays small and does not grow with the table when the box is filled in one step).
+
+#include "app/widgets.h"
+#include "core/tabletext.h"
+#include "formfixture.h"
+#include "pages/tablebox.h"
+#include "snmp/snmpsend.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace vantrel;
+using namespace vantrel::tools;
+
+namespace {
+
+const char *const Community = "vormel";
+const int Routes = 5000;
+const int Columns = 13;
+const char RouteTable[] = "1.3.6.1.2.1.4.21";
+
+// 5,000 routes of thirteen columns, as ipRouteTable holds them.
+void fillRoutes(LoopbackAgent &agent) {
+    for (int r = 0; r < Routes; ++r) {
+        const std::string dest =
+            "10." + std::to_string(r / 256) + "." + std::to_string(r % 256) + ".0";
+        const std::string entry = std::string(RouteTable) + ".1.";
+        agent.SetIpAddress(entry + "1." + dest, dest);
+        agent.SetInteger(entry + "2." + dest, 4);
+        for (int c : {3, 4, 5, 6, 12})
+            agent.SetInteger(entry + std::to_string(c) + "." + dest, c == 3 ? 1 : -1);
+        agent.SetIpAddress(entry + "7." + dest, "192.168.1.1");
+        agent.SetInteger(entry + "8." + dest, 4);
+        agent.SetInteger(entry + "9." + dest, 8);
+        agent.SetInteger(entry + "10." + dest, r);
+        agent.SetIpAddress(entry + "11." + dest, "255.255.255.0");
+        agent.SetObjectId(entry + "13." + dest, "0.0");
+    }
+}
+
+std::vector<std::string> walkRoutes() {
+    LoopbackAgent agent(Community);
+    fillRoutes(agent);
+    std::vector<std::string> rows;
+    if (agent.Start())
+        snmp::SnmpWalkTable(RouteTable, Community, agent.Host(), rows);
+    return rows;
+}
+
+void BareWalk(benchmark::State &state) {
+    LoopbackAgent agent(Community);
+    fillRoutes(agent);
+    if (!agent.Start()) {
+        state.SkipWithError("the loopback agent did not start");
+        return;
+    }
+    std::vector<std::string> rows;
+    for (auto _ : state) {
+        agent.ClearRequests();
+        if (!snmp::SnmpWalkTable(RouteTable, Community, agent.Host(), rows) ||
+            rows.size() != std::size_t(Routes * Columns)) {
+            state.SkipWithError("the walk failed");
+            return;
+        }
+    }
+    state.counters["rows"] = double(rows.size());
+    state.counters["round_trips"] = double(agent.RequestCount());
+}
+BENCHMARK(BareWalk)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The box's text, made on the router model's thread.
+void TableText(benchmark::State &state) {
+    const std::vector<std::string> rows = walkRoutes();
+    qsizetype size = 0;
+    for (auto _ : state) {
+        const QString text = core::IpTableText(core::IpTable::Route, rows, true);
+        size = text.size();
+        benchmark::DoNotOptimize(text);
+    }
+    state.counters["characters"] = double(size);
+}
+BENCHMARK(TableText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Laying the text into the box's document, on the router model's thread.
+void TableDocument(benchmark::State &state) {
+    const QString text = core::IpTableText(core::IpTable::Route, walkRoutes(), true);
+    pages::TableBox::Look look;
+    look.font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pages::TableBox::MakeDocument(text, look));
+}
+BENCHMARK(TableDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// On the window's thread: swapping the document into a shown box, with its layout, paint and
+// the disposal of the document it replaced; and, for comparison, replacing the box's text.
+void BoxShow(benchmark::State &state, bool swap) {
+    const QString text = core::IpTableText(core::IpTable::Route, walkRoutes(), true);
+    QPlainTextEdit *box = app::MakeMemo(nullptr, "RouteTable_Memo", true, true);
+    box->resize(600, 400);
+    box->show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pages::TableBox::Document document;
+        if (swap)
+            document = pages::TableBox::MakeDocument(text, pages::TableBox::LookOf(box));
+        state.ResumeTiming();
+        if (swap)
+            pages::TableBox::Show(box, document);
+        else
+            box->setPlainText(text);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.counters["lines"] = double(box->document()->blockCount());
+    delete box;
+}
+BENCHMARK_CAPTURE(BoxShow, document_swap, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BoxShow, set_plain_text, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Runs the window until every query came back; returns the longest time one pass over the
+// window's events took.
+double settle(MainForm &form) {
+    double longest = 0;
+    while (!form.Router().Idle()) {
+        QElapsedTimer pass;
+        pass.start();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, double(pass.nsecsElapsed()) / 1e6);
+        QThread::usleep(200);
+    }
+    QElapsedTimer pass;
+    pass.start();
+    QCoreApplication::processEvents();
+    return std::max(longest, double(pass.nsecsElapsed()) / 1e6);
+}
+
+// One press of the button on the page, in the real window, until the result is shown.
+void inWindow(benchmark::State &state, const char *page, const char *button) {
+    FormFixture fixture;
+    fillRoutes(fixture.agent);
+    fixture.snmpTimeoutMs = 5000;
+    MainForm &form = fixture.Create(true);
+    form.show();
+    form.PageControl()->setCurrentWidget(form.findChild<QWidget *>(QLatin1String(page)));
+    settle(form);
+    QPushButton *press = button != nullptr ? Button(form, button) : form.GetValuesButton();
+    double stall = 0;
+    for (auto _ : state) {
+        fixture.agent.ClearRequests();
+        press->click();
+        stall = std::max(stall, settle(form));
+    }
+    state.counters["round_trips"] = double(fixture.agent.RequestCount());
+    state.counters["window_stall_ms"] = stall;
+    if (button == nullptr)
+        state.counters["route_lines"] =
+            double(Memo(form, "RouteTable_Memo")->document()->blockCount());
+}
+
+void IpPageRefresh(benchmark::State &state) {
+    inWindow(state, "IP", nullptr);
+}
+BENCHMARK(IpPageRefresh)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void DebugIpDump(benchmark::State &state) {
+    inWindow(state, "Debug", "IPAddrTable_But");
+}
+BENCHMARK(DebugIpDump)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
