@@ -1,0 +1,26 @@
+#pragma once
+// The layout of the line history file and the steps that bring an older file up to date.
+
+#include <QString>
+
+class QSqlDatabase;
+
+namespace vantrel::core {
+
+namespace HistorySchema {
+
+// The version a file of this program has (its user_version); each step below raises it by one.
+constexpr int Version = 2;
+// The file's application_id: tells the history file from other SQLite files.
+constexpr int ApplicationId = 0x56544c48;
+// Stored samples are summed up by quarter hours (seconds).
+constexpr int QuarterSecs = 900;
+
+// Brings db from version `from` to version `to` (at most Version), one step per transaction,
+// so an interrupted migration leaves the file at the last finished step. An empty database
+// is version 0. False, with the reason, when a step failed.
+bool Migrate(QSqlDatabase &db, int from, int to, QString *error);
+
+} // namespace HistorySchema
+
+} // namespace vantrel::core
