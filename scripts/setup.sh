@@ -14,6 +14,8 @@ PACKAGES=(
     xvfb xauth
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
+    # the line history: Qt's SQLite driver; promtool (in prometheus) checks the metrics text
+    libqt6sql6-sqlite prometheus
 )
 
 missing=()

@@ -23,6 +23,7 @@ class RouterStatusMonitor;
 
 namespace vantrel::app {
 
+class HistoryParts;
 class SettingsStore;
 
 // The pages, monitors and settings of one window.
@@ -39,6 +40,7 @@ public:
     virtual monitors::ConnectionMonitor &Connection() = 0;
     virtual monitors::RouterStatusMonitor &RouterStatus() = 0;
     virtual SettingsStore &Settings() = 0;
+    virtual HistoryParts &History() = 0;
 };
 
 // The main window with every page, monitor and the settings.

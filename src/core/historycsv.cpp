@@ -30,7 +30,7 @@ QByteArray HistoryCsv(const std::vector<HistoryRow> &rows) {
         for (const LineFigureInfo &info : LineFigures()) {
             out += ',';
             if (const auto &v = r.figures[std::size_t(info.figure)])
-                out += number(*v * info.scale);
+                out += number(*v / info.divisor);
         }
         out += "\r\n";
     }

@@ -41,7 +41,7 @@ struct LineFigureInfo {
     AdslRow row;         // where the ADSL query reads it
     const char *column;  // its stored column
     const char *csvName; // its column in an exported file
-    double scale;        // stored value x scale = the value in unit
+    double divisor;      // stored value / divisor = the value in unit
     const char *unit;    // "dB", "kbit/s", "" for counts
 };
 const std::array<LineFigureInfo, LineFigureCount> &LineFigures();
@@ -84,10 +84,14 @@ struct Outage {
 // then hold the quarter's averages).
 struct HistoryRow {
     qint64 time = 0;
-    int samples = 1; // 1 for a sample; the number of samples a summary stands for
+    int samples = 1;       // 1 for a sample; the number of samples a summary stands for
+    bool runStart = false; // a run of samples starts here (in a summary: somewhere in it)
     std::optional<int> link;
     std::optional<qint64> uptime;
     std::array<std::optional<double>, LineFigureCount> figures{};
 };
+
+// A length of time in words as the history tells it: "1 h 5 min", "45 s", "2 d 3 h".
+QString DurationText(qint64 seconds);
 
 } // namespace vantrel::core

@@ -557,8 +557,8 @@ std::vector<HistoryRow> HistoryStore::Rows(qint64 from, qint64 to) {
         return rows;
     const QString sql =
         QStringLiteral(
-            "SELECT t, 1, link, uptime, %1 FROM sample WHERE t >= %3 AND t < %4 UNION ALL "
-            "SELECT t, n, NULL, uptime, %2 FROM summary s WHERE t >= %3 AND t < %4 AND NOT "
+            "SELECT t, 1, link, uptime, brk, %1 FROM sample WHERE t >= %3 AND t < %4 UNION ALL "
+            "SELECT t, n, NULL, uptime, brk, %2 FROM summary s WHERE t >= %3 AND t < %4 AND NOT "
             "EXISTS (SELECT 1 FROM sample WHERE sample.t >= s.t AND sample.t < s.t + %5) "
             "ORDER BY 1")
             .arg(figureList(QString()), figureList(QStringLiteral("av_")), number(from), number(to),
@@ -576,7 +576,8 @@ std::vector<HistoryRow> HistoryStore::Rows(qint64 from, qint64 to) {
         if (const auto link = optionalInteger(q.value(2)))
             r.link = int(*link);
         r.uptime = optionalInteger(q.value(3));
-        readFigures(q, 4, r.figures);
+        r.runStart = q.value(4).toInt() != 0;
+        readFigures(q, 5, r.figures);
         rows.push_back(r);
     }
     return rows;

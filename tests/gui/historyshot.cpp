@@ -1,0 +1,117 @@
+// Pictures of the history window on a made-up line history, for looking at it as a user sees
+// it: vantrel-historyshot <folder> [days] [range]; range is one of 24h, 7d, 31d, 1y (default
+// 31d). Writes history-<range>.png (the window) and history-report.pdf (the report), and tells
+// how long the range took to show and the program's resident memory. Not a test.
+
+#include "app/historychart.h"
+#include "app/historyparts.h"
+#include "app/historywindow.h"
+#include "core/historyservice.h"
+#include "formfixture.h"
+#include "historydata.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTest>
+#include <cstdio>
+
+using namespace vantrel;
+using namespace vantrel::app;
+
+namespace {
+
+double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+bool settle(HistoryWindow *window, core::HistoryService &service) {
+    QElapsedTimer timer;
+    timer.start();
+    while (window->Loading() || !service.Idle()) {
+        if (timer.elapsed() > 60000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const int days = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 31;
+    const QString rangeName = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("31d");
+    const struct {
+        const char *name;
+        HistoryWindow::Range range;
+    } ranges[] = {{"24h", HistoryWindow::Range::Day},
+                  {"7d", HistoryWindow::Range::Week},
+                  {"31d", HistoryWindow::Range::Month},
+                  {"1y", HistoryWindow::Range::Year}};
+    HistoryWindow::Range range = HistoryWindow::Range::Month;
+    for (const auto &r : ranges)
+        if (rangeName == QLatin1String(r.name))
+            range = r.range;
+    QDir().mkpath(folder);
+
+    // The window of the program against the loopback agent, with a history file of its own.
+    FormFixture fixture;
+    const QDateTime now(QDate(2026, 12, 7), QTime(22, 31, 5));
+    fixture.clock.Set(now);
+    const QString path = HistoryParts::DefaultPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const GeneratedHistory history = GenerateHistory(now.toSecsSinceEpoch(), days, 60);
+    QString error;
+    if (!WriteHistory(path, history, now.toSecsSinceEpoch(), &error)) {
+        std::fprintf(stderr, "cannot write the history: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%zu samples, %d drops, file %.1f MB\n", history.samples.size(), history.drops,
+                double(QFileInfo(path).size() + QFileInfo(path + "-wal").size()) / 1e6);
+
+    MainForm &form = fixture.Create(true);
+    form.show();
+    HistoryParts &parts = PartsOf(form).History();
+    parts.Service().WaitIdle(60000);
+    parts.ShowHistory();
+    HistoryWindow *window = parts.Window();
+    window->resize(1100, 860);
+    settle(window, parts.Service());
+    QTest::qWait(300);
+
+    QElapsedTimer shown;
+    shown.start();
+    window->ShowRange(range);
+    settle(window, parts.Service());
+    window->Chart()->repaint();
+    std::printf("%s shown in %lld ms (%lld rows read, %d columns); resident memory %.0f MB\n",
+                qPrintable(rangeName), static_cast<long long>(shown.elapsed()),
+                static_cast<long long>(window->Chart()->Data().rows), window->Chart()->Columns(),
+                residentMegabytes());
+    QTest::qWait(300);
+    window->grab().save(folder + QStringLiteral("/history-%1.png").arg(rangeName));
+
+    QPdfWriter pdf(folder + QStringLiteral("/history-report.pdf"));
+    pdf.setResolution(300);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    QPainter painter(&pdf);
+    window->PaintReport(painter, QRect(0, 0, pdf.width(), pdf.height()));
+    painter.end();
+    for (const auto &shownBox : fixture.prompter.shown)
+        std::printf("%s: %s\n", qPrintable(shownBox.kind), qPrintable(shownBox.text));
+    form.ApproveClose();
+    return 0;
+}
