@@ -35,7 +35,7 @@ const QColor kDown(31, 119, 180);
 const QColor kUp(230, 120, 0);
 const QColor kThird(44, 160, 44);
 const QColor kFourth(200, 30, 30);
-const QColor kOutage(255, 60, 60, 45);
+const QColor kOutage(255, 60, 60, 60);
 const QColor kRestart(90, 90, 90);
 const QColor kGrid(225, 225, 225);
 const QColor kFrame(170, 170, 170);
@@ -261,7 +261,8 @@ void HistoryChart::Paint(QPainter &p, const QRect &rect) const {
         }
         for (const core::Outage &o : data_.outages) {
             const double x1 = xTime(o.from);
-            const double x2 = std::max(xTime(o.to), x1 + unit);
+            // A short outage stays in sight however long the range.
+            const double x2 = std::max(xTime(o.to), x1 + 3 * unit);
             p.fillRect(QRectF(x1, graph.top(), x2 - x1, graph.height()), kOutage);
         }
         for (qint64 restart : data_.restarts) {
@@ -316,8 +317,9 @@ void HistoryChart::Paint(QPainter &p, const QRect &rect) const {
         // Each run of samples is one line: at most a minimum and a maximum per column.
         p.setClipRect(graph.adjusted(1, 1, -1, -1));
         for (std::size_t i = 0; i < panel.series.size(); ++i, ++figure) {
-            const QPen pen(panel.series[i].colour, 1.5 * unit, Qt::SolidLine, Qt::RoundCap,
-                           Qt::RoundJoin);
+            // On the screen a one-pixel line, the fast kind; on paper a little wider.
+            const QPen pen(panel.series[i].colour, unit > 1 ? 1.5 * unit : 0, Qt::SolidLine,
+                           Qt::RoundCap, Qt::RoundJoin);
             QPolygonF line;
             auto flush = [&] {
                 if (line.size() == 1) {

@@ -17,7 +17,11 @@ const char kPath[] = "/org/freedesktop/Notifications";
 } // namespace
 
 DesktopNotifier::Channel DesktopNotifier::Available() const {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    // Only a session the desktop started: without its address the bus library may start a bus
+    // of its own, which would outlive the program.
+    QDBusConnection bus = qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
+                              ? QDBusConnection(QString())
+                              : QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface() != nullptr) {
         const QString service = QString::fromLatin1(kService);
         if (bus.interface()->isServiceRegistered(service).value() ||

@@ -34,14 +34,18 @@ QStringList version1() {
     };
 }
 
-// Version 2: the recorder marks where a run starts; quarter-hour summaries keep the history
-// beyond the days kept at full resolution.
-QStringList version2() {
+QString summaryColumns() {
     QStringList summary;
     for (const LineFigureInfo &info : LineFigures())
         for (const char *prefix : {"lo_", "av_", "hi_"})
             summary << QLatin1String(prefix) + QLatin1String(info.column) +
                            QStringLiteral(" INTEGER");
+    return summary.join(QStringLiteral(", "));
+}
+
+// Version 2: the recorder marks where a run starts; quarter-hour summaries keep the history
+// beyond the days kept at full resolution.
+QStringList version2() {
     return {
         QStringLiteral("ALTER TABLE sample ADD COLUMN brk INTEGER NOT NULL DEFAULT 0"),
         // A sample after half an hour without one, a sample of a link that is not up and the
@@ -50,11 +54,38 @@ QStringList version2() {
                        "t - LAG(t) OVER w AS dt, LAG(link) OVER w AS before FROM sample WINDOW w "
                        "AS (ORDER BY t, id)) WHERE dt IS NULL OR dt > 1800 OR before IS NOT 1 OR "
                        "link IS NOT 1)"),
+        // brk: the quarter's first sample starts a run (no line comes in from the left).
         QStringLiteral("CREATE TABLE summary (t INTEGER PRIMARY KEY, n INTEGER NOT NULL, "
                        "up INTEGER NOT NULL, brk INTEGER NOT NULL, uptime INTEGER, %1)")
-            .arg(summary.join(QStringLiteral(", "))),
+            .arg(summaryColumns()),
         QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value)"),
         QStringLiteral("INSERT INTO meta (key, value) VALUES ('folded', 0)"),
+    };
+}
+
+// Version 3: the quarters summed up again by blocks of four hours, so that a year is a few
+// thousand rows.
+QStringList version3() {
+    QStringList select;
+    QStringList columns;
+    for (const LineFigureInfo &info : LineFigures()) {
+        const QString c = QLatin1String(info.column);
+        columns << QStringLiteral("lo_%1, av_%1, hi_%1").arg(c);
+        select << QStringLiteral("MIN(lo_%1), ROUND(SUM(av_%1 * n) / SUM(CASE WHEN av_%1 IS NULL "
+                                 "THEN 0 ELSE n END)), MAX(hi_%1)")
+                      .arg(c);
+    }
+    return {
+        QStringLiteral("CREATE TABLE block (t INTEGER PRIMARY KEY, n INTEGER NOT NULL, "
+                       "up INTEGER NOT NULL, brk INTEGER NOT NULL, uptime INTEGER, %1)")
+            .arg(summaryColumns()),
+        QStringLiteral(
+            "INSERT INTO block (t, n, up, brk, uptime, %1) SELECT t - t %% %2, SUM(n), "
+            "SUM(up), MIN(t * 2 + brk) %% 2, MAX(uptime), %3 FROM summary GROUP BY t - t %% %2")
+            .arg(columns.join(QStringLiteral(", ")))
+            .arg(BlockSecs)
+            .arg(select.join(QStringLiteral(", ")))
+            .replace(QStringLiteral("%%"), QStringLiteral("%")),
     };
 }
 
@@ -89,7 +120,7 @@ bool Migrate(QSqlDatabase &db, int from, int to, QString *error) {
     if (error == nullptr)
         error = &ignored;
     using Step = QStringList (*)();
-    const Step steps[Version] = {version1, version2};
+    const Step steps[Version] = {version1, version2, version3};
     for (int v = from; v < to && v < Version; ++v)
         if (!run(db, steps[v](), v + 1, error))
             return false;

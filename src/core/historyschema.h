@@ -10,11 +10,13 @@ namespace vantrel::core {
 namespace HistorySchema {
 
 // The version a file of this program has (its user_version); each step below raises it by one.
-constexpr int Version = 2;
+constexpr int Version = 3;
 // The file's application_id: tells the history file from other SQLite files.
 constexpr int ApplicationId = 0x56544c48;
-// Stored samples are summed up by quarter hours (seconds).
+// Stored samples are summed up by quarter hours (seconds), and the quarters again by blocks of
+// four hours, which a graph of months reads.
 constexpr int QuarterSecs = 900;
+constexpr int BlockSecs = 4 * 3600;
 
 // Brings db from version `from` to version `to` (at most Version), one step per transaction,
 // so an interrupted migration leaves the file at the last finished step. An empty database

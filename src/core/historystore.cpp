@@ -19,6 +19,7 @@ namespace vantrel::core {
 namespace {
 
 constexpr qint64 kQuarter = HistorySchema::QuarterSecs;
+constexpr qint64 kBlock = HistorySchema::BlockSecs;
 const double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // SQLite's result codes as the driver reports them.
@@ -389,7 +390,8 @@ qint64 HistoryStore::folded() {
 // Sums up the samples that arrived since the last time, by quarter hour. A quarter that is
 // still running waits; so does every sample that arrived after the first one of it, so the
 // mark of what is summed up stays a simple arrival number. A summary that a late sample (the
-// clock was set back) lands in takes it in.
+// clock was set back) lands in takes it in. A quarter's brk says whether its first sample
+// starts a run, so a graph of quarters breaks where a graph of samples would.
 int HistoryStore::fold(qint64 now, int maxRows) {
     const qint64 done = folded();
     const qint64 running = now - now % kQuarter;
@@ -423,7 +425,8 @@ int HistoryStore::fold(qint64 now, int maxRows) {
     const QString sql =
         QStringLiteral(
             "INSERT INTO summary (t, n, up, brk, uptime, %1) SELECT t - t %% %2, COUNT(*), "
-            "SUM(CASE WHEN link = 1 THEN 1 ELSE 0 END), MAX(brk), MAX(uptime), %3 FROM sample "
+            "SUM(CASE WHEN link = 1 THEN 1 ELSE 0 END), MIN(t * 2 + brk) %% 2, MAX(uptime), %3 "
+            "FROM sample "
             "WHERE id > %4 AND id <= %5 GROUP BY t - t %% %2 ON CONFLICT (t) DO UPDATE SET "
             "n = n + excluded.n, up = up + excluded.up, brk = MAX(brk, excluded.brk), "
             "uptime = MAX(COALESCE(uptime, excluded.uptime), COALESCE(excluded.uptime, uptime)), "
@@ -432,10 +435,30 @@ int HistoryStore::fold(qint64 now, int maxRows) {
                  select.join(QStringLiteral(", ")), number(done), number(upTo),
                  merge.join(QStringLiteral(", ")))
             .replace(QStringLiteral("%%"), QStringLiteral("%"));
+    // The blocks of the quarters that changed are summed up afresh from their quarters.
+    QStringList blockSelect;
+    for (const LineFigureInfo &info : LineFigures())
+        blockSelect << QStringLiteral("MIN(lo_%1), ROUND(SUM(av_%1 * n) / SUM(CASE WHEN av_%1 IS "
+                                      "NULL THEN 0 ELSE n END)), MAX(hi_%1)")
+                           .arg(QLatin1String(info.column));
+    const QString touched =
+        QStringLiteral("SELECT DISTINCT t - t %% %1 AS b FROM sample WHERE id > %2 AND id <= %3")
+            .arg(number(kBlock), number(done), number(upTo));
+    const QString dropBlocks = QStringLiteral("DELETE FROM block WHERE t IN (%1)")
+                                   .arg(touched)
+                                   .replace(QStringLiteral("%%"), QStringLiteral("%"));
+    const QString sumBlocks =
+        QStringLiteral(
+            "INSERT INTO block (t, n, up, brk, uptime, %1) SELECT k.b, SUM(n), SUM(up), "
+            "MIN(s.t * 2 + brk) % 2, MAX(uptime), %2 FROM summary s JOIN (%3) k ON s.t >= k.b AND "
+            "s.t < k.b + %4 GROUP BY k.b")
+            .arg(columns.join(QStringLiteral(", ")), blockSelect.join(QStringLiteral(", ")),
+                 touched, number(kBlock))
+            .replace(QStringLiteral("%%"), QStringLiteral("%"));
     if (!db_.transaction())
         return 0;
     QSqlQuery q(db_);
-    if (!q.exec(sql) ||
+    if (!q.exec(sql) || !q.exec(dropBlocks) || !q.exec(sumBlocks) ||
         !q.exec(QStringLiteral("UPDATE meta SET value = %1 WHERE key = 'folded'").arg(upTo))) {
         error_ = q.lastError().text();
         q.finish();
@@ -464,6 +487,8 @@ int HistoryStore::prune(qint64 now, int maxRows) {
         QStringLiteral("DELETE FROM event WHERE id IN (SELECT id FROM event WHERE t < %1 LIMIT "
                        "%2)")
             .arg(number(keep), number(maxRows)),
+        QStringLiteral("DELETE FROM block WHERE t IN (SELECT t FROM block WHERE t < %1 LIMIT %2)")
+            .arg(number(keep - keep % kBlock), number(maxRows)),
     };
     int removed = 0;
     QSqlQuery q(db_);
@@ -494,37 +519,43 @@ ChartData HistoryStore::Chart(const ChartRequest &request) {
         return d;
 
     const qint64 span = request.to - request.from;
-    // Where a column spans a quarter hour or more the summaries serve; finer columns read the
-    // samples, and the summaries only of quarters no sample is left of.
+    // Where a column spans four hours or more the blocks serve, where it spans a quarter hour the
+    // quarters, each with the samples not yet summed up. Finer columns read the samples, and the
+    // quarters only where no sample is left.
     const bool coarse = span / columns >= kQuarter;
+    const qint64 size = span / columns >= kBlock ? kBlock : kQuarter;
     QStringList outer;
     QStringList fromSummary;
     QStringList fromSample;
     for (LineFigure f : request.figures) {
         const QString c = QLatin1String(FigureInfo(f).column);
-        outer << QStringLiteral("MIN(l_%1), MAX(h_%1)").arg(c);
-        fromSummary << QStringLiteral("lo_%1 AS l_%1, hi_%1 AS h_%1").arg(c);
-        fromSample << QStringLiteral("%1, %1").arg(c);
+        outer << QStringLiteral(", MIN(l_%1), MAX(h_%1)").arg(c);
+        fromSummary << QStringLiteral(", lo_%1 AS l_%1, hi_%1 AS h_%1").arg(c);
+        fromSample << QStringLiteral(", %1, %1").arg(c);
     }
-    const QString range =
-        QStringLiteral("t >= %1 AND t < %2").arg(number(request.from), number(request.to));
-    const QString summaryOnly =
-        coarse ? QString()
-               : QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM sample WHERE sample.t >= s.t AND "
-                                "sample.t < s.t + %1)")
-                     .arg(kQuarter);
-    const QString samplesLeft =
-        coarse ? QStringLiteral(" AND id > %1").arg(number(folded())) : QString();
-    const QString comma = figures > 0 ? QStringLiteral(", ") : QString();
-    const QString sql =
-        QStringLiteral("SELECT (t - %1) * %2 / %3 AS b, COUNT(*), MIN(t * 2 + brk) %% 2%4%5 "
-                       "FROM (SELECT t, brk%4%6 FROM summary s WHERE %7%8 UNION ALL SELECT t, "
-                       "brk%4%9 FROM sample WHERE %7%10) GROUP BY b")
-            .arg(number(request.from), number(columns), number(span), comma,
-                 outer.join(QStringLiteral(", ")), fromSummary.join(QStringLiteral(", ")), range,
-                 summaryOnly, fromSample.join(QStringLiteral(", ")))
-            .arg(samplesLeft)
-            .replace(QStringLiteral("%%"), QStringLiteral("%"));
+    const QString from = number(request.from);
+    const QString to = number(request.to);
+    // A block or quarter that began before the range and reaches into it counts to the first
+    // column.
+    QString summaries = QStringLiteral("SELECT t, brk") + fromSummary.join(QString()) +
+                        QStringLiteral(" FROM ") +
+                        (size == kBlock ? QStringLiteral("block") : QStringLiteral("summary")) +
+                        QStringLiteral(" s WHERE t > ") + number(request.from - size) +
+                        QStringLiteral(" AND t < ") + to;
+    if (!coarse)
+        summaries += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM sample WHERE sample.t >= s.t "
+                                    "AND sample.t < s.t + ") +
+                     number(kQuarter) + QLatin1Char(')');
+    QString samples = QStringLiteral("SELECT t, brk") + fromSample.join(QString()) +
+                      QStringLiteral(" FROM sample WHERE t >= ") + from +
+                      QStringLiteral(" AND t < ") + to;
+    if (coarse)
+        samples += QStringLiteral(" AND id > ") + number(folded());
+    const QString sql = QStringLiteral("SELECT (MAX(t, ") + from + QStringLiteral(") - ") + from +
+                        QStringLiteral(") * ") + number(columns) + QStringLiteral(" / ") +
+                        number(span) + QStringLiteral(" AS b, COUNT(*), MIN(t * 2 + brk) % 2") +
+                        outer.join(QString()) + QStringLiteral(" FROM (") + summaries +
+                        QStringLiteral(" UNION ALL ") + samples + QStringLiteral(") GROUP BY b");
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.exec(sql)) {

@@ -1,7 +1,8 @@
 // Pictures of the history window on a made-up line history, for looking at it as a user sees
 // it: vantrel-historyshot <folder> [days] [range]; range is one of 24h, 7d, 31d, 1y (default
-// 31d). Writes history-<range>.png (the window) and history-report.pdf (the report), and tells
-// how long the range took to show and the program's resident memory. Not a test.
+// 31d), or from:to in days before now (15.8:15.2). Writes history-<range>.png (the window) and
+// history-report.pdf (the report), and tells how long the range took to show and the program's
+// resident memory. Not a test.
 
 #include "app/historychart.h"
 #include "app/historyparts.h"
@@ -73,14 +74,18 @@ int main(int argc, char **argv) {
     fixture.clock.Set(now);
     const QString path = HistoryParts::DefaultPath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const GeneratedHistory history = GenerateHistory(now.toSecsSinceEpoch(), days, 60);
-    QString error;
-    if (!WriteHistory(path, history, now.toSecsSinceEpoch(), &error)) {
-        std::fprintf(stderr, "cannot write the history: %s\n", qPrintable(error));
-        return 1;
+    {
+        // Written and let go before the window comes, so the memory figure is the program's.
+        const GeneratedHistory history = GenerateHistory(now.toSecsSinceEpoch(), days, 60);
+        QString error;
+        if (!WriteHistory(path, history, now.toSecsSinceEpoch(), &error)) {
+            std::fprintf(stderr, "cannot write the history: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%zu samples, %d drops, file %.1f MB\n", history.samples.size(), history.drops,
+                    double(QFileInfo(path).size() + QFileInfo(path + "-wal").size()) / 1e6);
     }
-    std::printf("%zu samples, %d drops, file %.1f MB\n", history.samples.size(), history.drops,
-                double(QFileInfo(path).size() + QFileInfo(path + "-wal").size()) / 1e6);
+    std::printf("resident memory before the window %.0f MB\n", residentMegabytes());
 
     MainForm &form = fixture.Create(true);
     form.show();
@@ -94,7 +99,13 @@ int main(int argc, char **argv) {
 
     QElapsedTimer shown;
     shown.start();
-    window->ShowRange(range);
+    if (rangeName.contains(QLatin1Char(':'))) {
+        const QStringList ago = rangeName.split(QLatin1Char(':'));
+        window->ShowFree(now.addSecs(qint64(-ago[0].toDouble() * 86400)),
+                         now.addSecs(qint64(-ago[1].toDouble() * 86400)));
+    } else {
+        window->ShowRange(range);
+    }
     settle(window, parts.Service());
     window->Chart()->repaint();
     std::printf("%s shown in %lld ms (%lld rows read, %d columns); resident memory %.0f MB\n",
@@ -102,7 +113,9 @@ int main(int argc, char **argv) {
                 static_cast<long long>(window->Chart()->Data().rows), window->Chart()->Columns(),
                 residentMegabytes());
     QTest::qWait(300);
-    window->grab().save(folder + QStringLiteral("/history-%1.png").arg(rangeName));
+    window->grab().save(
+        folder +
+        QStringLiteral("/history-%1.png").arg(QString(rangeName).replace(QLatin1Char(':'), '-')));
 
     QPdfWriter pdf(folder + QStringLiteral("/history-report.pdf"));
     pdf.setResolution(300);

@@ -153,7 +153,16 @@ void TestHistoryStore::summariesAfterFullResolution() {
     }
     if (perQuarter > 1)
         QCOMPARE(rows.front().figures[std::size_t(Figure::DownMargin)], 7.0);
-    QCOMPARE(whole.rows, (cutoff - start) / 900);
+    // A column a quarter hour wide reads each quarter once.
+    const ChartData quarters = s.store.Chart(request(start, cutoff, int((cutoff - start) / 900)));
+    QCOMPARE(quarters.rows, (cutoff - start) / 900);
+    // Columns of days read the four-hour blocks, with the same minimum and maximum.
+    const ChartData byDays = s.store.Chart(request(start, kNow, 5));
+    for (int c = 0; c < 5; ++c) {
+        QCOMPARE(byDays.Lo(0, c), 0.0);
+        QCOMPARE(byDays.Hi(0, c), 14.0);
+    }
+    QVERIFY(byDays.rows <= (kNow - start) / (4 * 3600) + 1);
     // Across the boundary the graph runs on: only the first column starts a run.
     const ChartData across = s.store.Chart(request(start, kNow, 200));
     int breaks = 0;
@@ -256,6 +265,11 @@ void TestHistoryStore::clockSetBack() {
     const ChartData merged = s.store.Chart(request(t0 - t0 % 900, t0 - t0 % 900 + 900, 1));
     QCOMPARE(merged.Lo(0, 0), 10.0);
     QCOMPARE(merged.Hi(0, 0), 71.0);
+    const qint64 block = t0 - t0 % (4 * 3600);
+    const ChartData blocks = s.store.Chart(request(block, block + 4 * 3600, 1));
+    QCOMPARE(blocks.Lo(0, 0), 10.0);
+    QCOMPARE(blocks.Hi(0, 0), 71.0);
+    QCOMPARE(blocks.rows, qint64(1));
 }
 
 void TestHistoryStore::outages_data() {
