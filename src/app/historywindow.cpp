@@ -238,17 +238,24 @@ void HistoryWindow::shown(const core::ChartData &read) {
     emit loaded();
 }
 
-bool HistoryWindow::ExportCsv() {
+QString HistoryWindow::askFileName(const QString &suffix, const QStringList &filters) {
     SaveRequest request;
-    request.defaultSuffix = QStringLiteral("csv");
-    request.filters =
-        QStringList{QStringLiteral("CSV file (*.csv)"), QStringLiteral("Any file (*.*)")};
+    request.defaultSuffix = suffix;
+    request.filters = filters;
     request.proposedName = QStringLiteral("vantrel_history");
     request.folder = context_.Output().SaveFolder();
     const QString name = context_.Prompt().SaveFileName(request);
+    if (!name.isEmpty())
+        context_.Output().SetSaveFolder(QFileInfo(name).absolutePath());
+    return name;
+}
+
+bool HistoryWindow::ExportCsv() {
+    const QString name =
+        askFileName(QStringLiteral("csv"), QStringList{QStringLiteral("CSV file (*.csv)"),
+                                                       QStringLiteral("Any file (*.*)")});
     if (name.isEmpty())
         return false;
-    context_.Output().SetSaveFolder(QFileInfo(name).absolutePath());
     const qint64 from = from_;
     const qint64 to = to_;
     history_.Run<QByteArray>(
@@ -267,15 +274,10 @@ bool HistoryWindow::ExportCsv() {
 }
 
 bool HistoryWindow::SavePicture() {
-    SaveRequest request;
-    request.defaultSuffix = QStringLiteral("png");
-    request.filters = QStringList{QStringLiteral("PNG picture (*.png)")};
-    request.proposedName = QStringLiteral("vantrel_history");
-    request.folder = context_.Output().SaveFolder();
-    const QString name = context_.Prompt().SaveFileName(request);
+    const QString name =
+        askFileName(QStringLiteral("png"), QStringList{QStringLiteral("PNG picture (*.png)")});
     if (name.isEmpty())
         return false;
-    context_.Output().SetSaveFolder(QFileInfo(name).absolutePath());
     QImage picture(chart_->size(), QImage::Format_RGB32);
     {
         QPainter painter(&picture);

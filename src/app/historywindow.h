@@ -66,6 +66,8 @@ private:
     void query();
     void shown(const core::ChartData &read);
     void step(int direction);
+    // The save dialog for an export; empty when the user cancelled.
+    QString askFileName(const QString &suffix, const QStringList &filters);
 
     PageContext &context_;
     core::HistoryService &history_;

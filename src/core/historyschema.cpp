@@ -66,26 +66,15 @@ QStringList version2() {
 // Version 3: the quarters summed up again by blocks of four hours, so that a year is a few
 // thousand rows.
 QStringList version3() {
-    QStringList select;
-    QStringList columns;
-    for (const LineFigureInfo &info : LineFigures()) {
-        const QString c = QLatin1String(info.column);
-        columns << QStringLiteral("lo_%1, av_%1, hi_%1").arg(c);
-        select << QStringLiteral("MIN(lo_%1), ROUND(SUM(av_%1 * n) / SUM(CASE WHEN av_%1 IS NULL "
-                                 "THEN 0 ELSE n END)), MAX(hi_%1)")
-                      .arg(c);
-    }
     return {
         QStringLiteral("CREATE TABLE block (t INTEGER PRIMARY KEY, n INTEGER NOT NULL, "
                        "up INTEGER NOT NULL, brk INTEGER NOT NULL, uptime INTEGER, %1)")
             .arg(summaryColumns()),
-        QStringLiteral(
-            "INSERT INTO block (t, n, up, brk, uptime, %1) SELECT t - t %% %2, SUM(n), "
-            "SUM(up), MIN(t * 2 + brk) %% 2, MAX(uptime), %3 FROM summary GROUP BY t - t %% %2")
-            .arg(columns.join(QStringLiteral(", ")))
-            .arg(BlockSecs)
-            .arg(select.join(QStringLiteral(", ")))
-            .replace(QStringLiteral("%%"), QStringLiteral("%")),
+        QStringLiteral("INSERT INTO block (t, n, up, brk, uptime, ") + SummaryColumns() +
+            QStringLiteral(") SELECT t - t % ") + QString::number(BlockSecs) +
+            QStringLiteral(", SUM(n), SUM(up), MIN(t * 2 + brk) % 2, MAX(uptime), ") +
+            SumsOfQuarters() + QStringLiteral(" FROM summary GROUP BY t - t % ") +
+            QString::number(BlockSecs),
     };
 }
 
@@ -114,6 +103,23 @@ bool run(QSqlDatabase &db, const QStringList &statements, int version, QString *
 }
 
 } // namespace
+
+QString SummaryColumns() {
+    QStringList columns;
+    for (const LineFigureInfo &info : LineFigures())
+        columns << QStringLiteral("lo_%1, av_%1, hi_%1").arg(QLatin1String(info.column));
+    return columns.join(QStringLiteral(", "));
+}
+
+QString SumsOfQuarters() {
+    // The average of averages, each weighed by its quarter's samples.
+    QStringList sums;
+    for (const LineFigureInfo &info : LineFigures())
+        sums << QStringLiteral("MIN(lo_%1), ROUND(SUM(av_%1 * n) / SUM(CASE WHEN av_%1 IS NULL "
+                               "THEN 0 ELSE n END)), MAX(hi_%1)")
+                    .arg(QLatin1String(info.column));
+    return sums.join(QStringLiteral(", "));
+}
 
 bool Migrate(QSqlDatabase &db, int from, int to, QString *error) {
     QString ignored;

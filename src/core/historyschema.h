@@ -18,6 +18,11 @@ constexpr int ApplicationId = 0x56544c48;
 constexpr int QuarterSecs = 900;
 constexpr int BlockSecs = 4 * 3600;
 
+// The columns of a quarter or block: lo_, av_ and hi_ of every figure, in order.
+QString SummaryColumns();
+// Their values summed up from quarters (a SELECT list over the summary table's columns).
+QString SumsOfQuarters();
+
 // Brings db from version `from` to version `to` (at most Version), one step per transaction,
 // so an interrupted migration leaves the file at the last finished step. An empty database
 // is version 0. False, with the reason, when a step failed.

@@ -419,9 +419,6 @@ int HistoryStore::fold(qint64 now, int maxRows) {
                                 "excluded.av_%1 * excluded.n) / (n + excluded.n)) END")
                      .arg(c);
     }
-    QStringList columns;
-    for (const LineFigureInfo &info : LineFigures())
-        columns << QStringLiteral("lo_%1, av_%1, hi_%1").arg(QLatin1String(info.column));
     const QString sql =
         QStringLiteral(
             "INSERT INTO summary (t, n, up, brk, uptime, %1) SELECT t - t %% %2, COUNT(*), "
@@ -431,16 +428,11 @@ int HistoryStore::fold(qint64 now, int maxRows) {
             "n = n + excluded.n, up = up + excluded.up, brk = MAX(brk, excluded.brk), "
             "uptime = MAX(COALESCE(uptime, excluded.uptime), COALESCE(excluded.uptime, uptime)), "
             "%6")
-            .arg(columns.join(QStringLiteral(", ")), number(kQuarter),
+            .arg(HistorySchema::SummaryColumns(), number(kQuarter),
                  select.join(QStringLiteral(", ")), number(done), number(upTo),
                  merge.join(QStringLiteral(", ")))
             .replace(QStringLiteral("%%"), QStringLiteral("%"));
     // The blocks of the quarters that changed are summed up afresh from their quarters.
-    QStringList blockSelect;
-    for (const LineFigureInfo &info : LineFigures())
-        blockSelect << QStringLiteral("MIN(lo_%1), ROUND(SUM(av_%1 * n) / SUM(CASE WHEN av_%1 IS "
-                                      "NULL THEN 0 ELSE n END)), MAX(hi_%1)")
-                           .arg(QLatin1String(info.column));
     const QString touched =
         QStringLiteral("SELECT DISTINCT t - t %% %1 AS b FROM sample WHERE id > %2 AND id <= %3")
             .arg(number(kBlock), number(done), number(upTo));
@@ -452,8 +444,8 @@ int HistoryStore::fold(qint64 now, int maxRows) {
             "INSERT INTO block (t, n, up, brk, uptime, %1) SELECT k.b, SUM(n), SUM(up), "
             "MIN(s.t * 2 + brk) % 2, MAX(uptime), %2 FROM summary s JOIN (%3) k ON s.t >= k.b AND "
             "s.t < k.b + %4 GROUP BY k.b")
-            .arg(columns.join(QStringLiteral(", ")), blockSelect.join(QStringLiteral(", ")),
-                 touched, number(kBlock))
+            .arg(HistorySchema::SummaryColumns(), HistorySchema::SumsOfQuarters(), touched,
+                 number(kBlock))
             .replace(QStringLiteral("%%"), QStringLiteral("%"));
     if (!db_.transaction())
         return 0;

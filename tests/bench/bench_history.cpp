@@ -38,16 +38,6 @@ double megabytes(const QString &path) {
     return double(bytes) / 1e6;
 }
 
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -85,13 +75,7 @@ struct YearWindow {
 YearWindow *year = nullptr;
 
 bool settle(app::HistoryWindow *window, core::HistoryService &service) {
-    const auto deadline = Steady::now() + std::chrono::seconds(30);
-    while (window->Loading() || !service.Idle()) {
-        if (Steady::now() > deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return WaitFor([&] { return !window->Loading() && service.Idle(); }, 60000);
 }
 
 YearWindow &yearWindow() {
@@ -139,7 +123,7 @@ void YearRange(benchmark::State &state) {
         const auto start = Steady::now();
         y.window->ShowRange(app::HistoryWindow::Range::Year);
         if (!settle(y.window, service)) {
-            state.SkipWithError("the year was not read within 30 s");
+            state.SkipWithError("the year was not read within a minute");
             return;
         }
         chart->repaint();
@@ -168,7 +152,7 @@ void YearRange(benchmark::State &state) {
     state.counters["full_resolution_file_MB"] = y.fullResolutionMegabytes;
     state.counters["rows_read"] = double(chart->Data().rows);
     state.counters["columns"] = double(chart->Columns());
-    state.counters["resident_MB"] = residentMegabytes();
+    state.counters["resident_MB"] = ResidentMegabytes();
 }
 BENCHMARK(YearRange)
     ->UseManualTime()

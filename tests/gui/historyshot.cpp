@@ -26,25 +26,8 @@ using namespace vantrel::app;
 
 namespace {
 
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
 bool settle(HistoryWindow *window, core::HistoryService &service) {
-    QElapsedTimer timer;
-    timer.start();
-    while (window->Loading() || !service.Idle()) {
-        if (timer.elapsed() > 60000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return WaitFor([&] { return !window->Loading() && service.Idle(); }, 60000);
 }
 
 } // namespace
@@ -85,7 +68,7 @@ int main(int argc, char **argv) {
         std::printf("%zu samples, %d drops, file %.1f MB\n", history.samples.size(), history.drops,
                     double(QFileInfo(path).size() + QFileInfo(path + "-wal").size()) / 1e6);
     }
-    std::printf("resident memory before the window %.0f MB\n", residentMegabytes());
+    std::printf("resident memory before the window %.0f MB\n", ResidentMegabytes());
 
     MainForm &form = fixture.Create(true);
     form.show();
@@ -111,7 +94,7 @@ int main(int argc, char **argv) {
     std::printf("%s shown in %lld ms (%lld rows read, %d columns); resident memory %.0f MB\n",
                 qPrintable(rangeName), static_cast<long long>(shown.elapsed()),
                 static_cast<long long>(window->Chart()->Data().rows), window->Chart()->Columns(),
-                residentMegabytes());
+                ResidentMegabytes());
     QTest::qWait(300);
     window->grab().save(
         folder +

@@ -2,7 +2,10 @@
 
 #include "core/historystore.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <cmath>
 #include <random>
 
@@ -135,6 +138,26 @@ bool WriteHistory(const QString &path, const GeneratedHistory &history, qint64 n
     for (; event < history.events.size(); ++event)
         store.AddEvent(history.events[event]);
     while (store.Maintain(now, 50000)) {
+    }
+    return true;
+}
+
+double ResidentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+bool WaitFor(const std::function<bool()> &done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include "core/historysample.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 struct GeneratedHistory {
@@ -23,3 +24,8 @@ GeneratedHistory GenerateHistory(qint64 end, int days, int stepSecs, bool drops 
 // `now`; false, with the reason, when the file would not take it.
 bool WriteHistory(const QString &path, const GeneratedHistory &history, qint64 now,
                   QString *error = nullptr);
+
+// This process's resident memory in megabytes (0 where /proc does not tell).
+double ResidentMegabytes();
+// Lets the events run until done() or timeoutMs passed; false on the time-out.
+bool WaitFor(const std::function<bool()> &done, int timeoutMs);
