@@ -369,10 +369,12 @@ HistoryStore::Status HistoryStore::AddEvent(const LineEvent &event) {
     q.bindValue(3, event.detail);
     if (q.exec())
         return Status::Ok;
+    // Taken before a recovery replaces the statement.
+    const Status status = statusOf(q);
     const QString code = q.lastError().nativeErrorCode();
     if ((code == kCorrupt || code == kNotADatabase) && recover())
         return AddEvent(event);
-    return statusOf(q);
+    return status;
 }
 
 qint64 HistoryStore::scalar(const QString &sql, qint64 def) {
