@@ -50,7 +50,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 # Every library the program names must come from a package the package depends on.
 depends=$(dpkg-deb -f "$deb" Depends)
-needs=(qt6-qpa-plugins)
+needs=(qt6-qpa-plugins libqt6sql6-sqlite)
 for lib in $(objdump -p "$build/src/vantrel" | awk '$1 == "NEEDED" {print $2}'); do
     path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x32|64/ {print $NF; exit}')
     [ -n "$path" ] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
@@ -103,7 +103,7 @@ printf '[System Info Settings]\nIP=127.0.0.1:%s\nCommunity=vormel\n' "$port" >"$
     sim=$!
     sleep 1
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$WORK/config" \
-        XDG_RUNTIME_DIR="$WORK/runtime" vantrel >"$WORK/vantrel.log" 2>&1 &
+        XDG_DATA_HOME="$WORK/data" XDG_RUNTIME_DIR="$WORK/runtime" vantrel >"$WORK/vantrel.log" 2>&1 &
     app=$!
     sleep 5
     kill -0 "$app" || { echo "vantrel ended early"; cat "$WORK/vantrel.log"; kill "$sim"; exit 1; }
@@ -114,4 +114,6 @@ printf '[System Info Settings]\nIP=127.0.0.1:%s\nCommunity=vormel\n' "$port" >"$
 ' || fail "the installed program did not start and stop cleanly"
 grep -q "^Version=$version" "$work/config/vantrel.ini" ||
     fail "the installed program did not save its settings"
+[ -s "$work/data/vantrel/history.sqlite" ] ||
+    fail "the installed program did not open its line history (SQLite driver missing?)"
 echo "package: the installed program starts and saves its settings on SIGTERM"

@@ -19,6 +19,8 @@ DEVELOPMENT=(
     xvfb xauth openbox trayer xdotool x11-utils imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
+    # the line history: Qt's SQLite driver; promtool (in prometheus) checks the metrics text
+    libqt6sql6-sqlite prometheus
 )
 
 PACKAGES=("${PROGRAM[@]}")

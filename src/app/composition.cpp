@@ -1,5 +1,6 @@
 #include "app/composition.h"
 
+#include "app/historyparts.h"
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
@@ -42,6 +43,7 @@ public:
     monitors::RouterStatusMonitor &RouterStatus() override { return *routerStatus; }
     SettingsStore &Settings() override { return settings; }
     TrayController &Tray() override { return *tray; }
+    HistoryParts &History() override { return *history; }
 
     pages::SystemPage system;
     pages::QuotaPage quota;
@@ -55,6 +57,7 @@ public:
     std::unique_ptr<monitors::ConnectionMonitor> connection;
     std::unique_ptr<monitors::RouterStatusMonitor> routerStatus;
     std::unique_ptr<TrayController> tray;
+    std::unique_ptr<HistoryParts> history;
 };
 
 } // namespace
@@ -94,11 +97,13 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     });
     p.debug.Description = [&p] { return p.system.Description(); };
     p.debug.DescriptionCaption = [&p] { return p.system.DescriptionCaption(); };
-    p.system.OnTargetFocus = [&f](bool editing) {
+    p.system.OnTargetFocus = [&f, &p](bool editing) {
         if (editing)
             f.Community_editEnter();
         else
             f.Community_editExit();
+        if (p.history)
+            p.history->SetTargetEditing(editing);
     };
 
     p.connection =
@@ -106,6 +111,10 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
         f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
         p.system.Widget(), p.system.UptimeLabel());
+    // The line history: its menu, recorder, alerts and window.
+    p.history =
+        std::make_unique<HistoryParts>(f, *p.connection, [&p] { return p.quota.DownloadOnly(); });
+    p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
     // The tray reads the quota page: its refresh, its bar and the amount left.
@@ -126,6 +135,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.settings.AddPart(&p.system);
     p.settings.AddPart(&p.window);
     p.settings.AddPart(&p.quota);
+    p.settings.AddPart(p.history.get());
     f.OnCreate = [&f, &p] {
         // A number that does not convert stops the load: no query, no start in the tray.
         if (!p.settings.Load())

@@ -23,6 +23,7 @@ class RouterStatusMonitor;
 
 namespace vantrel::app {
 
+class HistoryParts;
 class SettingsStore;
 class TrayController;
 
@@ -41,6 +42,7 @@ public:
     virtual monitors::RouterStatusMonitor &RouterStatus() = 0;
     virtual SettingsStore &Settings() = 0;
     virtual TrayController &Tray() = 0;
+    virtual HistoryParts &History() = 0;
 };
 
 // The main window with every page, monitor and the settings.

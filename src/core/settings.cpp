@@ -37,6 +37,7 @@ const char kOptions[] = "Options";
 const char kQuota[] = "Quota";
 const char kProgram[] = "Program";
 const char kFiles[] = "Files";
+const char kHistory[] = "Line history";
 
 QString flagText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -70,6 +71,21 @@ QString number(double value) {
                 v.member = r.ini.Read(kOptions, key, QStringLiteral("0"));                         \
             },                                                                                     \
             [](const Values &v) { return unlessEmpty(v.member); }                                  \
+    }
+
+// [Line history]: a value that is not what the key holds gives the default; these keys never
+// stop the load.
+#define HISTORY_FLAG(key, member, def)                                                             \
+    {                                                                                              \
+        kHistory, key,                                                                             \
+            [](Reading &r, Values &v) { v.member = r.ini.ReadInteger(kHistory, key, def) != 0; },  \
+            [](const Values &v) -> std::optional<QString> { return flagText(v.member); }           \
+    }
+#define HISTORY_INTEGER(key, member, def)                                                          \
+    {                                                                                              \
+        kHistory, key,                                                                             \
+            [](Reading &r, Values &v) { v.member = r.ini.ReadInteger(kHistory, key, def); },       \
+            [](const Values &v) -> std::optional<QString> { return QString::number(v.member); }    \
     }
 
 const Key kKeys[] = {
@@ -129,11 +145,29 @@ const Key kKeys[] = {
     {kFiles, "Last folder",
      [](Reading &r, Values &v) { v.LastFolder = r.ini.Read(kFiles, "Last folder", QString()); },
      [](const Values &v) { return unlessEmpty(v.LastFolder); }},
+    HISTORY_FLAG("Record", RecordHistory, 1),
+    HISTORY_INTEGER("Interval", HistoryInterval, 60),
+    HISTORY_FLAG("Link alerts", LinkAlerts, 1),
+    HISTORY_FLAG("Margin alerts", MarginAlerts, 1),
+    {kHistory, "Margin threshold",
+     [](Reading &r, Values &v) {
+         bool ok = false;
+         const double db = r.ini.Read(kHistory, "Margin threshold", QString()).toDouble(&ok);
+         v.MarginThreshold = ok && db >= 0 && db <= 30 ? db : 6;
+     },
+     [](const Values &v) -> std::optional<QString> { return number(v.MarginThreshold); }},
+    HISTORY_FLAG("Quota alerts", QuotaAlerts, 1),
+    HISTORY_INTEGER("Quota alert level", QuotaAlertLevel, 0),
+    HISTORY_FLAG("Serve metrics", ServeMetrics, 0),
+    TEXT(kHistory, "Metrics address", QStringLiteral("127.0.0.1"), MetricsAddress),
+    HISTORY_INTEGER("Metrics port", MetricsPort, 9463),
 };
 
 #undef TEXT
 #undef FLAG
 #undef INTERVAL
+#undef HISTORY_FLAG
+#undef HISTORY_INTEGER
 
 QString fullName(const Key &k) {
     return QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.key);

@@ -44,6 +44,17 @@ struct SettingsValues {
     QString LastFolder;
     // [Program], written only
     QString LastUsed;
+    // [Line history]: the recorder, the alerts and the metrics endpoint
+    bool RecordHistory = true;
+    int HistoryInterval = 60; // seconds: 30, 60, 300 or 900
+    bool LinkAlerts = true;
+    bool MarginAlerts = true;
+    double MarginThreshold = 6; // dB
+    bool QuotaAlerts = true;
+    int QuotaAlertLevel = 0; // the highest quota level told in this quota cycle
+    bool ServeMetrics = false;
+    QString MetricsAddress = QStringLiteral("127.0.0.1");
+    int MetricsPort = 9463;
 };
 
 // What [Program] says about the program that wrote the file.

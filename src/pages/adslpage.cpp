@@ -245,6 +245,13 @@ QWidget *AdslPage::Build() {
     distance_->setProperty("longestText", QStringLiteral("999.99 km"));
     distance->addWidget(distance_);
     distance->addStretch(1);
+    // The line's story over time has a window of its own.
+    QPushButton *history = app::MakeButton(info, "History_But", QStringLiteral("Line history..."));
+    connect(history, &QPushButton::clicked, this, [this] {
+        if (OnShowHistory)
+            context_.Run(OnShowHistory);
+    });
+    distance->addWidget(history);
     infoLayout->addLayout(distance);
     infoLayout->addWidget(separator(info));
     auto *counters = new QHBoxLayout;

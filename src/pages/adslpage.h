@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QTabWidget;
@@ -30,6 +31,8 @@ public:
     // Sub-pages of ADSL_PageControl.
     enum SubPage { ConnectionInfo = 0, ConnectionLog = 1 };
     QWidget *Widget() const { return page_; }
+    // The "Line history..." button's command.
+    std::function<void()> OnShowHistory;
 
 private:
     void render(const core::AdslFigures &f);

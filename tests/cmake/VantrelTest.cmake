@@ -3,7 +3,8 @@
 #
 # Builds one Qt Test executable and registers it with CTest. Every test runs on the offscreen
 # platform with an XDG_CONFIG_HOME of its own inside the build tree, so no test ever reads the
-# user's vantrel.ini, whose router address may be a real one. The label (default: "gui" for the
+# user's vantrel.ini, whose router address may be a real one, and an XDG_DATA_HOME of its own, so
+# no test writes into the user's line history. The label (default: "gui" for the
 # tests of the window, "agent" for those against snmpd, "unit" for the rest) lets
 # `ctest -L unit` run the quick ones alone.
 function(vantrel_add_test name)
@@ -14,8 +15,10 @@ function(vantrel_add_test name)
 
     add_test(NAME ${name} COMMAND ${name})
     set(config_home ${CMAKE_CURRENT_BINARY_DIR}/xdg-config/${name})
-    file(MAKE_DIRECTORY ${config_home})
-    set(env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=${config_home} ${ARG_ENV})
+    set(data_home ${CMAKE_CURRENT_BINARY_DIR}/xdg-data/${name})
+    file(MAKE_DIRECTORY ${config_home} ${data_home})
+    set(env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=${config_home} XDG_DATA_HOME=${data_home}
+            ${ARG_ENV})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
     if(ARG_FIXTURES)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${ARG_FIXTURES}")

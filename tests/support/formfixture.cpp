@@ -20,6 +20,8 @@ FormFixture::FormFixture() {
     if (!agent.Start())
         throw std::runtime_error("cannot start the loopback agent");
     qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
+    // The line history file too stays inside the test's own folder.
+    qputenv("XDG_DATA_HOME", (configDir.path() + QStringLiteral("/data")).toLocal8Bit());
 }
 
 FormFixture::~FormFixture() {

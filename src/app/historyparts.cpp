@@ -1,0 +1,289 @@
+#include "app/historyparts.h"
+
+#include "app/alertsdialog.h"
+#include "app/historywindow.h"
+#include "app/mainform.h"
+#include "app/metricsdialog.h"
+#include "app/metricsserver.h"
+#include "app/notifier.h"
+#include "app/prompter.h"
+#include "core/historyservice.h"
+#include "core/quota.h"
+#include "monitors/alerts.h"
+#include "monitors/connectionmonitor.h"
+#include "monitors/recorder.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTimer>
+#include <utility>
+
+namespace vantrel::app {
+
+using core::HistoryStore;
+
+namespace {
+
+const char kSection[] = "Line history";
+
+struct IntervalItem {
+    const char *name;
+    const char *caption;
+    int seconds;
+};
+const IntervalItem kIntervals[] = {
+    {"History30s", "30 second sample", 30},
+    {"History1m", "1 minute sample", 60},
+    {"History5m", "5 minute sample", 300},
+    {"History15m", "15 minute sample", 900},
+};
+constexpr int kDefaultInterval = 60;
+
+// The recorder's timer lives with the window's other timers.
+QTimer *historyTimer(MainForm &form) {
+    auto *timer = new QTimer(&form);
+    timer->setObjectName(QStringLiteral("History_Timer"));
+    return timer;
+}
+
+QAction *item(QMenu *menu, const char *name, const QString &caption) {
+    auto *action = new QAction(caption, menu);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->addAction(action);
+    return action;
+}
+
+} // namespace
+
+HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
+                           std::function<bool()> downloadOnly, const QString &path)
+    : form_(form), downloadOnly_(std::move(downloadOnly)),
+      service_(std::make_unique<core::HistoryService>(path.isEmpty() ? DefaultPath() : path,
+                                                      form.Clock())),
+      recorder_(std::make_unique<monitors::Recorder>(form, *service_, historyTimer(form))),
+      alerts_(std::make_unique<monitors::Alerts>(form, *recorder_, downloadOnly_)),
+      desktop_(std::make_unique<DesktopNotifier>(form.TrayIcon())),
+      metrics_(new MetricsServer([this] { return metricsText(); }, this)),
+      metricsPort_(MetricsServer::DefaultPort) {
+    alerts_->SetNotifier(desktop_.get());
+    connect(&connection, &monitors::ConnectionMonitor::linkChanged, this,
+            [this](bool up, const QDateTime &when, const QString &line) {
+                form_.Run([&] { recorder_->LinkChanged(up, when, line); });
+            });
+    connect(recorder_.get(), &monitors::Recorder::sampleStored, this, [this] {
+        if (window_)
+            window_->SampleStored();
+    });
+    connect(service_.get(), &core::HistoryService::opened, this,
+            [this](const HistoryStore::OpenResult &r) {
+                opened(r.ok, r.error, r.movedTo, r.movedReason);
+            });
+    connect(service_.get(), &core::HistoryService::movedAside, this,
+            [this](const HistoryStore::OpenResult &r) {
+                opened(false, QString(), r.movedTo, r.movedReason);
+            });
+    buildMenu();
+    service_->Open();
+}
+
+HistoryParts::~HistoryParts() {
+    // The window and dialogs use the history; they go first.
+    delete window_.data();
+    delete alertsDialog_.data();
+    delete metricsDialog_.data();
+}
+
+HistoryWindow *HistoryParts::Window() const {
+    return window_.data();
+}
+
+AlertsDialog *HistoryParts::OpenAlerts() const {
+    return alertsDialog_.data();
+}
+
+MetricsDialog *HistoryParts::OpenMetrics() const {
+    return metricsDialog_.data();
+}
+
+QString HistoryParts::DefaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/vantrel/history.sqlite");
+}
+
+void HistoryParts::buildMenu() {
+    menu_ = form_.SubMenu("Options1")->addMenu(QStringLiteral("Line history"));
+    menu_->setObjectName(QStringLiteral("LineHistory1"));
+    menu_->menuAction()->setObjectName(QStringLiteral("LineHistory1_Item"));
+    record_ = item(menu_, "RecordHistory", QStringLiteral("Record line history"));
+    record_->setCheckable(true);
+    record_->setChecked(true);
+    connect(record_, &QAction::triggered, this,
+            [this] { form_.Run([this] { recorder_->SetRecording(record_->isChecked()); }); });
+    menu_->addSeparator()->setObjectName(QStringLiteral("HistorySep1"));
+    auto *group = new QActionGroup(menu_);
+    for (const IntervalItem &i : kIntervals) {
+        QAction *action = item(menu_, i.name, QString::fromLatin1(i.caption));
+        action->setCheckable(true);
+        action->setChecked(i.seconds == kDefaultInterval);
+        group->addAction(action);
+        const int seconds = i.seconds;
+        connect(action, &QAction::triggered, this, [this, seconds] {
+            form_.Run([this, seconds] { recorder_->SetInterval(seconds); });
+        });
+    }
+    recorder_->SetInterval(kDefaultInterval);
+    menu_->addSeparator()->setObjectName(QStringLiteral("HistorySep2"));
+    connect(item(menu_, "ShowHistory", QStringLiteral("Show history...")), &QAction::triggered,
+            this, [this] { form_.Run([this] { ShowHistory(); }); });
+    connect(item(menu_, "HistoryAlerts", QStringLiteral("Alerts...")), &QAction::triggered, this,
+            [this] { form_.Run([this] { OpenAlertsDialog(); }); });
+    connect(item(menu_, "ServeMetrics", QStringLiteral("Serve metrics...")), &QAction::triggered,
+            this, [this] { form_.Run([this] { OpenMetricsDialog(); }); });
+}
+
+void HistoryParts::opened(bool ok, const QString &error, const QString &movedTo,
+                          const QString &reason) {
+    if (!movedTo.isEmpty())
+        form_.Prompt().Warning(QStringLiteral("Vantrel"),
+                               QStringLiteral("The line history file %1 %2. It was renamed %3 and "
+                                              "a new one was started.")
+                                   .arg(service_->Path(), reason, movedTo));
+    if (!ok) {
+        if (!error.isEmpty())
+            form_.SetStatus(QStringLiteral(" Line history not available: ") + error);
+        return;
+    }
+    using Known = std::pair<std::optional<core::LineSample>, std::optional<core::LineEvent>>;
+    service_->Run<Known>(
+        this, [](HistoryStore &store) { return Known(store.LastSample(), store.LastLinkEvent()); },
+        [this](Known &known) { recorder_->Restore(known.first, known.second); });
+}
+
+void HistoryParts::ShowHistory() {
+    const bool first = window_.isNull();
+    if (first)
+        window_ = new HistoryWindow(form_, *service_, &form_);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    if (first)
+        window_->ShowRange(HistoryWindow::Range::Day);
+    else
+        window_->Refresh();
+}
+
+void HistoryParts::OpenAlertsDialog() {
+    if (alertsDialog_) {
+        alertsDialog_->raise();
+        return;
+    }
+    alertsDialog_ = new AlertsDialog(alerts_->Current(), &form_);
+    alertsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    AlertsDialog *dialog = alertsDialog_;
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { alerts_->SetSettings(dialog->Settings()); });
+    dialog->open();
+}
+
+void HistoryParts::OpenMetricsDialog() {
+    if (metricsDialog_) {
+        metricsDialog_->raise();
+        return;
+    }
+    metricsDialog_ = new MetricsDialog({serve_, metricsAddress_, metricsPort_}, &form_);
+    metricsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    MetricsDialog *dialog = metricsDialog_;
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const MetricsDialog::Choice c = dialog->Chosen();
+        form_.Run([this, c] { serveMetrics(c.serve, c.address, c.port, true); });
+    });
+    dialog->open();
+}
+
+void HistoryParts::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
+    serve_ = serve;
+    metricsAddress_ = address.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : address.trimmed();
+    metricsPort_ = port >= 0 && port <= 65535 ? port : MetricsServer::DefaultPort;
+    metrics_->Stop();
+    if (!serve_)
+        return;
+    QString error;
+    if (metrics_->Start(metricsAddress_, quint16(metricsPort_), &error))
+        return;
+    const QString text = QStringLiteral("The metrics cannot be served on %1 port %2: %3")
+                             .arg(metricsAddress_)
+                             .arg(metricsPort_)
+                             .arg(error);
+    if (fromDialog)
+        form_.ReportError(text);
+    else
+        form_.SetStatus(QLatin1Char(' ') + text);
+}
+
+QByteArray HistoryParts::metricsText() const {
+    MetricsSnapshot s;
+    s.sample = recorder_->Latest();
+    s.linkUp = recorder_->LinkUp();
+    const core::QuotaAccount &a = form_.Quota();
+    if (a.QuotaBytes > 0 && a.Calculated && !a.LastReadingFailed) {
+        s.quotaUsedBytes = core::UsedBytes(a, downloadOnly_ ? downloadOnly_() : true);
+        s.quotaBytes = a.QuotaBytes;
+    }
+    return MetricsText(s);
+}
+
+void HistoryParts::SetTargetEditing(bool editing) {
+    recorder_->SetTargetEditing(editing);
+}
+
+void HistoryParts::SetNotifier(Notifier *notifier) {
+    alerts_->SetNotifier(notifier != nullptr ? notifier : desktop_.get());
+}
+
+void HistoryParts::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
+    const core::SettingsValues &v = loaded.values;
+    auto reached = [&loaded](const char *key) { return loaded.Reached(kSection, key); };
+    if (reached("Record")) {
+        record_->setChecked(v.RecordHistory);
+        recorder_->SetRecording(v.RecordHistory);
+    }
+    // An interval outside the menu leaves the one checked.
+    if (reached("Interval"))
+        for (const IntervalItem &i : kIntervals)
+            if (v.HistoryInterval == i.seconds) {
+                menu_->findChild<QAction *>(QString::fromLatin1(i.name))->setChecked(true);
+                recorder_->SetInterval(i.seconds);
+            }
+    monitors::Alerts::Settings a = alerts_->Current();
+    if (reached("Link alerts"))
+        a.link = v.LinkAlerts;
+    if (reached("Margin alerts"))
+        a.margin = v.MarginAlerts;
+    if (reached("Margin threshold"))
+        a.marginDb = v.MarginThreshold;
+    if (reached("Quota alerts"))
+        a.quota = v.QuotaAlerts;
+    alerts_->SetSettings(a);
+    if (reached("Quota alert level"))
+        alerts_->SetQuotaLevelTold(std::clamp(v.QuotaAlertLevel, 0, 100));
+    if (reached("Metrics port"))
+        serveMetrics(v.ServeMetrics, v.MetricsAddress, v.MetricsPort, false);
+}
+
+void HistoryParts::CollectSettings(core::SettingsValues &v) {
+    v.RecordHistory = recorder_->Recording();
+    v.HistoryInterval = recorder_->Interval();
+    const monitors::Alerts::Settings &a = alerts_->Current();
+    v.LinkAlerts = a.link;
+    v.MarginAlerts = a.margin;
+    v.MarginThreshold = a.marginDb;
+    v.QuotaAlerts = a.quota;
+    v.QuotaAlertLevel = alerts_->QuotaLevelTold();
+    v.ServeMetrics = serve_;
+    v.MetricsAddress = metricsAddress_;
+    v.MetricsPort = metricsPort_;
+}
+
+} // namespace vantrel::app

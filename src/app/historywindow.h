@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/historystore.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+class QButtonGroup;
+class QDateTimeEdit;
+class QLabel;
+class QPainter;
+class QPushButton;
+class QTimer;
+
+namespace vantrel::core {
+class HistoryService;
+}
+
+namespace vantrel::app {
+
+class HistoryChart;
+class PageContext;
+
+// The line history in a window of its own (the main window keeps its fixed size): the graphs of
+// the last hour, day, week, month or year, or of a range the user chooses, and their export as
+// CSV, as a picture, and as a one-page report printed or saved as PDF.
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum class Range { Hour, Day, Week, Month, Year, Free };
+
+    HistoryWindow(PageContext &context, core::HistoryService &history, QWidget *parent = nullptr);
+
+    // The last hour ... year, up to now.
+    void ShowRange(Range range);
+    // [from, to) as the user chose it.
+    void ShowFree(const QDateTime &from, const QDateTime &to);
+    // Reads the range again (a range up to now moves on to the new now).
+    void Refresh();
+    // A new sample was stored: a range up to now shows it.
+    void SampleStored();
+
+    // Ask for a file and write the visible range into it (the writing comes later, off the
+    // window's thread); false when the user cancelled.
+    bool ExportCsv();
+    bool SavePicture();
+    // The report of the visible range through the print dialog (or to a PDF file).
+    bool PrintReport();
+    // Draws the report on painter's device (one page).
+    void PaintReport(QPainter &painter, const QRect &page) const;
+
+    HistoryChart *Chart() const { return chart_; }
+    Range CurrentRange() const { return range_; }
+    qint64 From() const { return from_; }
+    qint64 To() const { return to_; }
+    // A reading of the history is on its way.
+    bool Loading() const { return loading_; }
+
+signals:
+    // The graphs show what was read for the range.
+    void loaded();
+    // An export was written (or failed: ok false).
+    void exported(const QString &fileName, bool ok);
+
+private:
+    void query();
+    void shown(const core::ChartData &read);
+    void step(int direction);
+    // The save dialog for an export; empty when the user cancelled.
+    QString askFileName(const QString &suffix, const QStringList &filters);
+
+    PageContext &context_;
+    core::HistoryService &history_;
+    HistoryChart *chart_;
+    QButtonGroup *ranges_;
+    QDateTimeEdit *fromEdit_;
+    QDateTimeEdit *toEdit_;
+    QLabel *info_;
+    QTimer *resizeDelay_;
+    Range range_ = Range::Day;
+    qint64 from_ = 0;
+    qint64 to_ = 0;
+    bool loading_ = false;
+    bool again_ = false;
+};
+
+} // namespace vantrel::app

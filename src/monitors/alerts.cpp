@@ -1,0 +1,137 @@
+#include "monitors/alerts.h"
+
+#include "app/notifier.h"
+#include "app/pagecontext.h"
+#include "core/quota.h"
+#include "core/regional.h"
+#include "monitors/recorder.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <cmath>
+
+namespace vantrel::monitors {
+
+using core::LineEventKind;
+using core::LineFigure;
+
+const std::array<int, 3> Alerts::QuotaLevels = {65, 85, 100};
+
+namespace {
+
+constexpr int kQuotaCheckMs = 5000;
+
+QString timeText(qint64 secs) {
+    return core::DateTimeText(QDateTime::fromSecsSinceEpoch(secs));
+}
+
+QString decibels(double db) {
+    return QString::number(db, 'g', 4) + QStringLiteral(" dB");
+}
+
+} // namespace
+
+Alerts::Alerts(app::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly)
+    : context_(context), downloadOnly_(std::move(downloadOnly)), quotaTimer_(new QTimer(this)) {
+    connect(&recorder, &Recorder::sampleTaken, this,
+            [this](const core::LineSample &s) { context_.Run([this, &s] { OnSample(s); }); });
+    connect(&recorder, &Recorder::lineEvent, this, [this](const core::LineEvent &e, qint64 down) {
+        context_.Run([this, &e, down] { OnLineEvent(e, down); });
+    });
+    quotaTimer_->setObjectName(QStringLiteral("QuotaAlert_Timer"));
+    quotaTimer_->setInterval(kQuotaCheckMs);
+    connect(quotaTimer_, &QTimer::timeout, this,
+            [this] { context_.Run([this] { CheckQuota(); }); });
+    quotaTimer_->start();
+}
+
+void Alerts::SetSettings(const Settings &settings) {
+    if (settings.marginDb != settings_.marginDb || !settings.margin)
+        margins_ = {};
+    settings_ = settings;
+}
+
+void Alerts::notify(const char *kind, const QString &title, const QString &text) {
+    if (notifier_ != nullptr)
+        notifier_->Notify({QString::fromLatin1(kind), title, text});
+}
+
+void Alerts::OnLineEvent(const core::LineEvent &event, qint64 downSeconds) {
+    if (!settings_.link)
+        return;
+    if (event.kind == LineEventKind::Drop) {
+        notify("link-down", QStringLiteral("Link dropped"),
+               QStringLiteral("The ADSL link went down at %1.").arg(timeText(event.time)));
+    } else if (event.kind == LineEventKind::Return) {
+        QString text = QStringLiteral("The ADSL link is back at %1").arg(timeText(event.time));
+        if (downSeconds >= 0)
+            text += QStringLiteral(" after %1 down").arg(core::DurationText(downSeconds));
+        notify("link-up", QStringLiteral("Link back"), text + QLatin1Char('.'));
+    }
+}
+
+void Alerts::OnSample(const core::LineSample &sample) {
+    if (!settings_.margin)
+        return;
+    const struct {
+        LineFigure figure;
+        const char *name;
+    } directions[] = {{LineFigure::DownMargin, "Downstream"}, {LineFigure::UpMargin, "Upstream"}};
+    for (std::size_t i = 0; i < margins_.size(); ++i) {
+        MarginState &state = margins_[i];
+        const std::optional<double> db = sample.Value(directions[i].figure);
+        // A sample without the figure (the link is down) breaks the row of low ones.
+        if (!db) {
+            state.lowSamples = 0;
+            continue;
+        }
+        if (*db < settings_.marginDb) {
+            if (++state.lowSamples >= MarginSamples && !state.low) {
+                state.low = true;
+                notify("margin", QStringLiteral("Noise margin low"),
+                       QStringLiteral("%1 noise margin %2: below %3 for %4 samples in a row.")
+                           .arg(QLatin1String(directions[i].name), decibels(*db),
+                                decibels(settings_.marginDb))
+                           .arg(MarginSamples));
+            }
+            continue;
+        }
+        state.lowSamples = 0;
+        if (*db >= settings_.marginDb + MarginRecoveryDb)
+            state.low = false;
+    }
+}
+
+void Alerts::CheckQuota() {
+    const core::QuotaAccount &a = context_.Quota();
+    // Without an allowance, before a "Calculate" got an answer, or after a failed reading, the
+    // account says nothing.
+    if (!(a.QuotaBytes > 0) || !a.Calculated || a.LastReadingFailed)
+        return;
+    const double share =
+        core::UsedBytes(a, downloadOnly_ ? downloadOnly_() : true) / a.QuotaBytes * 100.0;
+    if (!std::isfinite(share))
+        return;
+    int reached = 0;
+    for (int level : QuotaLevels)
+        if (share >= level)
+            reached = level;
+    // A new "Calculate" (the monthly reset, or the user correcting the amount used) starts
+    // the levels above the new share afresh; a counter that merely fell does not.
+    const std::array<double, 4> calculated = {a.QuotaBytes, a.UsedAtCalcBytes, a.InOctetsBase,
+                                              a.OutOctetsBase};
+    if (calculated_ != calculated) {
+        calculated_ = calculated;
+        told_ = std::min(told_, reached);
+    }
+    if (reached <= told_)
+        return;
+    told_ = reached;
+    if (!settings_.quota)
+        return;
+    notify("quota", QStringLiteral("Data quota"),
+           reached >= 100 ? QStringLiteral("The data quota is used up.")
+                          : QStringLiteral("%1 % of the data quota is used.").arg(reached));
+}
+
+} // namespace vantrel::monitors

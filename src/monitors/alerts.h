@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/historysample.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+class QTimer;
+
+namespace vantrel::app {
+class Notifier;
+class PageContext;
+} // namespace vantrel::app
+
+namespace vantrel::monitors {
+
+class Recorder;
+
+// Tells the user, through the notifier, when the link drops and comes back, when a noise
+// margin stays below its threshold, and when the data quota passes 65, 85 and 100 percent.
+class Alerts : public QObject {
+    Q_OBJECT
+public:
+    struct Settings {
+        bool link = true;
+        bool margin = true;
+        double marginDb = 6; // below it for MarginSamples samples in a row
+        bool quota = true;
+    };
+    static constexpr int MarginSamples = 3;
+    // A low margin is over once it is this much above the threshold again.
+    static constexpr double MarginRecoveryDb = 1;
+    static const std::array<int, 3> QuotaLevels;
+
+    // downloadOnly: whether the quota counts downloaded data only (the Quota page's choice).
+    Alerts(app::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly);
+
+    void SetNotifier(app::Notifier *notifier) { notifier_ = notifier; }
+    void SetSettings(const Settings &settings);
+    const Settings &Current() const { return settings_; }
+
+    // The highest quota level told in this quota cycle (0: none), kept across runs.
+    int QuotaLevelTold() const { return told_; }
+    void SetQuotaLevelTold(int level) { told_ = level; }
+
+    // Looks at the quota account (its timer does this every few seconds).
+    void CheckQuota();
+    QTimer *QuotaTimer() const { return quotaTimer_; }
+
+    void OnSample(const core::LineSample &sample);
+    void OnLineEvent(const core::LineEvent &event, qint64 downSeconds);
+
+private:
+    void notify(const char *kind, const QString &title, const QString &text);
+
+    app::PageContext &context_;
+    std::function<bool()> downloadOnly_;
+    app::Notifier *notifier_ = nullptr;
+    Settings settings_;
+    struct MarginState {
+        int lowSamples = 0;
+        bool low = false; // told, and not yet back above threshold + recovery
+    };
+    std::array<MarginState, 2> margins_{};
+    int told_ = 0;
+    // The account as its last "Calculate" left it: a new one starts the levels afresh.
+    std::optional<std::array<double, 4>> calculated_;
+    QTimer *quotaTimer_;
+};
+
+} // namespace vantrel::monitors

@@ -1,0 +1,733 @@
+// The line history in the real window against the loopback agent, with the test's clock: what a
+// sample holds, where the graphs break, the connection monitor's drops, a full disk, the alerts,
+// the metrics endpoint, the history window and its exports, and the stored settings.
+
+#include "app/alertsdialog.h"
+#include "app/historychart.h"
+#include "app/historyparts.h"
+#include "app/historywindow.h"
+#include "app/mainform.h"
+#include "app/metricsdialog.h"
+#include "app/metricsserver.h"
+#include "app/notifier.h"
+#include "core/historyservice.h"
+#include "formfixture.h"
+#include "historydata.h"
+#include "monitors/alerts.h"
+#include "monitors/recorder.h"
+#include "snmp/ber.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+
+using namespace vantrel;
+using namespace vantrel::app;
+using namespace vantrel::core;
+using vantrel::tools::AgentValue;
+
+namespace {
+
+const std::string kWanStatus = "1.3.6.1.2.1.2.2.1.8.2";
+const std::string kSysUpTime = "1.3.6.1.2.1.1.3.0";
+const std::string kDownRate = "1.3.6.1.2.1.10.94.1.1.4.1.2.2";
+const std::string kDownMargin = "1.3.6.1.2.1.10.94.1.1.3.1.4.2";
+
+class ListNotifier : public Notifier {
+public:
+    QList<Notification> shown;
+    void Notify(const Notification &n) override { shown << n; }
+    QStringList Kinds() const {
+        QStringList kinds;
+        for (const Notification &n : shown)
+            kinds << n.kind;
+        return kinds;
+    }
+};
+
+// The ADSL objects of a line in sync.
+void lineInSync(tools::LoopbackAgent &agent) {
+    agent.SetGauge(kDownRate, 8128000);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.2.1.7.2", 190);
+    agent.SetInteger(kDownMargin, 65);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.3.1.5.2", 409);
+    agent.SetGauge("1.3.6.1.2.1.10.94.1.1.5.1.2.2", 832000);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.2.1.4.2", 120);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.2.1.5.2", 250);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.3.1.7.2", 121);
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.1.1.1.2", 2);
+    agent.SetString("1.3.6.1.4.1.763.3.2.2.2", "G.dmt");
+    agent.SetInteger("1.3.6.1.2.1.10.94.1.1.1.1.2.2", 2);
+    const int counters[] = {1, 2, 3, 4, 16, 21};
+    for (int i = 0; i < 6; ++i)
+        agent.SetCounter("1.3.6.1.2.1.10.94.1.1.7.1." + std::to_string(counters[i]) + ".2",
+                         std::uint64_t(10 * (i + 1)));
+    agent.SetCounter("1.3.6.1.2.1.10.94.1.1.11.1.3.2", 123456);
+    agent.SetCounter("1.3.6.1.2.1.10.94.1.1.11.1.4.2", 789);
+    agent.SetCounter("1.3.6.1.2.1.10.94.1.1.10.1.3.2", 4567);
+    agent.SetCounter("1.3.6.1.2.1.10.94.1.1.10.1.4.2", 12);
+}
+
+HistoryParts &history(FormFixture &f) {
+    return PartsOf(f.form()).History();
+}
+
+MainForm &createForm(FormFixture &f) {
+    lineInSync(f.agent);
+    MainForm &form = f.Create(false);
+    SetWanRow(form, "2");
+    if (!history(f).Service().WaitIdle())
+        throw std::runtime_error("the history file did not open");
+    return form;
+}
+
+// One tick of a timer at the given clock, and everything it asked done.
+void tickAt(FormFixture &f, const char *timer, const QDateTime &when) {
+    f.clock.Set(when);
+    QVERIFY(QMetaObject::invokeMethod(Timer(f.form(), timer), "timeout", Qt::DirectConnection));
+    QVERIFY(f.Settle());
+    QVERIFY(history(f).Service().WaitIdle());
+}
+
+template <class R> R read(FormFixture &f, std::function<R(HistoryStore &)> job) {
+    R result{};
+    history(f).Service().Run<R>(nullptr, std::move(job), [&result](R &r) { result = r; });
+    history(f).Service().WaitIdle();
+    return result;
+}
+
+std::vector<HistoryRow> storedRows(FormFixture &f) {
+    return read<std::vector<HistoryRow>>(f, [](HistoryStore &s) { return s.Rows(0, qint64(4e9)); });
+}
+
+QString storedEvents(FormFixture &f) {
+    const auto events =
+        read<std::vector<LineEvent>>(f, [](HistoryStore &s) { return s.Events(0, qint64(4e9)); });
+    QString kinds;
+    for (const LineEvent &e : events)
+        kinds += e.kind == LineEventKind::Drop     ? QLatin1Char('D')
+                 : e.kind == LineEventKind::Return ? QLatin1Char('R')
+                                                   : QLatin1Char('S');
+    return kinds;
+}
+
+const QDateTime kStart(QDate(2026, 12, 7), QTime(20, 0, 0));
+
+LineSample marginSample(std::optional<double> downTenths) {
+    LineSample s;
+    s.time = kStart.toSecsSinceEpoch();
+    s.link = downTenths ? 1 : 2;
+    if (downTenths) {
+        s.Figure(LineFigure::DownMargin) = *downTenths;
+        s.Figure(LineFigure::UpMargin) = 120;
+    }
+    return s;
+}
+
+// A GET on the loopback address, the window's events running meanwhile.
+QByteArray httpGet(quint16 port, const QByteArray &request) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QByteArray reply;
+    QObject::connect(&socket, &QTcpSocket::readyRead, [&] { reply += socket.readAll(); });
+    QObject::connect(&socket, &QTcpSocket::connected, [&] { socket.write(request); });
+    const QDeadlineTimer deadline(5000);
+    while (socket.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    reply += socket.readAll();
+    return reply;
+}
+
+quint16 freePort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+} // namespace
+
+class TestHistory : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void sampleHoldsWhatTheAdslPageReads();
+    void runsBreak_data();
+    void runsBreak();
+    void connectionMonitorDropsStoredOnce();
+    void noSampleWhileTargetEdited();
+    void fullDiskPausesRecording();
+    void damagedFileToldOnce();
+
+    void marginAlert_data();
+    void marginAlert();
+    void quotaAlerts_data();
+    void quotaAlerts();
+
+    void metricsEndpoint();
+    void metricsPassPromtool();
+
+    void historyWindowOnAMonth();
+    void exports_data();
+    void exports();
+    void menuAndSettings();
+};
+
+void TestHistory::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+}
+
+void TestHistory::sampleHoldsWhatTheAdslPageReads() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    tickAt(f, "History_Timer", kStart);
+    const std::vector<HistoryRow> rows = storedRows(f);
+    QCOMPARE(rows.size(), std::size_t(1));
+    const HistoryRow &r = rows[0];
+    QCOMPARE(r.time, kStart.toSecsSinceEpoch());
+    QVERIFY(r.runStart);
+    QCOMPARE(r.link, std::optional<int>(1));
+    QCOMPARE(r.uptime, std::optional<qint64>(12345678));
+    auto figure = [&r](LineFigure which) { return r.figures[std::size_t(which)].value_or(-1); };
+    QCOMPARE(figure(LineFigure::DownRate), 8128000.0);
+    QCOMPARE(figure(LineFigure::DownMargin), 65.0);
+    QCOMPARE(figure(LineFigure::DownAttenuation), 409.0);
+    QCOMPARE(figure(LineFigure::UpMargin), 120.0);
+    QCOMPARE(figure(LineFigure::UpPower), 121.0);
+    QCOMPARE(figure(LineFigure::ErroredSeconds), 40.0);
+    QCOMPARE(figure(LineFigure::ErroredYesterday), 60.0);
+    QCOMPARE(figure(LineFigure::DownCorrected), 123456.0);
+    QCOMPARE(figure(LineFigure::UpUncorrected), 12.0);
+    // The ADSL page shows nothing of it, and the window never looked busy.
+    QCOMPARE(Label(form, "DnSNRVal_Label")->text(), QStringLiteral("------"));
+    QVERIFY(f.prompter.shown.isEmpty());
+    QCOMPARE(history(f).Recorder().Latest()->Value(LineFigure::DownMargin), 6.5);
+}
+
+void TestHistory::runsBreak_data() {
+    QTest::addColumn<QStringList>("steps"); // "seconds:status:uptime"; status "-": no answer
+    QTest::addColumn<QString>("runStarts"); // per stored sample, in time order
+    QTest::addColumn<QString>("events");    // D drop, R return, S restart
+    QTest::addRow("steady") << QStringList{"0:1:100000", "60:1:106000", "120:1:112000"} << "100"
+                            << "";
+    QTest::addRow("drop and return")
+        << QStringList{"0:1:100000", "60:2:106000", "120:1:112000", "180:1:118000"} << "1110"
+        << "DR";
+    QTest::addRow("router restarted")
+        << QStringList{"0:1:100000", "60:1:106000", "120:1:3000", "180:1:9000"} << "1010"
+        << "S";
+    QTest::addRow("router silent for a while")
+        << QStringList{"0:1:100000", "60:-:0", "120:1:112000", "180:1:118000"} << "110"
+        << "";
+    QTest::addRow("computer slept")
+        << QStringList{"0:1:100000", "60:1:106000", "7260:1:826000"} << "101"
+        << "";
+    QTest::addRow("clock set back")
+        << QStringList{"0:1:100000", "60:1:106000", "30:1:112000", "90:1:118000"} << "1100"
+        << "";
+    QTest::addRow("training is not a drop")
+        << QStringList{"0:1:100000", "60:3:106000", "120:1:112000"} << "111"
+        << "";
+}
+
+void TestHistory::runsBreak() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, runStarts);
+    QFETCH(QString, events);
+    FormFixture f;
+    createForm(f);
+    for (const QString &step : steps) {
+        const QStringList parts = step.split(QLatin1Char(':'));
+        if (parts[1] == QLatin1String("-")) {
+            f.agent.Script(kDownRate, {std::nullopt});
+        } else {
+            f.agent.SetInteger(kWanStatus, parts[1].toInt());
+            f.agent.SetTimeTicks(kSysUpTime, parts[2].toULongLong());
+        }
+        tickAt(f, "History_Timer", kStart.addSecs(parts[0].toInt()));
+    }
+    QString got;
+    for (const HistoryRow &r : storedRows(f))
+        got += r.runStart ? QLatin1Char('1') : QLatin1Char('0');
+    QCOMPARE(got, runStarts);
+    QCOMPARE(storedEvents(f), events);
+}
+
+void TestHistory::connectionMonitorDropsStoredOnce() {
+    FormFixture f;
+    createForm(f);
+    ListNotifier notes;
+    history(f).SetNotifier(&notes);
+    tickAt(f, "History_Timer", kStart);
+    f.agent.SetInteger(kWanStatus, 2);
+    tickAt(f, "Connect_Timer", kStart.addSecs(10));
+    // The recorder sees the same drop: nothing more is stored or told.
+    tickAt(f, "History_Timer", kStart.addSecs(60));
+    f.agent.SetInteger(kWanStatus, 1);
+    tickAt(f, "Connect_Timer", kStart.addSecs(135));
+    tickAt(f, "History_Timer", kStart.addSecs(140));
+    QCOMPARE(storedEvents(f), QStringLiteral("DR"));
+    const auto stored =
+        read<std::vector<LineEvent>>(f, [](HistoryStore &s) { return s.Events(0, qint64(4e9)); });
+    QCOMPARE(int(stored[0].source), int(EventSource::ConnectionMonitor));
+    QVERIFY(stored[0].detail.startsWith(QStringLiteral("Disconnected: ")));
+    QCOMPARE(notes.Kinds(), (QStringList{"link-down", "link-up"}));
+    QCOMPARE(notes.shown[0].text,
+             QStringLiteral("The ADSL link went down at 07/12/2026 20:00:10."));
+    QCOMPARE(notes.shown[1].text,
+             QStringLiteral("The ADSL link is back at 07/12/2026 20:02:15 after 2 min 5 s down."));
+    // The graph leaves the drop out: the sample after it starts a run.
+    const std::vector<HistoryRow> rows = storedRows(f);
+    QCOMPARE(rows.size(), std::size_t(3));
+    QVERIFY(rows[2].runStart);
+}
+
+void TestHistory::noSampleWhileTargetEdited() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTimer *timer = Timer(form, "History_Timer");
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 60000);
+    for (const char *box : {"IPaddress_Edit", "community_edit"}) {
+        Edit(form, box)->setFocus();
+        QTRY_VERIFY(Edit(form, box)->hasFocus());
+        QVERIFY2(!timer->isActive(), box);
+        // A tick that was already due takes no sample either.
+        tickAt(f, "History_Timer", kStart);
+        QVERIFY(storedRows(f).empty());
+        form.GetValuesButton()->setFocus();
+        QTRY_VERIFY(form.GetValuesButton()->hasFocus());
+        QVERIFY(timer->isActive());
+    }
+    form.ApproveClose();
+}
+
+void TestHistory::fullDiskPausesRecording() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    tickAt(f, "History_Timer", kStart);
+    history(f).Service().Post([](HistoryStore &s) { s.LimitPages(1); });
+    int tick = 1;
+    for (; tick < 400 && !history(f).Recorder().Paused(); ++tick)
+        tickAt(f, "History_Timer", kStart.addSecs(60 * tick));
+    QVERIFY(history(f).Recorder().Paused());
+    QCOMPARE(form.Status(), monitors::Recorder::PausedText);
+    const std::size_t kept = storedRows(f).size();
+    // Samples go on being read, none is stored; a drop and a return are kept for later.
+    tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
+    f.agent.SetInteger(kWanStatus, 2);
+    tickAt(f, "Connect_Timer", kStart.addSecs(60 * tick++));
+    f.agent.SetInteger(kWanStatus, 1);
+    tickAt(f, "Connect_Timer", kStart.addSecs(60 * tick++));
+    tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
+    QCOMPARE(storedRows(f).size(), kept);
+    QVERIFY(history(f).Recorder().Paused());
+    QCOMPARE(form.Status(), monitors::Recorder::PausedText);
+    QCOMPARE(storedEvents(f), QString());
+
+    history(f).Service().Post([](HistoryStore &s) { s.LimitPages(0); });
+    tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
+    QVERIFY(!history(f).Recorder().Paused());
+    QCOMPARE(form.Status(), monitors::Recorder::ResumedText);
+    const std::vector<HistoryRow> rows = storedRows(f);
+    QCOMPARE(rows.size(), kept + 1);
+    QVERIFY(rows.back().runStart);
+    QTRY_COMPARE(storedEvents(f), QStringLiteral("DR"));
+    QVERIFY(f.prompter.shown.isEmpty());
+}
+
+void TestHistory::damagedFileToldOnce() {
+    FormFixture f;
+    const QString path = HistoryParts::DefaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, '\x42'));
+    }
+    createForm(f);
+    QCOMPARE(f.prompter.Texts(QStringLiteral("warning")).size(), 1);
+    QVERIFY(f.prompter.Texts(QStringLiteral("warning"))[0].contains(QStringLiteral("is damaged")));
+    tickAt(f, "History_Timer", kStart);
+    QCOMPARE(storedRows(f).size(), std::size_t(1));
+    const QStringList aside = QFileInfo(path).dir().entryList({"history-damaged-*.sqlite"});
+    QCOMPARE(aside.size(), 1);
+
+    f.Destroy();
+    f.prompter.Reset();
+    createForm(f);
+    QVERIFY(f.prompter.shown.isEmpty());
+    QCOMPARE(storedRows(f).size(), std::size_t(1));
+}
+
+void TestHistory::marginAlert_data() {
+    QTest::addColumn<QList<int>>("margins"); // down margin per sample, tenths of a dB; -1: down
+    QTest::addColumn<QList<int>>("alertAt"); // samples after which an alert was given
+    QTest::addRow("three low in a row") << QList<int>{70, 59, 59, 59} << QList<int>{3};
+    QTest::addRow("two low are not enough") << QList<int>{59, 59, 61, 59, 59} << QList<int>{};
+    QTest::addRow("staying low tells once") << QList<int>{50, 50, 50, 50, 50, 50} << QList<int>{2};
+    QTest::addRow("back above the threshold is not enough")
+        << QList<int>{50, 50, 50, 65, 50, 50, 50} << QList<int>{2};
+    QTest::addRow("one dB above clears it")
+        << QList<int>{50, 50, 50, 70, 50, 50, 50} << QList<int>{2, 6};
+    QTest::addRow("a drop breaks the row") << QList<int>{50, 50, -1, 50, 50} << QList<int>{};
+    QTest::addRow("exactly the threshold is not below") << QList<int>{60, 60, 60} << QList<int>{};
+}
+
+void TestHistory::marginAlert() {
+    QFETCH(QList<int>, margins);
+    QFETCH(QList<int>, alertAt);
+    FormFixture f;
+    createForm(f);
+    ListNotifier notes;
+    history(f).SetNotifier(&notes);
+    monitors::Alerts &alerts = history(f).Alerts();
+    QList<int> got;
+    for (int i = 0; i < margins.size(); ++i) {
+        const int before = notes.shown.size();
+        alerts.OnSample(
+            marginSample(margins[i] < 0 ? std::nullopt : std::optional<double>(margins[i])));
+        if (notes.shown.size() > before)
+            got << i;
+    }
+    QCOMPARE(got, alertAt);
+    if (!notes.shown.isEmpty())
+        QVERIFY2(notes.shown[0].text.startsWith(QStringLiteral("Downstream noise margin ")) &&
+                     notes.shown[0].text.contains(QStringLiteral("below 6 dB for 3 samples")),
+                 qPrintable(notes.shown[0].text));
+}
+
+void TestHistory::quotaAlerts_data() {
+    // Steps: "calc <used GB>" is a "Calculate" (10 GB allowance), "grow <bytes>" the WAN
+    // counter growing by that much over refreshes (wrapping past 2^32 as it goes), "restart
+    // <counter>" the router starting again with that counter, "fail" a refresh without answer,
+    // "reset" the monthly reset. Each step is followed by a look. Expected: the levels told.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("toldBefore"); // the level told in this cycle when the program started
+    QTest::addColumn<QList<int>>("told");
+    QTest::addRow("passes 65 then 85")
+        << QStringList{"calc 0", "grow 6.6e9", "grow 0.4e9", "grow 1.6e9", "grow 0.4e9"} << 0
+        << QList<int>{65, 85};
+    QTest::addRow("past two levels at once tells the higher")
+        << QStringList{"calc 0", "grow 9e9"} << 0 << QList<int>{85};
+    QTest::addRow("used up") << QStringList{"calc 9", "grow 1.2e9"} << 0 << QList<int>{85, 100};
+    QTest::addRow("a router restart starts nothing afresh")
+        << QStringList{"calc 0", "grow 7e9", "restart 2000", "grow 1000"} << 0 << QList<int>{65};
+    QTest::addRow("the monthly reset starts a new cycle")
+        << QStringList{"calc 0", "grow 7e9", "reset", "calc 0", "grow 7e9"} << 0
+        << QList<int>{65, 65};
+    QTest::addRow("told before the program started")
+        << QStringList{"calc 8.8", "grow 1000", "grow 1.5e9"} << 85 << QList<int>{100};
+    QTest::addRow("a failed reading says nothing")
+        << QStringList{"calc 9", "fail"} << 0 << QList<int>{85};
+}
+
+void TestHistory::quotaAlerts() {
+    QFETCH(QStringList, steps);
+    QFETCH(int, toldBefore);
+    QFETCH(QList<int>, told);
+    FormFixture f;
+    MainForm &form = createForm(f);
+    ListNotifier notes;
+    history(f).SetNotifier(&notes);
+    monitors::Alerts &alerts = history(f).Alerts();
+    alerts.SetQuotaLevelTold(toldBefore);
+    QuotaAccount &a = form.Quota();
+    a.BytesPerGB = 1e9;
+    std::uint32_t counter = 1000;
+    std::uint32_t uptime = 100;
+    for (const QString &step : steps) {
+        const QStringList w = step.split(QLatin1Char(' '));
+        if (w[0] == QLatin1String("calc")) {
+            a.QuotaBytes = 10e9;
+            a.UsedAtCalcBytes = w[1].toDouble() * 1e9;
+            a.Capture({counter, 0, uptime});
+        } else if (w[0] == QLatin1String("grow")) {
+            for (double left = w[1].toDouble(); left > 0; left -= 3e9) {
+                counter += std::uint32_t(std::min(left, 3e9));
+                uptime += 100;
+                a.Take({counter, 0, uptime});
+            }
+        } else if (w[0] == QLatin1String("restart")) {
+            counter = w[1].toUInt();
+            uptime = 50;
+            a.Take({counter, 0, uptime});
+        } else if (w[0] == QLatin1String("reset")) {
+            a.StartMonth();
+        } else {
+            a.ReadingFailed();
+        }
+        alerts.CheckQuota();
+    }
+    QList<int> got;
+    for (const Notification &n : notes.shown) {
+        QCOMPARE(n.kind, QStringLiteral("quota"));
+        got << (n.text.contains(QStringLiteral("used up")) ? 100 : n.text.left(2).toInt());
+    }
+    QCOMPARE(got, told);
+    // The level told is what the next start knows.
+    core::SettingsValues values;
+    history(f).CollectSettings(values);
+    QCOMPARE(values.QuotaAlertLevel, alerts.QuotaLevelTold());
+}
+
+void TestHistory::metricsEndpoint() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.Quota().QuotaBytes = 10e9;
+    form.Quota().Capture({1000, 0, 100});
+    form.Quota().Take({std::uint32_t(2.5e9 + 1000), 0, 200});
+    MetricsServer &metrics = history(f).Metrics();
+    QString error;
+    QVERIFY2(metrics.Start(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));
+    tickAt(f, "History_Timer", kStart);
+
+    const QByteArray reply =
+        httpGet(metrics.Port(), "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    const int split = reply.indexOf("\r\n\r\n");
+    QVERIFY2(split > 0, reply.constData());
+    const QByteArray head = reply.left(split);
+    const QByteArray body = reply.mid(split + 4);
+    QVERIFY(head.startsWith("HTTP/1.1 200 OK\r\n"));
+    QVERIFY(head.contains("Content-Type: text/plain; version=0.0.4"));
+    QVERIFY(head.contains("Content-Length: " + QByteArray::number(body.size())));
+    const QList<QByteArray> lines = body.split('\n');
+    for (const char *expected :
+         {"vantrel_link_up 1", "vantrel_snr_margin_db{direction=\"down\"} 6.5",
+          "vantrel_snr_margin_db{direction=\"up\"} 12",
+          "vantrel_sync_rate_bytes_per_second{direction=\"down\"} 1016000",
+          "vantrel_attenuation_db{direction=\"down\"} 40.9",
+          "vantrel_router_uptime_seconds 123456.78", "vantrel_errored_seconds_total 40",
+          "vantrel_quota_used_bytes 2500000000", "vantrel_quota_used_ratio 0.25"})
+        QVERIFY2(lines.contains(expected), expected);
+
+    QVERIFY(httpGet(metrics.Port(), "GET /other HTTP/1.0\r\n\r\n").startsWith("HTTP/1.1 404"));
+    QVERIFY(httpGet(metrics.Port(), "POST /metrics HTTP/1.0\r\n\r\n").startsWith("HTTP/1.1 405"));
+    const QByteArray headOnly = httpGet(metrics.Port(), "HEAD /metrics HTTP/1.0\r\n\r\n");
+    QVERIFY(headOnly.startsWith("HTTP/1.1 200") && headOnly.endsWith("\r\n\r\n"));
+}
+
+void TestHistory::metricsPassPromtool() {
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (promtool.isEmpty())
+        QSKIP("promtool (Debian package prometheus) is not installed");
+    FormFixture f;
+    MainForm &form = createForm(f);
+    form.Quota().QuotaBytes = 10e9;
+    form.Quota().InOctetsNow = 1e9;
+    // Through the menu's dialog, on a port of the user's choosing.
+    const quint16 port = freePort();
+    Action(form, "ServeMetrics")->trigger();
+    MetricsDialog *dialog = history(f).OpenMetrics();
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(Edit(*dialog, "MetricsAddress_Edit")->text(), QStringLiteral("127.0.0.1"));
+    Find<QCheckBox>(*dialog, "ServeMetrics_Check")->setChecked(true);
+    Find<QSpinBox>(*dialog, "MetricsPort_Spin")->setValue(port);
+    dialog->accept();
+    QVERIFY(history(f).Metrics().Listening());
+    QCOMPARE(history(f).Metrics().Port(), port);
+    tickAt(f, "History_Timer", kStart);
+    f.agent.SetInteger(kWanStatus, 2);
+    for (bool up : {true, false}) {
+        const QByteArray reply = httpGet(port, "GET /metrics HTTP/1.0\r\n\r\n");
+        QProcess check;
+        check.start(promtool, {QStringLiteral("check"), QStringLiteral("metrics")});
+        QVERIFY(check.waitForStarted());
+        check.write(reply.mid(reply.indexOf("\r\n\r\n") + 4));
+        check.closeWriteChannel();
+        QVERIFY(check.waitForFinished(20000));
+        QVERIFY2(check.exitCode() == 0,
+                 (check.readAllStandardOutput() + check.readAllStandardError()).constData());
+        QVERIFY(reply.contains(up ? "vantrel_link_up 1\n" : "vantrel_link_up 0\n"));
+        // A link that is down: its status, and no line figures.
+        tickAt(f, "History_Timer", kStart.addSecs(60));
+    }
+}
+
+void TestHistory::historyWindowOnAMonth() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    f.clock.Set(QDateTime(QDate(2026, 12, 7), QTime(22, 31, 5)));
+    const qint64 now = f.clock.Now().toSecsSinceEpoch();
+    const GeneratedHistory month = GenerateHistory(now, 31, 60);
+    QVERIFY(month.drops >= 4);
+    history(f).Service().Post([month](HistoryStore &s) {
+        s.AppendAll(month.samples);
+        for (const LineEvent &e : month.events)
+            s.AddEvent(e);
+    });
+    QVERIFY(history(f).Service().WaitIdle());
+
+    // The ADSL page's button opens the window on the last 24 hours.
+    Button(form, "History_But")->click();
+    HistoryWindow *window = history(f).Window();
+    QVERIFY(window != nullptr);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->CurrentRange(), HistoryWindow::Range::Day);
+    window->resize(1000, 800);
+    Button(*window, "Range31d_But")->click();
+    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QCOMPARE(window->To() - window->From(), qint64(31 * 86400));
+
+    HistoryChart *chart = window->Chart();
+    const ChartData &data = chart->Data();
+    QCOMPARE(int(data.columns.size()), chart->Columns());
+    QCOMPARE(int(data.outages.size()), month.drops);
+    QCOMPARE(data.restarts.size(), std::size_t(1));
+    chart->grab(); // paints
+    for (int points : chart->PointsDrawn()) {
+        QVERIFY(points > 0);
+        QVERIFY(points <= 2 * chart->Columns());
+    }
+    // The program did not run for six hours: the columns there hold nothing.
+    const qint64 offFrom = now - 31 * 86400 + qint64(31) * 86400 * 8 / 10 + 2 * 3600;
+    const int offColumn = int((offFrom + 3 * 3600 - data.request.from) * data.request.columns /
+                              (data.request.to - data.request.from));
+    QCOMPARE(data.columns[std::size_t(offColumn)].samples, 0);
+    // An outage tells its length under the mouse.
+    const Outage &first = data.outages.front();
+    const QPoint inside(int(chart->XOf((first.from + first.to) / 2)), chart->height() / 3);
+    QVERIFY2(chart->ToolTipAt(inside).startsWith(QStringLiteral("Link down from ")),
+             qPrintable(chart->ToolTipAt(inside)));
+    QVERIFY(chart->ToolTipAt(inside).endsWith(DurationText(first.Seconds())));
+    QVERIFY(Label(*window, "HistoryInfo_Label")
+                ->text()
+                .contains(QStringLiteral("%1 drops").arg(month.drops)));
+
+    // A free range a week back; then the year.
+    window->ShowFree(QDateTime::fromSecsSinceEpoch(now - 8 * 86400),
+                     QDateTime::fromSecsSinceEpoch(now - 7 * 86400));
+    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QCOMPARE(chart->Data().request.from, now - 8 * 86400);
+    QVERIFY(chart->Data().rows >= 1400);
+    Button(*window, "Range1y_But")->click();
+    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QCOMPARE(window->To() - window->From(), qint64(365 * 86400));
+    QVERIFY(chart->Data().rows > 0);
+    form.ApproveClose();
+}
+
+void TestHistory::exports_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addRow("CSV") << "csv";
+    QTest::addRow("picture") << "png";
+    QTest::addRow("report") << "pdf";
+}
+
+void TestHistory::exports() {
+    QFETCH(QString, kind);
+    FormFixture f;
+    createForm(f);
+    const qint64 now = kStart.toSecsSinceEpoch();
+    f.clock.Set(kStart);
+    const GeneratedHistory day = GenerateHistory(now, 2, 60, false);
+    history(f).Service().Post([day, now](HistoryStore &s) {
+        s.AppendAll(day.samples);
+        s.AddEvent({now - 3600, LineEventKind::Drop, EventSource::Recorder, {}});
+        s.AddEvent({now - 3000, LineEventKind::Return, EventSource::Recorder, {}});
+    });
+    history(f).ShowHistory();
+    HistoryWindow *window = history(f).Window();
+    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    const QString file = f.configDir.path() + QStringLiteral("/export.") + kind;
+    QSignalSpy written(window, &HistoryWindow::exported);
+    if (kind == QLatin1String("pdf")) {
+        f.prompter.printAnswers << true;
+        f.prompter.printToFile = file;
+        Button(*window, "PrintReport_But")->click();
+    } else {
+        f.prompter.saveAnswers << file;
+        Button(*window, kind == QLatin1String("csv") ? "ExportCsv_But" : "SavePicture_But")
+            ->click();
+    }
+    QTRY_COMPARE(written.size(), 1);
+    QVERIFY(written[0][1].toBool());
+    QVERIFY(f.prompter.Texts(QStringLiteral("error")).isEmpty());
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    if (kind == QLatin1String("csv")) {
+        QCOMPARE(f.prompter.saveRequests.front().defaultSuffix, QStringLiteral("csv"));
+        const QList<QByteArray> lines = bytes.split('\n');
+        QVERIFY(lines[0].startsWith("time,samples,link,uptime_s,down_rate_kbps"));
+        // The range's samples, oldest first, one line each.
+        std::vector<qint64> inRange;
+        for (const LineSample &s : day.samples)
+            if (s.time >= window->From() && s.time < window->To())
+                inRange.push_back(s.time);
+        QCOMPARE(lines.size(), 1 + int(inRange.size()) + 1);
+        const QDateTime first = QDateTime::fromString(
+            QString::fromLatin1(lines[1].left(lines[1].indexOf(','))), Qt::ISODate);
+        QCOMPARE(first.toSecsSinceEpoch(), inRange.front());
+        QVERIFY(lines[1].left(25).endsWith("+00:00"));
+        QVERIFY(lines[1].endsWith('\r'));
+    } else if (kind == QLatin1String("png")) {
+        QImage picture;
+        QVERIFY(picture.loadFromData(bytes, "PNG"));
+        QCOMPARE(picture.size(), window->Chart()->size());
+    } else {
+        QCOMPARE(f.prompter.printDialogs, 1);
+        QCOMPARE(int(bytes.count("/Type /Page\n")), 1);
+    }
+}
+
+void TestHistory::menuAndSettings() {
+    FormFixture f;
+    MainForm &form = createForm(f);
+    QMenu *menu = Find<QMenu>(form, "LineHistory1");
+    QCOMPARE(menu->title(), QStringLiteral("Line history"));
+    QVERIFY(form.SubMenu("Options1")->actions().contains(menu->menuAction()));
+    QVERIFY(Action(form, "RecordHistory")->isChecked());
+    QVERIFY(Action(form, "History1m")->isChecked());
+
+    Action(form, "History5m")->trigger();
+    QCOMPARE(Timer(form, "History_Timer")->interval(), 300000);
+    Action(form, "RecordHistory")->trigger();
+    QVERIFY(!Timer(form, "History_Timer")->isActive());
+    Action(form, "HistoryAlerts")->trigger();
+    AlertsDialog *dialog = history(f).OpenAlerts();
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->value(), 6.0);
+    Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->setValue(7.5);
+    Find<QCheckBox>(*dialog, "QuotaAlert_Check")->setChecked(false);
+    dialog->accept();
+    QCOMPARE(history(f).Alerts().Current().marginDb, 7.5);
+    QVERIFY(!history(f).Alerts().Current().quota);
+
+    f.prompter.confirmAnswers << true;
+    QVERIFY(form.FormCloseQuery());
+    const QString saved = f.ReadSettings();
+    for (const char *line : {"[Line history]\nRecord=0\nInterval=300\n", "Margin threshold=7.5\n",
+                             "Quota alerts=0\n", "Serve metrics=0\n"})
+        QVERIFY2(saved.contains(QLatin1String(line)), line);
+
+    f.Destroy();
+    MainForm &again = f.Create(true);
+    QVERIFY(!Action(again, "RecordHistory")->isChecked());
+    QVERIFY(Action(again, "History5m")->isChecked());
+    QVERIFY(!Timer(again, "History_Timer")->isActive());
+    QCOMPARE(Timer(again, "History_Timer")->interval(), 300000);
+    QCOMPARE(history(f).Alerts().Current().marginDb, 7.5);
+}
+
+QTEST_MAIN(TestHistory)
+#include "tst_history.moc"
