@@ -10,6 +10,7 @@ PROGRAM=(
     build-essential cmake
     qt6-base-dev libgl-dev libxcb1-dev pkg-config
     libjpeg62-turbo-dev libcurl4-openssl-dev
+    libqt6sql6-sqlite
 )
 # What the tests, the fuzzers, the benchmarks and the package checks need besides.
 DEVELOPMENT=(
@@ -19,8 +20,8 @@ DEVELOPMENT=(
     xvfb xauth openbox trayer xdotool x11-utils imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
-    # the line history: Qt's SQLite driver; promtool (in prometheus) checks the metrics text
-    libqt6sql6-sqlite prometheus
+    # promtool (in prometheus) checks the metrics text of the line history
+    prometheus
 )
 
 PACKAGES=("${PROGRAM[@]}")
