@@ -209,8 +209,7 @@ SettingsFile::LoadResult SettingsFile::Load() {
     return result;
 }
 
-bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &program,
-                        QString &reason) {
+bool SettingsFile::rewrite(const std::function<void(IniFile &)> &edit, QString &reason) const {
     if (unreadable_) {
         reason = QStringLiteral("the file could not be read when the program started");
         return false;
@@ -222,35 +221,38 @@ bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &progr
         reason = QStringLiteral("the file cannot be read");
         return false;
     }
-    ini.Write(QLatin1String(kProgram), QStringLiteral("Name"), program.name);
-    ini.Write(QLatin1String(kProgram), QStringLiteral("Copyright"), program.copyright);
-    ini.Write(QLatin1String(kProgram), QStringLiteral("Version"), program.version);
-    ini.Write(QLatin1String(kProgram), QStringLiteral("Last used"), values.LastUsed);
-    for (const Key &k : kKeys) {
-        const std::optional<QString> text = k.save(values);
-        if (!text)
-            continue;
-        // A key the load never reached (it stopped before, or the file could not give it)
-        // keeps the file's text, unless the user has changed the value since.
-        if (unreached_.count(fullName(k)) != 0 && k.save(atLoad_) == text)
-            continue;
-        ini.Write(QLatin1String(k.section), QLatin1String(k.key), *text);
-    }
+    edit(ini);
     return ini.Save(path_, &reason);
 }
 
+bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &program,
+                        QString &reason) {
+    return rewrite(
+        [&](IniFile &ini) {
+            ini.Write(QLatin1String(kProgram), QStringLiteral("Name"), program.name);
+            ini.Write(QLatin1String(kProgram), QStringLiteral("Copyright"), program.copyright);
+            ini.Write(QLatin1String(kProgram), QStringLiteral("Version"), program.version);
+            ini.Write(QLatin1String(kProgram), QStringLiteral("Last used"), values.LastUsed);
+            for (const Key &k : kKeys) {
+                const std::optional<QString> text = k.save(values);
+                if (!text)
+                    continue;
+                // A key the load never reached (it stopped before, or the file could not give
+                // it) keeps the file's text, unless the user has changed the value since.
+                if (unreached_.count(fullName(k)) != 0 && k.save(atLoad_) == text)
+                    continue;
+                ini.Write(QLatin1String(k.section), QLatin1String(k.key), *text);
+            }
+        },
+        reason);
+}
+
 bool SettingsFile::WriteLastResetDate(const QString &date, QString &reason) {
-    if (unreadable_) {
-        reason = QStringLiteral("the file could not be read when the program started");
-        return false;
-    }
-    IniFile ini;
-    if (!ini.Load(path_)) {
-        reason = QStringLiteral("the file cannot be read");
-        return false;
-    }
-    ini.Write(QLatin1String(kQuota), QStringLiteral("Last reset date"), date);
-    return ini.Save(path_, &reason);
+    return rewrite(
+        [&](IniFile &ini) {
+            ini.Write(QLatin1String(kQuota), QStringLiteral("Last reset date"), date);
+        },
+        reason);
 }
 
 } // namespace vantrel::core

@@ -2,11 +2,14 @@
 // The settings file: one table of keys drives both the load at start-up and the save at close.
 
 #include <QString>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace vantrel::core {
+
+class IniFile;
 
 // Every stored value of the program as it is held between load and save. Texts are kept as
 // read: interpreting "Yes", "Enabled" or an interval is the window's business.
@@ -96,6 +99,9 @@ public:
     bool Unreadable() const { return unreadable_; }
 
 private:
+    // Loads the file, lets edit change it and writes it back in one replacement.
+    bool rewrite(const std::function<void(IniFile &)> &edit, QString &reason) const;
+
     QString path_;
     bool unreadable_ = false;
     std::set<QString> unreached_; // "Section/Key" not reached by the load
