@@ -63,4 +63,5 @@ chmod 700 "$demo_home"
 
 echo "Vantrel demo: settings in $demo_home/vantrel.ini, router simulated on 127.0.0.1:$port"
 XDG_CONFIG_HOME="$demo_home" XDG_RUNTIME_DIR="$demo_home" XDG_STATE_HOME="$demo_home/state" \
+    XDG_DATA_HOME="$demo_home/data" \
     ./build-demo/src/vantrel "$@"
