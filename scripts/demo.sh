@@ -33,7 +33,7 @@ trap cleanup EXIT
 sim_pid=$!
 port=
 for _ in $(seq 50); do
-    port=$(sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$demo_home/routersim.out" | head -n1)
+    port=$(sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$demo_home/routersim.out" | sed -n 1p)
     [ -n "$port" ] && break
     if ! kill -0 "$sim_pid" 2>/dev/null; then
         echo "demo: the simulated router did not start:" >&2

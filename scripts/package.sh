@@ -52,8 +52,9 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 needs=(qt6-qpa-plugins libqt6sql6-sqlite)
 for lib in $(objdump -p "$build/src/vantrel" | awk '$1 == "NEEDED" {print $2}'); do
-    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x32|64/ {print $NF; exit}')
-    [ -n "$path" ] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
+    # awk reads to the end: leaving early would end ldconfig with SIGPIPE, fatal under pipefail.
+    path=$(ldconfig -p | awk -v l="$lib" '!p && $1 == l && /x86-64|x32|64/ {p = $NF} END {print p}')
+    [ -n "$path" ] || path=$(ldconfig -p | awk -v l="$lib" '!p && $1 == l {p = $NF} END {print p}')
     pkg=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null || dpkg -S "$path" 2>/dev/null || true)
     [ -n "$pkg" ] || fail "no package owns $lib"
     needs+=("${pkg%%:*}")
@@ -80,7 +81,9 @@ owner() {
         dpkg -S "/usr$path" 2>/dev/null || true)
     echo "${pkg%%:*}"
 }
-plugin=$(ls /usr/lib/*/qt6/plugins/platforms/libqxcb.so | head -1)
+plugins=(/usr/lib/*/qt6/plugins/platforms/libqxcb.so)
+plugin=${plugins[0]}
+[ -f "$plugin" ] || fail "the Qt xcb platform plugin is not installed"
 for lib in $(ldd /usr/bin/vantrel "$plugin" | awk '/=>/ {print $3}' | sort -u) "$plugin"; do
     pkg=$(owner "$(readlink -f "$lib")")
     [ -n "$pkg" ] || pkg=$(owner "$lib")

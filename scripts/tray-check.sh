@@ -97,7 +97,7 @@ waitForWindow
 sleep 2
 import -window root "$out/1-window.png"
 # "Hide in task bar=Yes": no task bar button while the window is on screen.
-xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
+xprop -id "$window" _NET_WM_STATE | grep _NET_WM_STATE_SKIP_TASKBAR >/dev/null ||
     { echo "tray-check: the window kept its task bar button" >&2; exit 1; }
 echo "tray-check: window on screen without a task bar button"
 
@@ -169,12 +169,12 @@ sed -i 's/^Minimise on startup=.*/Minimise on startup=Disabled/' "$work/config/v
 vantrel=$!
 pids+=($vantrel)
 waitForWindow
-xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR &&
+xprop -id "$window" _NET_WM_STATE | grep _NET_WM_STATE_SKIP_TASKBAR >/dev/null &&
     { echo "tray-check: without a tray the window has no task bar button" >&2; exit 1; }
 sleep 1
 xdotool windowminimize "$window"
 sleep 1
-xprop -id "$window" WM_STATE | grep -q 'window state: Iconic' ||
+xprop -id "$window" WM_STATE | grep 'window state: Iconic' >/dev/null ||
     { echo "tray-check: without a tray the window was not simply minimised" >&2; exit 1; }
 echo "tray-check: without a tray, minimised to the task bar"
 kill "$vantrel"
