@@ -120,6 +120,11 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     // The tray reads the quota page: its refresh, its bar and the amount left.
     TrayController::QuotaView quotaView;
     quotaView.refresh = [&p] { p.quota.QuotaClick(Trigger::Timer); };
+    // A router that was off at start-up left the WAN row unknown: the System read finds it.
+    p.quota.OnRetryCalculate = [&p] {
+        if (p.system.StartupReadMissed())
+            p.system.RetryStartupRead();
+    };
     quotaView.barPosition = [&p] { return p.quota.BarPosition(); };
     quotaView.quotaLeft = [&p] { return p.quota.QuotaLeftText(); };
     quotaView.forecast = [&p] { return p.quota.ForecastText(); };

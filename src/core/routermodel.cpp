@@ -183,9 +183,10 @@ RouterModel::JobKind RouterModel::KindOf(const ResultHead &head) {
                : JobKind::Background;
 }
 
-bool RouterModel::RefreshSystem(const SystemRequest &request, const ResultHead &head) {
+bool RouterModel::RefreshSystem(const SystemRequest &request, const ResultHead &head,
+                                std::optional<JobKind> kind) {
     return Submit<SystemFigures>(
-        QStringLiteral("page:System"), KindOf(head), head,
+        QStringLiteral("page:System"), kind.value_or(KindOf(head)), head,
         [request](RouterLink &link) { return ReadSystem(link, request); },
         [this](SystemFigures &f) { emit systemRead(f); });
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -58,7 +59,9 @@ public:
     void SetInterfaces(const InterfaceMap &map);
 
     // The queries. Each returns false when it was dropped because its key is still busy.
-    bool RefreshSystem(const SystemRequest &request, const ResultHead &head);
+    // kind: how the job is run when not as its requester says (a retry without the busy cursor).
+    bool RefreshSystem(const SystemRequest &request, const ResultHead &head,
+                       std::optional<JobKind> kind = std::nullopt);
     bool RefreshAdsl(const ResultHead &head, const QString &key = QStringLiteral("page:ADSL"));
     bool RefreshRows(const QString &key, const std::vector<std::string> &oids,
                      const ResultHead &head);

@@ -213,6 +213,15 @@ void QuotaPage::QuotaClick(Trigger trigger) {
     // A timer tick leaves the help topic, and the focus where the user is typing.
     RouterQuery::Begin(context_, timer ? -1 : kHelp, timer ? RouterQuery::NoFocus : 0);
     const bool wanted = timer || context_.IsActivePage(page_);
+    if (wanted && CalculateMissed()) {
+        // The router was silent at the start-up "Calculate" (switched on after the computer,
+        // say). Until one gets an answer the account counts nothing, so each refresh makes it
+        // again, with the "MBUsed" the box holds.
+        if (OnRetryCalculate)
+            OnRetryCalculate();
+        CalcQuota_ButClick(timer ? core::Requester::Monitor : core::Requester::Page);
+        return;
+    }
     if (!wanted || !(context_.Quota().QuotaBytes > 0)) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
@@ -307,9 +316,15 @@ void QuotaPage::captured(const core::QuotaReading &r) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
-    // No answer: nothing changes.
+    // No answer: nothing changes. Until some "Calculate" gets an answer the account counts
+    // nothing, so the quota timer makes it again.
     if (outcome.probeFailed) {
-        RouterQuery::ReportFailure(context_);
+        calculateMissed_ = !context_.Quota().Calculated;
+        // A retry from a timer fails quietly: the tray's timer makes one every 5 seconds.
+        if (r.head.requester == core::Requester::Monitor)
+            context_.SetStatus(RouterQuery::ErrorText);
+        else
+            RouterQuery::ReportFailure(context_);
         return;
     }
     RouterQuery::Finish(context_, outcome); // a counter that is no number goes to the error box
@@ -365,6 +380,10 @@ void QuotaPage::monthlyReset(const QDate &today) {
     CalcQuota_ButClick(core::Requester::Monitor);
     if (WriteLastResetDate)
         WriteLastResetDate(date);
+}
+
+bool QuotaPage::CalculateMissed() const {
+    return calculateMissed_ && !context_.Quota().Calculated;
 }
 
 int QuotaPage::BarPosition() const {

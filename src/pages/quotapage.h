@@ -46,6 +46,10 @@ public:
     void ReDefMB_ButClick();
     // One quota tick: the monthly reset when it is due, then the refresh.
     void Quota_TimerTimer();
+    // A "Calculate" found the router silent and none has got an answer yet.
+    bool CalculateMissed() const;
+    // Called before a refresh makes a missed "Calculate" again: the reads it needs first.
+    std::function<void()> OnRetryCalculate;
 
     bool DownloadOnly() const;
     // The amount left as the page shows it (the tray's tooltip reads it).
@@ -94,6 +98,7 @@ private:
     QRadioButton *downUp_ = nullptr;
     QString mbUsedAtLoad_ = QStringLiteral("0"); // "MBUsed" as read at start-up
     QDate startDate_;                            // the day the program started
+    bool calculateMissed_ = false; // a "Calculate" found the router silent before any succeeded
 };
 
 } // namespace vantrel::pages

@@ -157,7 +157,27 @@ void SystemPage::GenSysInfoClick(core::Requester requester, bool resetWanRow) {
     context_.Router().RefreshSystem(request, head);
 }
 
+void SystemPage::RetryStartupRead() {
+    RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
+    core::SystemRequest request;
+    request.wantLocalAddress = pcIp_->text().isEmpty();
+    core::ResultHead head;
+    head.requester = core::Requester::Startup;
+    head.trigger = core::Trigger::Timer;
+    context_.Router().RefreshSystem(request, head, core::RouterModel::JobKind::Background);
+}
+
 void SystemPage::render(const core::SystemFigures &f) {
+    if (f.head.outcome.probeFailed) {
+        startupMissed_ = startupMissed_ || f.head.requester == core::Requester::Startup;
+        // A retry from a timer fails quietly: no beep every few seconds while the router is off.
+        if (f.head.trigger == core::Trigger::Timer) {
+            context_.SetStatus(RouterQuery::ErrorText);
+            return;
+        }
+    } else if (!f.head.outcome.cancelled) {
+        startupMissed_ = false;
+    }
     if (!RouterQuery::Answered(context_, f.head.outcome, nullptr)) {
         if (f.head.outcome.probeFailed) {
             app::SetStale(uptime_, true);

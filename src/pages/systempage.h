@@ -36,6 +36,11 @@ public:
     void GenSysInfoClick(core::Requester requester = core::Requester::Page,
                          bool resetWanRow = false);
     void GenSysInfoDeafults_ButClick();
+    // The start-up update got no answer (the router was still off); an update that gets one
+    // clears it.
+    bool StartupReadMissed() const { return startupMissed_; }
+    // The start-up update made again from a timer: no help topic, focus or busy cursor.
+    void RetryStartupRead();
 
     // The router description as the page shows it, firmware and build lines included.
     QString Description() const;
@@ -71,6 +76,7 @@ private:
     // The bytes the target was loaded from: they go to the router while the text is unchanged.
     std::string ipBytes_;
     std::string communityBytes_;
+    bool startupMissed_ = false;
 };
 
 } // namespace vantrel::pages

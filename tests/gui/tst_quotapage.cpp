@@ -131,6 +131,7 @@ private slots:
     void badReplies();
     void closeTimeFigure_data();
     void closeTimeFigure();
+    void routerSwitchedOnAfterStartup();
     void monthlyReset_data();
     void monthlyReset();
     void resetOncePerDay();
@@ -395,6 +396,41 @@ void TestQuotaPage::closeTimeFigure() {
     QVERIFY(PartsOf(form).Settings().Save());
     QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
              stored);
+}
+
+// The computer starts before the router: the start-up reads find no one, and the account must
+// still start, with the stored figure, once the router answers.
+void TestQuotaPage::routerSwitchedOnAfterStartup() {
+    FormFixture f;
+    Router router{f.agent};
+    router.Apply();
+    const unsigned short port = f.agent.Port();
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\nGBQuota=10\nMBUsed=1536.5000\n"
+                                                "Reset day=0\n")));
+    f.agent.Stop();
+    MainForm &form = f.Create();
+    QVERIFY(f.Settle());
+    QVERIFY(!form.Quota().Calculated);
+    QTimer *timer = Timer(form, "Quota_Timer");
+    auto tick = [&] {
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+        QVERIFY(f.Settle());
+    };
+    // Still off: the retries fail without a beep each time.
+    const int beeps = f.prompter.beeps;
+    tick();
+    QCOMPARE(f.prompter.beeps, beeps);
+    QCOMPARE(form.Status(), RouterQuery::ErrorText);
+
+    QVERIFY(f.agent.Start(port));
+    tick();
+    QVERIFY(form.Quota().Calculated);
+    router.Add(std::uint64_t(kGB));
+    tick();
+    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("25%"));
+    QVERIFY(PartsOf(form).Settings().Save());
+    QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
+             QStringLiteral("2560.5000"));
 }
 
 void TestQuotaPage::monthlyReset_data() {
