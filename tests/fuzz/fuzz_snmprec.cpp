@@ -55,12 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::istringstream in(text);
     std::string line;
     int number = 0, firstBad = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
+    while (LoopbackAgent::NextSnmprecLine(in, line, number)) {
         std::string oid, why;
         AgentValue value;
         if (LoopbackAgent::ParseSnmprecLine(line, oid, value, &why)) {

@@ -461,17 +461,23 @@ bool LoopbackAgent::ParseSnmprecLine(const std::string &line, std::string &oid, 
     }
 }
 
+bool LoopbackAgent::NextSnmprecLine(std::istream &in, std::string &line, int &number) {
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] != '#')
+            return true;
+    }
+    return false;
+}
+
 bool LoopbackAgent::LoadSnmprec(const std::string &text, std::string *error) {
     std::map<std::vector<std::uint32_t>, Entry> mib;
     std::istringstream in(text);
     std::string line;
     int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
+    while (NextSnmprecLine(in, line, number)) {
         std::string oid, why;
         AgentValue value;
         if (!ParseSnmprecLine(line, oid, value, &why)) {

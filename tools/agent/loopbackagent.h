@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -84,6 +85,9 @@ public:
     bool LoadSnmprecFile(const std::string &path, std::string *error = nullptr);
     // The whole file as bytes; false (with the reason) when it cannot be read.
     static bool ReadFile(const std::string &path, std::string &text, std::string *error);
+    // The next line of a ".snmprec" text that may hold an object: its CR taken off, empty and
+    // '#' lines passed over; number counts every line read. False at the end of the text.
+    static bool NextSnmprecLine(std::istream &in, std::string &line, int &number);
     static bool ParseSnmprecLine(const std::string &line, std::string &oid, AgentValue &value,
                                  std::string *error);
 
