@@ -219,7 +219,7 @@ void QuotaPage::QuotaClick(Trigger trigger) {
         // again, with the "MBUsed" the box holds.
         if (OnRetryCalculate)
             OnRetryCalculate();
-        CalcQuota_ButClick(timer ? core::Requester::Monitor : core::Requester::Page);
+        calculate(timer ? core::Requester::Monitor : core::Requester::Page, trigger);
         return;
     }
     if (!wanted || !(context_.Quota().QuotaBytes > 0)) {
@@ -301,16 +301,22 @@ void QuotaPage::CalcQuota_ButClick() {
 }
 
 void QuotaPage::CalcQuota_ButClick(core::Requester requester) {
+    calculate(requester, std::nullopt);
+}
+
+void QuotaPage::calculate(core::Requester requester, std::optional<Trigger> refresh) {
     context_.SetStatus(RouterQuery::BusyText);
     core::ResultHead head;
     head.requester = requester;
     context_.Router().Submit<core::QuotaReading>(
         kCalculateKey, core::RouterModel::KindOf(head), head,
         [](core::RouterLink &link) { return core::ReadQuotaCounters(link); },
-        [this](core::QuotaReading &r) { context_.Run([this, &r] { captured(r); }); });
+        [this, refresh](core::QuotaReading &r) {
+            context_.Run([this, &r, refresh] { captured(r, refresh); });
+        });
 }
 
-void QuotaPage::captured(const core::QuotaReading &r) {
+void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> refresh) {
     const core::Outcome &outcome = r.head.outcome;
     if (outcome.cancelled) {
         context_.SetStatus(RouterQuery::ReadyText);
@@ -335,6 +341,8 @@ void QuotaPage::captured(const core::QuotaReading &r) {
     account.UsedAtCalcBytes = realIn(mbUsed_) * account.BytesPerMB;
     showForecast();
     emit accountShown();
+    if (refresh)
+        QuotaClick(*refresh);
 }
 
 void QuotaPage::ReDefGB_ButClick() {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -73,7 +74,9 @@ signals:
 private:
     void showReading(const core::QuotaReading &reading);
     void render(core::Trigger trigger);
-    void captured(const core::QuotaReading &reading);
+    // A "Calculate"; with refresh, the page is refreshed with that trigger once it got an answer.
+    void calculate(core::Requester requester, std::optional<core::Trigger> refresh);
+    void captured(const core::QuotaReading &reading, std::optional<core::Trigger> refresh);
     bool resetDue(const QDate &today, int resetDay) const;
     void monthlyReset(const QDate &today);
     void showForecast();

@@ -425,6 +425,8 @@ void TestQuotaPage::routerSwitchedOnAfterStartup() {
     QVERIFY(f.agent.Start(port));
     tick();
     QVERIFY(form.Quota().Calculated);
+    // The refresh that made it shows the account at once.
+    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("15%"));
     router.Add(std::uint64_t(kGB));
     tick();
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("25%"));
