@@ -323,7 +323,7 @@ void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> ref
         return;
     }
     // No answer: nothing changes. Until some "Calculate" gets an answer the account counts
-    // nothing, so the quota timer makes it again.
+    // nothing, so each quota refresh makes it again.
     if (outcome.probeFailed) {
         calculateMissed_ = !context_.Quota().Calculated;
         // A retry from a timer fails quietly: the tray's timer makes one every 5 seconds.
