@@ -5,6 +5,8 @@
 // Compare IpPageRefresh with BareWalk: the difference is what the page adds to the round trips.
 // window_stall_ms is the longest the window's thread was kept from its events during a refresh
 // (it stays small and does not grow with the table when the box is filled in one step).
+// queue_delay_ms is how long a job asked right after the refresh waited, once the router had
+// answered the refresh's last request, before the router model's thread took it up.
 
 #include "app/widgets.h"
 #include "core/tabletext.h"
@@ -23,6 +25,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -161,14 +165,38 @@ void inWindow(benchmark::State &state, const char *page, const char *button) {
     form.PageControl()->setCurrentWidget(form.findChild<QWidget *>(QLatin1String(page)));
     settle(form);
     QPushButton *press = button != nullptr ? Button(form, button) : form.GetValuesButton();
+    // When the agent served its last object, and when the job behind the refresh started.
+    using Clock = std::chrono::steady_clock;
+    auto lastServed = std::make_shared<std::atomic<Clock::rep>>(0);
+    fixture.agent.SetHook([lastServed](const std::string &, AgentValue &) {
+        lastServed->store(Clock::now().time_since_epoch().count());
+    });
     double stall = 0;
+    double delay = 0;
     for (auto _ : state) {
         fixture.agent.ClearRequests();
         press->click();
+        auto started = std::make_shared<Clock::rep>(0);
+        struct Probe {
+            core::ResultHead head;
+        };
+        core::ResultHead head;
+        head.requester = core::Requester::Monitor;
+        form.Router().Submit<Probe>(
+            QStringLiteral("bench:probe"), core::RouterModel::JobKind::Background, head,
+            [started](core::RouterLink &) {
+                *started = Clock::now().time_since_epoch().count();
+                return Probe{};
+            },
+            [](Probe &) {});
         stall = std::max(stall, settle(form));
+        const Clock::duration behind(*started - lastServed->load());
+        delay = std::max(delay, std::chrono::duration<double, std::milli>(behind).count());
     }
+    fixture.agent.SetHook(nullptr);
     state.counters["round_trips"] = double(fixture.agent.RequestCount());
     state.counters["window_stall_ms"] = stall;
+    state.counters["queue_delay_ms"] = delay;
     if (button == nullptr)
         state.counters["route_lines"] =
             double(Memo(form, "RouteTable_Memo")->document()->blockCount());
