@@ -4,6 +4,8 @@
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
+#include "monitors/connectionlog.h"
+#include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
 #include "monitors/routerstatusmonitor.h"
 #include "pages/adslpage.h"
@@ -76,7 +78,9 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
                }});
     f.AddPage(
         {p.quota.Build(), "Quota_Tab", "Quota", 120, [&p](Trigger t) { p.quota.QuotaClick(t); }});
-    f.AddPage({p.adsl.Build(), "ADSL", "ADSL", 0, [&p](Trigger t) { p.adsl.ADSLClick(t); }});
+    f.AddPage({p.adsl.Build(monitors::MakeConnectionLogSheet(f.Log(), f.Output())), "ADSL", "ADSL",
+               0, [&p](Trigger t) { p.adsl.ADSLClick(t); }});
+    p.adsl.ScrollLog = [&f] { f.Log().ScrollToEnd(); };
     f.AddPage({p.interfaces.Build(), "Interfaces", "Interfaces", 0,
                [&p](Trigger) { p.interfaces.InterfacesClick(); }});
     f.AddPage({p.ip.Build(), "IP", "IP", 0, [&p](Trigger t) { p.ip.IPClick(t); }});

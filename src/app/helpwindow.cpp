@@ -15,6 +15,8 @@
 
 namespace vantrel::app {
 
+using ui::HelpCommand;
+
 namespace {
 
 constexpr int PageRole = Qt::UserRole;

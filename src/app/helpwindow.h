@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/helpcatalog.h"
-#include "app/prompter.h"
+#include "ui/prompter.h"
 
 #include <QWidget>
 
@@ -30,7 +30,7 @@ public:
     static HelpWindow *Instance(QWidget *parent);
     // A help command as the main window sends it: Context with a topic number, Tab with -3
     // (contents) or -2 (index), HelpOnHelp.
-    void Run(HelpCommand command, int argument);
+    void Run(ui::HelpCommand command, int argument);
 
     // The page of topic; a topic without a page opens the contents page and says so.
     void ShowTopic(int topic);

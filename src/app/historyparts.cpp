@@ -1,17 +1,17 @@
 #include "app/historyparts.h"
 
-#include "app/alertsdialog.h"
-#include "app/historywindow.h"
 #include "app/mainform.h"
-#include "app/metricsdialog.h"
 #include "app/metricsserver.h"
-#include "app/notifier.h"
-#include "app/prompter.h"
-#include "core/historyservice.h"
 #include "core/quota.h"
+#include "history/historyservice.h"
+#include "historyview/alertsdialog.h"
+#include "historyview/historywindow.h"
+#include "historyview/metricsdialog.h"
 #include "monitors/alerts.h"
 #include "monitors/connectionmonitor.h"
+#include "monitors/notifier.h"
 #include "monitors/recorder.h"
+#include "ui/prompter.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,7 +22,14 @@
 
 namespace vantrel::app {
 
-using core::HistoryStore;
+using monitors::Notifier;
+
+using historyview::AlertsDialog;
+using historyview::HistoryWindow;
+using historyview::MetricsDialog;
+using monitors::DesktopNotifier;
+
+using history::HistoryStore;
 
 namespace {
 
@@ -60,8 +67,8 @@ QAction *item(QMenu *menu, const char *name, const QString &caption) {
 HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
                            std::function<bool()> downloadOnly, const QString &path)
     : form_(form), downloadOnly_(std::move(downloadOnly)),
-      service_(std::make_unique<core::HistoryService>(path.isEmpty() ? DefaultPath() : path,
-                                                      form.Clock())),
+      service_(std::make_unique<history::HistoryService>(path.isEmpty() ? DefaultPath() : path,
+                                                         form.Clock())),
       recorder_(std::make_unique<monitors::Recorder>(form, *service_, historyTimer(form))),
       alerts_(std::make_unique<monitors::Alerts>(form, *recorder_, downloadOnly_)),
       desktop_(std::make_unique<DesktopNotifier>(form.TrayIcon())),
@@ -76,11 +83,11 @@ HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connecti
         if (window_)
             window_->SampleStored();
     });
-    connect(service_.get(), &core::HistoryService::opened, this,
+    connect(service_.get(), &history::HistoryService::opened, this,
             [this](const HistoryStore::OpenResult &r) {
                 opened(r.ok, r.error, r.movedTo, r.movedReason);
             });
-    connect(service_.get(), &core::HistoryService::movedAside, this,
+    connect(service_.get(), &history::HistoryService::movedAside, this,
             [this](const HistoryStore::OpenResult &r) {
                 opened(false, QString(), r.movedTo, r.movedReason);
             });
@@ -155,7 +162,7 @@ void HistoryParts::opened(bool ok, const QString &error, const QString &movedTo,
             form_.SetStatus(QStringLiteral(" Line history not available: ") + error);
         return;
     }
-    using Known = std::pair<std::optional<core::LineSample>, std::optional<core::LineEvent>>;
+    using Known = std::pair<std::optional<history::LineSample>, std::optional<history::LineEvent>>;
     service_->Run<Known>(
         this, [](HistoryStore &store) { return Known(store.LastSample(), store.LastLinkEvent()); },
         [this](Known &known) { recorder_->Restore(known.first, known.second); });

@@ -11,30 +11,33 @@
 class QAction;
 class QMenu;
 
-namespace vantrel::core {
+namespace vantrel::history {
 class HistoryService;
 }
 
 namespace vantrel::monitors {
 class Alerts;
 class ConnectionMonitor;
+class DesktopNotifier;
+class Notifier;
 class Recorder;
 } // namespace vantrel::monitors
 
+namespace vantrel::historyview {
+class AlertsDialog;
+class HistoryWindow;
+class MetricsDialog;
+} // namespace vantrel::historyview
+
 namespace vantrel::app {
 
-class AlertsDialog;
-class DesktopNotifier;
-class HistoryWindow;
 class MainForm;
-class MetricsDialog;
 class MetricsServer;
-class Notifier;
 
 // The line history as the window has it: the menu Options > "Line history", the history file
 // and its recorder, the alerts, the metrics endpoint, the history window and the two dialogs,
 // and their stored settings (section "Line history").
-class HistoryParts : public QObject, public SettingsPart {
+class HistoryParts : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
     // path: the history file (DefaultPath() when empty). downloadOnly: the Quota page's choice.
@@ -52,16 +55,16 @@ public:
     // While the target is edited no sample is taken.
     void SetTargetEditing(bool editing);
     // Where alerts go (tests put a list here); the desktop when not set.
-    void SetNotifier(Notifier *notifier);
+    void SetNotifier(monitors::Notifier *notifier);
 
-    core::HistoryService &Service() { return *service_; }
+    history::HistoryService &Service() { return *service_; }
     monitors::Recorder &Recorder() { return *recorder_; }
     monitors::Alerts &Alerts() { return *alerts_; }
     MetricsServer &Metrics() { return *metrics_; }
     // The window and the dialogs while they exist.
-    HistoryWindow *Window() const;
-    AlertsDialog *OpenAlerts() const;
-    MetricsDialog *OpenMetrics() const;
+    historyview::HistoryWindow *Window() const;
+    historyview::AlertsDialog *OpenAlerts() const;
+    historyview::MetricsDialog *OpenMetrics() const;
     QMenu *Menu() const { return menu_; }
 
     void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
@@ -75,16 +78,16 @@ private:
 
     MainForm &form_;
     std::function<bool()> downloadOnly_;
-    std::unique_ptr<core::HistoryService> service_;
+    std::unique_ptr<history::HistoryService> service_;
     std::unique_ptr<monitors::Recorder> recorder_;
     std::unique_ptr<monitors::Alerts> alerts_;
-    std::unique_ptr<DesktopNotifier> desktop_;
+    std::unique_ptr<monitors::DesktopNotifier> desktop_;
     MetricsServer *metrics_;
     QMenu *menu_ = nullptr;
     QAction *record_ = nullptr;
-    QPointer<HistoryWindow> window_;
-    QPointer<AlertsDialog> alertsDialog_;
-    QPointer<MetricsDialog> metricsDialog_;
+    QPointer<historyview::HistoryWindow> window_;
+    QPointer<historyview::AlertsDialog> alertsDialog_;
+    QPointer<historyview::MetricsDialog> metricsDialog_;
     // The endpoint as chosen (it may not be listening when its port was taken).
     bool serve_ = false;
     QString metricsAddress_ = QStringLiteral("127.0.0.1");

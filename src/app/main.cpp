@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/composition.h"
 #include "app/mainform.h"
-#include "app/prompter.h"
+#include "app/qtprompter.h"
 #include "app/settingsstore.h"
 #include "app/signalwatcher.h"
 #include "app/singleinstance.h"

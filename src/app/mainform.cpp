@@ -1,13 +1,13 @@
 #include "app/mainform.h"
 
-#include "app/connectionlog.h"
 #include "app/menugroups.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
 #include "app/trayicons.h"
-#include "app/widgets.h"
 #include "core/routermodel.h"
+#include "monitors/connectionlog.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 #include "version/aboutbox.h"
 
 #include <QAction>
@@ -36,6 +36,13 @@
 #include <stdexcept>
 
 namespace vantrel::app {
+
+using monitors::ConnectionLog;
+using ui::HelpCommand;
+using ui::MakeButton;
+namespace RouterQuery = ui::RouterQuery;
+using ui::SetTimerEnabled;
+using ui::TextOutput;
 
 namespace {
 

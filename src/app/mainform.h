@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/pagecontext.h"
 #include "core/clock.h"
 #include "core/quota.h"
 #include "core/state.h"
 #include "core/trigger.h"
+#include "ui/pagecontext.h"
 #include "version/updatecheck.h"
 
 #include <QMainWindow>
@@ -27,16 +27,21 @@ namespace vantrel::core {
 class RouterModel;
 }
 
-namespace vantrel::app {
-
+namespace vantrel::monitors {
 class ConnectionLog;
+}
+
+namespace vantrel::ui {
 class Prompter;
 class TextOutput;
+} // namespace vantrel::ui
+
+namespace vantrel::app {
 
 // What the window needs from the world outside: dialogs, time, the settings file and the
 // router's time-out. Tests replace every one of them.
 struct Services {
-    Prompter *prompter = nullptr;
+    ui::Prompter *prompter = nullptr;
     const core::Clock *clock = nullptr;
     QString settingsPath;     // the INI file
     int snmpTimeoutMs = 5000; // the longest wait for one reply
@@ -53,7 +58,7 @@ enum class Monitor { Connection, RouterStatus, Quota, Interfaces };
 // The main window: the page control and its dispatch, the buttons, the status bar, the menus,
 // the timers, the tray icon and the close sequence. The pages, monitors and settings are the
 // parts the composition gives it; they reach the window only through PageContext.
-class MainForm : public QMainWindow, public PageContext {
+class MainForm : public QMainWindow, public ui::PageContext {
     Q_OBJECT
 public:
     explicit MainForm(const Services &services, QWidget *parent = nullptr);
@@ -92,12 +97,12 @@ public:
 
     // PageContext
     core::RouterModel &Router() override { return *router_; }
-    Prompter &Prompt() override { return *services_.prompter; }
+    ui::Prompter &Prompt() override { return *services_.prompter; }
     const core::Clock &Clock() const override { return *services_.clock; }
     core::QuotaAccount &Quota() override { return quota_; }
     core::RunFlags &Flags() override { return flags_; }
-    ConnectionLog &Log() override { return *log_; }
-    TextOutput &Output() override { return *output_; }
+    monitors::ConnectionLog &Log() override { return *log_; }
+    ui::TextOutput &Output() override { return *output_; }
     void SetStatus(const QString &text) override;
     QString Status() const override;
     void SetHelpContext(int topic) override;
@@ -175,8 +180,8 @@ private:
     std::unique_ptr<core::RouterModel> router_;
     core::QuotaAccount quota_;
     core::RunFlags flags_;
-    std::unique_ptr<ConnectionLog> log_;
-    std::unique_ptr<TextOutput> output_;
+    std::unique_ptr<monitors::ConnectionLog> log_;
+    std::unique_ptr<ui::TextOutput> output_;
 
     QTabWidget *pageControl_ = nullptr;
     QPushButton *getValues_ = nullptr;

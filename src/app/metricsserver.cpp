@@ -14,7 +14,7 @@ constexpr int kMaxRequestBytes = 8192;
 constexpr int kClientTimeoutMs = 5000;
 constexpr int kMaxClients = 16;
 
-using core::LineFigure;
+using history::LineFigure;
 
 QByteArray number(double v) {
     return QByteArray::number(v, 'g', 15);
@@ -54,7 +54,7 @@ QByteArray MetricsText(const MetricsSnapshot &s) {
         Family(out, "vantrel_link_up", "gauge", "Whether the ADSL link is up (1) or down (0).")
             .Add(*s.linkUp ? 1.0 : 0.0);
     if (s.sample) {
-        const core::LineSample &sample = *s.sample;
+        const history::LineSample &sample = *s.sample;
         auto value = [&sample](LineFigure f) { return sample.Value(f); };
         // Rates arrive in bit/s; Prometheus counts in bytes.
         auto bytes = [&sample](LineFigure f) -> std::optional<double> {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -15,7 +15,7 @@ namespace vantrel::app {
 
 // What the metrics tell: the latest sample, the link, the quota.
 struct MetricsSnapshot {
-    std::optional<core::LineSample> sample;
+    std::optional<history::LineSample> sample;
     std::optional<bool> linkUp;
     std::optional<double> quotaUsedBytes;
     std::optional<double> quotaBytes;

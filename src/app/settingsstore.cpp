@@ -1,9 +1,9 @@
 #include "app/settingsstore.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
 #include "core/clock.h"
 #include "core/regional.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
 #include "version/buildsettings.h"
 #include "version/fileversion.h"
 
@@ -13,6 +13,9 @@
 #include <cstdio>
 
 namespace vantrel::app {
+
+using ui::PageContext;
+using ui::SettingsPart;
 
 const char *const SettingsStore::CopyrightNotice = version::CopyrightNotice;
 

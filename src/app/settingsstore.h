@@ -1,23 +1,16 @@
 #pragma once
 
 #include "core/settings.h"
+#include "ui/settingspart.h"
 
 #include <QString>
 #include <vector>
 
-namespace vantrel::app {
-
+namespace vantrel::ui {
 class PageContext;
+}
 
-// A part of the window that keeps some of the stored settings.
-class SettingsPart {
-public:
-    virtual ~SettingsPart() = default;
-    // Puts the values the load reached into the part's controls and state.
-    virtual void ApplySettings(const core::SettingsFile::LoadResult &loaded) = 0;
-    // Puts the part's current values into values, for the save.
-    virtual void CollectSettings(core::SettingsValues &values) = 0;
-};
+namespace vantrel::app {
 
 // The settings file of the window: read once while the window is created, written on every
 // confirmed close, through the parts that keep the values.
@@ -25,13 +18,13 @@ class SettingsStore {
 public:
     static const char *const CopyrightNotice;
 
-    SettingsStore(PageContext &context, QString path);
+    SettingsStore(ui::PageContext &context, QString path);
     // $XDG_CONFIG_HOME/<executable base name>.ini
     static QString DefaultPath();
     QString Path() const { return file_.Path(); }
 
     // In the order their keys are read.
-    void AddPart(SettingsPart *part) { parts_.push_back(part); }
+    void AddPart(ui::SettingsPart *part) { parts_.push_back(part); }
 
     // Reads every key and applies what was read. A file that cannot be read is said once and
     // never written over. Returns false when a number did not convert: the load stopped
@@ -44,9 +37,9 @@ public:
     bool WriteLastResetDate(const QString &date);
 
 private:
-    PageContext &context_;
+    ui::PageContext &context_;
     core::SettingsFile file_;
-    std::vector<SettingsPart *> parts_;
+    std::vector<ui::SettingsPart *> parts_;
 };
 
 } // namespace vantrel::app

@@ -2,13 +2,15 @@
 
 #include "app/mainform.h"
 #include "app/menugroups.h"
-#include "app/textoutput.h"
-#include "app/widgets.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QTimer>
 
 namespace vantrel::app {
+
+using ui::SetTimerEnabled;
 
 namespace {
 

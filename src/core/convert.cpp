@@ -1,4 +1,4 @@
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 #include <cerrno>
 #include <clocale>
@@ -8,7 +8,7 @@
 #include <limits>
 #include <sstream>
 
-namespace vantrel::snmp {
+namespace vantrel::core {
 
 namespace {
 
@@ -118,4 +118,4 @@ std::string FloatToStr(double value) {
     return out.str();
 }
 
-} // namespace vantrel::snmp
+} // namespace vantrel::core

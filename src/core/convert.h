@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace vantrel::snmp {
+namespace vantrel::core {
 
 class ConvertError : public std::runtime_error {
 public:
@@ -29,4 +29,4 @@ double StrToFloat(const std::string &text);
 // Shortest general notation with up to 15 significant digits: 6.5, 6, 12.3, 1073741824.
 std::string FloatToStr(double value);
 
-} // namespace vantrel::snmp
+} // namespace vantrel::core

@@ -1,6 +1,6 @@
 #include "core/inifile.h"
 
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -15,8 +15,6 @@
 #include <unistd.h>
 
 namespace vantrel::core {
-
-using namespace vantrel::snmp;
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "core/queries.h"
 
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 #include <algorithm>
 
 namespace vantrel::core {
 
-using snmp::ConvertError;
+using core::ConvertError;
 
 namespace {
 
@@ -61,13 +61,13 @@ const AdslObject kAdsl[AdslRowCount] = {
 void check(Check kind, const std::string &reply) {
     switch (kind) {
     case Check::Rate:
-        snmp::StrToInt(reply.empty() ? std::string("0") : reply);
+        core::StrToInt(reply.empty() ? std::string("0") : reply);
         break;
     case Check::Integer:
-        snmp::StrToInt(reply);
+        core::StrToInt(reply);
         break;
     case Check::Real:
-        snmp::StrToFloat(reply);
+        core::StrToFloat(reply);
         break;
     case Check::None:
         break;
@@ -97,13 +97,13 @@ std::optional<double> AdslFigures::Number(AdslRow row) const {
     try {
         switch (kAdsl[i].check) {
         case Check::Rate:
-            return double(snmp::StrToInt(reply->empty() ? std::string("0") : *reply));
+            return double(core::StrToInt(reply->empty() ? std::string("0") : *reply));
         case Check::Integer:
-            return double(snmp::StrToInt(*reply));
+            return double(core::StrToInt(*reply));
         case Check::Real:
-            return snmp::StrToFloat(*reply);
+            return core::StrToFloat(*reply);
         case Check::None:
-            return double(snmp::StrToInt64(*reply));
+            return double(core::StrToInt64(*reply));
         }
     } catch (const ConvertError &) {
     }
@@ -180,7 +180,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     }
     int count = 0;
     try {
-        count = snmp::StrToInt(value);
+        count = core::StrToInt(value);
     } catch (const ConvertError &e) {
         f.head.outcome.conversionError = e.what();
         f.interfaces = map;
@@ -227,7 +227,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
 
     if (link.GetAny(kSysUpTime, value)) {
         try {
-            snmp::StrToInt64(value);
+            core::StrToInt64(value);
         } catch (const ConvertError &e) {
             f.head.outcome.conversionError = e.what();
             return f;

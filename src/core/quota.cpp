@@ -1,6 +1,6 @@
 #include "core/quota.h"
 
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -43,7 +43,7 @@ double divided(double amount, double definition) {
 
 QString AmountText(const std::string &bytes, double bytesPerGB, double bytesPerMB,
                    const QLocale &locale) {
-    const double x = snmp::StrToFloat(bytes);
+    const double x = core::StrToFloat(bytes);
     const double g = divided(x, bytesPerGB);
     if (g > 1.0)
         return fourDecimals(g, locale) + QStringLiteral(" GB");
@@ -51,7 +51,7 @@ QString AmountText(const std::string &bytes, double bytesPerGB, double bytesPerM
 }
 
 QString MegabyteText(const std::string &bytes, double bytesPerMB, const QLocale &locale) {
-    return fourDecimals(divided(snmp::StrToFloat(bytes), bytesPerMB), locale);
+    return fourDecimals(divided(core::StrToFloat(bytes), bytesPerMB), locale);
 }
 
 double UsedBytes(const QuotaAccount &a, bool downloadOnly) {
@@ -65,7 +65,7 @@ QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly) {
     if (!std::isfinite(used))
         return QString();
     // The amount passes through its text form (15 significant digits), as the page shows it.
-    return megabytes(snmp::StrToFloat(snmp::FloatToStr(used)), account.BytesPerMB);
+    return megabytes(core::StrToFloat(core::FloatToStr(used)), account.BytesPerMB);
 }
 
 double CounterGrowth(std::uint32_t ref, std::uint32_t now, std::optional<bool> restarted) {
@@ -83,7 +83,7 @@ double CounterGrowth(std::uint32_t ref, std::uint32_t now, std::optional<bool> r
 std::optional<std::uint32_t> CounterValue(const std::string &reply) {
     if (reply.empty())
         return std::nullopt;
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(snmp::StrToInt64(reply)));
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(core::StrToInt64(reply)));
 }
 
 void QuotaAccount::Capture(const CounterSample &s) {

@@ -1,6 +1,6 @@
 #include "core/quotaqueries.h"
 
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 namespace vantrel::core {
 
@@ -33,13 +33,13 @@ QuotaReading ReadQuotaCounters(RouterLink &link) {
         r.sample.inOctets = CounterValue(value);
         if (link.GetAny(kIfOutOctets + wan, value))
             r.sample.outOctets = CounterValue(value);
-    } catch (const snmp::ConvertError &e) {
+    } catch (const core::ConvertError &e) {
         r.head.outcome.conversionError = e.what();
         return r;
     }
     // The uptime only tells a wrap from a restart; a reply that is no number tells nothing.
     if (link.GetAny(kSysUpTime, value)) {
-        const std::int64_t ticks = snmp::StrToInt64Def(value, -1);
+        const std::int64_t ticks = core::StrToInt64Def(value, -1);
         if (ticks >= 0 && ticks <= 0xFFFFFFFFLL)
             r.sample.uptime = static_cast<std::uint32_t>(ticks);
     }

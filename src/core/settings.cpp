@@ -1,7 +1,7 @@
 #include "core/settings.h"
 
+#include "core/convert.h"
 #include "core/inifile.h"
-#include "snmp/convert.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -50,7 +50,7 @@ std::optional<QString> unlessEmpty(const QString &text) {
 }
 
 QString number(double value) {
-    return QString::fromStdString(snmp::FloatToStr(value));
+    return QString::fromStdString(core::FloatToStr(value));
 }
 
 // In the order the load reads them.
@@ -123,9 +123,9 @@ const Key kKeys[] = {
     {kQuota, "ISP bytes in Megabyte",
      [](Reading &r, Values &v) {
          v.MegabyteText = r.ini.Read(kQuota, "ISP bytes in Megabyte", QStringLiteral("1048576"));
-         v.BytesPerGB = snmp::StrToFloat(v.GigabyteText.toStdString());
+         v.BytesPerGB = core::StrToFloat(v.GigabyteText.toStdString());
          r.Mark(kQuota, "ISP bytes in Gigabyte");
-         v.BytesPerMB = snmp::StrToFloat(v.MegabyteText.toStdString());
+         v.BytesPerMB = core::StrToFloat(v.MegabyteText.toStdString());
      },
      [](const Values &v) -> std::optional<QString> { return number(v.BytesPerMB); }},
     TEXT(kQuota, "GBQuota", QStringLiteral("0"), GBQuota),
@@ -133,7 +133,7 @@ const Key kKeys[] = {
     {kQuota, "Reset day",
      [](Reading &r, Values &v) {
          v.ResetDay =
-             snmp::StrToInt(r.ini.Read(kQuota, "Reset day", QStringLiteral("0")).toStdString());
+             core::StrToInt(r.ini.Read(kQuota, "Reset day", QStringLiteral("0")).toStdString());
      },
      [](const Values &v) -> std::optional<QString> { return QString::number(v.ResetDay); }},
     // Written only by the monthly reset, at once.
@@ -193,7 +193,7 @@ SettingsFile::LoadResult SettingsFile::Load() {
     for (const Key &k : kKeys) {
         try {
             k.load(reading, result.values);
-        } catch (const snmp::ConvertError &e) {
+        } catch (const core::ConvertError &e) {
             result.error = QString::fromStdString(e.what());
             break;
         }

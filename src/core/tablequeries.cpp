@@ -1,8 +1,8 @@
 #include "core/tablequeries.h"
 
+#include "core/convert.h"
 #include "core/queries.h"
 #include "core/tabletext.h"
-#include "snmp/convert.h"
 
 #include <cstdint>
 
@@ -85,8 +85,8 @@ InterfaceFigures ReadInterfaces(RouterLink &link) {
                     value = "0";
                 try {
                     // Counter32: only the low 32 bits count.
-                    value = std::to_string(std::uint32_t(snmp::StrToInt64(value)));
-                } catch (const snmp::ConvertError &e) {
+                    value = std::to_string(std::uint32_t(core::StrToInt64(value)));
+                } catch (const core::ConvertError &e) {
                     // Unguarded in the LAN group: the refresh ends. The USB and WAN groups
                     // report it and go on with the next group.
                     if (group == IfGroup::Lan) {

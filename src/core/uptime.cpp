@@ -1,10 +1,10 @@
-#include "snmp/uptime.h"
+#include "core/uptime.h"
 
-#include "snmp/convert.h"
+#include "core/convert.h"
 
 #include <cstdio>
 
-namespace vantrel::snmp {
+namespace vantrel::core {
 
 namespace {
 std::string twoDigits(long long v) {
@@ -26,4 +26,4 @@ std::string UptimeText(const std::string &ticks) {
            twoDigits(secs) + " secs";
 }
 
-} // namespace vantrel::snmp
+} // namespace vantrel::core

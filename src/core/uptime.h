@@ -2,10 +2,10 @@
 
 #include <string>
 
-namespace vantrel::snmp {
+namespace vantrel::core {
 
 // sysUpTime (hundredths of a second, as decimal text) as "DD days HH hours MM mins SS secs".
 // An empty or non-numeric text throws ConvertError.
 std::string UptimeText(const std::string &ticks);
 
-} // namespace vantrel::snmp
+} // namespace vantrel::core

@@ -1,8 +1,8 @@
-#include "core/historycsv.h"
+#include "history/historycsv.h"
 
 #include <QDateTime>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace {
 
@@ -37,4 +37,4 @@ QByteArray HistoryCsv(const std::vector<HistoryRow> &rows) {
     return out;
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QByteArray>
 #include <vector>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 // Rows as comma-separated text: a header row, then one line per row (CR LF) with the time in
 // ISO 8601, UTC with its offset (2026-12-07T22:31:05+00:00), the number of samples it stands
@@ -13,4 +13,4 @@ namespace vantrel::core {
 // (kbit/s, dB, dBm, counts). A figure that was not read is an empty field.
 QByteArray HistoryCsv(const std::vector<HistoryRow> &rows);
 
-} // namespace vantrel::core
+} // namespace vantrel::history

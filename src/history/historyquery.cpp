@@ -1,9 +1,9 @@
-#include "core/historyquery.h"
+#include "history/historyquery.h"
 
+#include "core/convert.h"
 #include "core/queries.h"
-#include "snmp/convert.h"
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace {
 
@@ -19,17 +19,17 @@ std::optional<qint64> integer(const std::optional<std::string> &text) {
             return std::nullopt;
     }
     try {
-        return snmp::StrToInt64(*text);
-    } catch (const snmp::ConvertError &) {
+        return core::StrToInt64(*text);
+    } catch (const core::ConvertError &) {
         return std::nullopt;
     }
 }
 
 } // namespace
 
-LineReading ReadLine(RouterLink &link) {
+LineReading ReadLine(core::RouterLink &link) {
     LineReading r;
-    r.adsl = ReadAdsl(link);
+    r.adsl = core::ReadAdsl(link);
     r.head.outcome = r.adsl.head.outcome;
     if (r.adsl.head.outcome.probeFailed || r.adsl.head.outcome.cancelled)
         return r;
@@ -44,7 +44,7 @@ LineReading ReadLine(RouterLink &link) {
 LineSample SampleOf(const LineReading &reading, qint64 time) {
     LineSample s;
     s.time = time;
-    if (const auto link = integer(reading.adsl.Reply(AdslRow::LinkStatus)))
+    if (const auto link = integer(reading.adsl.Reply(core::AdslRow::LinkStatus)))
         s.link = int(*link);
     if (const auto ticks = integer(reading.uptime))
         s.uptime = *ticks;
@@ -56,4 +56,4 @@ LineSample SampleOf(const LineReading &reading, qint64 time) {
     return s;
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

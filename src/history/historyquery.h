@@ -1,27 +1,27 @@
 #pragma once
 // The line history's reading of the router: the ADSL page's figures, then the router's uptime.
 
-#include "core/historysample.h"
 #include "core/results.h"
 #include "core/routerlink.h"
+#include "history/historysample.h"
 
 #include <optional>
 #include <string>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 struct LineReading {
-    ResultHead head; // the ADSL query's outcome
-    AdslFigures adsl;
+    core::ResultHead head; // the ADSL query's outcome
+    core::AdslFigures adsl;
     std::optional<std::string> uptime; // sysUpTime, asked when the router answered
 };
 
 // The ADSL query as the page runs it, then sysUpTime; nothing more when the router gave no
 // answer to the first request.
-LineReading ReadLine(RouterLink &link);
+LineReading ReadLine(core::RouterLink &link);
 
 // The sample a completed reading gives, stamped with time (seconds since 1970, UTC). A link
 // that is not up keeps its status and uptime and no figures.
 LineSample SampleOf(const LineReading &reading, qint64 time);
 
-} // namespace vantrel::core
+} // namespace vantrel::history

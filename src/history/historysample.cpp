@@ -1,9 +1,11 @@
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QStringList>
 #include <algorithm>
 
-namespace vantrel::core {
+namespace vantrel::history {
+
+using core::AdslRow;
 
 namespace {
 
@@ -67,4 +69,4 @@ QString DurationText(qint64 seconds) {
     return words.isEmpty() ? QStringLiteral("0 s") : words.join(QLatin1Char(' '));
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

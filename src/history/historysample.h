@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 // The figures of a sample, in the order of their stored columns. Values stay in the units the
 // router gives: rates in bit/s, margins and attenuation in tenths of a dB, powers in tenths of
@@ -38,7 +38,7 @@ constexpr int LineFigureCount = 18;
 
 struct LineFigureInfo {
     LineFigure figure;
-    AdslRow row;         // where the ADSL query reads it
+    core::AdslRow row;   // where the ADSL query reads it
     const char *column;  // its stored column
     const char *csvName; // its column in an exported file
     double divisor;      // stored value / divisor = the value in unit
@@ -94,4 +94,4 @@ struct HistoryRow {
 // A length of time in words as the history tells it: "1 h 5 min", "45 s", "2 d 3 h".
 QString DurationText(qint64 seconds);
 
-} // namespace vantrel::core
+} // namespace vantrel::history

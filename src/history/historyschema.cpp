@@ -1,13 +1,13 @@
-#include "core/historyschema.h"
+#include "history/historyschema.h"
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace HistorySchema {
 
@@ -135,4 +135,4 @@ bool Migrate(QSqlDatabase &db, int from, int to, QString *error) {
 
 } // namespace HistorySchema
 
-} // namespace vantrel::core
+} // namespace vantrel::history

@@ -5,7 +5,7 @@
 
 class QSqlDatabase;
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace HistorySchema {
 
@@ -30,4 +30,4 @@ bool Migrate(QSqlDatabase &db, int from, int to, QString *error);
 
 } // namespace HistorySchema
 
-} // namespace vantrel::core
+} // namespace vantrel::history

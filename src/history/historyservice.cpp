@@ -1,4 +1,4 @@
-#include "core/historyservice.h"
+#include "history/historyservice.h"
 
 #include "core/clock.h"
 
@@ -8,15 +8,15 @@
 #include <QThread>
 #include <QTimer>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace {
 constexpr int kUpkeepMs = 3600 * 1000;
 }
 
-HistoryService::HistoryService(QString path, const Clock &clock, QObject *parent)
+HistoryService::HistoryService(QString path, const core::Clock &clock, QObject *parent)
     : QObject(parent), path_(std::move(path)), clock_(clock), store_(path_) {
-    qRegisterMetaType<HistoryStore::OpenResult>("vantrel::core::HistoryStore::OpenResult");
+    qRegisterMetaType<HistoryStore::OpenResult>("vantrel::history::HistoryStore::OpenResult");
     worker_ = std::thread([this] { work(); });
     upkeep_ = new QTimer(this);
     upkeep_->setObjectName(QStringLiteral("HistoryUpkeep_Timer"));
@@ -114,4 +114,4 @@ bool HistoryService::WaitIdle(int timeoutMs) {
     return true;
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

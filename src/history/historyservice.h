@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/historystore.h"
+#include "history/historystore.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,8 +15,10 @@
 class QTimer;
 
 namespace vantrel::core {
-
 class Clock;
+}
+
+namespace vantrel::history {
 
 // The line history file on a thread of its own: the recorder's writes, the window's reads and
 // the hourly upkeep (summing up and removing old rows) run there one after another, so the
@@ -24,7 +26,7 @@ class Clock;
 class HistoryService : public QObject {
     Q_OBJECT
 public:
-    HistoryService(QString path, const Clock &clock, QObject *parent = nullptr);
+    HistoryService(QString path, const core::Clock &clock, QObject *parent = nullptr);
     // Finishes the jobs already asked (no sample is lost at close), then closes the file.
     ~HistoryService() override;
 
@@ -49,9 +51,9 @@ public:
     bool WaitIdle(int timeoutMs = 20000);
 
 signals:
-    void opened(const vantrel::core::HistoryStore::OpenResult &result);
+    void opened(const vantrel::history::HistoryStore::OpenResult &result);
     // A file found damaged while writing was put aside and a new one started.
-    void movedAside(const vantrel::core::HistoryStore::OpenResult &result);
+    void movedAside(const vantrel::history::HistoryStore::OpenResult &result);
 
 private:
     void enqueue(std::function<void(HistoryStore &)> job);
@@ -59,7 +61,7 @@ private:
     void work();
 
     QString path_;
-    const Clock &clock_;
+    const core::Clock &clock_;
     HistoryStore store_;
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -93,4 +95,4 @@ void HistoryService::Run(QObject *receiver, std::function<R(HistoryStore &)> job
     });
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

@@ -1,6 +1,6 @@
-#include "core/historystore.h"
+#include "history/historystore.h"
 
-#include "core/historyschema.h"
+#include "history/historyschema.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +14,7 @@
 #include <cmath>
 #include <limits>
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 namespace {
 
@@ -712,4 +712,4 @@ void HistoryStore::LimitPages(qint64 pages) {
         QStringLiteral("PRAGMA max_page_count = %1").arg(pages > 0 ? pages : qint64(4294967294LL)));
 }
 
-} // namespace vantrel::core
+} // namespace vantrel::history

@@ -3,7 +3,7 @@
 // (minimum, average, maximum) for two years, and the link's drops, returns and restarts. One
 // store is used from one thread only; HistoryService runs it off the window's thread.
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -14,7 +14,7 @@
 
 class QSqlQuery;
 
-namespace vantrel::core {
+namespace vantrel::history {
 
 // What a graph asks for: the figures of a time range reduced to one column per pixel.
 struct ChartRequest {
@@ -131,4 +131,4 @@ private:
     std::optional<OpenResult> movedNotice_;
 };
 
-} // namespace vantrel::core
+} // namespace vantrel::history

@@ -1,4 +1,4 @@
-#include "app/alertsdialog.h"
+#include "historyview/alertsdialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
 namespace {
 
@@ -68,4 +68,4 @@ monitors::Alerts::Settings AlertsDialog::Settings() const {
     return s;
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -7,7 +7,7 @@
 class QCheckBox;
 class QDoubleSpinBox;
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
 // "Alerts": each alert's switch, and the noise margin's threshold.
 class AlertsDialog : public QDialog {
@@ -23,4 +23,4 @@ private:
     QCheckBox *quota_;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -1,4 +1,4 @@
-#include "app/historychart.h"
+#include "historyview/historychart.h"
 
 #include "core/regional.h"
 
@@ -12,9 +12,9 @@
 #include <cmath>
 #include <limits>
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
-using core::LineFigure;
+using history::LineFigure;
 
 namespace {
 
@@ -165,7 +165,7 @@ const std::vector<LineFigure> &HistoryChart::Figures() {
     return figures;
 }
 
-void HistoryChart::SetData(const core::ChartData &chartData) {
+void HistoryChart::SetData(const history::ChartData &chartData) {
     data_ = chartData;
     hasData_ = true;
     message_.clear();
@@ -259,7 +259,7 @@ void HistoryChart::Paint(QPainter &p, const QRect &rect) const {
             p.drawLine(QPointF(xTime(tick.time), graph.top()),
                        QPointF(xTime(tick.time), graph.bottom()));
         }
-        for (const core::Outage &o : data_.outages) {
+        for (const history::Outage &o : data_.outages) {
             const double x1 = xTime(o.from);
             // A short outage stays in sight however long the range.
             const double x2 = std::max(xTime(o.to), x1 + 3 * unit);
@@ -333,7 +333,7 @@ void HistoryChart::Paint(QPainter &p, const QRect &rect) const {
                 line.clear();
             };
             for (int c = 0; c < columns; ++c) {
-                const core::ChartColumn &column = data_.columns[std::size_t(c)];
+                const history::ChartColumn &column = data_.columns[std::size_t(c)];
                 if (column.breakBefore)
                     flush();
                 const double l = data_.Lo(figure, c);
@@ -377,16 +377,16 @@ QString HistoryChart::ToolTipAt(const QPoint &pos) const {
     const QRect plot = plotArea(rect(), 1);
     if (!hasData_ || !message_.isEmpty() || !plot.contains(pos))
         return QString();
-    for (const core::Outage &o : data_.outages) {
+    for (const history::Outage &o : data_.outages) {
         if (pos.x() < XOf(o.from) - 1 || pos.x() > std::max(XOf(o.to), XOf(o.from) + 1) + 1)
             continue;
         const QString start = core::DateTimeText(QDateTime::fromSecsSinceEpoch(o.from));
         if (o.open)
             return QStringLiteral("Link down since %1: %2 so far")
-                .arg(start, core::DurationText(o.Seconds()));
+                .arg(start, history::DurationText(o.Seconds()));
         return QStringLiteral("Link down from %1 to %2: %3")
             .arg(start, core::DateTimeText(QDateTime::fromSecsSinceEpoch(o.to)),
-                 core::DurationText(o.Seconds()));
+                 history::DurationText(o.Seconds()));
     }
     for (qint64 restart : data_.restarts)
         if (std::fabs(XOf(restart) - pos.x()) <= 2)
@@ -445,4 +445,4 @@ bool HistoryChart::event(QEvent *event) {
     return QWidget::event(event);
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

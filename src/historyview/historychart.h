@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/historystore.h"
+#include "history/historystore.h"
 
 #include <QString>
 #include <QWidget>
@@ -8,7 +8,7 @@
 
 class QPainter;
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
 // The line's graphs over one time range, stacked above one time axis: noise margin,
 // attenuation, sync rate, errored seconds and the blocks with errors. The data comes reduced to
@@ -22,10 +22,10 @@ public:
     explicit HistoryChart(QWidget *parent = nullptr);
 
     // The figures the graphs show, in the order the data must hold them.
-    static const std::vector<core::LineFigure> &Figures();
+    static const std::vector<history::LineFigure> &Figures();
 
-    void SetData(const core::ChartData &chartData);
-    const core::ChartData &Data() const { return data_; }
+    void SetData(const history::ChartData &chartData);
+    const history::ChartData &Data() const { return data_; }
     bool HasData() const { return hasData_; }
     // A text in place of the graphs ("No samples in this range").
     void SetMessage(const QString &message);
@@ -55,11 +55,11 @@ protected:
 private:
     QRect plotArea(const QRect &rect, double unit) const;
 
-    core::ChartData data_;
+    history::ChartData data_;
     bool hasData_ = false;
     QString message_;
     mutable std::vector<int> pointsDrawn_;
     int lastColumns_ = 0;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -1,13 +1,13 @@
-#include "app/historywindow.h"
+#include "historyview/historywindow.h"
 
-#include "app/historychart.h"
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/textoutput.h"
 #include "core/clock.h"
-#include "core/historycsv.h"
-#include "core/historyservice.h"
 #include "core/regional.h"
+#include "history/historycsv.h"
+#include "history/historyservice.h"
+#include "historyview/historychart.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/textoutput.h"
 
 #include <QButtonGroup>
 #include <QDateTimeEdit>
@@ -21,7 +21,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace vantrel::app {
+namespace vantrel::historyview {
+
+using ui::SaveRequest;
 
 namespace {
 
@@ -50,19 +52,19 @@ QString when(qint64 secs) {
     return core::DateTimeText(QDateTime::fromSecsSinceEpoch(secs));
 }
 
-qint64 downSeconds(const core::ChartData &d) {
+qint64 downSeconds(const history::ChartData &d) {
     qint64 total = 0;
-    for (const core::Outage &o : d.outages)
+    for (const history::Outage &o : d.outages)
         total += std::min(o.to, d.request.to) - std::max(o.from, d.request.from);
     return total;
 }
 
 // "2 drops, down 5 min in all; 1 router restart"
-QString eventsText(const core::ChartData &d) {
+QString eventsText(const history::ChartData &d) {
     QString text = d.outages.size() == 1 ? QStringLiteral("1 drop")
                                          : QStringLiteral("%1 drops").arg(d.outages.size());
     if (!d.outages.empty())
-        text += QStringLiteral(", down %1 in all").arg(core::DurationText(downSeconds(d)));
+        text += QStringLiteral(", down %1 in all").arg(history::DurationText(downSeconds(d)));
     if (!d.restarts.empty())
         text += d.restarts.size() == 1
                     ? QStringLiteral("; 1 router restart")
@@ -72,7 +74,8 @@ QString eventsText(const core::ChartData &d) {
 
 } // namespace
 
-HistoryWindow::HistoryWindow(PageContext &context, core::HistoryService &history, QWidget *parent)
+HistoryWindow::HistoryWindow(ui::PageContext &context, history::HistoryService &history,
+                             QWidget *parent)
     : QWidget(parent, Qt::Window), context_(context), history_(history),
       chart_(new HistoryChart(this)), ranges_(new QButtonGroup(this)),
       fromEdit_(new QDateTimeEdit(this)), toEdit_(new QDateTimeEdit(this)), info_(new QLabel(this)),
@@ -211,18 +214,18 @@ void HistoryWindow::query() {
         return;
     }
     loading_ = true;
-    core::ChartRequest request;
+    history::ChartRequest request;
     request.from = from_;
     request.to = to_;
     request.columns = chart_->Columns();
     request.figures = HistoryChart::Figures();
     request.now = context_.Clock().Now().toSecsSinceEpoch();
-    history_.Run<core::ChartData>(
-        this, [request](core::HistoryStore &store) { return store.Chart(request); },
-        [this](core::ChartData &read) { shown(read); });
+    history_.Run<history::ChartData>(
+        this, [request](history::HistoryStore &store) { return store.Chart(request); },
+        [this](history::ChartData &read) { shown(read); });
 }
 
-void HistoryWindow::shown(const core::ChartData &read) {
+void HistoryWindow::shown(const history::ChartData &read) {
     loading_ = false;
     if (again_) {
         again_ = false;
@@ -260,7 +263,9 @@ bool HistoryWindow::ExportCsv() {
     const qint64 to = to_;
     history_.Run<QByteArray>(
         this,
-        [from, to](core::HistoryStore &store) { return core::HistoryCsv(store.Rows(from, to)); },
+        [from, to](history::HistoryStore &store) {
+            return history::HistoryCsv(store.Rows(from, to));
+        },
         [this, name](QByteArray &csv) {
             QSaveFile file(name);
             const bool ok =
@@ -309,7 +314,7 @@ bool HistoryWindow::PrintReport() {
 }
 
 void HistoryWindow::PaintReport(QPainter &p, const QRect &page) const {
-    const core::ChartData &shownData = chart_->Data();
+    const history::ChartData &shownData = chart_->Data();
     const double unit = std::max(1.0, p.device()->logicalDpiY() / 96.0);
     QFont base = p.font();
     base.setPointSizeF(9);
@@ -358,12 +363,11 @@ void HistoryWindow::PaintReport(QPainter &p, const QRect &page) const {
     const int count = int(shownData.outages.size());
     const int shown = count <= fits ? count : fits - 1;
     for (int i = 0; i < shown; ++i) {
-        const core::Outage &o = shownData.outages[std::size_t(i)];
-        const QString text =
-            o.open
-                ? QStringLiteral("%1  down, %2 so far")
-                      .arg(when(o.from), core::DurationText(o.Seconds()))
-                : QStringLiteral("%1  down %2").arg(when(o.from), core::DurationText(o.Seconds()));
+        const history::Outage &o = shownData.outages[std::size_t(i)];
+        const QString text = o.open ? QStringLiteral("%1  down, %2 so far")
+                                          .arg(when(o.from), history::DurationText(o.Seconds()))
+                                    : QStringLiteral("%1  down %2")
+                                          .arg(when(o.from), history::DurationText(o.Seconds()));
         const double x = page.left() + (i / rows) * page.width() / 2.0;
         p.drawText(QPointF(x, y + (i % rows) * metrics.lineSpacing() + metrics.ascent()), text);
     }
@@ -373,4 +377,4 @@ void HistoryWindow::PaintReport(QPainter &p, const QRect &page) const {
                    QStringLiteral("... and %1 more").arg(count - shown));
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

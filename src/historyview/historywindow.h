@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/historystore.h"
+#include "history/historystore.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -12,14 +12,17 @@ class QPainter;
 class QPushButton;
 class QTimer;
 
-namespace vantrel::core {
+namespace vantrel::history {
 class HistoryService;
 }
 
-namespace vantrel::app {
+namespace vantrel::ui {
+class PageContext;
+}
+
+namespace vantrel::historyview {
 
 class HistoryChart;
-class PageContext;
 
 // The line history in a window of its own (the main window keeps its fixed size): the graphs of
 // the last hour, day, week, month or year, or of a range the user chooses, and their export as
@@ -29,7 +32,8 @@ class HistoryWindow : public QWidget {
 public:
     enum class Range { Hour, Day, Week, Month, Year, Free };
 
-    HistoryWindow(PageContext &context, core::HistoryService &history, QWidget *parent = nullptr);
+    HistoryWindow(ui::PageContext &context, history::HistoryService &history,
+                  QWidget *parent = nullptr);
 
     // The last hour ... year, up to now.
     void ShowRange(Range range);
@@ -64,13 +68,13 @@ signals:
 
 private:
     void query();
-    void shown(const core::ChartData &read);
+    void shown(const history::ChartData &read);
     void step(int direction);
     // The save dialog for an export; empty when the user cancelled.
     QString askFileName(const QString &suffix, const QStringList &filters);
 
-    PageContext &context_;
-    core::HistoryService &history_;
+    ui::PageContext &context_;
+    history::HistoryService &history_;
     HistoryChart *chart_;
     QButtonGroup *ranges_;
     QDateTimeEdit *fromEdit_;
@@ -84,4 +88,4 @@ private:
     bool again_ = false;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -1,4 +1,4 @@
-#include "app/metricsdialog.h"
+#include "historyview/metricsdialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -8,7 +8,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
 MetricsDialog::MetricsDialog(const Choice &choice, QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("MetricsDialog"));
@@ -49,4 +49,4 @@ MetricsDialog::Choice MetricsDialog::Chosen() const {
     return {serve_->isChecked(), address_->text().trimmed(), port_->value()};
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -6,7 +6,7 @@ class QCheckBox;
 class QLineEdit;
 class QSpinBox;
 
-namespace vantrel::app {
+namespace vantrel::historyview {
 
 // "Serve metrics": whether the metrics endpoint runs, and where it listens.
 class MetricsDialog : public QDialog {
@@ -26,4 +26,4 @@ private:
     QSpinBox *port_;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::historyview

@@ -1,10 +1,10 @@
 #include "monitors/alerts.h"
 
-#include "app/notifier.h"
-#include "app/pagecontext.h"
 #include "core/quota.h"
 #include "core/regional.h"
+#include "monitors/notifier.h"
 #include "monitors/recorder.h"
+#include "ui/pagecontext.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -12,8 +12,8 @@
 
 namespace vantrel::monitors {
 
-using core::LineEventKind;
-using core::LineFigure;
+using history::LineEventKind;
+using history::LineFigure;
 
 const std::array<int, 3> Alerts::QuotaLevels = {65, 85, 100};
 
@@ -31,13 +31,14 @@ QString decibels(double db) {
 
 } // namespace
 
-Alerts::Alerts(app::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly)
+Alerts::Alerts(ui::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly)
     : context_(context), downloadOnly_(std::move(downloadOnly)), quotaTimer_(new QTimer(this)) {
     connect(&recorder, &Recorder::sampleTaken, this,
-            [this](const core::LineSample &s) { context_.Run([this, &s] { OnSample(s); }); });
-    connect(&recorder, &Recorder::lineEvent, this, [this](const core::LineEvent &e, qint64 down) {
-        context_.Run([this, &e, down] { OnLineEvent(e, down); });
-    });
+            [this](const history::LineSample &s) { context_.Run([this, &s] { OnSample(s); }); });
+    connect(&recorder, &Recorder::lineEvent, this,
+            [this](const history::LineEvent &e, qint64 down) {
+                context_.Run([this, &e, down] { OnLineEvent(e, down); });
+            });
     quotaTimer_->setObjectName(QStringLiteral("QuotaAlert_Timer"));
     quotaTimer_->setInterval(kQuotaCheckMs);
     connect(quotaTimer_, &QTimer::timeout, this,
@@ -56,7 +57,7 @@ void Alerts::notify(const char *kind, const QString &title, const QString &text)
         notifier_->Notify({QString::fromLatin1(kind), title, text});
 }
 
-void Alerts::OnLineEvent(const core::LineEvent &event, qint64 downSeconds) {
+void Alerts::OnLineEvent(const history::LineEvent &event, qint64 downSeconds) {
     if (!settings_.link)
         return;
     if (event.kind == LineEventKind::Drop) {
@@ -65,12 +66,12 @@ void Alerts::OnLineEvent(const core::LineEvent &event, qint64 downSeconds) {
     } else if (event.kind == LineEventKind::Return) {
         QString text = QStringLiteral("The ADSL link is back at %1").arg(timeText(event.time));
         if (downSeconds >= 0)
-            text += QStringLiteral(" after %1 down").arg(core::DurationText(downSeconds));
+            text += QStringLiteral(" after %1 down").arg(history::DurationText(downSeconds));
         notify("link-up", QStringLiteral("Link back"), text + QLatin1Char('.'));
     }
 }
 
-void Alerts::OnSample(const core::LineSample &sample) {
+void Alerts::OnSample(const history::LineSample &sample) {
     if (!settings_.margin)
         return;
     const struct {

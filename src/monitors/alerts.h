@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QObject>
 #include <QString>
@@ -10,13 +10,13 @@
 
 class QTimer;
 
-namespace vantrel::app {
-class Notifier;
+namespace vantrel::ui {
 class PageContext;
-} // namespace vantrel::app
+}
 
 namespace vantrel::monitors {
 
+class Notifier;
 class Recorder;
 
 // Tells the user, through the notifier, when the link drops and comes back, when a noise
@@ -36,9 +36,9 @@ public:
     static const std::array<int, 3> QuotaLevels;
 
     // downloadOnly: whether the quota counts downloaded data only (the Quota page's choice).
-    Alerts(app::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly);
+    Alerts(ui::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly);
 
-    void SetNotifier(app::Notifier *notifier) { notifier_ = notifier; }
+    void SetNotifier(Notifier *notifier) { notifier_ = notifier; }
     void SetSettings(const Settings &settings);
     const Settings &Current() const { return settings_; }
 
@@ -50,15 +50,15 @@ public:
     void CheckQuota();
     QTimer *QuotaTimer() const { return quotaTimer_; }
 
-    void OnSample(const core::LineSample &sample);
-    void OnLineEvent(const core::LineEvent &event, qint64 downSeconds);
+    void OnSample(const history::LineSample &sample);
+    void OnLineEvent(const history::LineEvent &event, qint64 downSeconds);
 
 private:
     void notify(const char *kind, const QString &title, const QString &text);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     std::function<bool()> downloadOnly_;
-    app::Notifier *notifier_ = nullptr;
+    Notifier *notifier_ = nullptr;
     Settings settings_;
     struct MarginState {
         int lowSamples = 0;

@@ -1,7 +1,7 @@
-#include "app/connectionlog.h"
+#include "monitors/connectionlog.h"
 
-#include "app/textoutput.h"
-#include "app/widgets.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -9,7 +9,10 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
-namespace vantrel::app {
+namespace vantrel::monitors {
+
+using ui::MakeMemo;
+using ui::TextOutput;
 
 ConnectionLog::ConnectionLog(QObject *parent)
     : QObject(parent), memo_(MakeMemo(nullptr, "LinkLog_Memo", false, false)) {
@@ -64,4 +67,4 @@ void ConnectionLog::ScrollToEnd() {
     memo_->horizontalScrollBar()->setValue(memo_->horizontalScrollBar()->minimum());
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::monitors

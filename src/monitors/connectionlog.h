@@ -6,7 +6,7 @@
 class QPlainTextEdit;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::monitors {
 
 // The connection log: its editable text box (the user may add notes) and whether it holds
 // lines not yet saved. The program's own lines go in through AppendLine: they never move the
@@ -39,4 +39,4 @@ private:
     bool unsaved_ = false;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::monitors

@@ -1,21 +1,21 @@
 #include "monitors/connectionmonitor.h"
 
-#include "app/connectionlog.h"
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
+#include "core/convert.h"
 #include "core/durations.h"
 #include "core/regional.h"
 #include "core/routermodel.h"
-#include "snmp/convert.h"
+#include "monitors/connectionlog.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
 
 #include <QTimer>
 
 namespace vantrel::monitors {
 
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
-ConnectionMonitor::ConnectionMonitor(app::PageContext &context, QTimer *timer) : context_(context) {
+ConnectionMonitor::ConnectionMonitor(ui::PageContext &context, QTimer *timer) : context_(context) {
     // A tick while the previous poll is still on its way is dropped by the router model.
     connect(timer, &QTimer::timeout, this,
             [this] { context_.Run([this] { Connect_TimerTimer(); }); });
@@ -44,7 +44,7 @@ void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
         blindTo_ = poll.head.readAt;
         return;
     }
-    app::ConnectionLog &log = context_.Log();
+    monitors::ConnectionLog &log = context_.Log();
     if (blindFrom_.isValid()) {
         log.AppendLine(QStringLiteral("No answer from the router: ") +
                        core::DateTimeText(blindFrom_) + QStringLiteral(" to ") +
@@ -53,7 +53,7 @@ void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
         blindFrom_ = blindTo_ = QDateTime();
         // Its uptime went back: the router restarted while nobody could see it.
         if (poll.uptime) {
-            const std::int64_t now = snmp::StrToInt64(*poll.uptime);
+            const std::int64_t now = core::StrToInt64(*poll.uptime);
             if (lastUptime_ && now < *lastUptime_) {
                 log.AppendLine(QStringLiteral("Router restarted: ") +
                                core::DateTimeText(poll.head.readAt.addMSecs(-now * 10)) +
@@ -81,15 +81,15 @@ void ConnectionMonitor::logChange(const char *what, bool up, const core::LinkPol
     }
     const QString line =
         QString::fromLatin1(what) + when + QStringLiteral("  (") + elapsed + QLatin1Char(')');
-    app::ConnectionLog &log = context_.Log();
+    monitors::ConnectionLog &log = context_.Log();
     log.AppendLine(line);
     log.SetUnsaved(true);
     linkUp_ = up;
     // The next line measures from this change. Without an uptime for it, the next line shows
     // the router's uptime rather than a figure that spans two states.
     if (poll.uptime) {
-        lastChange_ = std::to_string(snmp::StrToInt64(*poll.uptime));
-        lastUptime_ = snmp::StrToInt64(*poll.uptime);
+        lastChange_ = std::to_string(core::StrToInt64(*poll.uptime));
+        lastUptime_ = core::StrToInt64(*poll.uptime);
     } else {
         lastChange_ = "0";
     }
@@ -97,8 +97,8 @@ void ConnectionMonitor::logChange(const char *what, bool up, const core::LinkPol
 }
 
 QString ConnectionMonitor::ElapsedUptimeText(const std::string &start, const std::string &now) {
-    const std::int64_t current = snmp::StrToInt64(now);
-    const std::int64_t from = std::max<std::int64_t>(snmp::StrToInt64(start), 0);
+    const std::int64_t current = core::StrToInt64(now);
+    const std::int64_t from = std::max<std::int64_t>(core::StrToInt64(start), 0);
     // An uptime below the start means the router restarted (or its 32-bit tick count wrapped)
     // since then: the time since that restart is all that can be known.
     if (current < from)

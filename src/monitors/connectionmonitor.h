@@ -11,7 +11,7 @@
 
 class QTimer;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -23,7 +23,7 @@ namespace vantrel::monitors {
 class ConnectionMonitor : public QObject {
     Q_OBJECT
 public:
-    ConnectionMonitor(app::PageContext &context, QTimer *timer);
+    ConnectionMonitor(ui::PageContext &context, QTimer *timer);
 
     // One poll: the WAN link's status, and the uptime when the state changes.
     void Connect_TimerTimer();
@@ -45,7 +45,7 @@ private:
     void onPoll(const core::LinkPoll &poll);
     void logChange(const char *what, bool up, const core::LinkPoll &poll);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     bool linkUp_ = true;
     std::string lastChange_ = "0";
     std::optional<std::int64_t> lastUptime_; // the last uptime read, to see a restart

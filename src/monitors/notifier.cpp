@@ -1,4 +1,4 @@
-#include "app/notifier.h"
+#include "monitors/notifier.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -7,7 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
-namespace vantrel::app {
+namespace vantrel::monitors {
 
 namespace {
 
@@ -55,4 +55,4 @@ void DesktopNotifier::Notify(const Notification &n) {
     }
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::monitors

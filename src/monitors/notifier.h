@@ -4,7 +4,7 @@
 
 class QSystemTrayIcon;
 
-namespace vantrel::app {
+namespace vantrel::monitors {
 
 // One alert for the user.
 struct Notification {
@@ -34,4 +34,4 @@ private:
     QSystemTrayIcon *tray_;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::monitors

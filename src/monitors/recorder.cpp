@@ -1,10 +1,10 @@
 #include "monitors/recorder.h"
 
-#include "app/pagecontext.h"
-#include "app/widgets.h"
-#include "core/historyquery.h"
-#include "core/historyservice.h"
 #include "core/routermodel.h"
+#include "history/historyquery.h"
+#include "history/historyservice.h"
+#include "ui/pagecontext.h"
+#include "ui/widgets.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -12,11 +12,11 @@
 
 namespace vantrel::monitors {
 
-using core::EventSource;
-using core::HistoryStore;
-using core::LineEvent;
-using core::LineEventKind;
-using core::LineSample;
+using history::EventSource;
+using history::HistoryStore;
+using history::LineEvent;
+using history::LineEventKind;
+using history::LineSample;
 
 const QString Recorder::PausedText = QStringLiteral(" Line history paused: the disk is full");
 const QString Recorder::FailedText =
@@ -34,7 +34,7 @@ constexpr std::size_t kMaxUnstoredEvents = 200;
 
 } // namespace
 
-Recorder::Recorder(app::PageContext &context, core::HistoryService &history, QTimer *timer)
+Recorder::Recorder(ui::PageContext &context, history::HistoryService &history, QTimer *timer)
     : context_(context), history_(history), timer_(timer) {
     timer_->setInterval(interval_ * 1000);
     connect(timer_, &QTimer::timeout, this,
@@ -43,7 +43,7 @@ Recorder::Recorder(app::PageContext &context, core::HistoryService &history, QTi
 }
 
 void Recorder::updateTimer() {
-    app::SetTimerEnabled(timer_, recording_ && !editing_);
+    ui::SetTimerEnabled(timer_, recording_ && !editing_);
 }
 
 void Recorder::SetRecording(bool on) {
@@ -70,14 +70,14 @@ void Recorder::History_TimerTimer() {
     head.requester = core::Requester::Recorder;
     head.trigger = core::Trigger::Timer;
     // A tick while the last sample is still on its way is dropped by the router model.
-    context_.Router().Submit<core::LineReading>(
-        kSampleKey, core::RouterModel::JobKind::Background, head, core::ReadLine,
-        [this](core::LineReading &reading) {
+    context_.Router().Submit<history::LineReading>(
+        kSampleKey, core::RouterModel::JobKind::Background, head, history::ReadLine,
+        [this](history::LineReading &reading) {
             context_.Run([this, &reading] { onReading(reading); });
         });
 }
 
-void Recorder::onReading(const core::LineReading &reading) {
+void Recorder::onReading(const history::LineReading &reading) {
     const core::Outcome &outcome = reading.head.outcome;
     // No answer, an odd reply, or a target that changed meanwhile: no sample, and the next
     // one starts a run.
@@ -85,7 +85,7 @@ void Recorder::onReading(const core::LineReading &reading) {
         needBreak_ = true;
         return;
     }
-    LineSample s = core::SampleOf(reading, reading.head.readAt.toSecsSinceEpoch());
+    LineSample s = history::SampleOf(reading, reading.head.readAt.toSecsSinceEpoch());
 
     if (s.uptime) {
         const qint64 boot = s.time - *s.uptime / 100;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/historysample.h"
-#include "core/historystore.h"
+#include "history/historysample.h"
+#include "history/historystore.h"
 
 #include <QObject>
 #include <QString>
@@ -11,12 +11,12 @@
 class QDateTime;
 class QTimer;
 
-namespace vantrel::core {
+namespace vantrel::history {
 class HistoryService;
 struct LineReading;
-} // namespace vantrel::core
+} // namespace vantrel::history
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -31,7 +31,7 @@ class Recorder : public QObject {
     Q_OBJECT
 public:
     // timer: History_Timer, whose every tick takes one sample.
-    Recorder(app::PageContext &context, core::HistoryService &history, QTimer *timer);
+    Recorder(ui::PageContext &context, history::HistoryService &history, QTimer *timer);
 
     QTimer *Timer() const { return timer_; }
     void History_TimerTimer();
@@ -46,13 +46,13 @@ public:
     // A drop or return the connection monitor logged.
     void LinkChanged(bool up, const QDateTime &when, const QString &line);
     // What the file knew when it was opened: the last sample and the last drop or return.
-    void Restore(const std::optional<core::LineSample> &last,
-                 const std::optional<core::LineEvent> &lastLinkEvent);
+    void Restore(const std::optional<history::LineSample> &last,
+                 const std::optional<history::LineEvent> &lastLinkEvent);
 
     // The file is full (or cannot be written): samples are read but not stored.
     bool Paused() const { return paused_; }
     // The last sample read, stored or not.
-    const std::optional<core::LineSample> &Latest() const { return latest_; }
+    const std::optional<history::LineSample> &Latest() const { return latest_; }
     std::optional<bool> LinkUp() const { return linkUp_; }
 
     static const QString PausedText;
@@ -60,23 +60,23 @@ public:
     static const QString ResumedText;
 
 signals:
-    void sampleTaken(const vantrel::core::LineSample &sample);
-    void sampleStored(const vantrel::core::LineSample &sample);
+    void sampleTaken(const vantrel::history::LineSample &sample);
+    void sampleStored(const vantrel::history::LineSample &sample);
     // A drop, return or restart; downSeconds: how long the link was down before a return
     // (-1 when not known).
-    void lineEvent(const vantrel::core::LineEvent &event, qint64 downSeconds);
+    void lineEvent(const vantrel::history::LineEvent &event, qint64 downSeconds);
 
 private:
-    void onReading(const core::LineReading &reading);
-    void setLink(bool up, qint64 time, core::EventSource source, const QString &detail);
-    void record(const core::LineEvent &event);
-    void store(const core::LineSample &sample);
-    void stored(core::HistoryStore::Status status, const core::LineSample &sample);
+    void onReading(const history::LineReading &reading);
+    void setLink(bool up, qint64 time, history::EventSource source, const QString &detail);
+    void record(const history::LineEvent &event);
+    void store(const history::LineSample &sample);
+    void stored(history::HistoryStore::Status status, const history::LineSample &sample);
     void flushEvents();
     void updateTimer();
 
-    app::PageContext &context_;
-    core::HistoryService &history_;
+    ui::PageContext &context_;
+    history::HistoryService &history_;
     QTimer *timer_;
     bool recording_ = true;
     bool editing_ = false;
@@ -84,7 +84,7 @@ private:
 
     bool needBreak_ = true; // the next sample starts a run
     bool paused_ = false;
-    std::optional<core::LineSample> latest_;
+    std::optional<history::LineSample> latest_;
     std::optional<bool> linkUp_;
     std::optional<qint64> downSince_;
     bool downSinceEarlierRun_ = false;
@@ -93,7 +93,7 @@ private:
     std::optional<qint64> lastUptime_;
     std::optional<qint64> lastBoot_;
     bool lastFromEarlierRun_ = false;
-    std::vector<core::LineEvent> unstoredEvents_;
+    std::vector<history::LineEvent> unstoredEvents_;
 };
 
 } // namespace vantrel::monitors

@@ -1,11 +1,11 @@
 #include "monitors/routerstatusmonitor.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "core/routermodel.h"
-#include "snmp/uptime.h"
+#include "core/uptime.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QLabel>
@@ -13,13 +13,13 @@
 
 namespace vantrel::monitors {
 
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 const QString kKey = QStringLiteral("monitor:uptime");
 } // namespace
 
-RouterStatusMonitor::RouterStatusMonitor(app::PageContext &context, QTimer *timer, QAction *toggle,
+RouterStatusMonitor::RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
                                          QWidget *systemPage, QLabel *uptime)
     : context_(context), timer_(timer), toggle_(toggle), systemPage_(systemPage), uptime_(uptime) {
     connect(timer_, &QTimer::timeout, this,
@@ -44,15 +44,15 @@ void RouterStatusMonitor::onUptime(const core::UptimeReading &reading) {
     if (reading.head.outcome.cancelled)
         return;
     if (reading.ticks) {
-        uptime_->setText(QString::fromStdString(snmp::UptimeText(*reading.ticks)));
-        app::SetStale(uptime_, false);
+        uptime_->setText(QString::fromStdString(core::UptimeText(*reading.ticks)));
+        ui::SetStale(uptime_, false);
         return;
     }
     // The router stopped answering: the monitor switches itself off until the user turns it on.
     uptime_->setText(RouterQuery::GetFailed);
-    app::SetStale(uptime_, false);
+    ui::SetStale(uptime_, false);
     context_.SetStatus(RouterQuery::ErrorText);
-    app::SetTimerEnabled(timer_, false);
+    ui::SetTimerEnabled(timer_, false);
     toggle_->setChecked(false);
     context_.Prompt().Beep();
 }

@@ -10,7 +10,7 @@ class QLabel;
 class QTimer;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -21,14 +21,14 @@ namespace vantrel::monitors {
 class RouterStatusMonitor : public QObject {
     Q_OBJECT
 public:
-    RouterStatusMonitor(app::PageContext &context, QTimer *timer, QAction *toggle,
+    RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
                         QWidget *systemPage, QLabel *uptime);
     void RouterStatus_TimerTimer();
 
 private:
     void onUptime(const core::UptimeReading &reading);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QTimer *timer_;
     QAction *toggle_;
     QWidget *systemPage_;

@@ -1,13 +1,12 @@
 #include "pages/adslpage.h"
 
-#include "app/connectionlog.h"
-#include "app/pagecontext.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
-#include "app/widgets.h"
 #include "core/bytetext.h"
+#include "core/convert.h"
 #include "core/routermodel.h"
-#include "snmp/convert.h"
+#include "ui/pagecontext.h"
+#include "ui/routerquery.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QColor>
 #include <QFrame>
@@ -22,7 +21,7 @@
 namespace vantrel::pages {
 
 using core::AdslRow;
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 
@@ -125,11 +124,11 @@ QString distanceText(double r) {
 }
 
 QString decibels(double r) {
-    return QString::fromStdString(snmp::FloatToStr(r / 10.0)) + QStringLiteral(" dB");
+    return QString::fromStdString(core::FloatToStr(r / 10.0)) + QStringLiteral(" dB");
 }
 
 QLabel *heading(QWidget *parent, const char *name, const QString &text) {
-    QLabel *label = app::MakeLabel(parent, name, text);
+    QLabel *label = ui::MakeLabel(parent, name, text);
     QFont font = label->font();
     font.setBold(true);
     font.setUnderline(true);
@@ -147,8 +146,8 @@ QFrame *separator(QWidget *parent) {
 // A value label as the page shows it: bold black text that keeps its size, so the colour
 // grading covers the text and a little margin only.
 QLabel *valueLabel(QWidget *parent, const char *name, const char *placeholder) {
-    QLabel *label = app::MakeValueLabel(parent, name, QString::fromLatin1(placeholder));
-    app::SetLabelTextColour(label, Qt::black);
+    QLabel *label = ui::MakeValueLabel(parent, name, QString::fromLatin1(placeholder));
+    ui::SetLabelTextColour(label, Qt::black);
     label->setContentsMargins(3, 0, 3, 0);
     return label;
 }
@@ -178,7 +177,7 @@ const char *longestText(Display display) {
 
 } // namespace
 
-AdslPage::AdslPage(app::PageContext &context) : context_(context) {
+AdslPage::AdslPage(ui::PageContext &context) : context_(context) {
     connect(&context_.Router(), &core::RouterModel::adslRead, this,
             [this](const core::AdslFigures &f) {
                 if (f.head.requester == core::Requester::Page)
@@ -186,7 +185,7 @@ AdslPage::AdslPage(app::PageContext &context) : context_(context) {
             });
 }
 
-QWidget *AdslPage::Build() {
+QWidget *AdslPage::Build(QWidget *logSheet) {
     page_ = new QWidget;
     auto *layout = new QVBoxLayout(page_);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -216,7 +215,7 @@ QWidget *AdslPage::Build() {
             const AdslLabel &row = kLabels[i];
             if (row.section != section)
                 continue;
-            grid->addWidget(app::MakeLabel(box, row.captionName, QString::fromLatin1(row.caption)),
+            grid->addWidget(ui::MakeLabel(box, row.captionName, QString::fromLatin1(row.caption)),
                             first + row.slot, 0, Qt::AlignLeft | Qt::AlignTop);
             QLabel *value = valueLabel(box, row.valueName, row.placeholder);
             value->setProperty("longestText", QString::fromLatin1(longestText(row.display)));
@@ -239,14 +238,14 @@ QWidget *AdslPage::Build() {
     infoLayout->addLayout(top);
     infoLayout->addWidget(separator(info));
     auto *distance = new QHBoxLayout;
-    distance->addWidget(app::MakeLabel(info, "DistanceLabel",
-                                       QStringLiteral("Approximate distance from exchange: ")));
+    distance->addWidget(ui::MakeLabel(info, "DistanceLabel",
+                                      QStringLiteral("Approximate distance from exchange: ")));
     distance_ = valueLabel(info, "DistanceVal_Label", kDashes6);
     distance_->setProperty("longestText", QStringLiteral("999.99 km"));
     distance->addWidget(distance_);
     distance->addStretch(1);
     // The line's story over time has a window of its own.
-    QPushButton *history = app::MakeButton(info, "History_But", QStringLiteral("Line history..."));
+    QPushButton *history = ui::MakeButton(info, "History_But", QStringLiteral("Line history..."));
     connect(history, &QPushButton::clicked, this, [this] {
         if (OnShowHistory)
             context_.Run(OnShowHistory);
@@ -262,28 +261,6 @@ QWidget *AdslPage::Build() {
     infoLayout->addStretch(1);
     values_[std::size_t(AdslRow::Modulation)]->setProperty("longestText",
                                                            QStringLiteral("ADSL2+ Annex M"));
-
-    // "Connection Log": the log, which the user may annotate, and its two buttons.
-    auto *logSheet = new QWidget;
-    logSheet->setObjectName(QStringLiteral("ADSLLogTabSheet"));
-    auto *logLayout = new QVBoxLayout(logSheet);
-    logLayout->setContentsMargins(8, 8, 8, 8);
-    app::ConnectionLog &log = context_.Log();
-    log.Memo()->setParent(logSheet);
-    logLayout->addWidget(log.Memo(), 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    app::TextOutput::Box box;
-    box.memo = log.Memo();
-    box.proposedName = QStringLiteral("vantrel_connlog");
-    box.clear = app::MakeButton(logSheet, "ClearLog_But", QStringLiteral("Clear log"));
-    box.save = app::MakeButton(logSheet, "SaveLog_But", QStringLiteral("Save log"));
-    box.saved = [&log] { log.SetUnsaved(false); };
-    box.cleared = [&log] { log.SetUnsaved(false); };
-    buttons->addWidget(box.clear);
-    buttons->addWidget(box.save);
-    logLayout->addLayout(buttons);
-    context_.Output().Register(box);
 
     tabs_->addTab(info, QStringLiteral("Connection Info"));
     tabs_->addTab(logSheet, QStringLiteral("Connection Log"));
@@ -313,9 +290,10 @@ void AdslPage::render(const core::AdslFigures &f) {
             show(static_cast<AdslRow>(i), *reply, f);
         // A row the router did not give keeps what it showed, greyed.
         else if (!(i == 0 && f.head.outcome.probeFailed))
-            app::SetStale(values_[std::size_t(i)], true);
+            ui::SetStale(values_[std::size_t(i)], true);
     }
-    context_.Log().ScrollToEnd();
+    if (ScrollLog)
+        ScrollLog();
     if (answered)
         RouterQuery::Finish(context_, f.head.outcome);
 }
@@ -323,43 +301,43 @@ void AdslPage::render(const core::AdslFigures &f) {
 // Converts one reply as its row says and writes it into the row's label.
 void AdslPage::show(AdslRow row, const std::string &reply, const core::AdslFigures &f) {
     QLabel *label = values_[std::size_t(row)];
-    app::SetStale(label, false);
+    ui::SetStale(label, false);
     switch (kLabels[std::size_t(row)].display) {
     case Display::Rate: {
-        const std::int32_t bps = snmp::StrToInt(reply.empty() ? std::string("0") : reply);
+        const std::int32_t bps = core::StrToInt(reply.empty() ? std::string("0") : reply);
         label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
         break;
     }
     case Display::Power:
-        label->setText(QString::number(snmp::StrToInt(reply) / 10) + QStringLiteral(" dBm"));
+        label->setText(QString::number(core::StrToInt(reply) / 10) + QStringLiteral(" dBm"));
         break;
     case Display::Margin: {
-        const double r = snmp::StrToFloat(reply);
+        const double r = core::StrToFloat(reply);
         label->setText(decibels(r));
-        app::SetLabelBackground(label, marginColour(r));
+        ui::SetLabelBackground(label, marginColour(r));
         break;
     }
     case Display::Attenuation: {
-        const double r = snmp::StrToFloat(reply);
+        const double r = core::StrToFloat(reply);
         label->setText(decibels(r));
-        app::SetLabelBackground(label, attenuationColour(r));
+        ui::SetLabelBackground(label, attenuationColour(r));
         distance_->setText(distanceText(r));
-        app::SetStale(distance_, false);
+        ui::SetStale(distance_, false);
         break;
     }
     case Display::Decibel:
-        label->setText(decibels(snmp::StrToFloat(reply)));
+        label->setText(decibels(core::StrToFloat(reply)));
         break;
     case Display::LinkStatus:
         if (reply == "1") {
             label->setText(QStringLiteral("Up"));
-            app::SetLabelBackground(label, kGreen);
+            ui::SetLabelBackground(label, kGreen);
         } else if (reply == "3") {
             label->setText(QStringLiteral("Training"));
-            app::SetLabelBackground(label, kYellow);
+            ui::SetLabelBackground(label, kYellow);
         } else {
             label->setText(QStringLiteral("Down"));
-            app::SetLabelBackground(label, kRed);
+            ui::SetLabelBackground(label, kRed);
         }
         break;
     case Display::Coding:
@@ -398,8 +376,8 @@ void AdslPage::ADSL_PageControlChange() {
     const bool log = tabs_->currentIndex() == ConnectionLog;
     context_.SetHelpContext(log ? kLogHelp : kInfoHelp);
     context_.SetUpdateEnabled(!log);
-    if (log)
-        context_.Log().ScrollToEnd();
+    if (log && ScrollLog)
+        ScrollLog();
 }
 
 } // namespace vantrel::pages

@@ -11,7 +11,7 @@ class QLabel;
 class QTabWidget;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -22,8 +22,9 @@ namespace vantrel::pages {
 class AdslPage : public QObject {
     Q_OBJECT
 public:
-    explicit AdslPage(app::PageContext &context);
-    QWidget *Build();
+    explicit AdslPage(ui::PageContext &context);
+    // logSheet: the connection log's sheet, shown as the second sub-page.
+    QWidget *Build(QWidget *logSheet);
 
     void ADSLClick(core::Trigger trigger);
     void ADSL_PageControlChange();
@@ -33,12 +34,15 @@ public:
     QWidget *Widget() const { return page_; }
     // The "Line history..." button's command.
     std::function<void()> OnShowHistory;
+    // Scrolls the connection log to its last line (after each refresh, and when its sub-page
+    // is chosen).
+    std::function<void()> ScrollLog;
 
 private:
     void render(const core::AdslFigures &f);
     void show(core::AdslRow row, const std::string &reply, const core::AdslFigures &f);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QWidget *page_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     std::array<QLabel *, core::AdslRowCount> values_{};

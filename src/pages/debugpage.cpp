@@ -1,11 +1,11 @@
 #include "pages/debugpage.h"
 
-#include "app/pagecontext.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
-#include "app/widgets.h"
 #include "core/routermodel.h"
-#include "pages/tablebox.h"
+#include "ui/pagecontext.h"
+#include "ui/routerquery.h"
+#include "ui/tablebox.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,7 +17,7 @@
 
 namespace vantrel::pages {
 
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 constexpr int kHelpDebug = 210;
@@ -28,39 +28,39 @@ QWidget *DebugPage::Build() {
     auto *layout = new QHBoxLayout(page_);
 
     auto *logColumn = new QVBoxLayout;
-    QLabel *heading = app::MakeLabel(page_, "DebugLogHeading_Label", QStringLiteral("Debug log"));
+    QLabel *heading = ui::MakeLabel(page_, "DebugLogHeading_Label", QStringLiteral("Debug log"));
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     logColumn->addWidget(heading);
-    log_ = app::MakeMemo(page_, "DebugLog_Memo", true, true);
+    log_ = ui::MakeMemo(page_, "DebugLog_Memo", true, true);
     logColumn->addWidget(log_, 1);
     layout->addLayout(logColumn, 1);
 
     auto *buttonColumn = new QVBoxLayout;
     buttonColumn->addSpacing(heading->sizeHint().height() + logColumn->spacing());
     interfaceTable_ =
-        app::MakeButton(page_, "InterfaceTable_But", QStringLiteral("Interface table"));
-    ipTable_ = app::MakeButton(page_, "IPAddrTable_But", QStringLiteral("IP table"));
-    firmware_ = app::MakeButton(page_, "FirmwareVer_But", QStringLiteral("Firmware Info"));
+        ui::MakeButton(page_, "InterfaceTable_But", QStringLiteral("Interface table"));
+    ipTable_ = ui::MakeButton(page_, "IPAddrTable_But", QStringLiteral("IP table"));
+    firmware_ = ui::MakeButton(page_, "FirmwareVer_But", QStringLiteral("Firmware Info"));
     for (QPushButton *b : {interfaceTable_, ipTable_, firmware_})
         buttonColumn->addWidget(b);
     buttonColumn->addStretch(1);
 
-    app::TextOutput::Box box;
+    ui::TextOutput::Box box;
     box.memo = log_;
     box.proposedName = QStringLiteral("vantrel_debuglog");
-    box.clear = app::MakeButton(page_, "DebugLogClear_But", QStringLiteral("Clear log"));
-    box.copy = app::MakeButton(page_, "DebugLogCopy_But", QStringLiteral("Copy log"));
-    box.save = app::MakeButton(page_, "SaveDebugLog_But", QStringLiteral("Save log"));
-    box.print = app::MakeButton(page_, "DebugPrint_But", QStringLiteral("Print log"));
+    box.clear = ui::MakeButton(page_, "DebugLogClear_But", QStringLiteral("Clear log"));
+    box.copy = ui::MakeButton(page_, "DebugLogCopy_But", QStringLiteral("Copy log"));
+    box.save = ui::MakeButton(page_, "SaveDebugLog_But", QStringLiteral("Save log"));
+    box.print = ui::MakeButton(page_, "DebugPrint_But", QStringLiteral("Print log"));
     // A saved debug log ends with the router description (it stays in the box too); its CR LF
     // pairs become lines of their own.
     box.beforeSave = [this] {
-        app::TextOutput::AppendLine(log_, QStringLiteral(" "));
-        app::TextOutput::AppendLine(log_, (DescriptionCaption ? DescriptionCaption() : QString()) +
-                                              QLatin1Char(' ') +
-                                              (Description ? Description() : QString()));
+        ui::TextOutput::AppendLine(log_, QStringLiteral(" "));
+        ui::TextOutput::AppendLine(log_, (DescriptionCaption ? DescriptionCaption() : QString()) +
+                                             QLatin1Char(' ') +
+                                             (Description ? Description() : QString()));
     };
     for (QPushButton *b : {box.clear, box.copy, box.save, box.print})
         buttonColumn->addWidget(b);
@@ -124,20 +124,20 @@ void DebugPage::dump(const char *base, const QString &heading) {
     struct Result {
         core::ResultHead head;
         core::DumpReading dump;
-        TableBox::Document log;
+        ui::TableBox::Document log;
     };
     const QString log = log_->document()->toRawText();
     const core::ResultHead head;
     context_.Router().Submit<Result>(
         QStringLiteral("page:Debug ") + heading, core::RouterModel::KindOf(head), head,
         [oid = std::string(base), log, heading,
-         look = TableBox::LookOf(log_)](core::RouterLink &link) {
+         look = ui::TableBox::LookOf(log_)](core::RouterLink &link) {
             Result r;
             r.dump = core::ReadDump(link, oid);
             r.head = r.dump.head;
             if (!r.head.outcome.cancelled && (r.dump.walk.complete || !r.dump.walk.rows.empty()))
-                r.log = TableBox::MakeDocument(withDump(log, dumpLines(log, heading, r.dump.walk)),
-                                               look);
+                r.log = ui::TableBox::MakeDocument(
+                    withDump(log, dumpLines(log, heading, r.dump.walk)), look);
             return r;
         },
         [this, heading, log](Result &r) {
@@ -147,7 +147,7 @@ void DebugPage::dump(const char *base, const QString &heading) {
 }
 
 void DebugPage::render(const core::DumpReading &d, const QString &heading, const QString &before,
-                       const TableBox::Document &after) {
+                       const ui::TableBox::Document &after) {
     if (d.head.outcome.cancelled) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
@@ -157,21 +157,22 @@ void DebugPage::render(const core::DumpReading &d, const QString &heading, const
     if (after) {
         const QString now = log_->document()->toRawText();
         if (now == before)
-            TableBox::Show(log_, after);
+            ui::TableBox::Show(log_, after);
         else
-            app::TextOutput::AppendLine(log_, dumpLines(now, heading, d.walk));
+            ui::TextOutput::AppendLine(log_, dumpLines(now, heading, d.walk));
     }
     if (d.walk.complete)
         context_.SetStatus(RouterQuery::ReadyText);
     else
-        TableBox::ReportFailedWalk(context_, !d.walk.rows.empty(), QStringLiteral("log"), false);
-    app::TextOutput::ScrollMemo(log_, app::TextOutput::ScrollTo::Start);
+        ui::TableBox::ReportFailedWalk(context_, !d.walk.rows.empty(), QStringLiteral("log"),
+                                       false);
+    ui::TextOutput::ScrollMemo(log_, ui::TextOutput::ScrollTo::Start);
 }
 
 void DebugPage::FirmwareVer_ButClick() {
     // No query: the description as the System page last showed it, one line per CR LF part.
-    app::TextOutput::AppendLine(log_, QStringLiteral("Firmware information\n\n") +
-                                          (Description ? Description() : QString()));
+    ui::TextOutput::AppendLine(log_, QStringLiteral("Firmware information\n\n") +
+                                         (Description ? Description() : QString()));
 }
 
 } // namespace vantrel::pages

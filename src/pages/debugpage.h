@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/tablequeries.h"
-#include "pages/tablebox.h"
+#include "ui/tablebox.h"
 
 #include <QObject>
 #include <QString>
@@ -11,7 +11,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -21,7 +21,7 @@ namespace vantrel::pages {
 class DebugPage : public QObject {
     Q_OBJECT
 public:
-    explicit DebugPage(app::PageContext &context) : context_(context) {}
+    explicit DebugPage(ui::PageContext &context) : context_(context) {}
     QWidget *Build();
 
     void DebugEnter();
@@ -40,9 +40,9 @@ private:
     // before: the log when the dump was asked; after: it with the dump, made off the window's
     // thread.
     void render(const core::DumpReading &d, const QString &heading, const QString &before,
-                const TableBox::Document &after);
+                const ui::TableBox::Document &after);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QWidget *page_ = nullptr;
     QPlainTextEdit *log_ = nullptr;
     QPushButton *interfaceTable_ = nullptr;

@@ -1,12 +1,12 @@
 #include "pages/interfacespage.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "core/bytetext.h"
 #include "core/quota.h"
 #include "core/routermodel.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QColor>
 #include <QGridLayout>
@@ -20,7 +20,7 @@
 
 namespace vantrel::pages {
 
-using namespace app;
+using namespace ui;
 using core::IfFigure;
 using core::IfGroup;
 

@@ -11,7 +11,7 @@ class QLabel;
 class QTimer;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -21,7 +21,7 @@ namespace vantrel::pages {
 class InterfacesPage : public QObject {
     Q_OBJECT
 public:
-    explicit InterfacesPage(app::PageContext &context) : context_(context) {}
+    explicit InterfacesPage(ui::PageContext &context) : context_(context) {}
     QWidget *Build();
     // The interfaces timer, whose ticks refresh the page while it shows.
     void SetTimer(QTimer *timer) { timer_ = timer; }
@@ -37,7 +37,7 @@ private:
     void showGroup(core::IfGroup group, const core::InterfaceGroupReading &reading);
     void setAllStale(bool stale);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QWidget *page_ = nullptr;
     QTimer *timer_ = nullptr;
     // In the order the page queries them (core::IfGroup), and the figures of each in query

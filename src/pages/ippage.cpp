@@ -1,12 +1,12 @@
 #include "pages/ippage.h"
 
-#include "app/pagecontext.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
-#include "app/widgets.h"
 #include "core/routermodel.h"
-#include "pages/statrow.h"
-#include "pages/tablebox.h"
+#include "ui/pagecontext.h"
+#include "ui/routerquery.h"
+#include "ui/statrow.h"
+#include "ui/tablebox.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,13 +18,13 @@
 
 namespace vantrel::pages {
 
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 
 // ip (1.3.6.1.2.1.4) scalars; ip.20 to ip.22 are the tables below.
-const StatTable kStatistics = {
-    {"1.3.6.1.2.1.4.1.0", "Forwarding", Display::YesNo},
+const ui::StatTable kStatistics = {
+    {"1.3.6.1.2.1.4.1.0", "Forwarding", ui::Display::YesNo},
     {"1.3.6.1.2.1.4.2.0", "DefaultTTL"},
     {"1.3.6.1.2.1.4.3.0", "InReceives"},
     {"1.3.6.1.2.1.4.4.0", "InHdrErrors"},
@@ -76,7 +76,7 @@ const QString kKey = QStringLiteral("page:IP");
 
 } // namespace
 
-IpPage::IpPage(app::PageContext &context) : context_(context) {}
+IpPage::IpPage(ui::PageContext &context) : context_(context) {}
 
 QWidget *IpPage::Build() {
     auto *page = new QWidget;
@@ -91,7 +91,7 @@ QWidget *IpPage::Build() {
     grid->setContentsMargins(20, 14, 16, 8);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(9);
-    statistics_ = AddStatRows(grid, statistics, kStatistics, QStringLiteral("----"), 2);
+    statistics_ = ui::AddStatRows(grid, statistics, kStatistics, QStringLiteral("----"), 2);
     tabs_->addTab(statistics, QStringLiteral(" Statistics "));
 
     QPlainTextEdit **memos[] = {&addressTable_, &routeTable_, &mediaTable_};
@@ -101,16 +101,16 @@ QWidget *IpPage::Build() {
         tab->setObjectName(QString::fromLatin1(table.page));
         auto *tabLayout = new QVBoxLayout(tab);
         tabLayout->setContentsMargins(8, 8, 8, 8);
-        app::TextOutput::Box box;
-        box.memo = app::MakeMemo(tab, table.memo, true, true);
+        ui::TextOutput::Box box;
+        box.memo = ui::MakeMemo(tab, table.memo, true, true);
         box.proposedName = QString::fromLatin1(table.proposedName);
         *memos[i] = box.memo;
         tabLayout->addWidget(box.memo, 1);
         auto *buttons = new QHBoxLayout;
         buttons->addStretch(1);
-        box.copy = app::MakeButton(tab, table.copyButton, QStringLiteral("Copy table"));
-        box.save = app::MakeButton(tab, table.saveButton, QStringLiteral("Save table"));
-        box.print = app::MakeButton(tab, table.printButton, QStringLiteral("Print table"));
+        box.copy = ui::MakeButton(tab, table.copyButton, QStringLiteral("Copy table"));
+        box.save = ui::MakeButton(tab, table.saveButton, QStringLiteral("Save table"));
+        box.print = ui::MakeButton(tab, table.printButton, QStringLiteral("Print table"));
         buttons->addWidget(box.copy);
         buttons->addWidget(box.save);
         buttons->addWidget(box.print);
@@ -141,14 +141,14 @@ void IpPage::IPClick(core::Trigger trigger) {
     };
     context_.Router().Submit<Result>(
         kKey, core::RouterModel::KindOf(head), head,
-        [oids = StatOids(kStatistics),
-         look = TableBox::LookOf(addressTable_)](core::RouterLink &link) {
+        [oids = ui::StatOids(kStatistics),
+         look = ui::TableBox::LookOf(addressTable_)](core::RouterLink &link) {
             Result r;
             r.figures = core::ReadIp(link, oids);
             r.head = r.figures.head;
             for (std::size_t t = 0; t < r.documents.size(); ++t)
                 if (r.figures.tables[t].asked)
-                    r.documents[t] = TableBox::MakeDocument(r.figures.tables[t].text, look);
+                    r.documents[t] = ui::TableBox::MakeDocument(r.figures.tables[t].text, look);
             return r;
         },
         [this](Result &r) {
@@ -160,7 +160,7 @@ void IpPage::IPClick(core::Trigger trigger) {
 void IpPage::render(const core::IpFigures &f, const Documents &documents) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
-    if (!ShowStatRows(context_, kStatistics, statistics_, statistics))
+    if (!ui::ShowStatRows(context_, kStatistics, statistics_, statistics))
         return;
     QPlainTextEdit *const memos[] = {addressTable_, routeTable_, mediaTable_};
     for (std::size_t t = 0; t < f.tables.size(); ++t) {
@@ -168,10 +168,10 @@ void IpPage::render(const core::IpFigures &f, const Documents &documents) {
         // A walk that failed ended the query: the tables after it keep their text.
         if (!walk.asked)
             break;
-        TableBox::Show(memos[t], documents[t]);
+        ui::TableBox::Show(memos[t], documents[t]);
         if (walk.Failed()) {
-            TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
-                                       QString::fromLatin1(kTables[t].what), true);
+            ui::TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
+                                           QString::fromLatin1(kTables[t].what), true);
             return;
         }
     }

@@ -2,7 +2,7 @@
 
 #include "core/tablequeries.h"
 #include "core/trigger.h"
-#include "pages/tablebox.h"
+#include "ui/tablebox.h"
 
 #include <QObject>
 #include <array>
@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class QTabWidget;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -23,7 +23,7 @@ namespace vantrel::pages {
 class IpPage : public QObject {
     Q_OBJECT
 public:
-    explicit IpPage(app::PageContext &context);
+    explicit IpPage(ui::PageContext &context);
     QWidget *Build();
 
     void IPClick(core::Trigger trigger);
@@ -31,10 +31,10 @@ public:
 
 private:
     // The three tables' documents, in core::IpTable order.
-    using Documents = std::array<TableBox::Document, 3>;
+    using Documents = std::array<ui::TableBox::Document, 3>;
     void render(const core::IpFigures &f, const Documents &documents);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QTabWidget *tabs_ = nullptr;
     std::vector<QLabel *> statistics_;
     QPlainTextEdit *addressTable_ = nullptr;

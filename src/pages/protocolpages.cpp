@@ -1,12 +1,12 @@
 #include "pages/protocolpages.h"
 
-#include "app/pagecontext.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
-#include "app/widgets.h"
 #include "core/routermodel.h"
-#include "pages/statrow.h"
-#include "pages/tablebox.h"
+#include "ui/pagecontext.h"
+#include "ui/routerquery.h"
+#include "ui/statrow.h"
+#include "ui/tablebox.h"
+#include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QFontMetricsF>
 #include <QGridLayout>
@@ -20,14 +20,14 @@
 
 namespace vantrel::pages {
 
-namespace RouterQuery = app::RouterQuery;
+namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 
 // icmp (1.3.6.1.2.1.5), all 26 objects in OID order: the input counters, then the output ones.
-const StatTable kIcmp = {
+const ui::StatTable kIcmp = {
     {"1.3.6.1.2.1.5.1.0", "InMsgs"},
-    {"1.3.6.1.2.1.5.2.0", "InErrors", Display::Reply, "InErrors_Label2"},
+    {"1.3.6.1.2.1.5.2.0", "InErrors", ui::Display::Reply, "InErrors_Label2"},
     {"1.3.6.1.2.1.5.3.0", "InDestUnreachs"},
     {"1.3.6.1.2.1.5.4.0", "InTimeExcds"},
     {"1.3.6.1.2.1.5.5.0", "InParmProbs"},
@@ -55,8 +55,9 @@ const StatTable kIcmp = {
 };
 
 // tcp (1.3.6.1.2.1.6); tcpConnTable (6.13) is not read.
-const StatTable kTcp = {
-    {"1.3.6.1.2.1.6.1.0", "RtoAlgorithm", Display::RtoAlgorithm, "RtoAlg_Label", "RtoAlgL_Label"},
+const ui::StatTable kTcp = {
+    {"1.3.6.1.2.1.6.1.0", "RtoAlgorithm", ui::Display::RtoAlgorithm, "RtoAlg_Label",
+     "RtoAlgL_Label"},
     {"1.3.6.1.2.1.6.2.0", "RtoMin"},
     {"1.3.6.1.2.1.6.3.0", "RtoMax"},
     {"1.3.6.1.2.1.6.4.0", "MaxConn"},
@@ -73,55 +74,62 @@ const StatTable kTcp = {
 };
 
 // udp (1.3.6.1.2.1.7) scalars, read in this order (not OID order).
-const StatTable kUdp = {
+const ui::StatTable kUdp = {
     {"1.3.6.1.2.1.7.1.0", "InDatagrams"},
     {"1.3.6.1.2.1.7.4.0", "OutDatagrams"},
     {"1.3.6.1.2.1.7.2.0", "NoPorts"},
-    {"1.3.6.1.2.1.7.3.0", "InErrors", Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
+    {"1.3.6.1.2.1.7.3.0", "InErrors", ui::Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
 };
 
 // snmp (1.3.6.1.2.1.11); objects 7 and 23 are unassigned and not read. The label names are
 // abbreviations of the object names.
-const StatTable kSnmp = {
+const ui::StatTable kSnmp = {
     {"1.3.6.1.2.1.11.1.0", "InPkts"},
     {"1.3.6.1.2.1.11.2.0", "OutPkts"},
-    {"1.3.6.1.2.1.11.3.0", "InBadVersions", Display::Reply, "InBadVer_Label", "InBadVerL_Label"},
-    {"1.3.6.1.2.1.11.4.0", "InBadCommunityNames", Display::Reply, "InBadComNam_Label",
+    {"1.3.6.1.2.1.11.3.0", "InBadVersions", ui::Display::Reply, "InBadVer_Label",
+     "InBadVerL_Label"},
+    {"1.3.6.1.2.1.11.4.0", "InBadCommunityNames", ui::Display::Reply, "InBadComNam_Label",
      "InBadCommNaL_Label"},
-    {"1.3.6.1.2.1.11.5.0", "InBadCommunityUses", Display::Reply, "InBadComUses_Label",
+    {"1.3.6.1.2.1.11.5.0", "InBadCommunityUses", ui::Display::Reply, "InBadComUses_Label",
      "InBadCommUseL_Label"},
-    {"1.3.6.1.2.1.11.6.0", "InASNParseErrs", Display::Reply, "InASNParseErrs_Label",
+    {"1.3.6.1.2.1.11.6.0", "InASNParseErrs", ui::Display::Reply, "InASNParseErrs_Label",
      "InASNParseL_Label"},
     {"1.3.6.1.2.1.11.8.0", "InTooBigs"},
-    {"1.3.6.1.2.1.11.9.0", "InNoSuchNames", Display::Reply, "InNoSuchNames_Label",
+    {"1.3.6.1.2.1.11.9.0", "InNoSuchNames", ui::Display::Reply, "InNoSuchNames_Label",
      "InNoSuchNaL_Label"},
-    {"1.3.6.1.2.1.11.10.0", "InBadValues", Display::Reply, "InBadVals_Label", "InBadValL_Label"},
-    {"1.3.6.1.2.1.11.11.0", "InReadOnlys", Display::Reply, "InReadOnlys_Label", "InROL_Label"},
+    {"1.3.6.1.2.1.11.10.0", "InBadValues", ui::Display::Reply, "InBadVals_Label",
+     "InBadValL_Label"},
+    {"1.3.6.1.2.1.11.11.0", "InReadOnlys", ui::Display::Reply, "InReadOnlys_Label", "InROL_Label"},
     {"1.3.6.1.2.1.11.12.0", "InGenErrs"},
-    {"1.3.6.1.2.1.11.13.0", "InTotalReqVars", Display::Reply, "InTotReqVars_Label",
+    {"1.3.6.1.2.1.11.13.0", "InTotalReqVars", ui::Display::Reply, "InTotReqVars_Label",
      "InToTReqVarsL_Label"},
-    {"1.3.6.1.2.1.11.14.0", "InTotalSetVars", Display::Reply, "InTotSetVars_Label",
+    {"1.3.6.1.2.1.11.14.0", "InTotalSetVars", ui::Display::Reply, "InTotSetVars_Label",
      "InTotSetVarsL_Label"},
-    {"1.3.6.1.2.1.11.15.0", "InGetRequests", Display::Reply, "InGetReqs_Label", "InGetReqL_Label"},
+    {"1.3.6.1.2.1.11.15.0", "InGetRequests", ui::Display::Reply, "InGetReqs_Label",
+     "InGetReqL_Label"},
     {"1.3.6.1.2.1.11.16.0", "InGetNexts"},
-    {"1.3.6.1.2.1.11.17.0", "InSetRequests", Display::Reply, "InSetReqs_Label", "InSetReqsL_Label"},
-    {"1.3.6.1.2.1.11.18.0", "InGetResponses", Display::Reply, "InGetResp_Label",
+    {"1.3.6.1.2.1.11.17.0", "InSetRequests", ui::Display::Reply, "InSetReqs_Label",
+     "InSetReqsL_Label"},
+    {"1.3.6.1.2.1.11.18.0", "InGetResponses", ui::Display::Reply, "InGetResp_Label",
      "InGetRespL_Label"},
     {"1.3.6.1.2.1.11.19.0", "InTraps"},
     {"1.3.6.1.2.1.11.20.0", "OutTooBigs"},
-    {"1.3.6.1.2.1.11.21.0", "OutNoSuchNames", Display::Reply, "OutNoSuchNam_Label",
+    {"1.3.6.1.2.1.11.21.0", "OutNoSuchNames", ui::Display::Reply, "OutNoSuchNam_Label",
      "OutNoSuchL_Label"},
-    {"1.3.6.1.2.1.11.22.0", "OutBadValues", Display::Reply, "OutBadVal_Label", "OutBadValL_Label"},
-    {"1.3.6.1.2.1.11.24.0", "OutGenErrs", Display::Reply, "OutGenErrs_Label", "OutGenErrL_Label"},
-    {"1.3.6.1.2.1.11.25.0", "OutGetRequests", Display::Reply, "OutGetReqs_Label",
+    {"1.3.6.1.2.1.11.22.0", "OutBadValues", ui::Display::Reply, "OutBadVal_Label",
+     "OutBadValL_Label"},
+    {"1.3.6.1.2.1.11.24.0", "OutGenErrs", ui::Display::Reply, "OutGenErrs_Label",
+     "OutGenErrL_Label"},
+    {"1.3.6.1.2.1.11.25.0", "OutGetRequests", ui::Display::Reply, "OutGetReqs_Label",
      "OutGetReqL_Label"},
-    {"1.3.6.1.2.1.11.26.0", "OutGetNexts", Display::Reply, "OutGetNexts_Label", "OutGetNxtL_Label"},
-    {"1.3.6.1.2.1.11.27.0", "OutSetRequests", Display::Reply, "OutSetReqs_Label",
+    {"1.3.6.1.2.1.11.26.0", "OutGetNexts", ui::Display::Reply, "OutGetNexts_Label",
+     "OutGetNxtL_Label"},
+    {"1.3.6.1.2.1.11.27.0", "OutSetRequests", ui::Display::Reply, "OutSetReqs_Label",
      "OutSetReqL_Label"},
-    {"1.3.6.1.2.1.11.28.0", "OutGetResponses", Display::Reply, "OutGetResp_Label",
+    {"1.3.6.1.2.1.11.28.0", "OutGetResponses", ui::Display::Reply, "OutGetResp_Label",
      "OutGetRespL_Label"},
     {"1.3.6.1.2.1.11.29.0", "OutTraps"},
-    {"1.3.6.1.2.1.11.30.0", "EnableAuthenTraps", Display::YesNo, "EnableAuth_Label",
+    {"1.3.6.1.2.1.11.30.0", "EnableAuthenTraps", ui::Display::YesNo, "EnableAuth_Label",
      "EnableAuthL_Label"},
 };
 
@@ -132,7 +140,7 @@ constexpr int kHelpSnmp = 190;
 
 } // namespace
 
-ProtocolPages::ProtocolPages(app::PageContext &context) : context_(context) {
+ProtocolPages::ProtocolPages(ui::PageContext &context) : context_(context) {
     icmp_ = {QStringLiteral("page:ICMP"), &kIcmp, kHelpIcmp, true, {}};
     // The TCP page leaves the focus where it is.
     tcp_ = {QStringLiteral("page:TCP"), &kTcp, kHelpTcp, false, {}};
@@ -155,7 +163,7 @@ QWidget *ProtocolPages::buildPage(StatPage &page, const QString &placeholder, in
     grid->setContentsMargins(24, 16, 16, 10);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
-    page.labels = AddStatRows(grid, widget, *page.rows, placeholder, columns);
+    page.labels = ui::AddStatRows(grid, widget, *page.rows, placeholder, columns);
     return widget;
 }
 
@@ -171,31 +179,30 @@ QWidget *ProtocolPages::BuildUdp() {
     auto *page = new QWidget;
     auto *layout = new QHBoxLayout(page);
 
-    QGroupBox *stats = app::MakeGroup(page, "UDPStats_GBox", QStringLiteral(" UDP statistics "));
+    QGroupBox *stats = ui::MakeGroup(page, "UDPStats_GBox", QStringLiteral(" UDP statistics "));
     auto *statsGrid = new QGridLayout(stats);
     statsGrid->setVerticalSpacing(5);
-    udp_.labels = AddStatRows(statsGrid, stats, kUdp, QStringLiteral("----"), 1);
+    udp_.labels = ui::AddStatRows(statsGrid, stats, kUdp, QStringLiteral("----"), 1);
     auto *left = new QVBoxLayout;
     left->addWidget(stats);
     left->addStretch(1);
     layout->addLayout(left);
 
-    QGroupBox *listeners =
-        app::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
+    QGroupBox *listeners = ui::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
-    udpTable_ = app::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    udpTable_ = ui::MakeMemo(listeners, "UDPTable_Memo", true, true);
     // The port column clears the longest address (" 255.255.255.255").
     udpTable_->setTabStopDistance(
         QFontMetricsF(udpTable_->font()).horizontalAdvance(QStringLiteral("0")) * 18);
     tableLayout->addWidget(udpTable_, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    app::TextOutput::Box box;
+    ui::TextOutput::Box box;
     box.memo = udpTable_;
     box.proposedName = QStringLiteral("vantrel_udptable");
-    box.save = app::MakeButton(listeners, "UDPTableSave_But", QStringLiteral("Save table"));
-    box.print = app::MakeButton(listeners, "UDPTablePrint_But", QStringLiteral("Print table"));
-    box.copy = app::MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table"));
+    box.save = ui::MakeButton(listeners, "UDPTableSave_But", QStringLiteral("Save table"));
+    box.print = ui::MakeButton(listeners, "UDPTablePrint_But", QStringLiteral("Print table"));
+    box.copy = ui::MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table"));
     buttons->addWidget(box.save);
     buttons->addWidget(box.print);
     buttons->addWidget(box.copy);
@@ -224,16 +231,17 @@ void ProtocolPages::UDPClick() {
     struct Result {
         core::ResultHead head;
         core::UdpFigures figures;
-        TableBox::Document table;
+        ui::TableBox::Document table;
     };
     context_.Router().Submit<Result>(
         udp_.key, core::RouterModel::KindOf(head), head,
-        [oids = StatOids(kUdp), look = TableBox::LookOf(udpTable_)](core::RouterLink &link) {
+        [oids = ui::StatOids(kUdp),
+         look = ui::TableBox::LookOf(udpTable_)](core::RouterLink &link) {
             Result r;
             r.figures = core::ReadUdp(link, oids);
             r.head = r.figures.head;
             if (r.figures.ports.asked)
-                r.table = TableBox::MakeDocument(r.figures.text, look);
+                r.table = ui::TableBox::MakeDocument(r.figures.text, look);
             return r;
         },
         [this](Result &r) {
@@ -248,28 +256,28 @@ void ProtocolPages::SNMPClick() {
 
 void ProtocolPages::refresh(StatPage &page) {
     RouterQuery::Begin(context_, page.helpContext, page.moveFocus ? 0 : RouterQuery::NoFocus);
-    context_.Router().RefreshRows(page.key, StatOids(*page.rows), core::ResultHead{});
+    context_.Router().RefreshRows(page.key, ui::StatOids(*page.rows), core::ResultHead{});
 }
 
 void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
-    if (ShowStatRows(context_, *page.rows, page.labels, readings))
+    if (ui::ShowStatRows(context_, *page.rows, page.labels, readings))
         RouterQuery::Finish(context_, readings.head.outcome);
 }
 
-void ProtocolPages::renderUdp(const core::UdpFigures &f, const TableBox::Document &table) {
+void ProtocolPages::renderUdp(const core::UdpFigures &f, const ui::TableBox::Document &table) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
-    if (!ShowStatRows(context_, kUdp, udp_.labels, statistics))
+    if (!ui::ShowStatRows(context_, kUdp, udp_.labels, statistics))
         return;
     // The table is written from whatever the walks read; each failed walk beeps, and the
     // status says so rather than " Ready".
-    TableBox::Show(udpTable_, table);
+    ui::TableBox::Show(udpTable_, table);
     const bool anyRead = !f.addresses.rows.empty() && !f.ports.rows.empty();
     bool failed = false;
     for (const core::TableWalk *walk : {&f.addresses, &f.ports}) {
         if (!walk->Failed())
             continue;
-        TableBox::ReportFailedWalk(context_, anyRead, QStringLiteral("listener table"), true);
+        ui::TableBox::ReportFailedWalk(context_, anyRead, QStringLiteral("listener table"), true);
         failed = true;
     }
     if (!failed)

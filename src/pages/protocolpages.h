@@ -2,7 +2,7 @@
 
 #include "core/results.h"
 #include "core/tablequeries.h"
-#include "pages/tablebox.h"
+#include "ui/tablebox.h"
 
 #include <QObject>
 #include <QString>
@@ -12,19 +12,18 @@ class QLabel;
 class QPlainTextEdit;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
-}
+struct StatRow;
+} // namespace vantrel::ui
 
 namespace vantrel::pages {
-
-struct StatRow;
 
 // The ICMP, TCP, UDP and SNMP statistics pages.
 class ProtocolPages : public QObject {
     Q_OBJECT
 public:
-    explicit ProtocolPages(app::PageContext &context);
+    explicit ProtocolPages(ui::PageContext &context);
     ~ProtocolPages() override;
     QWidget *BuildIcmp();
     QWidget *BuildTcp();
@@ -40,7 +39,7 @@ private:
     // One statistics page: its rows, their value labels, and how its refresh starts.
     struct StatPage {
         QString key; // of its query
-        const std::vector<StatRow> *rows = nullptr;
+        const std::vector<ui::StatRow> *rows = nullptr;
         int helpContext = 0;
         bool moveFocus = true;
         std::vector<QLabel *> labels;
@@ -48,9 +47,9 @@ private:
     QWidget *buildPage(StatPage &page, const QString &placeholder, int columns);
     void refresh(StatPage &page);
     void render(StatPage &page, const core::RowReadings &readings);
-    void renderUdp(const core::UdpFigures &f, const TableBox::Document &table);
+    void renderUdp(const core::UdpFigures &f, const ui::TableBox::Document &table);
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     StatPage icmp_;
     StatPage tcp_;
     StatPage udp_;

@@ -1,10 +1,7 @@
 #include "pages/quotapage.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "core/clock.h"
+#include "core/convert.h"
 #include "core/quota.h"
 #include "core/quotacalendar.h"
 #include "core/quotaqueries.h"
@@ -12,7 +9,10 @@
 #include "core/routermodel.h"
 #include "core/state.h"
 #include "pages/quotascale.h"
-#include "snmp/convert.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QColor>
 #include <QFrame>
@@ -35,7 +35,7 @@
 
 namespace vantrel::pages {
 
-using namespace app;
+using namespace ui;
 using core::Trigger;
 
 namespace {
@@ -56,7 +56,7 @@ QColor barColour(int position) {
 }
 
 double realIn(const QLineEdit *edit) {
-    return snmp::StrToFloat(edit->text().toStdString());
+    return core::StrToFloat(edit->text().toStdString());
 }
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QString &text, int width) {
@@ -91,7 +91,7 @@ QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
 
 } // namespace
 
-QuotaPage::QuotaPage(app::PageContext &context)
+QuotaPage::QuotaPage(ui::PageContext &context)
     : context_(context), startDate_(context.Clock().Now().date()) {}
 
 QWidget *QuotaPage::Build() {
@@ -279,7 +279,7 @@ void QuotaPage::render(Trigger trigger) {
     }
     QString left;
     try {
-        left = core::AmountText(snmp::FloatToStr(account.QuotaBytes - used), account.BytesPerGB,
+        left = core::AmountText(core::FloatToStr(account.QuotaBytes - used), account.BytesPerGB,
                                 account.BytesPerMB);
     } catch (const std::domain_error &) {
         // A definition redefined to 0: no amount to show, and no box at every tick.

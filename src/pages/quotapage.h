@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/settingsstore.h"
 #include "core/trigger.h"
+#include "ui/settingspart.h"
 
 #include <QDate>
 #include <QObject>
@@ -17,7 +17,7 @@ class QRadioButton;
 class QSpinBox;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -31,10 +31,10 @@ namespace vantrel::pages {
 class QuotaScale;
 
 // The Quota page: the monthly data-quota account.
-class QuotaPage : public QObject, public app::SettingsPart {
+class QuotaPage : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
-    explicit QuotaPage(app::PageContext &context);
+    explicit QuotaPage(ui::PageContext &context);
     QWidget *Build();
 
     // The refresh: reads the counters into the account and shows it (a timer refreshes
@@ -81,7 +81,7 @@ private:
     void monthlyReset(const QDate &today);
     void showForecast();
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QWidget *page_ = nullptr;
     QuotaScale *scale_ = nullptr;
     QLabel *percentUsed_ = nullptr;

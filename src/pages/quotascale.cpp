@@ -1,6 +1,6 @@
 #include "pages/quotascale.h"
 
-#include "app/widgets.h"
+#include "ui/widgets.h"
 
 #include <QColor>
 #include <QLabel>
@@ -9,7 +9,7 @@
 
 namespace vantrel::pages {
 
-using namespace vantrel::app;
+using namespace vantrel::ui;
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "pages/systempage.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "core/bytetext.h"
 #include "core/routermodel.h"
-#include "snmp/uptime.h"
+#include "core/uptime.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -19,8 +19,8 @@
 
 namespace vantrel::pages {
 
-using app::RouterQuery::GetFailed;
-namespace RouterQuery = app::RouterQuery;
+using ui::RouterQuery::GetFailed;
+namespace RouterQuery = ui::RouterQuery;
 
 const char *const SystemPage::DefaultHost = "192.168.1.253";
 const char *const SystemPage::DefaultCommunity = "vormel";
@@ -34,7 +34,7 @@ const char *const kFirmwarePrefix[] = {"\r\nFirmware: ", " ", "\r\nBuild: ", "\r
 
 QLineEdit *addressBox(QWidget *parent, QHBoxLayout *row, const char *group, const char *caption,
                       const char *edit) {
-    QGroupBox *box = app::MakeGroup(parent, group, QString::fromLatin1(caption));
+    QGroupBox *box = ui::MakeGroup(parent, group, QString::fromLatin1(caption));
     auto *layout = new QVBoxLayout(box);
     auto *line = new QLineEdit(box);
     line->setObjectName(QString::fromLatin1(edit));
@@ -46,7 +46,7 @@ QLineEdit *addressBox(QWidget *parent, QHBoxLayout *row, const char *group, cons
 
 } // namespace
 
-SystemPage::SystemPage(app::PageContext &context) : context_(context) {
+SystemPage::SystemPage(ui::PageContext &context) : context_(context) {
     connect(&context_.Router(), &core::RouterModel::systemRead, this,
             [this](const core::SystemFigures &f) {
                 if (f.head.requester != core::Requester::Monitor)
@@ -59,19 +59,19 @@ QWidget *SystemPage::Build() {
     auto *layout = new QVBoxLayout(page_);
 
     QGroupBox *comms =
-        app::MakeGroup(page_, "CommsSettings_GroupBox", QStringLiteral(" Communication settings "));
+        ui::MakeGroup(page_, "CommsSettings_GroupBox", QStringLiteral(" Communication settings "));
     auto *commsLayout = new QGridLayout(comms);
     ip_ = new QLineEdit(comms);
     ip_->setObjectName(QStringLiteral("IPaddress_Edit"));
     community_ = new QLineEdit(QString::fromLatin1(DefaultCommunity), comms);
     community_->setObjectName(QStringLiteral("community_edit"));
     QLabel *ipLabel =
-        app::MakeLabel(comms, "IPaddress_EditLabel", QStringLiteral("Router IP address"));
+        ui::MakeLabel(comms, "IPaddress_EditLabel", QStringLiteral("Router IP address"));
     QLabel *communityLabel =
-        app::MakeLabel(comms, "community_editLabel", QStringLiteral("Router SNMP community name"));
+        ui::MakeLabel(comms, "community_editLabel", QStringLiteral("Router SNMP community name"));
     ipLabel->setBuddy(ip_);
     communityLabel->setBuddy(community_);
-    defaults_ = app::MakeButton(comms, "GenSysInfoDeafults_But", QStringLiteral("Reset defaults"));
+    defaults_ = ui::MakeButton(comms, "GenSysInfoDeafults_But", QStringLiteral("Reset defaults"));
     commsLayout->addWidget(ipLabel, 0, 0);
     commsLayout->addWidget(communityLabel, 0, 1);
     commsLayout->addWidget(ip_, 1, 0);
@@ -79,13 +79,13 @@ QWidget *SystemPage::Build() {
     commsLayout->addWidget(defaults_, 1, 2);
     layout->addWidget(comms);
 
-    QGroupBox *router = app::MakeGroup(page_, "SysStatus_GroupBox", QStringLiteral(" Router "));
+    QGroupBox *router = ui::MakeGroup(page_, "SysStatus_GroupBox", QStringLiteral(" Router "));
     auto *routerLayout = new QGridLayout(router);
-    QLabel *upCaption = app::MakeLabel(router, "RouterUp_Label", QStringLiteral("Uptime: "));
-    uptime_ = app::MakeValueLabel(router, "Uptime_Label", QStringLiteral("----"));
+    QLabel *upCaption = ui::MakeLabel(router, "RouterUp_Label", QStringLiteral("Uptime: "));
+    uptime_ = ui::MakeValueLabel(router, "Uptime_Label", QStringLiteral("----"));
     uptime_->setProperty("longestText", QStringLiteral("497 days 02 hours 27 mins 52 secs"));
-    descriptionCaption_ = app::MakeLabel(router, "Desc_Label", QStringLiteral("Description: "));
-    description_ = app::MakeValueLabel(router, "RouterDesc_Label", QString(60, QLatin1Char('-')));
+    descriptionCaption_ = ui::MakeLabel(router, "Desc_Label", QStringLiteral("Description: "));
+    description_ = ui::MakeValueLabel(router, "RouterDesc_Label", QString(60, QLatin1Char('-')));
     description_->setWordWrap(true);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     description_->setMinimumHeight(110);
@@ -180,8 +180,8 @@ void SystemPage::render(const core::SystemFigures &f) {
     }
     if (!RouterQuery::Answered(context_, f.head.outcome, nullptr)) {
         if (f.head.outcome.probeFailed) {
-            app::SetStale(uptime_, true);
-            app::SetStale(description_, true);
+            ui::SetStale(uptime_, true);
+            ui::SetStale(description_, true);
         }
         return;
     }
@@ -189,8 +189,8 @@ void SystemPage::render(const core::SystemFigures &f) {
         context_.Prompt().Message(QStringLiteral("Vantrel"), QString::fromStdString(message));
 
     if (f.uptime)
-        uptime_->setText(QString::fromStdString(snmp::UptimeText(*f.uptime)));
-    app::SetStale(uptime_, !f.uptime);
+        uptime_->setText(QString::fromStdString(core::UptimeText(*f.uptime)));
+    ui::SetStale(uptime_, !f.uptime);
     QString description = description_->text();
     if (f.description)
         description = core::RouterText(*f.description);
@@ -200,7 +200,7 @@ void SystemPage::render(const core::SystemFigures &f) {
             description +=
                 QString::fromLatin1(kFirmwarePrefix[i]) + core::RouterText(*f.firmware[i]);
     description_->setText(description);
-    app::SetStale(description_, !f.description && f.head.outcome.conversionError.empty());
+    ui::SetStale(description_, !f.description && f.head.outcome.conversionError.empty());
 
     if (f.addressesReached) {
         if (f.localAddress && pcIp_->text().isEmpty())

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/settingsstore.h"
 #include "core/results.h"
 #include "core/trigger.h"
+#include "ui/settingspart.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
@@ -22,13 +22,13 @@ namespace vantrel::pages {
 
 // The System page: the query target, the router's uptime, description and firmware, the three
 // addresses, and interface discovery.
-class SystemPage : public QObject, public app::SettingsPart {
+class SystemPage : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
     static const char *const DefaultHost;
     static const char *const DefaultCommunity;
 
-    explicit SystemPage(app::PageContext &context);
+    explicit SystemPage(ui::PageContext &context);
     QWidget *Build();
 
     // The update: ifNumber probes, discovery, uptime, description, firmware, addresses.
@@ -62,7 +62,7 @@ private:
     void render(const core::SystemFigures &f);
     void targetEdited();
 
-    app::PageContext &context_;
+    ui::PageContext &context_;
     QWidget *page_ = nullptr;
     QLineEdit *ip_ = nullptr;
     QLineEdit *community_ = nullptr;

@@ -14,9 +14,12 @@ struct QuotaAccount;
 struct RunFlags;
 } // namespace vantrel::core
 
-namespace vantrel::app {
-
+namespace vantrel::monitors {
 class ConnectionLog;
+}
+
+namespace vantrel::ui {
+
 class Prompter;
 class TextOutput;
 
@@ -32,7 +35,7 @@ public:
     // Shared state of the run.
     virtual core::QuotaAccount &Quota() = 0;
     virtual core::RunFlags &Flags() = 0;
-    virtual ConnectionLog &Log() = 0;
+    virtual monitors::ConnectionLog &Log() = 0;
     virtual TextOutput &Output() = 0;
 
     // The one-part status bar.
@@ -53,4 +56,4 @@ public:
     virtual void ReportError(const QString &message) = 0;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

@@ -4,9 +4,8 @@
 #include <QStringList>
 
 class QPrinter;
-class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 // What the save dialog is set to before each use.
 struct SaveRequest {
@@ -40,22 +39,4 @@ public:
     virtual void Help(HelpCommand command, int data) = 0;
 };
 
-// The real dialogs, parented to the main window.
-class QtPrompter : public Prompter {
-public:
-    explicit QtPrompter(QWidget *parent = nullptr) : parent_(parent) {}
-    void SetParent(QWidget *parent) { parent_ = parent; }
-    void Message(const QString &caption, const QString &text) override;
-    void Warning(const QString &caption, const QString &text) override;
-    void Error(const QString &caption, const QString &text) override;
-    bool Confirm(const QString &text) override;
-    QString SaveFileName(const SaveRequest &request) override;
-    bool PrintDialog(QPrinter &printer) override;
-    void Beep() override;
-    void Help(HelpCommand command, int data) override;
-
-private:
-    QWidget *parent_;
-};
-
-} // namespace vantrel::app
+} // namespace vantrel::ui

@@ -1,14 +1,14 @@
-#include "app/routerquery.h"
+#include "ui/routerquery.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
+#include "core/convert.h"
 #include "core/results.h"
-#include "snmp/convert.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
-namespace vantrel::app::RouterQuery {
+namespace vantrel::ui::RouterQuery {
 
 const QString BusyText = QStringLiteral(" Busy ... please wait");
 const QString ReadyText = QStringLiteral(" Ready");
@@ -46,7 +46,7 @@ bool Answered(PageContext &context, const core::Outcome &outcome, QWidget *failC
 void Finish(PageContext &context, const core::Outcome &outcome) {
     context.SetStatus(ReadyText);
     if (!outcome.conversionError.empty())
-        throw snmp::ConvertError(outcome.conversionError);
+        throw core::ConvertError(outcome.conversionError);
 }
 
 void ReportFailure(PageContext &context) {
@@ -54,4 +54,4 @@ void ReportFailure(PageContext &context) {
     context.Prompt().Beep();
 }
 
-} // namespace vantrel::app::RouterQuery
+} // namespace vantrel::ui::RouterQuery

@@ -8,7 +8,7 @@ namespace vantrel::core {
 struct Outcome;
 }
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 class PageContext;
 
@@ -46,4 +46,4 @@ void SetControlText(QWidget *control, const QString &text);
 
 } // namespace RouterQuery
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

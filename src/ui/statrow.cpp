@@ -1,21 +1,21 @@
-#include "pages/statrow.h"
+#include "ui/statrow.h"
 
-#include "app/pagecontext.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "core/bytetext.h"
+#include "ui/pagecontext.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QGridLayout>
 #include <QLabel>
 
-namespace vantrel::pages {
+namespace vantrel::ui {
 
 std::string CaptionLabelName(const StatRow &row) {
-    return row.captionName ? std::string(row.captionName) : app::ObjectPair(row.object).captionName;
+    return row.captionName ? std::string(row.captionName) : ui::ObjectPair(row.object).captionName;
 }
 
 std::string ValueLabelName(const StatRow &row) {
-    return row.valueName ? std::string(row.valueName) : app::ObjectPair(row.object).valueName;
+    return row.valueName ? std::string(row.valueName) : ui::ObjectPair(row.object).valueName;
 }
 
 QString CaptionText(const StatRow &row) {
@@ -54,9 +54,9 @@ std::vector<QLabel *> AddStatRows(QGridLayout *grid, QWidget *parent, const Stat
         const StatRow &row = rows[size_t(i)];
         const int r = i % perColumn;
         const int c = (i / perColumn) * 3; // caption, value, gap
-        grid->addWidget(app::MakeLabel(parent, CaptionLabelName(row).c_str(), CaptionText(row)), r,
+        grid->addWidget(ui::MakeLabel(parent, CaptionLabelName(row).c_str(), CaptionText(row)), r,
                         c);
-        QLabel *value = app::MakeValueLabel(parent, ValueLabelName(row).c_str(), placeholder);
+        QLabel *value = ui::MakeValueLabel(parent, ValueLabelName(row).c_str(), placeholder);
         grid->addWidget(value, r, c + 1);
         labels.push_back(value);
     }
@@ -71,20 +71,20 @@ std::vector<QLabel *> AddStatRows(QGridLayout *grid, QWidget *parent, const Stat
     return labels;
 }
 
-bool ShowStatRows(app::PageContext &context, const StatTable &rows,
+bool ShowStatRows(ui::PageContext &context, const StatTable &rows,
                   const std::vector<QLabel *> &labels, const core::RowReadings &readings) {
-    if (!app::RouterQuery::Answered(context, readings.head.outcome, labels.front())) {
+    if (!ui::RouterQuery::Answered(context, readings.head.outcome, labels.front())) {
         for (std::size_t i = 1; i < labels.size(); ++i)
-            app::SetStale(labels[i], true);
+            ui::SetStale(labels[i], true);
         return false;
     }
     for (std::size_t i = 0; i < rows.size() && i < readings.replies.size(); ++i) {
         const std::optional<std::string> &reply = readings.replies[i];
         if (reply)
             labels[i]->setText(DisplayText(rows[i].display, *reply));
-        app::SetStale(labels[i], !reply);
+        ui::SetStale(labels[i], !reply);
     }
     return true;
 }
 
-} // namespace vantrel::pages
+} // namespace vantrel::ui

@@ -13,11 +13,11 @@ class QGridLayout;
 class QLabel;
 class QWidget;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
-namespace vantrel::pages {
+namespace vantrel::ui {
 
 // How a reply reaches its value label.
 enum class Display {
@@ -50,7 +50,7 @@ std::vector<QLabel *> AddStatRows(QGridLayout *grid, QWidget *parent, const Stat
 // Shows what a refresh of the rows read: the first row probed (its failure shows "Get failed"
 // in its label, the error text and the beep, and returns false); a later row that got no
 // answer keeps its text, greyed.
-bool ShowStatRows(app::PageContext &context, const StatTable &rows,
+bool ShowStatRows(ui::PageContext &context, const StatTable &rows,
                   const std::vector<QLabel *> &labels, const core::RowReadings &readings);
 
-} // namespace vantrel::pages
+} // namespace vantrel::ui

@@ -1,9 +1,9 @@
-#include "pages/tablebox.h"
+#include "ui/tablebox.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
-#include "app/routerquery.h"
-#include "app/textoutput.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
+#include "ui/routerquery.h"
+#include "ui/textoutput.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -11,7 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
-namespace vantrel::pages::TableBox {
+namespace vantrel::ui::TableBox {
 
 Look LookOf(const QPlainTextEdit *box) {
     Look look;
@@ -51,16 +51,16 @@ void Show(QPlainTextEdit *box, const Document &document) {
     box->setDocument(document.get());
     if (previous != nullptr)
         previous->deleteLater();
-    app::TextOutput::ScrollMemo(box, app::TextOutput::ScrollTo::Start);
+    ui::TextOutput::ScrollMemo(box, ui::TextOutput::ScrollTo::Start);
 }
 
-void ReportFailedWalk(app::PageContext &context, bool anyRead, const QString &what, bool beep) {
+void ReportFailedWalk(ui::PageContext &context, bool anyRead, const QString &what, bool beep) {
     context.SetStatus(anyRead ? QStringLiteral(" Error: The router stopped answering; the %1 "
                                                "shows the rows read so far")
                                     .arg(what)
-                              : app::RouterQuery::ErrorText);
+                              : ui::RouterQuery::ErrorText);
     if (beep)
         context.Prompt().Beep();
 }
 
-} // namespace vantrel::pages::TableBox
+} // namespace vantrel::ui::TableBox

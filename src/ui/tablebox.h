@@ -11,11 +11,11 @@
 class QPlainTextEdit;
 class QTextDocument;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 class PageContext;
 }
 
-namespace vantrel::pages::TableBox {
+namespace vantrel::ui::TableBox {
 
 // A box's text as a document. Text documents may be built on any thread; this one is made on
 // the router model's thread and handed over to the window's, so the window never lays a long
@@ -38,6 +38,6 @@ void Show(QPlainTextEdit *box, const Document &document);
 
 // A walk that failed: with nothing read, the router's error text; part-way, a text saying that
 // `what` shows the rows read so far. beep: with the system beep.
-void ReportFailedWalk(app::PageContext &context, bool anyRead, const QString &what, bool beep);
+void ReportFailedWalk(ui::PageContext &context, bool anyRead, const QString &what, bool beep);
 
-} // namespace vantrel::pages::TableBox
+} // namespace vantrel::ui::TableBox

@@ -1,7 +1,7 @@
-#include "app/textoutput.h"
+#include "ui/textoutput.h"
 
-#include "app/pagecontext.h"
-#include "app/prompter.h"
+#include "ui/pagecontext.h"
+#include "ui/prompter.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -25,7 +25,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 namespace {
 
@@ -360,4 +360,4 @@ void TextOutput::ScrollMemo(QPlainTextEdit *memo, ScrollTo where) {
     memo->horizontalScrollBar()->setValue(memo->horizontalScrollBar()->minimum());
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

@@ -11,7 +11,7 @@ class QPaintDevice;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 class PageContext;
 
@@ -88,4 +88,4 @@ private:
     QString folder_;
 };
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

@@ -1,4 +1,4 @@
-#include "app/widgets.h"
+#include "ui/widgets.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text) {
     auto *label = new QLabel(text, parent);
@@ -97,4 +97,4 @@ void SetTimerEnabled(QTimer *timer, bool enabled) {
         timer->start();
 }
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

@@ -15,7 +15,7 @@ class QPushButton;
 class QWidget;
 class QTimer;
 
-namespace vantrel::app {
+namespace vantrel::ui {
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text);
 // A value label: bold, starting with its placeholder of dashes.
@@ -59,4 +59,4 @@ bool IsStale(const QWidget *control);
 // stopped timer keeps its interval.
 void SetTimerEnabled(QTimer *timer, bool enabled);
 
-} // namespace vantrel::app
+} // namespace vantrel::ui

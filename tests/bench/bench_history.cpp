@@ -4,13 +4,13 @@
 //   bench_history
 //   bench_history --benchmark_filter=Append
 
-#include "app/historychart.h"
 #include "app/historyparts.h"
-#include "app/historywindow.h"
-#include "core/historyservice.h"
-#include "core/historystore.h"
 #include "formfixture.h"
+#include "history/historyservice.h"
+#include "history/historystore.h"
 #include "historydata.h"
+#include "historyview/historychart.h"
+#include "historyview/historywindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,6 +25,7 @@
 
 using namespace vantrel;
 using namespace vantrel::core;
+using namespace vantrel::history;
 using Steady = std::chrono::steady_clock;
 
 namespace {
@@ -67,14 +68,14 @@ BENCHMARK(AppendSample)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 // The window of the program on a year of samples, made once for every repetition.
 struct YearWindow {
     std::unique_ptr<FormFixture> fixture;
-    app::HistoryWindow *window = nullptr;
+    historyview::HistoryWindow *window = nullptr;
     double fileMegabytes = 0;
     double fullResolutionMegabytes = 0;
     qint64 samples = 0;
 };
 YearWindow *year = nullptr;
 
-bool settle(app::HistoryWindow *window, core::HistoryService &service) {
+bool settle(historyview::HistoryWindow *window, history::HistoryService &service) {
     return WaitFor([&] { return !window->Loading() && service.Idle(); }, 60000);
 }
 
@@ -114,14 +115,14 @@ YearWindow &yearWindow() {
 
 void YearRange(benchmark::State &state) {
     YearWindow &y = yearWindow();
-    core::HistoryService &service = app::PartsOf(y.fixture->form()).History().Service();
-    app::HistoryChart *chart = y.window->Chart();
+    history::HistoryService &service = app::PartsOf(y.fixture->form()).History().Service();
+    historyview::HistoryChart *chart = y.window->Chart();
     for (auto _ : state) {
         // From the day back to the year each time, so every round reads the year afresh.
-        y.window->ShowRange(app::HistoryWindow::Range::Day);
+        y.window->ShowRange(historyview::HistoryWindow::Range::Day);
         settle(y.window, service);
         const auto start = Steady::now();
-        y.window->ShowRange(app::HistoryWindow::Range::Year);
+        y.window->ShowRange(historyview::HistoryWindow::Range::Year);
         if (!settle(y.window, service)) {
             state.SkipWithError("the year was not read within a minute");
             return;
@@ -130,7 +131,7 @@ void YearRange(benchmark::State &state) {
         state.SetIterationTime(std::chrono::duration<double>(Steady::now() - start).count());
     }
     // The two halves on their own: the reading in the history's thread, and the painting.
-    const core::ChartRequest request = chart->Data().request;
+    const history::ChartRequest request = chart->Data().request;
     double queryMs = 0;
     service.Run<bool>(
         nullptr,

@@ -8,11 +8,11 @@
 // queue_delay_ms is how long a job asked right after the refresh waited, once the router had
 // answered the refresh's last request, before the router model's thread took it up.
 
-#include "app/widgets.h"
 #include "core/tabletext.h"
 #include "formfixture.h"
-#include "pages/tablebox.h"
 #include "snmp/snmpsend.h"
+#include "ui/tablebox.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -105,10 +105,10 @@ BENCHMARK(TableText)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Laying the text into the box's document, on the router model's thread.
 void TableDocument(benchmark::State &state) {
     const QString text = core::IpTableText(core::IpTable::Route, walkRoutes(), true);
-    pages::TableBox::Look look;
+    ui::TableBox::Look look;
     look.font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (auto _ : state)
-        benchmark::DoNotOptimize(pages::TableBox::MakeDocument(text, look));
+        benchmark::DoNotOptimize(ui::TableBox::MakeDocument(text, look));
 }
 BENCHMARK(TableDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -116,17 +116,17 @@ BENCHMARK(TableDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
 // the disposal of the document it replaced; and, for comparison, replacing the box's text.
 void BoxShow(benchmark::State &state, bool swap) {
     const QString text = core::IpTableText(core::IpTable::Route, walkRoutes(), true);
-    QPlainTextEdit *box = app::MakeMemo(nullptr, "RouteTable_Memo", true, true);
+    QPlainTextEdit *box = ui::MakeMemo(nullptr, "RouteTable_Memo", true, true);
     box->resize(600, 400);
     box->show();
     for (auto _ : state) {
         state.PauseTiming();
-        pages::TableBox::Document document;
+        ui::TableBox::Document document;
         if (swap)
-            document = pages::TableBox::MakeDocument(text, pages::TableBox::LookOf(box));
+            document = ui::TableBox::MakeDocument(text, ui::TableBox::LookOf(box));
         state.ResumeTiming();
         if (swap)
-            pages::TableBox::Show(box, document);
+            ui::TableBox::Show(box, document);
         else
             box->setPlainText(text);
         QCoreApplication::processEvents();

@@ -23,6 +23,7 @@
 
 using namespace vantrel;
 using namespace vantrel::app;
+using namespace vantrel::ui;
 
 namespace {
 

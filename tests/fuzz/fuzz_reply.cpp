@@ -3,15 +3,16 @@
 // (and leaves nothing behind) or a well-formed message whose every name is a canonical OID and
 // which encodes again to a message that decodes to the very same record.
 
+#include "core/convert.h"
 #include "property.h"
 #include "snmp/ber.h"
-#include "snmp/convert.h"
 #include "snmp/tsnmprec.h"
 
 #include <cstdint>
 #include <string>
 
 using namespace vantrel::snmp;
+using vantrel::core::StrToInt64;
 
 namespace {
 

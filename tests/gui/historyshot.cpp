@@ -4,12 +4,12 @@
 // history-report.pdf (the report), and tells how long the range took to show and the program's
 // resident memory. Not a test.
 
-#include "app/historychart.h"
 #include "app/historyparts.h"
-#include "app/historywindow.h"
-#include "core/historyservice.h"
 #include "formfixture.h"
+#include "history/historyservice.h"
 #include "historydata.h"
+#include "historyview/historychart.h"
+#include "historyview/historywindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,10 +23,13 @@
 
 using namespace vantrel;
 using namespace vantrel::app;
+using namespace vantrel::history;
+using namespace vantrel::ui;
+using namespace vantrel::historyview;
 
 namespace {
 
-bool settle(HistoryWindow *window, core::HistoryService &service) {
+bool settle(HistoryWindow *window, history::HistoryService &service) {
     return WaitFor([&] { return !window->Loading() && service.Idle(); }, 60000);
 }
 

@@ -19,6 +19,7 @@ using namespace vantrel;
 using namespace vantrel::app;
 
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);

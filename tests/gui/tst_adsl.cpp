@@ -3,10 +3,10 @@
 // topic and Update button state each way of starting the update leaves.
 
 #include "app/mainform.h"
-#include "app/routerquery.h"
-#include "app/widgets.h"
 #include "formfixture.h"
 #include "pages/adslpage.h"
+#include "ui/routerquery.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QColor>
@@ -24,6 +24,7 @@ using vantrel::core::Trigger;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

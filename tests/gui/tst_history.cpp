@@ -2,18 +2,18 @@
 // sample holds, where the graphs break, the connection monitor's drops, a full disk, the alerts,
 // the metrics endpoint, the history window and its exports, and the stored settings.
 
-#include "app/alertsdialog.h"
-#include "app/historychart.h"
 #include "app/historyparts.h"
-#include "app/historywindow.h"
 #include "app/mainform.h"
-#include "app/metricsdialog.h"
 #include "app/metricsserver.h"
-#include "app/notifier.h"
-#include "core/historyservice.h"
 #include "formfixture.h"
+#include "history/historyservice.h"
 #include "historydata.h"
+#include "historyview/alertsdialog.h"
+#include "historyview/historychart.h"
+#include "historyview/historywindow.h"
+#include "historyview/metricsdialog.h"
 #include "monitors/alerts.h"
+#include "monitors/notifier.h"
 #include "monitors/recorder.h"
 #include "snmp/ber.h"
 
@@ -41,6 +41,10 @@
 using namespace vantrel;
 using namespace vantrel::app;
 using namespace vantrel::core;
+using namespace vantrel::history;
+using namespace vantrel::ui;
+using namespace vantrel::monitors;
+using namespace vantrel::historyview;
 using vantrel::tools::AgentValue;
 
 namespace {
@@ -85,7 +89,7 @@ void lineInSync(tools::LoopbackAgent &agent) {
     agent.SetCounter("1.3.6.1.2.1.10.94.1.1.10.1.4.2", 12);
 }
 
-HistoryParts &history(FormFixture &f) {
+HistoryParts &historyParts(FormFixture &f) {
     return PartsOf(f.form()).History();
 }
 
@@ -93,7 +97,7 @@ MainForm &createForm(FormFixture &f) {
     lineInSync(f.agent);
     MainForm &form = f.Create(false);
     SetWanRow(form, "2");
-    if (!history(f).Service().WaitIdle())
+    if (!historyParts(f).Service().WaitIdle())
         throw std::runtime_error("the history file did not open");
     return form;
 }
@@ -103,13 +107,13 @@ void tickAt(FormFixture &f, const char *timer, const QDateTime &when) {
     f.clock.Set(when);
     QVERIFY(QMetaObject::invokeMethod(Timer(f.form(), timer), "timeout", Qt::DirectConnection));
     QVERIFY(f.Settle());
-    QVERIFY(history(f).Service().WaitIdle());
+    QVERIFY(historyParts(f).Service().WaitIdle());
 }
 
 template <class R> R read(FormFixture &f, std::function<R(HistoryStore &)> job) {
     R result{};
-    history(f).Service().Run<R>(nullptr, std::move(job), [&result](R &r) { result = r; });
-    history(f).Service().WaitIdle();
+    historyParts(f).Service().Run<R>(nullptr, std::move(job), [&result](R &r) { result = r; });
+    historyParts(f).Service().WaitIdle();
     return result;
 }
 
@@ -218,7 +222,7 @@ void TestHistory::sampleHoldsWhatTheAdslPageReads() {
     // The ADSL page shows nothing of it, and the window never looked busy.
     QCOMPARE(Label(form, "DnSNRVal_Label")->text(), QStringLiteral("------"));
     QVERIFY(f.prompter.shown.isEmpty());
-    QCOMPARE(history(f).Recorder().Latest()->Value(LineFigure::DownMargin), 6.5);
+    QCOMPARE(historyParts(f).Recorder().Latest()->Value(LineFigure::DownMargin), 6.5);
 }
 
 void TestHistory::runsBreak_data() {
@@ -274,7 +278,7 @@ void TestHistory::connectionMonitorDropsStoredOnce() {
     FormFixture f;
     createForm(f);
     ListNotifier notes;
-    history(f).SetNotifier(&notes);
+    historyParts(f).SetNotifier(&notes);
     tickAt(f, "History_Timer", kStart);
     f.agent.SetInteger(kWanStatus, 2);
     tickAt(f, "Connect_Timer", kStart.addSecs(10));
@@ -325,11 +329,11 @@ void TestHistory::fullDiskPausesRecording() {
     FormFixture f;
     MainForm &form = createForm(f);
     tickAt(f, "History_Timer", kStart);
-    history(f).Service().Post([](HistoryStore &s) { s.LimitPages(1); });
+    historyParts(f).Service().Post([](HistoryStore &s) { s.LimitPages(1); });
     int tick = 1;
-    for (; tick < 400 && !history(f).Recorder().Paused(); ++tick)
+    for (; tick < 400 && !historyParts(f).Recorder().Paused(); ++tick)
         tickAt(f, "History_Timer", kStart.addSecs(60 * tick));
-    QVERIFY(history(f).Recorder().Paused());
+    QVERIFY(historyParts(f).Recorder().Paused());
     QCOMPARE(form.Status(), monitors::Recorder::PausedText);
     const std::size_t kept = storedRows(f).size();
     // Samples go on being read, none is stored; a drop and a return are kept for later.
@@ -340,13 +344,13 @@ void TestHistory::fullDiskPausesRecording() {
     tickAt(f, "Connect_Timer", kStart.addSecs(60 * tick++));
     tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
     QCOMPARE(storedRows(f).size(), kept);
-    QVERIFY(history(f).Recorder().Paused());
+    QVERIFY(historyParts(f).Recorder().Paused());
     QCOMPARE(form.Status(), monitors::Recorder::PausedText);
     QCOMPARE(storedEvents(f), QString());
 
-    history(f).Service().Post([](HistoryStore &s) { s.LimitPages(0); });
+    historyParts(f).Service().Post([](HistoryStore &s) { s.LimitPages(0); });
     tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
-    QVERIFY(!history(f).Recorder().Paused());
+    QVERIFY(!historyParts(f).Recorder().Paused());
     QCOMPARE(form.Status(), monitors::Recorder::ResumedText);
     const std::vector<HistoryRow> rows = storedRows(f);
     QCOMPARE(rows.size(), kept + 1);
@@ -399,8 +403,8 @@ void TestHistory::marginAlert() {
     FormFixture f;
     createForm(f);
     ListNotifier notes;
-    history(f).SetNotifier(&notes);
-    monitors::Alerts &alerts = history(f).Alerts();
+    historyParts(f).SetNotifier(&notes);
+    monitors::Alerts &alerts = historyParts(f).Alerts();
     QList<int> got;
     for (int i = 0; i < margins.size(); ++i) {
         const int before = notes.shown.size();
@@ -448,8 +452,8 @@ void TestHistory::quotaAlerts() {
     FormFixture f;
     MainForm &form = createForm(f);
     ListNotifier notes;
-    history(f).SetNotifier(&notes);
-    monitors::Alerts &alerts = history(f).Alerts();
+    historyParts(f).SetNotifier(&notes);
+    monitors::Alerts &alerts = historyParts(f).Alerts();
     alerts.SetQuotaLevelTold(toldBefore);
     QuotaAccount &a = form.Quota();
     a.BytesPerGB = 1e9;
@@ -486,7 +490,7 @@ void TestHistory::quotaAlerts() {
     QCOMPARE(got, told);
     // The level told is what the next start knows.
     core::SettingsValues values;
-    history(f).CollectSettings(values);
+    historyParts(f).CollectSettings(values);
     QCOMPARE(values.QuotaAlertLevel, alerts.QuotaLevelTold());
 }
 
@@ -496,7 +500,7 @@ void TestHistory::metricsEndpoint() {
     form.Quota().QuotaBytes = 10e9;
     form.Quota().Capture({1000, 0, 100});
     form.Quota().Take({std::uint32_t(2.5e9 + 1000), 0, 200});
-    MetricsServer &metrics = history(f).Metrics();
+    MetricsServer &metrics = historyParts(f).Metrics();
     QString error;
     QVERIFY2(metrics.Start(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));
     tickAt(f, "History_Timer", kStart);
@@ -537,14 +541,14 @@ void TestHistory::metricsPassPromtool() {
     // Through the menu's dialog, on a port of the user's choosing.
     const quint16 port = freePort();
     Action(form, "ServeMetrics")->trigger();
-    MetricsDialog *dialog = history(f).OpenMetrics();
+    MetricsDialog *dialog = historyParts(f).OpenMetrics();
     QVERIFY(dialog != nullptr);
     QCOMPARE(Edit(*dialog, "MetricsAddress_Edit")->text(), QStringLiteral("127.0.0.1"));
     Find<QCheckBox>(*dialog, "ServeMetrics_Check")->setChecked(true);
     Find<QSpinBox>(*dialog, "MetricsPort_Spin")->setValue(port);
     dialog->accept();
-    QVERIFY(history(f).Metrics().Listening());
-    QCOMPARE(history(f).Metrics().Port(), port);
+    QVERIFY(historyParts(f).Metrics().Listening());
+    QCOMPARE(historyParts(f).Metrics().Port(), port);
     tickAt(f, "History_Timer", kStart);
     f.agent.SetInteger(kWanStatus, 2);
     for (bool up : {true, false}) {
@@ -570,22 +574,22 @@ void TestHistory::historyWindowOnAMonth() {
     const qint64 now = f.clock.Now().toSecsSinceEpoch();
     const GeneratedHistory month = GenerateHistory(now, 31, 60);
     QVERIFY(month.drops >= 4);
-    history(f).Service().Post([month](HistoryStore &s) {
+    historyParts(f).Service().Post([month](HistoryStore &s) {
         s.AppendAll(month.samples);
         for (const LineEvent &e : month.events)
             s.AddEvent(e);
     });
-    QVERIFY(history(f).Service().WaitIdle());
+    QVERIFY(historyParts(f).Service().WaitIdle());
 
     // The ADSL page's button opens the window on the last 24 hours.
     Button(form, "History_But")->click();
-    HistoryWindow *window = history(f).Window();
+    HistoryWindow *window = historyParts(f).Window();
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QCOMPARE(window->CurrentRange(), HistoryWindow::Range::Day);
     window->resize(1000, 800);
     Button(*window, "Range31d_But")->click();
-    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
     QCOMPARE(window->To() - window->From(), qint64(31 * 86400));
 
     HistoryChart *chart = window->Chart();
@@ -616,11 +620,11 @@ void TestHistory::historyWindowOnAMonth() {
     // A free range a week back; then the year.
     window->ShowFree(QDateTime::fromSecsSinceEpoch(now - 8 * 86400),
                      QDateTime::fromSecsSinceEpoch(now - 7 * 86400));
-    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
     QCOMPARE(chart->Data().request.from, now - 8 * 86400);
     QVERIFY(chart->Data().rows >= 1400);
     Button(*window, "Range1y_But")->click();
-    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
     QCOMPARE(window->To() - window->From(), qint64(365 * 86400));
     QVERIFY(chart->Data().rows > 0);
     form.ApproveClose();
@@ -640,14 +644,14 @@ void TestHistory::exports() {
     const qint64 now = kStart.toSecsSinceEpoch();
     f.clock.Set(kStart);
     const GeneratedHistory day = GenerateHistory(now, 2, 60, false);
-    history(f).Service().Post([day, now](HistoryStore &s) {
+    historyParts(f).Service().Post([day, now](HistoryStore &s) {
         s.AppendAll(day.samples);
         s.AddEvent({now - 3600, LineEventKind::Drop, EventSource::Recorder, {}});
         s.AddEvent({now - 3000, LineEventKind::Return, EventSource::Recorder, {}});
     });
-    history(f).ShowHistory();
-    HistoryWindow *window = history(f).Window();
-    QTRY_VERIFY(!window->Loading() && history(f).Service().Idle());
+    historyParts(f).ShowHistory();
+    HistoryWindow *window = historyParts(f).Window();
+    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
     const QString file = f.configDir.path() + QStringLiteral("/export.") + kind;
     QSignalSpy written(window, &HistoryWindow::exported);
     if (kind == QLatin1String("pdf")) {
@@ -704,14 +708,14 @@ void TestHistory::menuAndSettings() {
     Action(form, "RecordHistory")->trigger();
     QVERIFY(!Timer(form, "History_Timer")->isActive());
     Action(form, "HistoryAlerts")->trigger();
-    AlertsDialog *dialog = history(f).OpenAlerts();
+    AlertsDialog *dialog = historyParts(f).OpenAlerts();
     QVERIFY(dialog != nullptr);
     QCOMPARE(Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->value(), 6.0);
     Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->setValue(7.5);
     Find<QCheckBox>(*dialog, "QuotaAlert_Check")->setChecked(false);
     dialog->accept();
-    QCOMPARE(history(f).Alerts().Current().marginDb, 7.5);
-    QVERIFY(!history(f).Alerts().Current().quota);
+    QCOMPARE(historyParts(f).Alerts().Current().marginDb, 7.5);
+    QVERIFY(!historyParts(f).Alerts().Current().quota);
 
     f.prompter.confirmAnswers << true;
     QVERIFY(form.FormCloseQuery());
@@ -726,7 +730,7 @@ void TestHistory::menuAndSettings() {
     QVERIFY(Action(again, "History5m")->isChecked());
     QVERIFY(!Timer(again, "History_Timer")->isActive());
     QCOMPARE(Timer(again, "History_Timer")->interval(), 300000);
-    QCOMPARE(history(f).Alerts().Current().marginDb, 7.5);
+    QCOMPARE(historyParts(f).Alerts().Current().marginDb, 7.5);
 }
 
 QTEST_MAIN(TestHistory)

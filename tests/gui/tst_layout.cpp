@@ -33,6 +33,7 @@ using namespace vantrel;
 using namespace vantrel::app;
 
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "formfixture.h"
 #include "pages/systempage.h"
 
-#include "app/connectionlog.h"
+#include "monitors/connectionlog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +23,8 @@ using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
+using namespace vantrel::monitors;
 
 namespace {
 

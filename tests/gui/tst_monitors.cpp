@@ -2,12 +2,12 @@
 // agent whose answers are scripted: which polls write a log line, what the line says, how long
 // the figure in parentheses measures, and how the status monitor switches itself off.
 
-#include "app/connectionlog.h"
 #include "app/mainform.h"
-#include "app/routerquery.h"
 #include "formfixture.h"
+#include "monitors/connectionlog.h"
 #include "monitors/connectionmonitor.h"
 #include "snmp/ber.h"
+#include "ui/routerquery.h"
 
 #include <QAction>
 #include <QLabel>
@@ -26,6 +26,8 @@ using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
+using namespace vantrel::monitors;
 
 namespace {
 

@@ -4,13 +4,13 @@
 // at close, the monthly reset on the quota timer and the forecast.
 
 #include "app/mainform.h"
-#include "app/routerquery.h"
 #include "app/settingsstore.h"
 #include "core/inifile.h"
 #include "core/quota.h"
 #include "core/regional.h"
 #include "formfixture.h"
 #include "snmp/ber.h"
+#include "ui/routerquery.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +26,7 @@
 using namespace vantrel;
 using namespace vantrel::app;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

@@ -3,8 +3,8 @@
 // is dropped, a close or a new target abandons the request on its way, and a log-out that was
 // settled but then cancelled leaves the next close asking again.
 
-#include "app/routerquery.h"
 #include "formfixture.h"
+#include "ui/routerquery.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -17,6 +17,7 @@
 using namespace vantrel;
 using namespace vantrel::app;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

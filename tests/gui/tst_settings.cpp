@@ -30,6 +30,7 @@ using namespace vantrel::core;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

@@ -16,6 +16,7 @@ using namespace vantrel::app;
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

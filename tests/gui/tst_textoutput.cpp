@@ -1,11 +1,11 @@
 // Save, print, copy and clear of the six text boxes, the scroll to a box's first or last page,
 // and the close-time offer to save the connection log.
 
-#include "app/connectionlog.h"
 #include "app/settingsstore.h"
-#include "app/textoutput.h"
 #include "formfixture.h"
+#include "monitors/connectionlog.h"
 #include "readonlyfolder.h"
+#include "ui/textoutput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +31,8 @@ using namespace vantrel;
 using namespace vantrel::app;
 
 using namespace vantrel::tools;
+using namespace vantrel::ui;
+using namespace vantrel::monitors;
 
 namespace {
 

@@ -20,6 +20,7 @@
 using namespace vantrel;
 using namespace vantrel::app;
 using namespace vantrel::tools;
+using namespace vantrel::ui;
 
 namespace {
 

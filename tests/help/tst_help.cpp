@@ -3,7 +3,7 @@
 // commands of the main window (a topic, contents, index, help on help, a topic with no page).
 
 #include "app/helpwindow.h"
-#include "app/prompter.h"
+#include "app/qtprompter.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -15,6 +15,7 @@
 #include <QUrl>
 
 using namespace vantrel::app;
+using namespace vantrel::ui;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "historydata.h"
 
-#include "core/historystore.h"
+#include "history/historystore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,6 +10,7 @@
 #include <random>
 
 using namespace vantrel::core;
+using namespace vantrel::history;
 
 GeneratedHistory GenerateHistory(qint64 end, int days, int stepSecs, bool drops, unsigned seed) {
     GeneratedHistory h;

@@ -3,15 +3,15 @@
 // drops, a router restart, a stretch when the program did not run, and a storm after which the
 // line syncs slower. For the history window's tests, its benchmark and its pictures.
 
-#include "core/historysample.h"
+#include "history/historysample.h"
 
 #include <QString>
 #include <functional>
 #include <vector>
 
 struct GeneratedHistory {
-    std::vector<vantrel::core::LineSample> samples; // in time order
-    std::vector<vantrel::core::LineEvent> events;
+    std::vector<vantrel::history::LineSample> samples; // in time order
+    std::vector<vantrel::history::LineEvent> events;
     int drops = 0;
 };
 

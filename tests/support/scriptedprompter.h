@@ -2,16 +2,16 @@
 // A prompter for tests: records every box, beep and help request, and answers questions and
 // dialogs from queues the test fills. It never blocks.
 
-#include "app/prompter.h"
+#include "ui/prompter.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-using vantrel::app::HelpCommand;
-using vantrel::app::SaveRequest;
+using vantrel::ui::HelpCommand;
+using vantrel::ui::SaveRequest;
 
-class ScriptedPrompter : public vantrel::app::Prompter {
+class ScriptedPrompter : public vantrel::ui::Prompter {
 public:
     struct Shown {
         QString kind; // "message", "warning", "error", "confirm"

@@ -2,9 +2,9 @@
 // graph's columns come out of it (gaps included), an older file brought up to date, a damaged or
 // foreign file put aside, a process killed while writing, and the exported text.
 
-#include "core/historycsv.h"
-#include "core/historyschema.h"
-#include "core/historystore.h"
+#include "history/historycsv.h"
+#include "history/historyschema.h"
+#include "history/historystore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,6 +19,7 @@
 #include <cstdio>
 
 using namespace vantrel::core;
+using namespace vantrel::history;
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Byte amounts as the Quota and Interfaces pages show them, in the user's regional format; the
 // account's growth across counter wraps and router restarts; the reset calendar and the forecast.
 
+#include "core/convert.h"
 #include "core/quota.h"
 #include "core/quotacalendar.h"
-#include "snmp/convert.h"
 
 #include <QtTest>
 
@@ -83,8 +83,8 @@ void TestQuota::amountText() {
 void TestQuota::badAmounts() {
     QCOMPARE(MegabyteText("1610612736", 1048576, QLocale::c()), QStringLiteral("1536.0000"));
     QCOMPARE(MegabyteText("0", 1048576, QLocale::c()), QStringLiteral(".0000"));
-    QVERIFY_THROWS_EXCEPTION(vantrel::snmp::ConvertError, AmountText("", 1e9, 1e6));
-    QVERIFY_THROWS_EXCEPTION(vantrel::snmp::ConvertError, AmountText("12 MB", 1e9, 1e6));
+    QVERIFY_THROWS_EXCEPTION(vantrel::core::ConvertError, AmountText("", 1e9, 1e6));
+    QVERIFY_THROWS_EXCEPTION(vantrel::core::ConvertError, AmountText("12 MB", 1e9, 1e6));
     // A definition redefined to 0 is an error, never "inf" or "nan".
     QVERIFY_THROWS_EXCEPTION(std::domain_error, AmountText("5", 0, 0));
     QCOMPARE(AmountText("0", 0, 0, QLocale::c()), QStringLiteral(".0000 MB"));
@@ -150,7 +150,7 @@ void TestQuota::counterValue() {
     QFETCH(QString, reply);
     QFETCH(qlonglong, value);
     if (value == -2) {
-        QVERIFY_THROWS_EXCEPTION(vantrel::snmp::ConvertError, CounterValue(reply.toStdString()));
+        QVERIFY_THROWS_EXCEPTION(vantrel::core::ConvertError, CounterValue(reply.toStdString()));
         return;
     }
     const std::optional<std::uint32_t> v = CounterValue(reply.toStdString());

@@ -1,13 +1,13 @@
 // sysUpTime as the System page and the status monitor show it.
 
-#include "snmp/convert.h"
-#include "snmp/uptime.h"
+#include "core/convert.h"
+#include "core/uptime.h"
 
 #include <QtTest>
 
-using namespace vantrel::snmp;
+using namespace vantrel::core;
 
-class TestSnmpUptime : public QObject {
+class TestUptime : public QObject {
     Q_OBJECT
 
 private slots:
@@ -17,7 +17,7 @@ private slots:
     void notANumber();
 };
 
-void TestSnmpUptime::text_data() {
+void TestUptime::text_data() {
     QTest::addColumn<QByteArray>("ticks");
     QTest::addColumn<QByteArray>("text");
 
@@ -34,13 +34,13 @@ void TestSnmpUptime::text_data() {
         << QByteArray("4294967295") << QByteArray("497 days 02 hours 27 mins 52 secs");
 }
 
-void TestSnmpUptime::text() {
+void TestUptime::text() {
     QFETCH(QByteArray, ticks);
     QFETCH(QByteArray, text);
     QCOMPARE(QByteArray::fromStdString(UptimeText(ticks.toStdString())), text);
 }
 
-void TestSnmpUptime::notANumber_data() {
+void TestUptime::notANumber_data() {
     QTest::addColumn<QByteArray>("ticks");
 
     QTest::addRow("empty, as after an agent's error answer") << QByteArray();
@@ -50,7 +50,7 @@ void TestSnmpUptime::notANumber_data() {
     QTest::addRow("beyond 64 bits") << QByteArray("99999999999999999999");
 }
 
-void TestSnmpUptime::notANumber() {
+void TestUptime::notANumber() {
     QFETCH(QByteArray, ticks);
     const std::string text = ticks.toStdString();
     try {
@@ -61,5 +61,5 @@ void TestSnmpUptime::notANumber() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestSnmpUptime)
-#include "tst_snmpuptime.moc"
+QTEST_GUILESS_MAIN(TestUptime)
+#include "tst_uptime.moc"

@@ -1,4 +1,4 @@
-#include "app/prompter.h"
+#include "app/qtprompter.h"
 
 #include "app/helpwindow.h"
 
@@ -28,7 +28,7 @@ bool QtPrompter::Confirm(const QString &text) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-QString QtPrompter::SaveFileName(const SaveRequest &request) {
+QString QtPrompter::SaveFileName(const ui::SaveRequest &request) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -55,7 +55,7 @@ void QtPrompter::Beep() {
     QApplication::beep();
 }
 
-void QtPrompter::Help(HelpCommand command, int data) {
+void QtPrompter::Help(ui::HelpCommand command, int data) {
     vantrel::app::HelpWindow::Instance(parent_)->Run(command, data);
 }
 
