@@ -5,9 +5,6 @@
 #include "snmp/canceltoken.h"
 #include "snmp/snmpsend.h"
 
-#include <QMetaObject>
-#include <QPointer>
-
 namespace vantrel::core {
 
 // The worker's view of the router: the target read afresh before every request, the shared
@@ -52,25 +49,16 @@ private:
 
 RouterModel::RouterModel(Options options, QObject *parent)
     : QObject(parent), options_(std::move(options)), cancel_(std::make_unique<snmp::CancelToken>()),
-      link_(std::make_unique<Link>(*this)) {
-    worker_ = std::thread([this] { work(); });
-}
+      link_(std::make_unique<Link>(*this)), executor_(this) {}
 
 RouterModel::~RouterModel() {
     Shutdown();
 }
 
 void RouterModel::Shutdown() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-        queue_.clear();
-    }
     shutDown_ = true;
-    cancel_->Cancel();
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
+    // The request that is waiting for its reply ends at once.
+    executor_.Stop(SerialExecutor::Pending::Drop, [this] { cancel_->Cancel(); });
     keys_.clear();
     if (pageJobs_ != 0) {
         pageJobs_ = 0;
@@ -109,12 +97,9 @@ void RouterModel::SetInterfaces(const InterfaceMap &map) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         published_ = map;
-        if (stopping_)
-            return;
-        // Taken over by the worker before the next job, in order with the queue.
-        queue_.push_back(Job{[this, map](RouterLink &) { link_->map = map; }});
     }
-    wake_.notify_one();
+    // Taken over by the model's thread before the next job, in order with the queue.
+    executor_.Post([this, map] { runJob([map](RouterLink &link) { link.Interfaces() = map; }); });
 }
 
 bool RouterModel::enqueue(const QString &key, JobKind kind, std::function<void(RouterLink &)> run) {
@@ -125,11 +110,7 @@ bool RouterModel::enqueue(const QString &key, JobKind kind, std::function<void(R
         ++pageJobs_;
         emit pageJobsChanged(pageJobs_);
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(Job{std::move(run)});
-    }
-    wake_.notify_one();
+    executor_.Post([this, run = std::move(run)] { runJob(run); });
     return true;
 }
 
@@ -146,35 +127,25 @@ void RouterModel::finished(const QString &key, JobKind) {
 
 void RouterModel::post(std::function<void()> delivery) {
     // Runs on the model's thread; dropped when the model has gone or was shut down meanwhile.
-    QMetaObject::invokeMethod(
-        this,
-        [this, delivery = std::move(delivery)] {
-            if (!shutDown_)
-                delivery();
-        },
-        Qt::QueuedConnection);
+    executor_.Deliver([this, delivery = std::move(delivery)] {
+        if (!shutDown_)
+            delivery();
+    });
 }
 
 QDateTime RouterModel::now() const {
     return options_.clock != nullptr ? options_.clock->Now() : QDateTime::currentDateTime();
 }
 
-void RouterModel::work() {
-    while (true) {
-        Job job;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
-                return;
-            job = std::move(queue_.front());
-            queue_.pop_front();
-            cancel_->Reset();
-        }
-        job.run(*link_);
-        std::lock_guard<std::mutex> lock(mutex_);
-        published_ = link_->map;
-    }
+void RouterModel::runJob(const std::function<void(RouterLink &)> &run) {
+    // A new job asks afresh, unless the model is shutting down: the shutdown's cancel may have
+    // come just before this reset, and then it holds.
+    cancel_->Reset();
+    if (executor_.Stopping())
+        cancel_->Cancel();
+    run(*link_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    published_ = link_->map;
 }
 
 RouterModel::JobKind RouterModel::KindOf(const ResultHead &head) {

@@ -2,19 +2,17 @@
 
 #include "core/queries.h"
 #include "core/results.h"
+#include "core/serialexecutor.h"
 #include "core/state.h"
 
 #include <QObject>
 #include <QString>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
 namespace vantrel::snmp {
 class CancelToken;
@@ -24,10 +22,10 @@ namespace vantrel::core {
 
 class Clock;
 
-// The router as the program sees it: the current target, the interface map, and one worker
-// thread that runs the queries of the pages and monitors strictly one after another, in the
-// order they were asked. Results come back on the thread that owns the model (the window's)
-// as typed signals; pages render them, monitors and the history read the same signals.
+// The router as the program sees it: the current target, the interface map, and one thread of
+// its own (a serial executor) that runs the queries of the pages and monitors strictly one after
+// another, in the order they were asked. Results come back on the thread that owns the model (the
+// window's) as typed signals; pages render them, monitors and the history read the same signals.
 //
 // Every job has a key. A job whose key is still waiting or running is dropped (a second
 // "Update" while the page refreshes, a monitor tick while its previous tick is unfinished);
@@ -98,28 +96,24 @@ signals:
 
 private:
     class Link;
-    struct Job {
-        std::function<void(RouterLink &)> run; // runs the query and posts its delivery
-    };
+    // run(link) runs the query on the model's thread and posts its delivery.
     bool enqueue(const QString &key, JobKind kind, std::function<void(RouterLink &)> run);
     // On the model's thread, after a job's result was delivered.
     void finished(const QString &key, JobKind kind);
     void startDelivery(JobKind kind);
     void post(std::function<void()> delivery);
     QDateTime now() const;
-    void work();
+    // On the executor's thread, around each job.
+    void runJob(const std::function<void(RouterLink &)> &run);
 
     Options options_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Job> queue_;
+    mutable std::mutex mutex_; // guards the target and the published map
     std::string host_;
     std::string community_;
     InterfaceMap published_;
-    bool stopping_ = false;
     std::unique_ptr<snmp::CancelToken> cancel_;
     std::unique_ptr<Link> link_;
-    std::thread worker_;
+    SerialExecutor executor_;
 
     // The model's thread only.
     std::set<QString> keys_;

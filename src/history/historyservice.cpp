@@ -2,10 +2,7 @@
 
 #include "core/clock.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QMetaObject>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 
 namespace vantrel::history {
@@ -15,9 +12,8 @@ constexpr int kUpkeepMs = 3600 * 1000;
 }
 
 HistoryService::HistoryService(QString path, const core::Clock &clock, QObject *parent)
-    : QObject(parent), path_(std::move(path)), clock_(clock), store_(path_) {
+    : QObject(parent), path_(std::move(path)), clock_(clock), store_(path_), executor_(this) {
     qRegisterMetaType<HistoryStore::OpenResult>("vantrel::history::HistoryStore::OpenResult");
-    worker_ = std::thread([this] { work(); });
     upkeep_ = new QTimer(this);
     upkeep_->setObjectName(QStringLiteral("HistoryUpkeep_Timer"));
     upkeep_->setInterval(kUpkeepMs);
@@ -27,40 +23,20 @@ HistoryService::HistoryService(QString path, const core::Clock &clock, QObject *
 HistoryService::~HistoryService() {
     // The jobs asked so far are finished; their answers are not delivered any more.
     enqueue([](HistoryStore &store) { store.Close(); });
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
+    executor_.Stop(core::SerialExecutor::Pending::Finish);
 }
 
 void HistoryService::enqueue(std::function<void(HistoryStore &)> job) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(std::move(job));
-    }
-    wake_.notify_one();
+    executor_.Post([this, job = std::move(job)] { job(store_); });
 }
 
 void HistoryService::post(std::function<void()> delivery) {
-    QMetaObject::invokeMethod(this, std::move(delivery), Qt::QueuedConnection);
+    executor_.Deliver(std::move(delivery));
 }
 
-void HistoryService::work() {
-    while (true) {
-        std::function<void(HistoryStore &)> job;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty())
-                return;
-            job = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        job(store_);
-    }
+void HistoryService::delivered() {
+    if (pending_ == 0)
+        emit idle();
 }
 
 void HistoryService::Open() {
@@ -103,15 +79,17 @@ void HistoryService::Maintain() {
 }
 
 bool HistoryService::WaitIdle(int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (pending_ > 0) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (pending_ > 0)
-            QThread::msleep(1);
-    }
-    return true;
+    if (pending_ == 0)
+        return true;
+    // The window's events run meanwhile; the loop ends at the last answer or at the deadline.
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &HistoryService::idle, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
+    loop.exec();
+    return pending_ == 0;
 }
 
 } // namespace vantrel::history

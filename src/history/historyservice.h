@@ -1,16 +1,13 @@
 #pragma once
 
+#include "core/serialexecutor.h"
 #include "history/historystore.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 class QTimer;
 
@@ -51,6 +48,8 @@ public:
     bool WaitIdle(int timeoutMs = 20000);
 
 signals:
+    // The last answer asked for has been delivered.
+    void idle();
     void opened(const vantrel::history::HistoryStore::OpenResult &result);
     // A file found damaged while writing was put aside and a new one started.
     void movedAside(const vantrel::history::HistoryStore::OpenResult &result);
@@ -58,21 +57,17 @@ signals:
 private:
     void enqueue(std::function<void(HistoryStore &)> job);
     void post(std::function<void()> delivery);
-    void work();
+    void delivered();
 
     QString path_;
     const core::Clock &clock_;
-    HistoryStore store_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void(HistoryStore &)>> queue_;
-    bool stopping_ = false;
-    std::thread worker_;
+    HistoryStore store_; // the executor's thread only
     QTimer *upkeep_ = nullptr;
     // This object's thread only.
     int pending_ = 0;
     bool maintaining_ = false;
     bool open_ = false;
+    core::SerialExecutor executor_; // last: it stops before the rest goes
 };
 
 template <class R>
@@ -91,6 +86,7 @@ void HistoryService::Run(QObject *receiver, std::function<R(HistoryStore &)> job
                 emit movedAside(**notice);
             if (done && (!anyReceiver || guard))
                 done(*result);
+            delivered();
         });
     });
 }

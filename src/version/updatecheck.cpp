@@ -3,8 +3,7 @@
 #include "version/buildsettings.h"
 #include "version/fileversion.h"
 
-#include <QMetaObject>
-#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace vantrel::version {
 
@@ -15,13 +14,15 @@ UpdateCheck::Source UpdateCheck::DefaultSource() {
 UpdateCheck::UpdateCheck(QObject *parent) : UpdateCheck(DefaultSource(), parent) {}
 
 UpdateCheck::UpdateCheck(Source source, QObject *parent)
-    : QObject(parent), source_(std::move(source)) {}
+    : QObject(parent), source_(std::move(source)) {
+    connect(&watcher_, &QFutureWatcherBase::finished, this, [this] { done(); });
+}
 
 UpdateCheck::~UpdateCheck() {
     if (cancel_)
         cancel_->store(true);
-    if (worker_.joinable())
-        worker_.join();
+    watcher_.disconnect(this);
+    watcher_.waitForFinished();
 }
 
 bool UpdateCheck::Start() {
@@ -31,37 +32,29 @@ bool UpdateCheck::Start() {
 bool UpdateCheck::Start(const QString &runningVersion) {
     if (running_)
         return false;
-    if (worker_.joinable())
-        worker_.join(); // the last check's thread has delivered and is ending
     running_ = true;
     cancel_ = std::make_shared<std::atomic<bool>>(false);
-    worker_ = std::thread([this, source = source_, runningVersion, cancel = cancel_] {
-        bool ok = true;
-        QString text;
+    watcher_.setFuture(QtConcurrent::run([source = source_, runningVersion, cancel = cancel_] {
+        Outcome outcome;
         try {
-            text = CheckForUpdate(source.base, source.path, runningVersion,
-                                  QString::fromUtf8(WebSite), source.limits, cancel.get());
+            outcome.text = CheckForUpdate(source.base, source.path, runningVersion,
+                                          QString::fromUtf8(WebSite), source.limits, cancel.get());
         } catch (const std::exception &e) {
-            ok = false;
-            text = QString::fromStdString(e.what());
+            outcome.ok = false;
+            outcome.text = QString::fromStdString(e.what());
         }
-        if (cancel->load())
-            return; // the owner is being destroyed and waits for this thread
-        // Queued to the owner's thread; the destructor joins this thread before the object goes.
-        QMetaObject::invokeMethod(
-            this, [this, ok, text] { done(ok, text); }, Qt::QueuedConnection);
-    });
+        return outcome;
+    }));
     return true;
 }
 
-void UpdateCheck::done(bool ok, const QString &text) {
-    if (worker_.joinable())
-        worker_.join();
+void UpdateCheck::done() {
     running_ = false;
-    if (ok)
-        emit Finished(text);
+    const Outcome outcome = watcher_.result();
+    if (outcome.ok)
+        emit Finished(outcome.text);
     else
-        emit Failed(text);
+        emit Failed(outcome.text);
 }
 
 } // namespace vantrel::version

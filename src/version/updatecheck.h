@@ -2,17 +2,17 @@
 
 #include "version/webvercheck.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <memory>
-#include <thread>
 
 namespace vantrel::version {
 
-// Runs one update check at a time on a worker thread, so the window keeps reacting while the
-// server is slow, and hands the outcome back on the thread that owns this object: Finished with
-// the message to show, or Failed with the error text to report.
+// Runs one update check at a time off the window's thread (on Qt's thread pool), so the window
+// keeps reacting while the server is slow, and hands the outcome back on the thread that owns
+// this object: Finished with the message to show, or Failed with the error text to report.
 class UpdateCheck : public QObject {
     Q_OBJECT
 public:
@@ -26,8 +26,8 @@ public:
 
     explicit UpdateCheck(QObject *parent = nullptr);
     UpdateCheck(Source source, QObject *parent = nullptr);
-    // Cancels a check still running and waits for its thread, which takes at most about a
-    // second: no thread outlives this object.
+    // Cancels a check still running and waits for it, which takes at most about a second:
+    // nothing of the check outlives this object.
     ~UpdateCheck() override;
 
     // Starts a check against the running program's version; false (and nothing started) while
@@ -42,12 +42,16 @@ signals:
     void Failed(const QString &error);
 
 private:
-    void done(bool ok, const QString &text);
+    struct Outcome {
+        bool ok = true;
+        QString text;
+    };
+    void done();
 
     Source source_;
     bool running_ = false;
     std::shared_ptr<std::atomic<bool>> cancel_;
-    std::thread worker_;
+    QFutureWatcher<Outcome> watcher_;
 };
 
 } // namespace vantrel::version
