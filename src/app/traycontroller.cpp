@@ -198,20 +198,30 @@ void TrayController::onStatus(const core::WanStatusReading &r) {
     if (r.head.outcome.cancelled || !form_.TrayIcon()->isVisible())
         return;
     const int bar = quota_.barPosition ? quota_.barPosition() : 0;
-    if (!r.status)
-        attach("N-N-N", "ImageList_RRR_NNN");
-    else if (*r.status == "1" && bar >= 85)
-        attach("G-G-R", "ImageList_GGR_GNR");
-    else if (*r.status == "1" && bar >= 65)
-        attach("G-G-Y", "ImageList_GGY_GNY");
-    else if (*r.status == "1")
-        attach("G-G-G", "ImageList_GGG_GNG");
-    else if (*r.status == "2")
-        attach("R-R-R", "ImageList_GGG_RRR");
-    else if (*r.status == "3")
-        attach("Y-Y-Y", "ImageList_GGG_YYY");
-    // Any other answer leaves the lights as they are.
+    const std::optional<core::TrayLights> lights = core::TrayLightsFor(
+        bool(r.status), r.status.value_or(core::LinkState::Other), core::QuotaLevelOf(bar));
+    // A state the lights do not show leaves them as they are.
+    if (lights)
+        show(*lights);
     UpdateToolTip();
+}
+
+void TrayController::show(core::TrayLights lights) {
+    // The code of each pattern (the run's light state) and its image list.
+    switch (lights) {
+    case core::TrayLights::NoAnswer:
+        return attach("N-N-N", "ImageList_RRR_NNN");
+    case core::TrayLights::UpCritical:
+        return attach("G-G-R", "ImageList_GGR_GNR");
+    case core::TrayLights::UpHigh:
+        return attach("G-G-Y", "ImageList_GGY_GNY");
+    case core::TrayLights::Up:
+        return attach("G-G-G", "ImageList_GGG_GNG");
+    case core::TrayLights::Down:
+        return attach("R-R-R", "ImageList_GGG_RRR");
+    case core::TrayLights::Training:
+        return attach("Y-Y-Y", "ImageList_GGG_YYY");
+    }
 }
 
 void TrayController::attach(const char *code, const char *list) {

@@ -63,6 +63,7 @@ protected:
 
 private:
     void onStatus(const core::WanStatusReading &reading);
+    void show(core::TrayLights lights);
     void attach(const char *code, const char *list);
     void detach();
     void nextFrame();

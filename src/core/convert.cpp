@@ -88,6 +88,20 @@ std::int64_t StrToInt64Def(const std::string &text, std::int64_t def) {
     return parseInt64(text, v) ? v : def;
 }
 
+std::optional<std::int64_t> DecimalInteger(const std::string &text) {
+    if (text.empty())
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!(c >= '0' && c <= '9') && !(i == 0 && c == '-' && text.size() > 1))
+            return std::nullopt;
+    }
+    std::int64_t value = 0;
+    if (!parseInt64(text, value))
+        return std::nullopt;
+    return value;
+}
+
 double StrToFloat(const std::string &text) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t'))

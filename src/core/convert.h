@@ -4,6 +4,7 @@
 // not a number raises ConvertError, which the application's error report shows.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,10 @@ std::int32_t StrToInt(const std::string &text);
 
 // Like StrToInt64/StrToInt, but a text that is not a number gives the default instead.
 std::int64_t StrToInt64Def(const std::string &text, std::int64_t def);
+
+// Decimal digits with an optional minus sign and nothing else, within 64 bits; nothing for
+// any other text (no blanks, no hexadecimal).
+std::optional<std::int64_t> DecimalInteger(const std::string &text);
 
 // A real number in "C" notation, blanks at either end allowed; anything else throws
 // "'%s' is not a valid floating point value".

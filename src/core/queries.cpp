@@ -1,76 +1,113 @@
 #include "core/queries.h"
 
 #include "core/convert.h"
+#include "core/oids.h"
 
 #include <algorithm>
 
 namespace vantrel::core {
 
-using core::ConvertError;
-
 namespace {
 
-const char kIfNumber[] = "1.3.6.1.2.1.2.1.0";
-const char kIfIndex[] = "1.3.6.1.2.1.2.2.1.1.";
-const char kIfDescr[] = "1.3.6.1.2.1.2.2.1.2.";
-const char kIfOperStatus[] = "1.3.6.1.2.1.2.2.1.8.";
-const char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
-const char kSysDescr[] = "1.3.6.1.2.1.1.1.0";
-const char kAdEntIfIndex[] = "1.3.6.1.2.1.4.20.1.2";
-const char kAdEntAddr[] = "1.3.6.1.2.1.4.20.1.1";
-const char kInterleaveDelay[] = "1.3.6.1.2.1.10.94.1.1.4.1.1.2";
-
-// The router maker's firmware objects.
-const char *const kFirmware[] = {"1.3.6.1.4.1.763.3.1.2.0", "1.3.6.1.4.1.763.3.1.3.0",
-                                 "1.3.6.1.4.1.763.3.1.4.0", "1.3.6.1.4.1.763.3.1.5.0"};
-
-// How an ADSL row's reply is checked before the page shows it.
-enum class Check { Rate, Integer, Real, None };
+// How a row's reply is decoded.
+enum class Kind { Rate, Power, Decibels, LinkStatus, Coding, Text, ChannelType, Count };
 
 struct AdslObject {
-    const char *oid; // the link status appends the WAN row
-    Check check;
+    const char *column; // under the ADSL line MIB; nullptr: the WAN row's ifOperStatus
+    const std::string *whole = nullptr; // an object of its own (the maker's)
+    Kind kind = Kind::Count;
 };
 // In the order the router is asked, one per AdslRow.
 const AdslObject kAdsl[AdslRowCount] = {
-    {"1.3.6.1.2.1.10.94.1.1.4.1.2.2", Check::Rate},
-    {"1.3.6.1.2.1.10.94.1.1.2.1.7.2", Check::Integer},
-    {"1.3.6.1.2.1.10.94.1.1.3.1.4.2", Check::Real},
-    {"1.3.6.1.2.1.10.94.1.1.3.1.5.2", Check::Real},
-    {"1.3.6.1.2.1.10.94.1.1.5.1.2.2", Check::Rate},
-    {"1.3.6.1.2.1.10.94.1.1.2.1.4.2", Check::Real},
-    {"1.3.6.1.2.1.10.94.1.1.2.1.5.2", Check::Real},
-    {"1.3.6.1.2.1.10.94.1.1.3.1.7.2", Check::Integer},
-    {kIfOperStatus, Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.1.1.1.2", Check::None},
-    {"1.3.6.1.4.1.763.3.2.2.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.1.1.2.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.1.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.2.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.3.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.4.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.16.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.7.1.21.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.11.1.3.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.11.1.4.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.10.1.3.2", Check::None},
-    {"1.3.6.1.2.1.10.94.1.1.10.1.4.2", Check::None},
+    {oid::AdslAtucChanCurrTxRate, nullptr, Kind::Rate},
+    {oid::AdslAtucCurrOutputPwr, nullptr, Kind::Power},
+    {oid::AdslAturCurrSnrMgn, nullptr, Kind::Decibels},
+    {oid::AdslAturCurrAtn, nullptr, Kind::Decibels},
+    {oid::AdslAturChanCurrTxRate, nullptr, Kind::Rate},
+    {oid::AdslAtucCurrSnrMgn, nullptr, Kind::Decibels},
+    {oid::AdslAtucCurrAtn, nullptr, Kind::Decibels},
+    {oid::AdslAturCurrOutputPwr, nullptr, Kind::Power},
+    {nullptr, nullptr, Kind::LinkStatus},
+    {oid::AdslLineCoding, nullptr, Kind::Coding},
+    {nullptr, &oid::MakerModulation, Kind::Text},
+    {oid::AdslLineType, nullptr, Kind::ChannelType},
+    {oid::AdslAturPerfLofs},
+    {oid::AdslAturPerfLoss},
+    {oid::AdslAturPerfLprs},
+    {oid::AdslAturPerfESs},
+    {oid::AdslAturPerfCurr1DayESs},
+    {oid::AdslAturPerfPrev1DayESs},
+    {oid::AdslAturChanCorrectedBlks},
+    {oid::AdslAturChanUncorrectBlks},
+    {oid::AdslAtucChanCorrectedBlks},
+    {oid::AdslAtucChanUncorrectBlks},
 };
 
-// Throws ConvertError when the reply is not what the page will compute with.
-void check(Check kind, const std::string &reply) {
-    switch (kind) {
-    case Check::Rate:
-        core::StrToInt(reply.empty() ? std::string("0") : reply);
+// The field of figures a rate, power or decibel row fills.
+std::optional<std::int32_t> AdslFigures::*integerField(AdslRow row) {
+    switch (row) {
+    case AdslRow::DownRate:
+        return &AdslFigures::downRate;
+    case AdslRow::UpRate:
+        return &AdslFigures::upRate;
+    case AdslRow::DownPower:
+        return &AdslFigures::downPower;
+    case AdslRow::UpPower:
+        return &AdslFigures::upPower;
+    default:
+        return nullptr;
+    }
+}
+std::optional<double> AdslFigures::*decibelField(AdslRow row) {
+    switch (row) {
+    case AdslRow::DownMargin:
+        return &AdslFigures::downMargin;
+    case AdslRow::UpMargin:
+        return &AdslFigures::upMargin;
+    case AdslRow::DownAttenuation:
+        return &AdslFigures::downAttenuation;
+    case AdslRow::UpAttenuation:
+        return &AdslFigures::upAttenuation;
+    default:
+        return nullptr;
+    }
+}
+
+// Decodes one reply into its row; throws ConvertError when a number the page computes with is
+// no number.
+void decode(AdslFigures &f, AdslRow row, const std::string &reply) {
+    switch (kAdsl[int(row)].kind) {
+    case Kind::Rate:
+        f.*integerField(row) = StrToInt(reply.empty() ? std::string("0") : reply);
         break;
-    case Check::Integer:
-        core::StrToInt(reply);
+    case Kind::Power:
+        f.*integerField(row) = StrToInt(reply);
         break;
-    case Check::Real:
-        core::StrToFloat(reply);
+    case Kind::Decibels:
+        f.*decibelField(row) = StrToFloat(reply);
         break;
-    case Check::None:
+    case Kind::LinkStatus:
+        f.link = LinkStatus{LinkStateOf(reply), DecimalInteger(reply)};
         break;
+    case Kind::Coding:
+        f.coding = LineCodingOf(reply);
+        break;
+    case Kind::Text:
+        f.modulation = reply;
+        break;
+    case Kind::ChannelType:
+        f.channel = ChannelTypeOf(reply);
+        break;
+    case Kind::Count: {
+        // Shown as it came; counted only when it is a number.
+        LineCount count{reply, std::nullopt};
+        try {
+            count.value = StrToInt64(reply);
+        } catch (const ConvertError &) {
+        }
+        f.counts[std::size_t(int(row) - AdslFirstCount)] = count;
+        break;
+    }
     }
 }
 
@@ -89,30 +126,42 @@ bool abandoned(RouterLink &link, ResultHead &head) {
 
 } // namespace
 
-std::optional<double> AdslFigures::Number(AdslRow row) const {
-    const std::optional<std::string> &reply = Reply(row);
-    if (!reply)
-        return std::nullopt;
-    const std::size_t i = static_cast<std::size_t>(row);
-    try {
-        switch (kAdsl[i].check) {
-        case Check::Rate:
-            return double(core::StrToInt(reply->empty() ? std::string("0") : *reply));
-        case Check::Integer:
-            return double(core::StrToInt(*reply));
-        case Check::Real:
-            return core::StrToFloat(*reply);
-        case Check::None:
-            return double(core::StrToInt64(*reply));
-        }
-    } catch (const ConvertError &) {
+bool AdslFigures::Has(AdslRow row) const {
+    if (const auto integer = integerField(row))
+        return bool(this->*integer);
+    if (const auto decibel = decibelField(row))
+        return bool(this->*decibel);
+    switch (row) {
+    case AdslRow::LinkStatus:
+        return bool(link);
+    case AdslRow::Coding:
+        return bool(coding);
+    case AdslRow::Modulation:
+        return bool(modulation);
+    case AdslRow::LineType:
+        return bool(channel);
+    default:
+        return bool(Count(row));
     }
+}
+
+std::optional<double> AdslFigures::Number(AdslRow row) const {
+    if (const auto integer = integerField(row))
+        return this->*integer ? std::optional<double>(*(this->*integer)) : std::nullopt;
+    if (const auto decibel = decibelField(row))
+        return this->*decibel;
+    if (int(row) >= AdslFirstCount && Count(row) && Count(row)->value)
+        return double(*Count(row)->value);
     return std::nullopt;
 }
 
 std::string AdslOid(AdslRow row, const InterfaceMap &map) {
     const AdslObject &object = kAdsl[static_cast<std::size_t>(row)];
-    return row == AdslRow::LinkStatus ? object.oid + map.WanRow : std::string(object.oid);
+    if (object.whole != nullptr)
+        return *object.whole;
+    if (object.column == nullptr)
+        return oid::IfCell(oid::IfColumn::OperStatus, map.WanRow);
+    return oid::AdslObject(object.column);
 }
 
 RowReadings ReadRows(RouterLink &link, const std::vector<std::string> &oids) {
@@ -150,16 +199,15 @@ AdslFigures ReadAdsl(RouterLink &link) {
         if (answer != Answer::Value)
             continue;
         try {
-            check(kAdsl[i].check, value);
+            decode(f, row, value);
         } catch (const ConvertError &e) {
             f.head.outcome.conversionError = e.what();
             return f;
         }
-        f.replies[static_cast<std::size_t>(i)] = value;
-        if (row == AdslRow::LineType && value == "3") {
+        if (row == AdslRow::LineType && f.channel == ChannelType::Interleaved) {
             f.delayAsked = true;
             std::string delay;
-            if (link.GetValue(kInterleaveDelay, delay))
+            if (link.GetValue(oid::AdslObject(oid::AdslAtucChanInterleaveDelay), delay))
                 f.delay = delay;
         }
     }
@@ -172,7 +220,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     if (request.resetWanRow)
         map.WanRow = "0";
     std::string value;
-    if (!link.GetAny(kIfNumber, value)) {
+    if (!link.GetAny(oid::IfNumber, value)) {
         if (!abandoned(link, f.head))
             f.head.outcome.probeFailed = true;
         f.interfaces = map;
@@ -180,7 +228,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     }
     int count = 0;
     try {
-        count = core::StrToInt(value);
+        count = StrToInt(value);
     } catch (const ConvertError &e) {
         f.head.outcome.conversionError = e.what();
         f.interfaces = map;
@@ -210,11 +258,13 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     for (const Search &search : searches) {
         for (int n = 1; n <= count && !link.Cancelled(); ++n) {
             std::string descr;
-            if (!link.GetAny(kIfDescr + std::to_string(n), descr) || descr != search.descr)
+            if (!link.GetAny(oid::IfCell(oid::IfColumn::Descr, std::to_string(n)), descr) ||
+                descr != search.descr)
                 continue;
             map.*search.row = std::to_string(n);
             std::string index;
-            link.GetAny(kIfIndex + map.*search.row, index); // the empty text on failure
+            // The empty text on failure.
+            link.GetAny(oid::IfCell(oid::IfColumn::Index, map.*search.row), index);
             map.*search.ifIndex = index;
             break;
         }
@@ -225,19 +275,20 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     if (abandoned(link, f.head))
         return f;
 
-    if (link.GetAny(kSysUpTime, value)) {
+    if (link.GetAny(oid::SysUpTime, value)) {
         try {
-            core::StrToInt64(value);
+            f.uptime = StrToInt64(value);
         } catch (const ConvertError &e) {
             f.head.outcome.conversionError = e.what();
             return f;
         }
-        f.uptime = value;
     }
-    if (link.GetAny(kSysDescr, value))
+    if (link.GetAny(oid::SysDescr, value))
         f.description = value;
+    const std::string *const firmware[] = {&oid::MakerFirmware, &oid::MakerFirmwareSuffix,
+                                           &oid::MakerBuild, &oid::MakerAnnex};
     for (std::size_t i = 0; i < 4; ++i)
-        if (link.GetAny(kFirmware[i], value))
+        if (link.GetAny(*firmware[i], value))
             f.firmware[i] = value;
     if (abandoned(link, f.head))
         return f;
@@ -246,7 +297,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     if (request.wantLocalAddress)
         f.localAddress = link.LocalAddress();
     std::vector<std::string> ifIndexes;
-    if (!link.Walk(kAdEntIfIndex, ifIndexes)) {
+    if (!link.Walk(oid::IpAdEntIfIndex, ifIndexes)) {
         if (!abandoned(link, f.head))
             f.addressWalkFailed = true;
         return f;
@@ -254,7 +305,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     if (ifIndexes.empty())
         return f;
     std::vector<std::string> addresses;
-    link.Walk(kAdEntAddr, addresses);
+    link.Walk(oid::IpAdEntAddr, addresses);
     for (auto &line : ifIndexes)
         line = unquoted(line);
     for (auto &line : addresses)
@@ -282,17 +333,25 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
 
 LinkPoll PollLink(RouterLink &link, const LinkPollRequest &request) {
     LinkPoll p;
-    if (!link.GetAny(kIfOperStatus + link.Interfaces().WanRow, p.status)) {
+    std::string status;
+    if (!link.GetAny(oid::IfCell(oid::IfColumn::OperStatus, link.Interfaces().WanRow), status)) {
         abandoned(link, p.head);
         return p;
     }
     p.answered = true;
-    const bool change = (p.status == "2" && request.linkUp) || (p.status == "1" && !request.linkUp);
+    p.status = LinkStateOf(status);
+    const bool change = (p.status == LinkState::Down && request.linkUp) ||
+                        (p.status == LinkState::Up && !request.linkUp);
     if (change || request.afterBlind) {
         p.uptimeAsked = true;
         std::string ticks;
-        if (link.GetAny(kSysUpTime, ticks))
-            p.uptime = ticks;
+        if (link.GetAny(oid::SysUpTime, ticks)) {
+            try {
+                p.uptime = StrToInt64(ticks);
+            } catch (const ConvertError &e) {
+                p.uptimeError = e.what();
+            }
+        }
     }
     abandoned(link, p.head);
     return p;
@@ -301,10 +360,15 @@ LinkPoll PollLink(RouterLink &link, const LinkPollRequest &request) {
 UptimeReading ReadUptime(RouterLink &link) {
     UptimeReading u;
     std::string ticks;
-    if (link.GetAny(kSysUpTime, ticks))
-        u.ticks = ticks;
-    else
+    if (!link.GetAny(oid::SysUpTime, ticks)) {
         abandoned(link, u.head);
+        return u;
+    }
+    try {
+        u.ticks = StrToInt64(ticks);
+    } catch (const ConvertError &e) {
+        u.head.outcome.conversionError = e.what();
+    }
     return u;
 }
 

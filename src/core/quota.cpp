@@ -43,7 +43,10 @@ double divided(double amount, double definition) {
 
 QString AmountText(const std::string &bytes, double bytesPerGB, double bytesPerMB,
                    const QLocale &locale) {
-    const double x = core::StrToFloat(bytes);
+    return AmountText(core::StrToFloat(bytes), bytesPerGB, bytesPerMB, locale);
+}
+
+QString AmountText(double x, double bytesPerGB, double bytesPerMB, const QLocale &locale) {
     const double g = divided(x, bytesPerGB);
     if (g > 1.0)
         return fourDecimals(g, locale) + QStringLiteral(" GB");

@@ -70,6 +70,8 @@ std::optional<std::uint32_t> CounterValue(const std::string &reply);
 // that is no number throws ConvertError; a zero definition throws "Division by zero".
 QString AmountText(const std::string &bytes, double bytesPerGB, double bytesPerMB,
                    const QLocale &locale = QLocale());
+QString AmountText(double bytes, double bytesPerGB, double bytesPerMB,
+                   const QLocale &locale = QLocale());
 // A byte amount in ISP megabytes with the same pattern and no unit: 1610612736 gives 1536.0000.
 QString MegabyteText(const std::string &bytes, double bytesPerMB,
                      const QLocale &locale = QLocale());

@@ -1,15 +1,11 @@
 #include "core/quotaqueries.h"
 
 #include "core/convert.h"
+#include "core/oids.h"
 
 namespace vantrel::core {
 
 namespace {
-
-const char kIfInOctets[] = "1.3.6.1.2.1.2.2.1.10.";
-const char kIfOutOctets[] = "1.3.6.1.2.1.2.2.1.16.";
-const char kIfOperStatus[] = "1.3.6.1.2.1.2.2.1.8.";
-const char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
 
 void markCancelled(RouterLink &link, ResultHead &head) {
     if (link.Cancelled())
@@ -22,7 +18,7 @@ QuotaReading ReadQuotaCounters(RouterLink &link) {
     QuotaReading r;
     const std::string wan = link.Interfaces().WanRow;
     std::string value;
-    if (!link.GetAny(kIfInOctets + wan, value)) {
+    if (!link.GetAny(oid::IfCell(oid::IfColumn::InOctets, wan), value)) {
         if (link.Cancelled())
             r.head.outcome.cancelled = true;
         else
@@ -31,15 +27,15 @@ QuotaReading ReadQuotaCounters(RouterLink &link) {
     }
     try {
         r.sample.inOctets = CounterValue(value);
-        if (link.GetAny(kIfOutOctets + wan, value))
+        if (link.GetAny(oid::IfCell(oid::IfColumn::OutOctets, wan), value))
             r.sample.outOctets = CounterValue(value);
     } catch (const core::ConvertError &e) {
         r.head.outcome.conversionError = e.what();
         return r;
     }
     // The uptime only tells a wrap from a restart; a reply that is no number tells nothing.
-    if (link.GetAny(kSysUpTime, value)) {
-        const std::int64_t ticks = core::StrToInt64Def(value, -1);
+    if (link.GetAny(oid::SysUpTime, value)) {
+        const std::int64_t ticks = StrToInt64Def(value, -1);
         if (ticks >= 0 && ticks <= 0xFFFFFFFFLL)
             r.sample.uptime = static_cast<std::uint32_t>(ticks);
     }
@@ -50,8 +46,8 @@ QuotaReading ReadQuotaCounters(RouterLink &link) {
 WanStatusReading ReadWanStatus(RouterLink &link) {
     WanStatusReading w;
     std::string value;
-    if (link.GetAny(kIfOperStatus + link.Interfaces().WanRow, value))
-        w.status = value;
+    if (link.GetAny(oid::IfCell(oid::IfColumn::OperStatus, link.Interfaces().WanRow), value))
+        w.status = LinkStateOf(value);
     else
         markCancelled(link, w.head);
     return w;

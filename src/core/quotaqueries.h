@@ -25,7 +25,7 @@ QuotaReading ReadQuotaCounters(RouterLink &link);
 // ifOperStatus of the WAN row for the tray's lights; nothing when it got no answer.
 struct WanStatusReading {
     ResultHead head;
-    std::optional<std::string> status;
+    std::optional<LinkState> status;
 };
 WanStatusReading ReadWanStatus(RouterLink &link);
 

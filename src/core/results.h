@@ -1,13 +1,16 @@
 #pragma once
-// What each query read from the router, before any page turns it into text. A query fills one
-// of these on the router model's worker thread; the page that asked renders it on the window's
-// thread, and the monitors, the history and the alerts may read the same result.
+// What each query read from the router, decoded once into typed values before any page turns
+// it into text. A query fills one of these on the router model's thread; the page that asked
+// renders it on the window's thread, and the models, the monitors, the history and the alerts
+// read the same result.
 
+#include "core/grading.h"
 #include "core/state.h"
 #include "core/trigger.h"
 
 #include <QDateTime>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,20 +70,51 @@ enum class AdslRow {
     UpUncorrected,
 };
 constexpr int AdslRowCount = 22;
+// The error counters, from LossOfFraming to UpUncorrected.
+constexpr int AdslFirstCount = int(AdslRow::LossOfFraming);
+constexpr int AdslCountRows = AdslRowCount - AdslFirstCount;
 
+// A link status as the router gave it: its state (by the exact text of the reply) and, for the
+// history, its code when the reply is a decimal number.
+struct LinkStatus {
+    LinkState state = LinkState::Other;
+    std::optional<std::int64_t> code;
+};
+
+// A count of the line's errors: the reply as it came (the page shows it unchanged), and its
+// value when the reply is a number.
+struct LineCount {
+    std::string text;
+    std::optional<std::int64_t> value;
+};
+
+// The line's figures; each one nothing where the router gave no value this time.
 struct AdslFigures {
     ResultHead head;
-    // Each row's reply; nothing where the router gave no value (the label keeps its text).
-    std::array<std::optional<std::string>, AdslRowCount> replies;
-    // The interleave delay, asked only for an interleaved line; nothing when it failed.
+    std::optional<std::int32_t> downRate; // bits per second (an empty reply counts as 0)
+    std::optional<std::int32_t> upRate;
+    std::optional<std::int32_t> downPower; // tenths of a dBm
+    std::optional<std::int32_t> upPower;
+    std::optional<double> downMargin; // tenths of a dB
+    std::optional<double> upMargin;
+    std::optional<double> downAttenuation;
+    std::optional<double> upAttenuation;
+    std::optional<LinkStatus> link; // of the WAN interface
+    std::optional<LineCoding> coding;
+    std::optional<std::string> modulation; // the maker's object, as it came
+    std::optional<ChannelType> channel;
+    // The interleave delay in milliseconds as it came, asked only for an interleaved line;
+    // nothing when it failed.
     bool delayAsked = false;
     std::optional<std::string> delay;
+    std::array<std::optional<LineCount>, AdslCountRows> counts;
 
-    const std::optional<std::string> &Reply(AdslRow row) const {
-        return replies[static_cast<std::size_t>(row)];
+    bool Has(AdslRow row) const;
+    const std::optional<LineCount> &Count(AdslRow row) const {
+        return counts[std::size_t(int(row) - AdslFirstCount)];
     }
-    // A numeric row as the page computes with it (rates in bit/s, the rest in tenths), when
-    // the row was read; an empty rate counts as 0.
+    // A figure as a number in the router's unit (rates in bit/s, the rest in tenths, counts as
+    // counts), when the row was read and is one.
     std::optional<double> Number(AdslRow row) const;
 };
 
@@ -88,9 +122,9 @@ struct AdslFigures {
 // and the three addresses.
 struct SystemFigures {
     ResultHead head;
-    InterfaceMap interfaces;          // after discovery
-    std::vector<std::string> missing; // "Error: Unable to find ... interface", in order
-    std::optional<std::string> uptime;
+    InterfaceMap interfaces;            // after discovery
+    std::vector<std::string> missing;   // "Error: Unable to find ... interface", in order
+    std::optional<std::int64_t> uptime; // sysUpTime ticks
     std::optional<std::string> description;
     std::array<std::optional<std::string>, 4> firmware; // firmware, its suffix, build, annex
     // The address steps, when the update got that far.
@@ -105,15 +139,18 @@ struct SystemFigures {
 struct LinkPoll {
     ResultHead head;
     bool answered = false;
-    std::string status;       // ifOperStatus of the WAN row, as it came
-    bool uptimeAsked = false; // a change of state (or a blind period) reads the uptime
-    std::optional<std::string> uptime;
+    LinkState status = LinkState::Other; // ifOperStatus of the WAN row
+    bool uptimeAsked = false;            // a change of state (or a blind period) reads the uptime
+    std::optional<std::int64_t> uptime;
+    // The uptime's reply was no number: its conversion error (the poll goes no further).
+    std::string uptimeError;
 };
 
-// sysUpTime on its own (the router status monitor).
+// sysUpTime on its own (the router status monitor); a reply that is no number ends it with
+// its conversion error.
 struct UptimeReading {
     ResultHead head;
-    std::optional<std::string> ticks;
+    std::optional<std::int64_t> ticks;
 };
 
 } // namespace vantrel::core

@@ -27,8 +27,7 @@ public:
     // Queues work; false (and nothing queued) once the executor is stopping.
     bool Post(std::function<void()> work);
     // work() on the executor's thread, then deliver(result) on the owner's thread.
-    template <class R>
-    bool Run(std::function<R()> work, std::function<void(R &)> deliver);
+    template <class R> bool Run(std::function<R()> work, std::function<void(R &)> deliver);
     // Runs f on the owner's thread soon (from any thread), unless the executor has stopped
     // meanwhile or the owner has gone.
     void Deliver(std::function<void()> f);

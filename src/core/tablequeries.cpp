@@ -1,6 +1,7 @@
 #include "core/tablequeries.h"
 
 #include "core/convert.h"
+#include "core/oids.h"
 #include "core/queries.h"
 #include "core/tabletext.h"
 
@@ -10,15 +11,16 @@ namespace vantrel::core {
 
 namespace {
 
-const char kIfEntry[] = "1.3.6.1.2.1.2.2.1.";
 // ifTable column of each figure, in IfFigure order.
-const int kIfColumns[IfFigureCount] = {8, 4, 10, 16, 14, 15, 20, 21};
+const oid::IfColumn kIfColumns[IfFigureCount] = {
+    oid::IfColumn::OperStatus, oid::IfColumn::Mtu,      oid::IfColumn::InOctets,
+    oid::IfColumn::OutOctets,  oid::IfColumn::InErrors, oid::IfColumn::InUnknownProtos,
+    oid::IfColumn::OutErrors,  oid::IfColumn::OutQLen,
+};
 
 // The three IP tables, in IpTable order.
-const char *const kIpTables[] = {"1.3.6.1.2.1.4.20", "1.3.6.1.2.1.4.21", "1.3.6.1.2.1.4.22"};
-// udpTable columns, walked one at a time.
-const char kUdpLocalAddress[] = "1.3.6.1.2.1.7.5.1.1";
-const char kUdpLocalPort[] = "1.3.6.1.2.1.7.5.1.2";
+const std::string *const kIpTables[] = {&oid::IpAddrTable, &oid::IpRouteTable,
+                                        &oid::IpNetToMediaTable};
 
 bool isCounter(IfFigure figure) {
     return figure == IfFigure::InOctets || figure == IfFigure::OutOctets;
@@ -43,7 +45,7 @@ bool readStatistics(RouterLink &link, const std::vector<std::string> &oids, RowR
 } // namespace
 
 std::string IfFigureOid(IfFigure figure, const std::string &row) {
-    return kIfEntry + std::to_string(kIfColumns[int(figure)]) + "." + row;
+    return oid::IfCell(kIfColumns[int(figure)], row);
 }
 
 bool IfFigureAsked(IfGroup group, IfFigure figure) {
@@ -79,14 +81,18 @@ InterfaceFigures ReadInterfaces(RouterLink &link) {
                 }
                 continue;
             }
+            if (figure == IfFigure::Status) {
+                reading.status = LinkStateOf(value);
+                continue;
+            }
             if (isCounter(figure)) {
                 // A WAN interface that reports no count has moved nothing.
                 if (group == IfGroup::Wan && value.empty())
                     value = "0";
                 try {
                     // Counter32: only the low 32 bits count.
-                    value = std::to_string(std::uint32_t(core::StrToInt64(value)));
-                } catch (const core::ConvertError &e) {
+                    reading.octets[std::size_t(i)] = std::uint32_t(StrToInt64(value));
+                } catch (const ConvertError &e) {
                     // Unguarded in the LAN group: the refresh ends. The USB and WAN groups
                     // report it and go on with the next group.
                     if (group == IfGroup::Lan) {
@@ -96,6 +102,7 @@ InterfaceFigures ReadInterfaces(RouterLink &link) {
                     reading.error = e.what();
                     break;
                 }
+                continue;
             }
             reading.replies[std::size_t(i)] = value;
         }
@@ -127,7 +134,7 @@ IpFigures ReadIp(RouterLink &link, const std::vector<std::string> &statisticOids
         return f;
     for (std::size_t t = 0; t < f.tables.size(); ++t) {
         TableWalk &walk = f.tables[t];
-        walk = WalkTable(link, kIpTables[t]);
+        walk = WalkTable(link, *kIpTables[t]);
         walk.text = IpTableText(IpTable(t), walk.rows, walk.complete);
         // A table that could not be read ends the refresh: the ones after it keep their text.
         if (!walk.complete) {
@@ -142,10 +149,10 @@ UdpFigures ReadUdp(RouterLink &link, const std::vector<std::string> &statisticOi
     UdpFigures f;
     if (!readStatistics(link, statisticOids, f.statistics, f.head))
         return f;
-    f.addresses = WalkTable(link, kUdpLocalAddress);
+    f.addresses = WalkTable(link, oid::UdpLocalAddress);
     if (abandoned(link, f.head))
         return f;
-    f.ports = WalkTable(link, kUdpLocalPort);
+    f.ports = WalkTable(link, oid::UdpLocalPort);
     if (abandoned(link, f.head))
         return f;
     f.text = UdpListenerText(f.addresses.rows, f.ports.rows);

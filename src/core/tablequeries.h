@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,20 +33,25 @@ constexpr int IfFigureCount = 8;
 enum class IfGroup { Lan, Usb, Wan };
 constexpr int IfGroupCount = 3;
 
-// "1.3.6.1.2.1.2.2.1." + column + "." + row.
+// The figure's ifTable cell at row.
 std::string IfFigureOid(IfFigure figure, const std::string &row);
 bool IfFigureAsked(IfGroup group, IfFigure figure);
 
 struct InterfaceGroupReading {
     bool asked = false;
-    // Each figure's reply as it came, an octet counter as the decimal text of its low 32 bits;
-    // nothing where no reply came or the figure was not asked.
+    // Nothing where no reply came or the figure was not asked: the status; an octet counter's
+    // low 32 bits; every other figure's reply as it came.
+    std::optional<LinkState> status;
+    std::array<std::optional<std::uint32_t>, IfFigureCount> octets;
     std::array<std::optional<std::string>, IfFigureCount> replies;
     // A counter reply that is no number ended this group (USB and WAN): its message.
     std::string error;
 
     const std::optional<std::string> &Reply(IfFigure figure) const {
         return replies[std::size_t(figure)];
+    }
+    const std::optional<std::uint32_t> &Octets(IfFigure figure) const {
+        return octets[std::size_t(figure)];
     }
 };
 

@@ -16,7 +16,11 @@ std::string twoDigits(long long v) {
 } // namespace
 
 std::string UptimeText(const std::string &ticks) {
-    const long long t = StrToInt64(ticks);
+    return UptimeText(StrToInt64(ticks));
+}
+
+std::string UptimeText(std::int64_t ticks) {
+    const long long t = ticks;
     const long long s = t / 100;
     const long long days = s / 86400;
     const long long hours = s / 3600 - 24 * days;

@@ -1,31 +1,10 @@
 #include "history/historyquery.h"
 
 #include "core/convert.h"
+#include "core/oids.h"
 #include "core/queries.h"
 
 namespace vantrel::history {
-
-namespace {
-
-const char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
-
-// An exact decimal integer, or nothing.
-std::optional<qint64> integer(const std::optional<std::string> &text) {
-    if (!text || text->empty())
-        return std::nullopt;
-    for (std::size_t i = 0; i < text->size(); ++i) {
-        const char c = (*text)[i];
-        if (!(c >= '0' && c <= '9') && !(i == 0 && c == '-' && text->size() > 1))
-            return std::nullopt;
-    }
-    try {
-        return core::StrToInt64(*text);
-    } catch (const core::ConvertError &) {
-        return std::nullopt;
-    }
-}
-
-} // namespace
 
 LineReading ReadLine(core::RouterLink &link) {
     LineReading r;
@@ -34,8 +13,8 @@ LineReading ReadLine(core::RouterLink &link) {
     if (r.adsl.head.outcome.probeFailed || r.adsl.head.outcome.cancelled)
         return r;
     std::string ticks;
-    if (link.GetValue(kSysUpTime, ticks))
-        r.uptime = ticks;
+    if (link.GetValue(core::oid::SysUpTime, ticks))
+        r.uptime = core::DecimalInteger(ticks);
     else if (link.Cancelled())
         r.head.outcome.cancelled = true;
     return r;
@@ -44,12 +23,11 @@ LineReading ReadLine(core::RouterLink &link) {
 LineSample SampleOf(const LineReading &reading, qint64 time) {
     LineSample s;
     s.time = time;
-    if (const auto link = integer(reading.adsl.Reply(core::AdslRow::LinkStatus)))
-        s.link = int(*link);
-    if (const auto ticks = integer(reading.uptime))
-        s.uptime = *ticks;
+    if (reading.adsl.link && reading.adsl.link->code)
+        s.link = int(*reading.adsl.link->code);
+    s.uptime = reading.uptime;
     // Figures of a line that is not up (down, training, testing) are not the line's.
-    if (s.link && *s.link != 1)
+    if (s.link && core::LinkStateOfCode(*s.link) != core::LinkState::Up)
         return s;
     for (const LineFigureInfo &info : LineFigures())
         s.Figure(info.figure) = reading.adsl.Number(info.row);

@@ -13,7 +13,8 @@ namespace vantrel::history {
 struct LineReading {
     core::ResultHead head; // the ADSL query's outcome
     core::AdslFigures adsl;
-    std::optional<std::string> uptime; // sysUpTime, asked when the router answered
+    // sysUpTime, asked when the router answered; nothing when the reply was no decimal number.
+    std::optional<qint64> uptime;
 };
 
 // The ADSL query as the page runs it, then sysUpTime; nothing more when the router gave no

@@ -1,5 +1,7 @@
 #include "historyview/alertsdialog.h"
 
+#include "core/grading.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -46,7 +48,10 @@ AlertsDialog::AlertsDialog(const monitors::Alerts::Settings &settings, QWidget *
                    this),
         1, 2);
     quota_ = check(this, "QuotaAlert_Check",
-                   QStringLiteral("the data quota passes 65 %, 85 % and 100 %"), settings.quota);
+                   QStringLiteral("the data quota passes %1 %, %2 % and 100 %")
+                       .arg(core::QuotaHighPercent)
+                       .arg(core::QuotaCriticalPercent),
+                   settings.quota);
     grid->addWidget(quota_, 2, 0, 1, 3);
     layout->addLayout(grid);
     connect(margin_, &QCheckBox::toggled, threshold_, &QWidget::setEnabled);

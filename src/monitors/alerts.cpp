@@ -1,5 +1,6 @@
 #include "monitors/alerts.h"
 
+#include "core/grading.h"
 #include "core/quota.h"
 #include "core/regional.h"
 #include "monitors/notifier.h"
@@ -15,7 +16,8 @@ namespace vantrel::monitors {
 using history::LineEventKind;
 using history::LineFigure;
 
-const std::array<int, 3> Alerts::QuotaLevels = {65, 85, 100};
+const std::array<int, 3> Alerts::QuotaLevels = {core::QuotaHighPercent, core::QuotaCriticalPercent,
+                                                100};
 
 namespace {
 

@@ -20,7 +20,8 @@ class Notifier;
 class Recorder;
 
 // Tells the user, through the notifier, when the link drops and comes back, when a noise
-// margin stays below its threshold, and when the data quota passes 65, 85 and 100 percent.
+// margin stays below its threshold, and when the data quota passes its high and critical
+// levels and 100 percent.
 class Alerts : public QObject {
     Q_OBJECT
 public:

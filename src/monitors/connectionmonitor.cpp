@@ -52,8 +52,10 @@ void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
         log.SetUnsaved(true);
         blindFrom_ = blindTo_ = QDateTime();
         // Its uptime went back: the router restarted while nobody could see it.
+        if (!poll.uptimeError.empty())
+            throw core::ConvertError(poll.uptimeError);
         if (poll.uptime) {
-            const std::int64_t now = core::StrToInt64(*poll.uptime);
+            const std::int64_t now = *poll.uptime;
             if (lastUptime_ && now < *lastUptime_) {
                 log.AppendLine(QStringLiteral("Router restarted: ") +
                                core::DateTimeText(poll.head.readAt.addMSecs(-now * 10)) +
@@ -63,18 +65,20 @@ void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
             lastUptime_ = now;
         }
     }
-    if (poll.status == "2" && linkUp_)
+    if (poll.status == core::LinkState::Down && linkUp_)
         logChange("Disconnected: ", false, poll);
-    else if (poll.status == "1" && !linkUp_)
+    else if (poll.status == core::LinkState::Up && !linkUp_)
         logChange("Reconnected: ", true, poll);
 }
 
 void ConnectionMonitor::logChange(const char *what, bool up, const core::LinkPoll &poll) {
     const QString when = core::DateTimeText(poll.head.readAt);
     QString elapsed;
+    // A reply that is not a number ends the poll here, before anything is written.
+    if (!poll.uptimeError.empty())
+        throw core::ConvertError(poll.uptimeError);
     if (poll.uptime) {
-        // A reply that is not a number ends the poll here, before anything is written.
-        elapsed = ElapsedUptimeText(lastChange_, *poll.uptime);
+        elapsed = ElapsedUptimeText(lastChange_, std::to_string(*poll.uptime));
     } else {
         elapsed = RouterQuery::GetFailed;
         RouterQuery::ReportFailure(context_);
@@ -88,8 +92,8 @@ void ConnectionMonitor::logChange(const char *what, bool up, const core::LinkPol
     // The next line measures from this change. Without an uptime for it, the next line shows
     // the router's uptime rather than a figure that spans two states.
     if (poll.uptime) {
-        lastChange_ = std::to_string(core::StrToInt64(*poll.uptime));
-        lastUptime_ = core::StrToInt64(*poll.uptime);
+        lastChange_ = std::to_string(*poll.uptime);
+        lastUptime_ = *poll.uptime;
     } else {
         lastChange_ = "0";
     }

@@ -113,12 +113,14 @@ void Recorder::onReading(const history::LineReading &reading) {
         if (apart < 0 || apart * 2 > 5 * qint64(std::max(interval_, lastInterval_)))
             needBreak_ = true;
     }
-    if (s.link && *s.link == 1)
+    const std::optional<core::LinkState> state =
+        s.link ? std::optional(core::LinkStateOfCode(*s.link)) : std::nullopt;
+    if (state == core::LinkState::Up)
         setLink(true, s.time, EventSource::Recorder, QString());
-    else if (s.link && *s.link != 3) // training is neither up nor a drop
+    else if (state && *state != core::LinkState::Testing) // training is neither up nor a drop
         setLink(false, s.time, EventSource::Recorder, QString());
 
-    const bool lineUp = !(s.link && *s.link != 1);
+    const bool lineUp = !state || *state == core::LinkState::Up;
     s.runStart = needBreak_ || !lineUp;
     needBreak_ = !lineUp;
     lastTime_ = s.time;

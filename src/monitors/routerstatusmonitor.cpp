@@ -1,5 +1,6 @@
 #include "monitors/routerstatusmonitor.h"
 
+#include "core/convert.h"
 #include "core/routermodel.h"
 #include "core/uptime.h"
 #include "ui/pagecontext.h"
@@ -43,6 +44,8 @@ void RouterStatusMonitor::RouterStatus_TimerTimer() {
 void RouterStatusMonitor::onUptime(const core::UptimeReading &reading) {
     if (reading.head.outcome.cancelled)
         return;
+    if (!reading.head.outcome.conversionError.empty())
+        throw core::ConvertError(reading.head.outcome.conversionError);
     if (reading.ticks) {
         uptime_->setText(QString::fromStdString(core::UptimeText(*reading.ticks)));
         ui::SetStale(uptime_, false);

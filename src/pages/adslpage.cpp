@@ -102,24 +102,35 @@ const QColor kRed(255, 0, 0);
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 255, 0);
 
-// Noise margin in tenths of a dB: below 11 dB is poor, above 19 dB is good.
-QColor marginColour(double r) {
-    if (r < 110)
-        return kRed;
-    return r <= 190 ? kYellow : kGreen;
-}
-
-// Attenuation in tenths of a dB: below 41 dB is good, above 49 dB is poor.
-QColor attenuationColour(double r) {
-    if (r < 410)
+QColor colourOf(core::Grade grade) {
+    switch (grade) {
+    case core::Grade::Good:
         return kGreen;
-    return r <= 490 ? kYellow : kRed;
+    case core::Grade::Fair:
+        return kYellow;
+    case core::Grade::Poor:
+        break;
+    }
+    return kRed;
 }
 
-// A line loses about 13.81 dB per km, so the downstream attenuation gives the line's length.
-QString distanceText(double r) {
-    if (r > 0)
-        return QString::asprintf("%0.2f km", (r / 13.81) / 10);
+QColor colourOf(core::LinkState state) {
+    switch (state) {
+    case core::LinkState::Up:
+        return kGreen;
+    case core::LinkState::Testing:
+        return kYellow;
+    case core::LinkState::Down:
+    case core::LinkState::Other:
+        break;
+    }
+    return kRed;
+}
+
+// The distance from the downstream attenuation, with two decimals.
+QString distanceText(double tenths) {
+    if (const std::optional<double> km = core::DistanceKm(tenths))
+        return QString::asprintf("%0.2f km", *km);
     return QString::fromLatin1(kDashes6);
 }
 
@@ -285,9 +296,9 @@ void AdslPage::render(const core::AdslFigures &f) {
     // reply that is not a number ended the update; the error then goes on to the error box.
     const bool answered = RouterQuery::Answered(context_, f.head.outcome, values_[0]);
     for (int i = 0; i < core::AdslRowCount; ++i) {
-        const std::optional<std::string> &reply = f.replies[std::size_t(i)];
-        if (reply)
-            show(static_cast<AdslRow>(i), *reply, f);
+        const auto row = static_cast<AdslRow>(i);
+        if (f.Has(row))
+            show(row, f);
         // A row the router did not give keeps what it showed, greyed.
         else if (!(i == 0 && f.head.outcome.probeFailed))
             ui::SetStale(values_[std::size_t(i)], true);
@@ -298,76 +309,59 @@ void AdslPage::render(const core::AdslFigures &f) {
         RouterQuery::Finish(context_, f.head.outcome);
 }
 
-// Converts one reply as its row says and writes it into the row's label.
-void AdslPage::show(AdslRow row, const std::string &reply, const core::AdslFigures &f) {
+// Writes one figure into the row's label as the row shows it.
+void AdslPage::show(AdslRow row, const core::AdslFigures &f) {
     QLabel *label = values_[std::size_t(row)];
     ui::SetStale(label, false);
-    switch (kLabels[std::size_t(row)].display) {
-    case Display::Rate: {
-        const std::int32_t bps = core::StrToInt(reply.empty() ? std::string("0") : reply);
+    switch (row) {
+    case AdslRow::DownRate:
+    case AdslRow::UpRate: {
+        const std::int32_t bps = row == AdslRow::DownRate ? *f.downRate : *f.upRate;
         label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
         break;
     }
-    case Display::Power:
-        label->setText(QString::number(core::StrToInt(reply) / 10) + QStringLiteral(" dBm"));
-        break;
-    case Display::Margin: {
-        const double r = core::StrToFloat(reply);
-        label->setText(decibels(r));
-        ui::SetLabelBackground(label, marginColour(r));
+    case AdslRow::DownPower:
+    case AdslRow::UpPower: {
+        const std::int32_t tenths = row == AdslRow::DownPower ? *f.downPower : *f.upPower;
+        label->setText(QString::number(tenths / 10) + QStringLiteral(" dBm"));
         break;
     }
-    case Display::Attenuation: {
-        const double r = core::StrToFloat(reply);
-        label->setText(decibels(r));
-        ui::SetLabelBackground(label, attenuationColour(r));
-        distance_->setText(distanceText(r));
+    case AdslRow::DownMargin:
+        label->setText(decibels(*f.downMargin));
+        ui::SetLabelBackground(label, colourOf(core::MarginGrade(*f.downMargin)));
+        break;
+    case AdslRow::DownAttenuation:
+        label->setText(decibels(*f.downAttenuation));
+        ui::SetLabelBackground(label, colourOf(core::AttenuationGrade(*f.downAttenuation)));
+        distance_->setText(distanceText(*f.downAttenuation));
         ui::SetStale(distance_, false);
         break;
-    }
-    case Display::Decibel:
-        label->setText(decibels(core::StrToFloat(reply)));
+    case AdslRow::UpMargin:
+    case AdslRow::UpAttenuation:
+        label->setText(decibels(*f.Number(row)));
         break;
-    case Display::LinkStatus:
-        if (reply == "1") {
-            label->setText(QStringLiteral("Up"));
-            ui::SetLabelBackground(label, kGreen);
-        } else if (reply == "3") {
-            label->setText(QStringLiteral("Training"));
-            ui::SetLabelBackground(label, kYellow);
-        } else {
-            label->setText(QStringLiteral("Down"));
-            ui::SetLabelBackground(label, kRed);
+    case AdslRow::LinkStatus:
+        label->setText(QString::fromLatin1(core::LineStatusWord(f.link->state)));
+        ui::SetLabelBackground(label, colourOf(f.link->state));
+        break;
+    case AdslRow::Coding:
+        label->setText(QString::fromLatin1(core::LineCodingName(*f.coding)));
+        break;
+    case AdslRow::Modulation:
+        label->setText(core::RouterText(*f.modulation));
+        break;
+    case AdslRow::LineType:
+        // A type the page does not name leaves the label as it was.
+        if (const char *name = core::ChannelTypeName(*f.channel)) {
+            QString text = QString::fromLatin1(name);
+            if (*f.channel == core::ChannelType::Interleaved && f.delay)
+                text +=
+                    QStringLiteral("\rDelay ") + core::RouterText(*f.delay) + QStringLiteral("ms");
+            label->setText(text);
         }
         break;
-    case Display::Coding:
-        if (reply == "1")
-            label->setText(QStringLiteral("other"));
-        else if (reply == "2")
-            label->setText(QStringLiteral("dmt"));
-        else if (reply == "3")
-            label->setText(QStringLiteral("cap"));
-        else
-            label->setText(QStringLiteral("qam"));
-        break;
-    case Display::LineType:
-        if (reply == "1")
-            label->setText(QStringLiteral("noChannel"));
-        else if (reply == "2")
-            label->setText(QStringLiteral("Fast"));
-        else if (reply == "3" && f.delay)
-            label->setText(QStringLiteral("Interleaved\rDelay ") + core::RouterText(*f.delay) +
-                           QStringLiteral("ms"));
-        else if (reply == "3")
-            label->setText(QStringLiteral("Interleaved"));
-        else if (reply == "4")
-            label->setText(QStringLiteral("Fast/Interleaved"));
-        else if (reply == "5")
-            label->setText(QStringLiteral("Fast + Interleaved"));
-        // Any other type leaves the label as it was.
-        break;
-    case Display::Verbatim:
-        label->setText(core::RouterText(reply));
+    default:
+        label->setText(core::RouterText(f.Count(row)->text));
         break;
     }
 }

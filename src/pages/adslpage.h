@@ -40,7 +40,7 @@ public:
 
 private:
     void render(const core::AdslFigures &f);
-    void show(core::AdslRow row, const std::string &reply, const core::AdslFigures &f);
+    void show(core::AdslRow row, const core::AdslFigures &f);
 
     ui::PageContext &context_;
     QWidget *page_ = nullptr;

@@ -1,5 +1,6 @@
 #include "pages/debugpage.h"
 
+#include "core/oids.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/routerquery.h"
@@ -83,11 +84,11 @@ void DebugPage::DebugEnter() {
 }
 
 void DebugPage::InterfaceTable_ButClick() {
-    dump("1.3.6.1.2.1.2", QStringLiteral("Dump of raw Interface table"));
+    dump(core::oid::Interfaces, QStringLiteral("Dump of raw Interface table"));
 }
 
 void DebugPage::IPAddrTable_ButClick() {
-    dump("1.3.6.1.2.1.4", QStringLiteral("Dump of raw IP address table"));
+    dump(core::oid::Ip, QStringLiteral("Dump of raw IP address table"));
 }
 
 namespace {
@@ -116,7 +117,7 @@ QString withDump(const QString &log, const QString &lines) {
 
 } // namespace
 
-void DebugPage::dump(const char *base, const QString &heading) {
+void DebugPage::dump(const std::string &base, const QString &heading) {
     // No help topic and no focus move: the page keeps what showing it set.
     RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
     // A long dump is laid into the log's next document on the router model's thread, from the
@@ -130,8 +131,7 @@ void DebugPage::dump(const char *base, const QString &heading) {
     const core::ResultHead head;
     context_.Router().Submit<Result>(
         QStringLiteral("page:Debug ") + heading, core::RouterModel::KindOf(head), head,
-        [oid = std::string(base), log, heading,
-         look = ui::TableBox::LookOf(log_)](core::RouterLink &link) {
+        [oid = base, log, heading, look = ui::TableBox::LookOf(log_)](core::RouterLink &link) {
             Result r;
             r.dump = core::ReadDump(link, oid);
             r.head = r.dump.head;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -36,7 +37,7 @@ public:
 
 private:
     // One raw dump: the subtree walked and the heading it gets in the log.
-    void dump(const char *base, const QString &heading);
+    void dump(const std::string &base, const QString &heading);
     // before: the log when the dump was asked; after: it with the dump, made off the window's
     // thread.
     void render(const core::DumpReading &d, const QString &heading, const QString &before,

@@ -249,35 +249,53 @@ void InterfacesPage::render(const core::InterfaceFigures &f) {
     RouterQuery::Finish(context_, f.head.outcome);
 }
 
+namespace {
+
+// The colour of an interface's state.
+QColor statusColour(core::LinkState state) {
+    switch (state) {
+    case core::LinkState::Up:
+        return kUp;
+    case core::LinkState::Down:
+        return kDown;
+    case core::LinkState::Testing:
+    case core::LinkState::Other:
+        break;
+    }
+    return kTesting;
+}
+
+} // namespace
+
 void InterfacesPage::showGroup(IfGroup group, const core::InterfaceGroupReading &reading) {
     const std::size_t g = std::size_t(group);
     const core::QuotaAccount &quota = context_.Quota();
     for (int i = 0; i < core::IfFigureCount; ++i) {
         QLabel *label = values_[g][std::size_t(i)];
-        const std::optional<std::string> &reply = reading.replies[std::size_t(i)];
-        if (label == nullptr || !reply)
+        const auto figure = IfFigure(i);
+        if (label == nullptr)
             continue;
         switch (kFigures[i].show) {
-        case Show::Status:
-            // Any other state leaves the label as it was.
-            if (*reply == "1") {
-                label->setText(QStringLiteral("UP"));
-                SetLabelTextColour(label, kUp);
-            } else if (*reply == "2") {
-                label->setText(QStringLiteral("DOWN"));
-                SetLabelTextColour(label, kDown);
-            } else if (*reply == "3") {
-                label->setText(QStringLiteral("TESTING"));
-                SetLabelTextColour(label, kTesting);
-            } else {
+        case Show::Status: {
+            // A state the page has no word for leaves the label as it was.
+            const char *word =
+                reading.status ? core::InterfaceStatusWord(*reading.status) : nullptr;
+            if (word == nullptr)
                 continue;
-            }
+            label->setText(QString::fromLatin1(word));
+            SetLabelTextColour(label, statusColour(*reading.status));
             break;
+        }
         case Show::Amount:
-            label->setText(core::AmountText(*reply, quota.BytesPerGB, quota.BytesPerMB));
+            if (!reading.Octets(figure))
+                continue;
+            label->setText(core::AmountText(double(*reading.Octets(figure)), quota.BytesPerGB,
+                                            quota.BytesPerMB));
             break;
         case Show::Reply:
-            label->setText(core::RouterText(*reply));
+            if (!reading.Reply(figure))
+                continue;
+            label->setText(core::RouterText(*reading.Reply(figure)));
             break;
         }
         SetStale(label, false);

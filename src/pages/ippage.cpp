@@ -1,5 +1,6 @@
 #include "pages/ippage.h"
 
+#include "core/oids.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/routerquery.h"
@@ -22,28 +23,33 @@ namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 
+// An object of the IP group.
+std::string ip(int object) {
+    return core::oid::Scalar(core::oid::Ip, object);
+}
+
 // ip (1.3.6.1.2.1.4) scalars; ip.20 to ip.22 are the tables below.
 const ui::StatTable kStatistics = {
-    {"1.3.6.1.2.1.4.1.0", "Forwarding", ui::Display::YesNo},
-    {"1.3.6.1.2.1.4.2.0", "DefaultTTL"},
-    {"1.3.6.1.2.1.4.3.0", "InReceives"},
-    {"1.3.6.1.2.1.4.4.0", "InHdrErrors"},
-    {"1.3.6.1.2.1.4.5.0", "InAddrErrors"},
-    {"1.3.6.1.2.1.4.6.0", "ForwDatagrams"},
-    {"1.3.6.1.2.1.4.7.0", "InUnknownProtos"},
-    {"1.3.6.1.2.1.4.8.0", "InDiscards"},
-    {"1.3.6.1.2.1.4.9.0", "InDelivers"},
-    {"1.3.6.1.2.1.4.10.0", "OutRequests"},
-    {"1.3.6.1.2.1.4.11.0", "OutDiscards"},
-    {"1.3.6.1.2.1.4.12.0", "OutNoRoutes"},
-    {"1.3.6.1.2.1.4.13.0", "ReasmTimeout"},
-    {"1.3.6.1.2.1.4.14.0", "ReasmReqds"},
-    {"1.3.6.1.2.1.4.15.0", "ReasmOKs"},
-    {"1.3.6.1.2.1.4.16.0", "ReasmFails"},
-    {"1.3.6.1.2.1.4.17.0", "FragOKs"},
-    {"1.3.6.1.2.1.4.18.0", "FragFails"},
-    {"1.3.6.1.2.1.4.19.0", "FragCreates"},
-    {"1.3.6.1.2.1.4.23.0", "RoutingDiscards"},
+    {ip(1), "Forwarding", ui::Display::YesNo},
+    {ip(2), "DefaultTTL"},
+    {ip(3), "InReceives"},
+    {ip(4), "InHdrErrors"},
+    {ip(5), "InAddrErrors"},
+    {ip(6), "ForwDatagrams"},
+    {ip(7), "InUnknownProtos"},
+    {ip(8), "InDiscards"},
+    {ip(9), "InDelivers"},
+    {ip(10), "OutRequests"},
+    {ip(11), "OutDiscards"},
+    {ip(12), "OutNoRoutes"},
+    {ip(13), "ReasmTimeout"},
+    {ip(14), "ReasmReqds"},
+    {ip(15), "ReasmOKs"},
+    {ip(16), "ReasmFails"},
+    {ip(17), "FragOKs"},
+    {ip(18), "FragFails"},
+    {ip(19), "FragCreates"},
+    {ip(23), "RoutingDiscards"},
 };
 
 // The three table sub-pages (in core::IpTable order): their text box and buttons.

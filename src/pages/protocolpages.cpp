@@ -1,5 +1,6 @@
 #include "pages/protocolpages.h"
 
+#include "core/oids.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/routerquery.h"
@@ -24,113 +25,101 @@ namespace RouterQuery = ui::RouterQuery;
 
 namespace {
 
+// An object of the ICMP group.
+std::string icmp(int object) {
+    return core::oid::Scalar(core::oid::Icmp, object);
+}
+
+// An object of the TCP group.
+std::string tcp(int object) {
+    return core::oid::Scalar(core::oid::Tcp, object);
+}
+
+// An object of the UDP group.
+std::string udp(int object) {
+    return core::oid::Scalar(core::oid::Udp, object);
+}
+
+// An object of the SNMP group.
+std::string snmp(int object) {
+    return core::oid::Scalar(core::oid::Snmp, object);
+}
+
 // icmp (1.3.6.1.2.1.5), all 26 objects in OID order: the input counters, then the output ones.
 const ui::StatTable kIcmp = {
-    {"1.3.6.1.2.1.5.1.0", "InMsgs"},
-    {"1.3.6.1.2.1.5.2.0", "InErrors", ui::Display::Reply, "InErrors_Label2"},
-    {"1.3.6.1.2.1.5.3.0", "InDestUnreachs"},
-    {"1.3.6.1.2.1.5.4.0", "InTimeExcds"},
-    {"1.3.6.1.2.1.5.5.0", "InParmProbs"},
-    {"1.3.6.1.2.1.5.6.0", "InSrcQuenchs"},
-    {"1.3.6.1.2.1.5.7.0", "InRedirects"},
-    {"1.3.6.1.2.1.5.8.0", "InEchos"},
-    {"1.3.6.1.2.1.5.9.0", "InEchoReps"},
-    {"1.3.6.1.2.1.5.10.0", "InTimestamps"},
-    {"1.3.6.1.2.1.5.11.0", "InTimestampReps"},
-    {"1.3.6.1.2.1.5.12.0", "InAddrMasks"},
-    {"1.3.6.1.2.1.5.13.0", "InAddrMaskReps"},
-    {"1.3.6.1.2.1.5.14.0", "OutMsgs"},
-    {"1.3.6.1.2.1.5.15.0", "OutErrors"},
-    {"1.3.6.1.2.1.5.16.0", "OutDestUnreachs"},
-    {"1.3.6.1.2.1.5.17.0", "OutTimeExcds"},
-    {"1.3.6.1.2.1.5.18.0", "OutParmProbs"},
-    {"1.3.6.1.2.1.5.19.0", "OutSrcQuenchs"},
-    {"1.3.6.1.2.1.5.20.0", "OutRedirects"},
-    {"1.3.6.1.2.1.5.21.0", "OutEchos"},
-    {"1.3.6.1.2.1.5.22.0", "OutEchoReps"},
-    {"1.3.6.1.2.1.5.23.0", "OutTimestamps"},
-    {"1.3.6.1.2.1.5.24.0", "OutTimestampReps"},
-    {"1.3.6.1.2.1.5.25.0", "OutAddrMasks"},
-    {"1.3.6.1.2.1.5.26.0", "OutAddrMaskReps"},
+    {icmp(1), "InMsgs"},           {icmp(2), "InErrors", ui::Display::Reply, "InErrors_Label2"},
+    {icmp(3), "InDestUnreachs"},   {icmp(4), "InTimeExcds"},
+    {icmp(5), "InParmProbs"},      {icmp(6), "InSrcQuenchs"},
+    {icmp(7), "InRedirects"},      {icmp(8), "InEchos"},
+    {icmp(9), "InEchoReps"},       {icmp(10), "InTimestamps"},
+    {icmp(11), "InTimestampReps"}, {icmp(12), "InAddrMasks"},
+    {icmp(13), "InAddrMaskReps"},  {icmp(14), "OutMsgs"},
+    {icmp(15), "OutErrors"},       {icmp(16), "OutDestUnreachs"},
+    {icmp(17), "OutTimeExcds"},    {icmp(18), "OutParmProbs"},
+    {icmp(19), "OutSrcQuenchs"},   {icmp(20), "OutRedirects"},
+    {icmp(21), "OutEchos"},        {icmp(22), "OutEchoReps"},
+    {icmp(23), "OutTimestamps"},   {icmp(24), "OutTimestampReps"},
+    {icmp(25), "OutAddrMasks"},    {icmp(26), "OutAddrMaskReps"},
 };
 
 // tcp (1.3.6.1.2.1.6); tcpConnTable (6.13) is not read.
 const ui::StatTable kTcp = {
-    {"1.3.6.1.2.1.6.1.0", "RtoAlgorithm", ui::Display::RtoAlgorithm, "RtoAlg_Label",
-     "RtoAlgL_Label"},
-    {"1.3.6.1.2.1.6.2.0", "RtoMin"},
-    {"1.3.6.1.2.1.6.3.0", "RtoMax"},
-    {"1.3.6.1.2.1.6.4.0", "MaxConn"},
-    {"1.3.6.1.2.1.6.5.0", "ActiveOpens"},
-    {"1.3.6.1.2.1.6.6.0", "PassiveOpens"},
-    {"1.3.6.1.2.1.6.7.0", "AttemptFails"},
-    {"1.3.6.1.2.1.6.8.0", "EstabResets"},
-    {"1.3.6.1.2.1.6.9.0", "CurrEstab"},
-    {"1.3.6.1.2.1.6.10.0", "InSegs"},
-    {"1.3.6.1.2.1.6.11.0", "OutSegs"},
-    {"1.3.6.1.2.1.6.12.0", "ReTransSegs"},
-    {"1.3.6.1.2.1.6.14.0", "InErrs"},
-    {"1.3.6.1.2.1.6.15.0", "OutRsts"},
+    {tcp(1), "RtoAlgorithm", ui::Display::RtoAlgorithm, "RtoAlg_Label", "RtoAlgL_Label"},
+    {tcp(2), "RtoMin"},
+    {tcp(3), "RtoMax"},
+    {tcp(4), "MaxConn"},
+    {tcp(5), "ActiveOpens"},
+    {tcp(6), "PassiveOpens"},
+    {tcp(7), "AttemptFails"},
+    {tcp(8), "EstabResets"},
+    {tcp(9), "CurrEstab"},
+    {tcp(10), "InSegs"},
+    {tcp(11), "OutSegs"},
+    {tcp(12), "ReTransSegs"},
+    {tcp(14), "InErrs"},
+    {tcp(15), "OutRsts"},
 };
 
 // udp (1.3.6.1.2.1.7) scalars, read in this order (not OID order).
 const ui::StatTable kUdp = {
-    {"1.3.6.1.2.1.7.1.0", "InDatagrams"},
-    {"1.3.6.1.2.1.7.4.0", "OutDatagrams"},
-    {"1.3.6.1.2.1.7.2.0", "NoPorts"},
-    {"1.3.6.1.2.1.7.3.0", "InErrors", ui::Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
+    {udp(1), "InDatagrams"},
+    {udp(4), "OutDatagrams"},
+    {udp(2), "NoPorts"},
+    {udp(3), "InErrors", ui::Display::Reply, "InErrors_Label", "InErrorsL_Label2"},
 };
 
 // snmp (1.3.6.1.2.1.11); objects 7 and 23 are unassigned and not read. The label names are
 // abbreviations of the object names.
 const ui::StatTable kSnmp = {
-    {"1.3.6.1.2.1.11.1.0", "InPkts"},
-    {"1.3.6.1.2.1.11.2.0", "OutPkts"},
-    {"1.3.6.1.2.1.11.3.0", "InBadVersions", ui::Display::Reply, "InBadVer_Label",
-     "InBadVerL_Label"},
-    {"1.3.6.1.2.1.11.4.0", "InBadCommunityNames", ui::Display::Reply, "InBadComNam_Label",
-     "InBadCommNaL_Label"},
-    {"1.3.6.1.2.1.11.5.0", "InBadCommunityUses", ui::Display::Reply, "InBadComUses_Label",
+    {snmp(1), "InPkts"},
+    {snmp(2), "OutPkts"},
+    {snmp(3), "InBadVersions", ui::Display::Reply, "InBadVer_Label", "InBadVerL_Label"},
+    {snmp(4), "InBadCommunityNames", ui::Display::Reply, "InBadComNam_Label", "InBadCommNaL_Label"},
+    {snmp(5), "InBadCommunityUses", ui::Display::Reply, "InBadComUses_Label",
      "InBadCommUseL_Label"},
-    {"1.3.6.1.2.1.11.6.0", "InASNParseErrs", ui::Display::Reply, "InASNParseErrs_Label",
-     "InASNParseL_Label"},
-    {"1.3.6.1.2.1.11.8.0", "InTooBigs"},
-    {"1.3.6.1.2.1.11.9.0", "InNoSuchNames", ui::Display::Reply, "InNoSuchNames_Label",
-     "InNoSuchNaL_Label"},
-    {"1.3.6.1.2.1.11.10.0", "InBadValues", ui::Display::Reply, "InBadVals_Label",
-     "InBadValL_Label"},
-    {"1.3.6.1.2.1.11.11.0", "InReadOnlys", ui::Display::Reply, "InReadOnlys_Label", "InROL_Label"},
-    {"1.3.6.1.2.1.11.12.0", "InGenErrs"},
-    {"1.3.6.1.2.1.11.13.0", "InTotalReqVars", ui::Display::Reply, "InTotReqVars_Label",
-     "InToTReqVarsL_Label"},
-    {"1.3.6.1.2.1.11.14.0", "InTotalSetVars", ui::Display::Reply, "InTotSetVars_Label",
-     "InTotSetVarsL_Label"},
-    {"1.3.6.1.2.1.11.15.0", "InGetRequests", ui::Display::Reply, "InGetReqs_Label",
-     "InGetReqL_Label"},
-    {"1.3.6.1.2.1.11.16.0", "InGetNexts"},
-    {"1.3.6.1.2.1.11.17.0", "InSetRequests", ui::Display::Reply, "InSetReqs_Label",
-     "InSetReqsL_Label"},
-    {"1.3.6.1.2.1.11.18.0", "InGetResponses", ui::Display::Reply, "InGetResp_Label",
-     "InGetRespL_Label"},
-    {"1.3.6.1.2.1.11.19.0", "InTraps"},
-    {"1.3.6.1.2.1.11.20.0", "OutTooBigs"},
-    {"1.3.6.1.2.1.11.21.0", "OutNoSuchNames", ui::Display::Reply, "OutNoSuchNam_Label",
-     "OutNoSuchL_Label"},
-    {"1.3.6.1.2.1.11.22.0", "OutBadValues", ui::Display::Reply, "OutBadVal_Label",
-     "OutBadValL_Label"},
-    {"1.3.6.1.2.1.11.24.0", "OutGenErrs", ui::Display::Reply, "OutGenErrs_Label",
-     "OutGenErrL_Label"},
-    {"1.3.6.1.2.1.11.25.0", "OutGetRequests", ui::Display::Reply, "OutGetReqs_Label",
-     "OutGetReqL_Label"},
-    {"1.3.6.1.2.1.11.26.0", "OutGetNexts", ui::Display::Reply, "OutGetNexts_Label",
-     "OutGetNxtL_Label"},
-    {"1.3.6.1.2.1.11.27.0", "OutSetRequests", ui::Display::Reply, "OutSetReqs_Label",
-     "OutSetReqL_Label"},
-    {"1.3.6.1.2.1.11.28.0", "OutGetResponses", ui::Display::Reply, "OutGetResp_Label",
-     "OutGetRespL_Label"},
-    {"1.3.6.1.2.1.11.29.0", "OutTraps"},
-    {"1.3.6.1.2.1.11.30.0", "EnableAuthenTraps", ui::Display::YesNo, "EnableAuth_Label",
-     "EnableAuthL_Label"},
+    {snmp(6), "InASNParseErrs", ui::Display::Reply, "InASNParseErrs_Label", "InASNParseL_Label"},
+    {snmp(8), "InTooBigs"},
+    {snmp(9), "InNoSuchNames", ui::Display::Reply, "InNoSuchNames_Label", "InNoSuchNaL_Label"},
+    {snmp(10), "InBadValues", ui::Display::Reply, "InBadVals_Label", "InBadValL_Label"},
+    {snmp(11), "InReadOnlys", ui::Display::Reply, "InReadOnlys_Label", "InROL_Label"},
+    {snmp(12), "InGenErrs"},
+    {snmp(13), "InTotalReqVars", ui::Display::Reply, "InTotReqVars_Label", "InToTReqVarsL_Label"},
+    {snmp(14), "InTotalSetVars", ui::Display::Reply, "InTotSetVars_Label", "InTotSetVarsL_Label"},
+    {snmp(15), "InGetRequests", ui::Display::Reply, "InGetReqs_Label", "InGetReqL_Label"},
+    {snmp(16), "InGetNexts"},
+    {snmp(17), "InSetRequests", ui::Display::Reply, "InSetReqs_Label", "InSetReqsL_Label"},
+    {snmp(18), "InGetResponses", ui::Display::Reply, "InGetResp_Label", "InGetRespL_Label"},
+    {snmp(19), "InTraps"},
+    {snmp(20), "OutTooBigs"},
+    {snmp(21), "OutNoSuchNames", ui::Display::Reply, "OutNoSuchNam_Label", "OutNoSuchL_Label"},
+    {snmp(22), "OutBadValues", ui::Display::Reply, "OutBadVal_Label", "OutBadValL_Label"},
+    {snmp(24), "OutGenErrs", ui::Display::Reply, "OutGenErrs_Label", "OutGenErrL_Label"},
+    {snmp(25), "OutGetRequests", ui::Display::Reply, "OutGetReqs_Label", "OutGetReqL_Label"},
+    {snmp(26), "OutGetNexts", ui::Display::Reply, "OutGetNexts_Label", "OutGetNxtL_Label"},
+    {snmp(27), "OutSetRequests", ui::Display::Reply, "OutSetReqs_Label", "OutSetReqL_Label"},
+    {snmp(28), "OutGetResponses", ui::Display::Reply, "OutGetResp_Label", "OutGetRespL_Label"},
+    {snmp(29), "OutTraps"},
+    {snmp(30), "EnableAuthenTraps", ui::Display::YesNo, "EnableAuth_Label", "EnableAuthL_Label"},
 };
 
 constexpr int kHelpIcmp = 160;

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/grading.h"
 #include "core/quota.h"
 #include "core/quotacalendar.h"
 #include "core/quotaqueries.h"
@@ -46,12 +47,16 @@ const QString kTimerKey = QStringLiteral("monitor:quota");
 const QString kCalculateKey = QStringLiteral("page:QuotaCalc");
 const QString kWarning = QStringLiteral("Warning");
 
-// The bar's colour by its position.
+// The bar's colour by its level.
 QColor barColour(int position) {
-    if (position >= 85)
+    switch (core::QuotaLevelOf(position)) {
+    case core::QuotaLevel::Critical:
         return QColor(255, 0, 0);
-    if (position >= 65)
+    case core::QuotaLevel::High:
         return QColor(255, 255, 0);
+    case core::QuotaLevel::Normal:
+        break;
+    }
     return QColor(0, 128, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "pages/quotascale.h"
 
+#include "core/grading.h"
 #include "ui/widgets.h"
 
 #include <QColor>
@@ -19,15 +20,25 @@ constexpr int kGap = 2;
 struct MarkDef {
     int percent;
     const char *name;
-    QColor colour;
 };
-// Green, yellow and red as the bar itself turns; the yellow is darkened, since pure yellow
-// text cannot be read on the window's light grey.
 const MarkDef kMarks[] = {
-    {95, "Bar95_Label", QColor(255, 0, 0)},   {85, "Bar85_Label", QColor(255, 0, 0)},
-    {75, "Bar75_Label", QColor(176, 140, 0)}, {65, "Bar65_Label", QColor(176, 140, 0)},
-    {50, "Bar50_Label", QColor(0, 128, 0)},   {25, "Bar25_Label", QColor(0, 128, 0)},
+    {95, "Bar95_Label"}, {85, "Bar85_Label"}, {75, "Bar75_Label"},
+    {65, "Bar65_Label"}, {50, "Bar50_Label"}, {25, "Bar25_Label"},
 };
+
+// Green, yellow and red as the bar itself turns at the mark's level; the yellow is darkened,
+// since pure yellow text cannot be read on the window's light grey.
+QColor markColour(int percent) {
+    switch (core::QuotaLevelOf(percent)) {
+    case core::QuotaLevel::Critical:
+        return QColor(255, 0, 0);
+    case core::QuotaLevel::High:
+        return QColor(176, 140, 0);
+    case core::QuotaLevel::Normal:
+        break;
+    }
+    return QColor(0, 128, 0);
+}
 
 } // namespace
 
@@ -41,7 +52,7 @@ QuotaScale::QuotaScale(QWidget *parent) : QWidget(parent) {
     for (const MarkDef &def : kMarks) {
         QLabel *label =
             MakeLabel(this, def.name, QStringLiteral("-- ") + QString::number(def.percent));
-        SetLabelTextColour(label, def.colour);
+        SetLabelTextColour(label, markColour(def.percent));
         label->adjustSize();
         marks_.push_back({def.percent, label});
     }

@@ -42,7 +42,7 @@ QString DisplayText(Display display, const std::string &reply) {
 std::vector<std::string> StatOids(const StatTable &rows) {
     std::vector<std::string> oids;
     for (const StatRow &row : rows)
-        oids.emplace_back(row.oid);
+        oids.push_back(row.oid);
     return oids;
 }
 

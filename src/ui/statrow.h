@@ -27,7 +27,7 @@ enum class Display {
 };
 
 struct StatRow {
-    const char *oid;    // exactly as sent
+    std::string oid;    // as sent
     const char *object; // caption "<object>:", labels "<object>L_Label" and "<object>_Label"
     Display display = Display::Reply;
     const char *valueName = nullptr;   // only where the value label breaks that pattern

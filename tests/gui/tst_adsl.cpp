@@ -152,6 +152,9 @@ void TestAdsl::placeholders() {
     QCOMPARE(Memo(form, "LinkLog_Memo")->lineWrapMode(), QPlainTextEdit::NoWrap);
 }
 
+// How each kind of figure is shown: its text, its colour and the distance. Where the grades and
+// the words change is the core's business (tst_grading); these rows show that the page paints
+// what the core decides.
 void TestAdsl::figures_data() {
     QTest::addColumn<QString>("object"); // OID below the ADSL line MIB, or a full OID
     QTest::addColumn<QString>("reply");  // "+silent delay": the delay object does not answer
@@ -173,37 +176,17 @@ void TestAdsl::figures_data() {
     row("rate 999", "4.1.2.2", "999", "DnSpeedVal_Label", "0 Kbps", none, any);
     row("rate empty", "5.1.2.2", "", "UpSpeedVal_Label", "0 Kbps", none, any);
     row("power -15", "2.1.7.2", "-15", "DnTxPowerVal_Label", "-1 dBm", none, any);
-    row("power 124", "3.1.7.2", "124", "UpTxPowerVal_Label", "12 dBm", none, any);
     row("margin 109", "3.1.4.2", "109", "DnSNRVal_Label", "10.9 dB", kRed, any);
-    row("margin 110", "3.1.4.2", "110", "DnSNRVal_Label", "11 dB", kYellow, any);
-    row("margin 190", "3.1.4.2", "190", "DnSNRVal_Label", "19 dB", kYellow, any);
-    row("margin 191", "3.1.4.2", "191", "DnSNRVal_Label", "19.1 dB", kGreen, any);
     row("attenuation 0", "3.1.5.2", "0", "DnAttVal_Label", "0 dB", kGreen, "------");
     row("attenuation 409", "3.1.5.2", "409", "DnAttVal_Label", "40.9 dB", kGreen, "2.96 km");
-    row("attenuation 410", "3.1.5.2", "410", "DnAttVal_Label", "41 dB", kYellow, "2.97 km");
-    row("attenuation 490", "3.1.5.2", "490", "DnAttVal_Label", "49 dB", kYellow, "3.55 km");
-    row("attenuation 491", "3.1.5.2", "491", "DnAttVal_Label", "49.1 dB", kRed, "3.56 km");
-    row("attenuation 1381", "3.1.5.2", "1381", "DnAttVal_Label", "138.1 dB", kRed, "10.00 km");
-    row("attenuation -5", "3.1.5.2", "-5", "DnAttVal_Label", "-0.5 dB", kGreen, "------");
     row("upstream margin not graded", "2.1.4.2", "65", "UpSNRVal_Label", "6.5 dB", none, any);
     row("upstream attenuation not graded", "2.1.5.2", "600", "UpAttVal_Label", "60 dB", none, any);
-    row("upstream 123", "2.1.5.2", "123", "UpAttVal_Label", "12.3 dB", none, any);
-    row("status 1", status, "1", "StatusVal_Label", "Up", kGreen, any);
-    row("status 2", status, "2", "StatusVal_Label", "Down", kRed, any);
     row("status 3", status, "3", "StatusVal_Label", "Training", kYellow, any);
     row("status 7", status, "7", "StatusVal_Label", "Down", kRed, any);
-    row("status 01", status, "01", "StatusVal_Label", "Down", kRed, any);
-    row("coding 0", "1.1.1.2", "0", "CodingVal_Label", "qam", none, any);
-    row("coding 1", "1.1.1.2", "1", "CodingVal_Label", "other", none, any);
     row("coding 2", "1.1.1.2", "2", "CodingVal_Label", "dmt", none, any);
-    row("coding 3", "1.1.1.2", "3", "CodingVal_Label", "cap", none, any);
-    row("type 1", "1.1.2.2", "1", "ModeVal_Label", "noChannel", none, any);
-    row("type 2", "1.1.2.2", "2", "ModeVal_Label", "Fast", none, any);
     row("type 3 delay 16", "1.1.2.2", "3", "ModeVal_Label", "Interleaved\rDelay 16ms", none, any);
     row("type 3 delay failing", "1.1.2.2", "3+silent delay", "ModeVal_Label", "Interleaved", none,
         any);
-    row("type 4", "1.1.2.2", "4", "ModeVal_Label", "Fast/Interleaved", none, any);
-    row("type 5", "1.1.2.2", "5", "ModeVal_Label", "Fast + Interleaved", none, any);
     row("type 6 unchanged", "1.1.2.2", "6", "ModeVal_Label", "-------", none, any);
     row("modulation verbatim", "1.3.6.1.4.1.763.3.2.2.2", "G.992.5 Annex A", "ModulationVal_Label",
         "G.992.5 Annex A", none, any);
