@@ -4,6 +4,7 @@
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
+#include "core/quotamodel.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
@@ -31,8 +32,9 @@ using core::Trigger;
 class Parts : public Composition {
 public:
     Parts(MainForm &form, const QString &settingsPath)
-        : system(form), quota(form), adsl(form), interfaces(form), ip(form), protocols(form),
-          debug(form), settings(form, settingsPath), window(form) {}
+        : account(form.Clock()), system(form), quota(form, account), adsl(form),
+          interfaces(form, account), ip(form), protocols(form), debug(form),
+          settings(form, settingsPath), window(form) {}
 
     pages::SystemPage &System() override { return system; }
     pages::QuotaPage &Quota() override { return quota; }
@@ -46,7 +48,10 @@ public:
     SettingsStore &Settings() override { return settings; }
     TrayController &Tray() override { return *tray; }
     HistoryParts &History() override { return *history; }
+    core::QuotaModel &Account() override { return account; }
 
+    // The models first: the views observe them.
+    core::QuotaModel account;
     pages::SystemPage system;
     pages::QuotaPage quota;
     pages::AdslPage adsl;
@@ -116,26 +121,21 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
         p.system.Widget(), p.system.UptimeLabel());
     // The line history: its menu, recorder, alerts and window.
-    p.history =
-        std::make_unique<HistoryParts>(f, *p.connection, [&p] { return p.quota.DownloadOnly(); });
+    p.history = std::make_unique<HistoryParts>(f, *p.connection, p.account);
     p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
-    // The tray reads the quota page: its refresh, its bar and the amount left.
-    TrayController::QuotaView quotaView;
-    quotaView.refresh = [&p] { p.quota.QuotaClick(Trigger::Timer); };
     // A router that was off at start-up left the WAN row unknown: the System read finds it.
     p.quota.OnRetryCalculate = [&p] {
         if (p.system.StartupReadMissed())
             p.system.RetryStartupRead();
     };
-    quotaView.barPosition = [&p] { return p.quota.BarPosition(); };
-    quotaView.quotaLeft = [&p] { return p.quota.QuotaLeftText(); };
-    quotaView.forecast = [&p] { return p.quota.ForecastText(); };
-    p.tray = std::make_unique<TrayController>(f, quotaView);
-    QObject::connect(&p.quota, &pages::QuotaPage::accountShown, p.tray.get(),
-                     &TrayController::UpdateToolTip);
-    p.quota.WriteLastResetDate = [&p](const QString &date) { p.settings.WriteLastResetDate(date); };
+    // The tray shows the account and refreshes it as a quota tick would.
+    p.tray = std::make_unique<TrayController>(f, p.account,
+                                              [&p] { p.quota.QuotaClick(Trigger::Timer); });
+    // The monthly reset's date is written at once.
+    QObject::connect(&p.account, &core::QuotaModel::monthStarted, &f,
+                     [&p](const QString &date) { p.settings.WriteLastResetDate(date); });
     p.interfaces.SetTimer(f.MonitorTimer(Monitor::Interfaces));
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });

@@ -6,6 +6,10 @@
 
 #include <memory>
 
+namespace vantrel::core {
+class QuotaModel;
+}
+
 namespace vantrel::pages {
 class AdslPage;
 class DebugPage;
@@ -43,6 +47,8 @@ public:
     virtual SettingsStore &Settings() = 0;
     virtual TrayController &Tray() = 0;
     virtual HistoryParts &History() = 0;
+    // The models.
+    virtual core::QuotaModel &Account() = 0;
 };
 
 // The main window with every page, monitor and the settings.

@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 #include "app/metricsserver.h"
 #include "core/quota.h"
+#include "core/quotamodel.h"
 #include "history/historyservice.h"
 #include "historyview/alertsdialog.h"
 #include "historyview/historywindow.h"
@@ -65,12 +66,11 @@ QAction *item(QMenu *menu, const char *name, const QString &caption) {
 } // namespace
 
 HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
-                           std::function<bool()> downloadOnly, const QString &path)
-    : form_(form), downloadOnly_(std::move(downloadOnly)),
-      service_(std::make_unique<history::HistoryService>(path.isEmpty() ? DefaultPath() : path,
-                                                         form.Clock())),
+                           const core::QuotaModel &quota, const QString &path)
+    : form_(form), quota_(quota), service_(std::make_unique<history::HistoryService>(
+                                      path.isEmpty() ? DefaultPath() : path, form.Clock())),
       recorder_(std::make_unique<monitors::Recorder>(form, *service_, historyTimer(form))),
-      alerts_(std::make_unique<monitors::Alerts>(form, *recorder_, downloadOnly_)),
+      alerts_(std::make_unique<monitors::Alerts>(form, *recorder_, quota_)),
       desktop_(std::make_unique<DesktopNotifier>(form.TrayIcon())),
       metrics_(new MetricsServer([this] { return metricsText(); }, this)),
       metricsPort_(MetricsServer::DefaultPort) {
@@ -233,9 +233,9 @@ QByteArray HistoryParts::metricsText() const {
     MetricsSnapshot s;
     s.sample = recorder_->Latest();
     s.linkUp = recorder_->LinkUp();
-    const core::QuotaAccount &a = form_.Quota();
+    const core::QuotaAccount &a = quota_.Account();
     if (a.QuotaBytes > 0 && a.Calculated && !a.LastReadingFailed) {
-        s.quotaUsedBytes = core::UsedBytes(a, downloadOnly_ ? downloadOnly_() : true);
+        s.quotaUsedBytes = core::UsedBytes(a, quota_.DownloadOnly());
         s.quotaBytes = a.QuotaBytes;
     }
     return MetricsText(s);

@@ -11,6 +11,10 @@
 class QAction;
 class QMenu;
 
+namespace vantrel::core {
+class QuotaModel;
+}
+
 namespace vantrel::history {
 class HistoryService;
 }
@@ -40,9 +44,9 @@ class MetricsServer;
 class HistoryParts : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
-    // path: the history file (DefaultPath() when empty). downloadOnly: the Quota page's choice.
+    // path: the history file (DefaultPath() when empty).
     HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
-                 std::function<bool()> downloadOnly, const QString &path = QString());
+                 const core::QuotaModel &quota, const QString &path = QString());
     ~HistoryParts() override;
 
     // $XDG_DATA_HOME/vantrel/history.sqlite
@@ -77,7 +81,7 @@ private:
     QByteArray metricsText() const;
 
     MainForm &form_;
-    std::function<bool()> downloadOnly_;
+    const core::QuotaModel &quota_;
     std::unique_ptr<history::HistoryService> service_;
     std::unique_ptr<monitors::Recorder> recorder_;
     std::unique_ptr<monitors::Alerts> alerts_;

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "core/clock.h"
-#include "core/quota.h"
-#include "core/state.h"
 #include "core/trigger.h"
 #include "ui/pagecontext.h"
 #include "version/updatecheck.h"
@@ -99,8 +97,6 @@ public:
     core::RouterModel &Router() override { return *router_; }
     ui::Prompter &Prompt() override { return *services_.prompter; }
     const core::Clock &Clock() const override { return *services_.clock; }
-    core::QuotaAccount &Quota() override { return quota_; }
-    core::RunFlags &Flags() override { return flags_; }
     monitors::ConnectionLog &Log() override { return *log_; }
     ui::TextOutput &Output() override { return *output_; }
     void SetStatus(const QString &text) override;
@@ -178,8 +174,6 @@ private:
 
     Services services_;
     std::unique_ptr<core::RouterModel> router_;
-    core::QuotaAccount quota_;
-    core::RunFlags flags_;
     std::unique_ptr<monitors::ConnectionLog> log_;
     std::unique_ptr<ui::TextOutput> output_;
 

@@ -2,8 +2,8 @@
 
 #include "app/mainform.h"
 #include "app/trayicons.h"
+#include "core/quotamodel.h"
 #include "core/routermodel.h"
-#include "core/state.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -71,8 +71,9 @@ void sendSkipTaskBar(QWidget &window, bool skip) {
 
 } // namespace
 
-TrayController::TrayController(MainForm &form, QuotaView quota)
-    : form_(form), quota_(std::move(quota)) {
+TrayController::TrayController(MainForm &form, const core::QuotaModel &quota,
+                               std::function<void()> refreshQuota)
+    : form_(form), quota_(quota), refreshQuota_(std::move(refreshQuota)) {
     setObjectName(QStringLiteral("TrayController"));
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
@@ -110,6 +111,7 @@ TrayController::TrayController(MainForm &form, QuotaView quota)
             QTimer::singleShot(0, this, [this] { form_.SetStatus(NoTrayText); });
         }
     });
+    connect(&quota_, &core::QuotaModel::changed, this, &TrayController::UpdateToolTip);
     form_.installEventFilter(this);
 }
 
@@ -153,7 +155,7 @@ void TrayController::sayNoTray() {
 
 void TrayController::GoToTray() {
     detach();
-    form_.Flags().TrayLightState = "-----";
+    lightState_ = "-----";
     QTimer *timer = form_.TrayTimer();
     timer->setInterval(kFirstTickMs);
     timer->start();
@@ -167,18 +169,18 @@ void TrayController::StartInTray() {
     form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
     changingState_ = false;
     if (TrayAvailable()) {
-        form_.Flags().RestoreOnShow = true;
+        restoreOnShow_ = true;
         GoToTray(); // hidden explicitly, so the event loop starts without showing it
         return;
     }
     // Shown minimised, with its task bar button.
-    form_.Flags().RestoreOnShow = false;
+    restoreOnShow_ = false;
     sayNoTray();
 }
 
 void TrayController::Tray_TimerTimer() {
-    if (quota_.refresh)
-        quota_.refresh();
+    if (refreshQuota_)
+        refreshQuota_();
     QTimer *timer = form_.TrayTimer();
     if (timer->interval() != kTickMs)
         timer->setInterval(kTickMs);
@@ -197,9 +199,8 @@ void TrayController::Tray_TimerTimer() {
 void TrayController::onStatus(const core::WanStatusReading &r) {
     if (r.head.outcome.cancelled || !form_.TrayIcon()->isVisible())
         return;
-    const int bar = quota_.barPosition ? quota_.barPosition() : 0;
     const std::optional<core::TrayLights> lights = core::TrayLightsFor(
-        bool(r.status), r.status.value_or(core::LinkState::Other), core::QuotaLevelOf(bar));
+        bool(r.status), r.status.value_or(core::LinkState::Other), quota_.Level());
     // A state the lights do not show leaves them as they are.
     if (lights)
         show(*lights);
@@ -225,7 +226,7 @@ void TrayController::show(core::TrayLights lights) {
 }
 
 void TrayController::attach(const char *code, const char *list) {
-    std::string &state = form_.Flags().TrayLightState;
+    std::string &state = lightState_;
     if (state == code)
         return; // the same pattern goes on without a restart
     animation_->stop();
@@ -258,10 +259,8 @@ QString TrayController::AttachedList() const {
 }
 
 void TrayController::UpdateToolTip() {
-    QString tip = QStringLiteral("Vantrel\nQuota left ");
-    if (quota_.quotaLeft)
-        tip += quota_.quotaLeft();
-    const QString forecast = quota_.forecast ? quota_.forecast() : QString();
+    QString tip = QStringLiteral("Vantrel\nQuota left ") + quota_.LeftText();
+    const QString forecast = quota_.ForecastText();
     if (!forecast.isEmpty())
         tip += QLatin1Char('\n') + forecast;
     form_.TrayIcon()->setToolTip(tip);
@@ -295,9 +294,8 @@ void TrayController::ExitPrgClick() {
 }
 
 void TrayController::FormShow() {
-    core::RunFlags &flags = form_.Flags();
-    if (flags.RestoreOnShow) {
-        flags.RestoreOnShow = false;
+    if (restoreOnShow_) {
+        restoreOnShow_ = false;
         if (form_.isMinimized()) {
             changingState_ = true;
             form_.setWindowState(form_.windowState() & ~Qt::WindowMinimized);

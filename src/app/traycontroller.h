@@ -2,9 +2,14 @@
 
 #include "core/quotaqueries.h"
 
+namespace vantrel::core {
+class QuotaModel;
+}
+
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
 
 class QMenu;
 class QTimer;
@@ -22,14 +27,10 @@ class TrayImageList;
 class TrayController : public QObject {
     Q_OBJECT
 public:
-    // What the tray reads of the quota page.
-    struct QuotaView {
-        std::function<void()> refresh; // the quota refresh, as a timer tick
-        std::function<int()> barPosition;
-        std::function<QString()> quotaLeft;
-        std::function<QString()> forecast;
-    };
-    TrayController(MainForm &form, QuotaView quota);
+    // quota: the account whose level and amount left the tray shows; refreshQuota: the quota
+    // refresh, as a timer tick.
+    TrayController(MainForm &form, const core::QuotaModel &quota,
+                   std::function<void()> refreshQuota);
     ~TrayController() override;
 
     // Whether the desktop has a notification area; tests replace it.
@@ -55,6 +56,11 @@ public:
     QMenu *PopupMenu() const { return popup_; }
     // Whether the window has a task bar button as last shown.
     bool TaskBarButton() const { return taskBarButton_; }
+    // The pattern of the lights ("G-G-Y" ...), "-----" once in the tray before the first
+    // status, "------" before it ever went there.
+    const std::string &LightState() const { return lightState_; }
+    // The next show puts the window back to normal (it was minimised on purpose).
+    bool RestoreOnShow() const { return restoreOnShow_; }
 
     static const QString NoTrayText;
 
@@ -72,7 +78,10 @@ private:
     void setTaskBarButton(bool shown);
 
     MainForm &form_;
-    QuotaView quota_;
+    const core::QuotaModel &quota_;
+    std::function<void()> refreshQuota_;
+    std::string lightState_ = "------";
+    bool restoreOnShow_ = true;
     QMenu *popup_ = nullptr;
     QTimer *animation_ = nullptr;
     TrayImageList *list_ = nullptr;

@@ -33,7 +33,14 @@ LineCoding LineCodingOf(const std::string &reply);
 const char *LineCodingName(LineCoding coding);
 
 // adslLineType: exact texts "1" to "5"; anything else is a type the page does not name.
-enum class ChannelType { NoChannel, Fast, Interleaved, FastOrInterleaved, FastAndInterleaved, Unknown };
+enum class ChannelType {
+    NoChannel,
+    Fast,
+    Interleaved,
+    FastOrInterleaved,
+    FastAndInterleaved,
+    Unknown
+};
 ChannelType ChannelTypeOf(const std::string &reply);
 // The page's word for a type (for Interleaved without its delay); nullptr for Unknown.
 const char *ChannelTypeName(ChannelType type);

@@ -2,6 +2,7 @@
 
 #include "core/grading.h"
 #include "core/quota.h"
+#include "core/quotamodel.h"
 #include "core/regional.h"
 #include "monitors/notifier.h"
 #include "monitors/recorder.h"
@@ -33,8 +34,8 @@ QString decibels(double db) {
 
 } // namespace
 
-Alerts::Alerts(ui::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly)
-    : context_(context), downloadOnly_(std::move(downloadOnly)), quotaTimer_(new QTimer(this)) {
+Alerts::Alerts(ui::PageContext &context, Recorder &recorder, const core::QuotaModel &quota)
+    : context_(context), quota_(quota), quotaTimer_(new QTimer(this)) {
     connect(&recorder, &Recorder::sampleTaken, this,
             [this](const history::LineSample &s) { context_.Run([this, &s] { OnSample(s); }); });
     connect(&recorder, &Recorder::lineEvent, this,
@@ -106,13 +107,12 @@ void Alerts::OnSample(const history::LineSample &sample) {
 }
 
 void Alerts::CheckQuota() {
-    const core::QuotaAccount &a = context_.Quota();
+    const core::QuotaAccount &a = quota_.Account();
     // Without an allowance, before a "Calculate" got an answer, or after a failed reading, the
     // account says nothing.
     if (!(a.QuotaBytes > 0) || !a.Calculated || a.LastReadingFailed)
         return;
-    const double share =
-        core::UsedBytes(a, downloadOnly_ ? downloadOnly_() : true) / a.QuotaBytes * 100.0;
+    const double share = core::UsedBytes(a, quota_.DownloadOnly()) / a.QuotaBytes * 100.0;
     if (!std::isfinite(share))
         return;
     int reached = 0;

@@ -10,6 +10,10 @@
 
 class QTimer;
 
+namespace vantrel::core {
+class QuotaModel;
+}
+
 namespace vantrel::ui {
 class PageContext;
 }
@@ -36,8 +40,7 @@ public:
     static constexpr double MarginRecoveryDb = 1;
     static const std::array<int, 3> QuotaLevels;
 
-    // downloadOnly: whether the quota counts downloaded data only (the Quota page's choice).
-    Alerts(ui::PageContext &context, Recorder &recorder, std::function<bool()> downloadOnly);
+    Alerts(ui::PageContext &context, Recorder &recorder, const core::QuotaModel &quota);
 
     void SetNotifier(Notifier *notifier) { notifier_ = notifier; }
     void SetSettings(const Settings &settings);
@@ -58,7 +61,7 @@ private:
     void notify(const char *kind, const QString &title, const QString &text);
 
     ui::PageContext &context_;
-    std::function<bool()> downloadOnly_;
+    const core::QuotaModel &quota_;
     Notifier *notifier_ = nullptr;
     Settings settings_;
     struct MarginState {

@@ -2,6 +2,7 @@
 
 #include "core/bytetext.h"
 #include "core/quota.h"
+#include "core/quotamodel.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
@@ -269,7 +270,7 @@ QColor statusColour(core::LinkState state) {
 
 void InterfacesPage::showGroup(IfGroup group, const core::InterfaceGroupReading &reading) {
     const std::size_t g = std::size_t(group);
-    const core::QuotaAccount &quota = context_.Quota();
+    const core::QuotaAccount &quota = quota_.Account();
     for (int i = 0; i < core::IfFigureCount; ++i) {
         QLabel *label = values_[g][std::size_t(i)];
         const auto figure = IfFigure(i);

@@ -11,6 +11,10 @@ class QLabel;
 class QTimer;
 class QWidget;
 
+namespace vantrel::core {
+class QuotaModel;
+}
+
 namespace vantrel::ui {
 class PageContext;
 }
@@ -21,7 +25,9 @@ namespace vantrel::pages {
 class InterfacesPage : public QObject {
     Q_OBJECT
 public:
-    explicit InterfacesPage(ui::PageContext &context) : context_(context) {}
+    // quota: its byte definitions show the counters.
+    InterfacesPage(ui::PageContext &context, const core::QuotaModel &quota)
+        : context_(context), quota_(quota) {}
     QWidget *Build();
     // The interfaces timer, whose ticks refresh the page while it shows.
     void SetTimer(QTimer *timer) { timer_ = timer; }
@@ -38,6 +44,7 @@ private:
     void setAllStale(bool stale);
 
     ui::PageContext &context_;
+    const core::QuotaModel &quota_;
     QWidget *page_ = nullptr;
     QTimer *timer_ = nullptr;
     // In the order the page queries them (core::IfGroup), and the figures of each in query

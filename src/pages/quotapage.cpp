@@ -4,11 +4,10 @@
 #include "core/convert.h"
 #include "core/grading.h"
 #include "core/quota.h"
-#include "core/quotacalendar.h"
+#include "core/quotamodel.h"
 #include "core/quotaqueries.h"
 #include "core/regional.h"
 #include "core/routermodel.h"
-#include "core/state.h"
 #include "pages/quotascale.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
@@ -96,8 +95,13 @@ QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
 
 } // namespace
 
-QuotaPage::QuotaPage(ui::PageContext &context)
-    : context_(context), startDate_(context.Clock().Now().date()) {}
+QuotaPage::QuotaPage(ui::PageContext &context, core::QuotaModel &quota)
+    : context_(context), quota_(quota) {
+    connect(&quota_, &core::QuotaModel::changed, this, [this] { render(); });
+    // The month starts again from nothing used.
+    connect(&quota_, &core::QuotaModel::monthStarted, this,
+            [this] { mbUsed_->setText(QStringLiteral("0")); });
+}
 
 QWidget *QuotaPage::Build() {
     page_ = new QWidget;
@@ -210,6 +214,10 @@ QWidget *QuotaPage::Build() {
     on(calculate_, &QuotaPage::CalcQuota_ButClick);
     on(redefineGB_, &QuotaPage::ReDefGB_ButClick);
     on(redefineMB_, &QuotaPage::ReDefMB_ButClick);
+    connect(downOnly_, &QRadioButton::toggled, this,
+            [this](bool downloadOnly) { quota_.SetDownloadOnly(downloadOnly); });
+    connect(dayUpDown_, &QSpinBox::valueChanged, this,
+            [this](int day) { quota_.SetResetDay(day); });
     return page;
 }
 
@@ -218,7 +226,7 @@ void QuotaPage::QuotaClick(Trigger trigger) {
     // A timer tick leaves the help topic, and the focus where the user is typing.
     RouterQuery::Begin(context_, timer ? -1 : kHelp, timer ? RouterQuery::NoFocus : 0);
     const bool wanted = timer || context_.IsActivePage(page_);
-    if (wanted && CalculateMissed()) {
+    if (wanted && quota_.CalculateMissed()) {
         // The router was silent at the start-up "Calculate" (switched on after the computer,
         // say). Until one gets an answer the account counts nothing, so each refresh makes it
         // again, with the "MBUsed" the box holds.
@@ -227,7 +235,7 @@ void QuotaPage::QuotaClick(Trigger trigger) {
         calculate(timer ? core::Requester::Monitor : core::Requester::Page, trigger);
         return;
     }
-    if (!wanted || !(context_.Quota().QuotaBytes > 0)) {
+    if (!wanted || !(quota_.Account().QuotaBytes > 0)) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
@@ -241,14 +249,13 @@ void QuotaPage::QuotaClick(Trigger trigger) {
 }
 
 void QuotaPage::showReading(const core::QuotaReading &r) {
-    core::QuotaAccount &account = context_.Quota();
     const core::Outcome &outcome = r.head.outcome;
     if (outcome.cancelled) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
     if (outcome.probeFailed) {
-        account.ReadingFailed();
+        quota_.ReadingFailed();
         RouterQuery::ReportFailure(context_);
         return;
     }
@@ -258,47 +265,27 @@ void QuotaPage::showReading(const core::QuotaReading &r) {
         return;
     }
     // The allowance was cleared while the reading was on its way.
-    if (!(account.QuotaBytes > 0)) {
+    if (!(quota_.Account().QuotaBytes > 0)) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
-    account.Take(r.sample);
-    render(r.head.trigger);
+    quota_.Take(r.sample);
+    if (!quota_.Show(r.head.trigger == Trigger::PushButton))
+        context_.Prompt().Warning(kWarning, QStringLiteral("Division by zero error!"));
+    context_.SetStatus(RouterQuery::ReadyText);
 }
 
-void QuotaPage::render(Trigger trigger) {
-    const core::QuotaAccount &account = context_.Quota();
-    const double used = account.Used(DownloadOnly());
-    const double percent = used / account.QuotaBytes * 100;
-    if (!std::isfinite(percent) || std::fabs(percent) >= 9.2e18) {
-        context_.Prompt().Warning(kWarning, QStringLiteral("Division by zero error!"));
-        context_.SetStatus(RouterQuery::ReadyText);
-        return;
-    }
-    const auto p = static_cast<long long>(percent); // toward zero
+void QuotaPage::render() {
     QProgressBar *bar = scale_->Bar();
-    // A timer or a page selection never moves the bar down; the bar holds 0 to 100.
-    if (p > bar->value() || trigger == Trigger::PushButton) {
-        bar->setValue(int(std::clamp<long long>(p, 0, 100)));
-        percentUsed_->setText(QString::number(bar->value()) + QLatin1Char('%'));
-    }
-    QString left;
-    try {
-        left = core::AmountText(core::FloatToStr(account.QuotaBytes - used), account.BytesPerGB,
-                                account.BytesPerMB);
-    } catch (const std::domain_error &) {
-        // A definition redefined to 0: no amount to show, and no box at every tick.
-        left = QStringLiteral("-");
-    }
-    if (DownloadOnly())
-        left += QStringLiteral(" (") + QString::number(100 - bar->value()) + QStringLiteral("%)");
-    quotaRemaining_->setText(left);
+    bar->setValue(quota_.BarPercent());
+    if (quota_.PercentShown())
+        percentUsed_->setText(QString::number(quota_.BarPercent()) + QLatin1Char('%'));
+    quotaRemaining_->setText(quota_.LeftText());
     QPalette palette = bar->palette();
-    palette.setColor(QPalette::Highlight, barColour(bar->value()));
+    palette.setColor(QPalette::Highlight, barColour(quota_.BarPercent()));
     bar->setPalette(palette);
-    showForecast();
-    context_.SetStatus(RouterQuery::ReadyText);
-    emit accountShown();
+    forecast_->setText(quota_.ForecastText());
+    lastResetDate_->setText(quota_.LastResetDate());
 }
 
 void QuotaPage::CalcQuota_ButClick() {
@@ -330,7 +317,7 @@ void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> ref
     // No answer: nothing changes. Until some "Calculate" gets an answer the account counts
     // nothing, so each quota refresh makes it again.
     if (outcome.probeFailed) {
-        calculateMissed_ = !context_.Quota().Calculated;
+        quota_.CalculateFailed();
         // A retry from a timer fails quietly: the tray's timer makes one every 5 seconds.
         if (r.head.requester == core::Requester::Monitor)
             context_.SetStatus(RouterQuery::ErrorText);
@@ -339,103 +326,30 @@ void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> ref
         return;
     }
     RouterQuery::Finish(context_, outcome); // a counter that is no number goes to the error box
-    core::QuotaAccount &account = context_.Quota();
-    account.Capture(r.sample);
+    quota_.Calculated(r.sample);
     // One after the other: a text that is no number leaves the fields before it assigned.
-    account.QuotaBytes = realIn(gbQuota_) * account.BytesPerGB;
-    account.UsedAtCalcBytes = realIn(mbUsed_) * account.BytesPerMB;
-    showForecast();
-    emit accountShown();
+    quota_.SetAllowance(realIn(gbQuota_) * quota_.Account().BytesPerGB);
+    quota_.SetUsedAtCalculate(realIn(mbUsed_) * quota_.Account().BytesPerMB);
+    quota_.Announce();
     if (refresh)
         QuotaClick(*refresh);
 }
 
 void QuotaPage::ReDefGB_ButClick() {
-    context_.Quota().BytesPerGB = realIn(gbytes_);
+    quota_.SetBytesPerGB(realIn(gbytes_));
 }
 
 void QuotaPage::ReDefMB_ButClick() {
-    context_.Quota().BytesPerMB = realIn(mbytes_);
+    quota_.SetBytesPerMB(realIn(mbytes_));
 }
 
 void QuotaPage::Quota_TimerTimer() {
     const QDate today = context_.Clock().Now().date();
-    const int resetDay = resetDay_->text().toInt();
-    core::RunFlags &flags = context_.Flags();
-    if (today.day() != resetDay) {
-        flags.ResetDoneToday = false;
-        if (resetDue(today, resetDay))
-            monthlyReset(today);
-    } else if (!flags.ResetDoneToday) {
-        monthlyReset(today);
+    if (quota_.ResetDue(today)) {
+        quota_.StartMonth(today);
+        CalcQuota_ButClick(core::Requester::Monitor);
     }
     QuotaClick(Trigger::Timer);
-}
-
-// A reset day that passed while the program was not running: the account still holds last
-// month's use when "Last reset date" is before that day.
-bool QuotaPage::resetDue(const QDate &today, int resetDay) const {
-    const std::optional<QDate> last = core::LastResetDay(today, resetDay);
-    if (!last || startDate_ <= *last)
-        return false;
-    const std::optional<QDate> done = core::ParseShortDate(lastResetDate_->text(), today);
-    return done && *done < *last;
-}
-
-void QuotaPage::monthlyReset(const QDate &today) {
-    context_.Flags().ResetDoneToday = true;
-    const QString date = core::ShortDateText(today);
-    lastResetDate_->setText(date);
-    context_.Quota().StartMonth();
-    mbUsed_->setText(QStringLiteral("0"));
-    percentUsed_->setText(QStringLiteral("0%"));
-    scale_->Bar()->setValue(0);
-    CalcQuota_ButClick(core::Requester::Monitor);
-    if (WriteLastResetDate)
-        WriteLastResetDate(date);
-}
-
-bool QuotaPage::CalculateMissed() const {
-    return calculateMissed_ && !context_.Quota().Calculated;
-}
-
-int QuotaPage::BarPosition() const {
-    return scale_->Bar()->value();
-}
-
-QString QuotaPage::ForecastText() const {
-    const core::QuotaAccount &account = context_.Quota();
-    const int resetDay = resetDay_->text().toInt();
-    if (!account.Calculated || !(account.QuotaBytes > 0))
-        return QString();
-    const QDateTime now = context_.Clock().Now();
-    const std::optional<QDate> from = core::LastResetDay(now.date(), resetDay);
-    const std::optional<QDate> to = core::NextResetDay(now.date(), resetDay);
-    if (!from || !to)
-        return QString();
-    // A reset that ran later than the reset day (the program was not running then) starts the
-    // month's figures.
-    QDate start = *from;
-    const std::optional<QDate> done = core::ParseShortDate(lastResetDate_->text(), now.date());
-    if (done && *done > start && *done <= now.date())
-        start = *done;
-    const std::optional<double> projected =
-        core::ProjectedUse(account.Used(DownloadOnly()), start.startOfDay(), now, to->startOfDay());
-    if (!projected)
-        return QString();
-    return core::ForecastText(*projected, *to, account.BytesPerGB, account.BytesPerMB);
-}
-
-void QuotaPage::showForecast() {
-    forecast_->setText(ForecastText());
-}
-
-bool QuotaPage::DownloadOnly() const {
-    return downOnly_->isChecked();
-}
-
-QString QuotaPage::QuotaLeftText() const {
-    return quotaRemaining_->text();
 }
 
 void QuotaPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
@@ -454,41 +368,37 @@ void QuotaPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
         mbytes_->setText(v.MegabyteText);
     }
     if (loaded.Reached(kQuota, "ISP bytes in Gigabyte"))
-        context_.Quota().BytesPerGB = v.BytesPerGB;
+        quota_.SetBytesPerGB(v.BytesPerGB);
     if (loaded.Reached(kQuota, "ISP bytes in Megabyte"))
-        context_.Quota().BytesPerMB = v.BytesPerMB;
+        quota_.SetBytesPerMB(v.BytesPerMB);
     if (loaded.Reached(kQuota, "GBQuota"))
         gbQuota_->setText(v.GBQuota);
     if (loaded.Reached(kQuota, "MBUsed")) {
-        mbUsedAtLoad_ = v.MBUsed;
+        quota_.RestoreStoredUsed(v.MBUsed);
         mbUsed_->setText(v.MBUsed);
     }
-    if (loaded.Reached(kQuota, "Reset day")) {
-        dayUpDown_->setValue(v.ResetDay); // held within 0 to 31
-        resetDay_->setText(QString::number(dayUpDown_->value()));
-    }
+    if (loaded.Reached(kQuota, "Reset day"))
+        dayUpDown_->setValue(std::clamp(v.ResetDay, 0, 31));
     if (loaded.Reached(kQuota, "Last reset date")) {
-        lastResetDate_->setText(v.LastResetDate);
-        context_.Flags().ResetDoneToday =
-            lastResetDate_->text() == core::ShortDateText(context_.Clock().Now().date());
+        quota_.RestoreLastResetDate(v.LastResetDate);
+        lastResetDate_->setText(quota_.LastResetDate());
     }
 }
 
 void QuotaPage::CollectSettings(core::SettingsValues &v) {
     v.Data =
-        downOnly_->isChecked() ? QStringLiteral("DownloadOnly") : QStringLiteral("DownloadUpload");
+        quota_.DownloadOnly() ? QStringLiteral("DownloadOnly") : QStringLiteral("DownloadUpload");
     // The definitions in use, not the edit texts, which may not have been applied.
     v.GigabyteText = gbytes_->text();
     v.MegabyteText = mbytes_->text();
-    v.BytesPerGB = context_.Quota().BytesPerGB;
-    v.BytesPerMB = context_.Quota().BytesPerMB;
+    v.BytesPerGB = quota_.Account().BytesPerGB;
+    v.BytesPerMB = quota_.Account().BytesPerMB;
     v.GBQuota = gbQuota_->text();
-    v.ResetDay = resetDay_->text().toInt();
-    v.LastResetDate = lastResetDate_->text();
+    v.ResetDay = quota_.ResetDay();
+    v.LastResetDate = quota_.LastResetDate();
     // The account as the refreshes and timers left it (the close does not wait for the router);
     // without a "Calculate" that got an answer, the stored value stays.
-    const QString used = core::UsedMegabytesText(context_.Quota(), DownloadOnly());
-    v.MBUsed = used.isEmpty() ? mbUsedAtLoad_ : used;
+    v.MBUsed = quota_.UsedToStore();
 }
 
 } // namespace vantrel::pages

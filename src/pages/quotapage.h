@@ -22,6 +22,7 @@ class PageContext;
 }
 
 namespace vantrel::core {
+class QuotaModel;
 struct QuotaReading;
 enum class Requester;
 } // namespace vantrel::core
@@ -30,11 +31,11 @@ namespace vantrel::pages {
 
 class QuotaScale;
 
-// The Quota page: the monthly data-quota account.
+// The Quota page: a view of the monthly data-quota account, and the queries that feed it.
 class QuotaPage : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
-    explicit QuotaPage(ui::PageContext &context);
+    QuotaPage(ui::PageContext &context, core::QuotaModel &quota);
     QWidget *Build();
 
     // The refresh: reads the counters into the account and shows it (a timer refreshes
@@ -47,41 +48,24 @@ public:
     void ReDefMB_ButClick();
     // One quota tick: the monthly reset when it is due, then the refresh.
     void Quota_TimerTimer();
-    // A "Calculate" found the router silent and none has got an answer yet.
-    bool CalculateMissed() const;
     // Called before a refresh makes a missed "Calculate" again: the reads it needs first.
     std::function<void()> OnRetryCalculate;
 
-    bool DownloadOnly() const;
-    // The amount left as the page shows it (the tray's tooltip reads it).
-    QString QuotaLeftText() const;
-    // The position of the quota bar, 0 to 100.
-    int BarPosition() const;
-    // "At this rate: ..." when a day of data exists since the month began; empty otherwise.
-    QString ForecastText() const;
     QWidget *Widget() const { return page_; }
-
-    // Writes "Last reset date" to the settings file at once (the monthly reset).
-    std::function<void(const QString &date)> WriteLastResetDate;
 
     void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
     void CollectSettings(core::SettingsValues &values) override;
 
-signals:
-    // The amount left or the forecast may have changed.
-    void accountShown();
-
 private:
     void showReading(const core::QuotaReading &reading);
-    void render(core::Trigger trigger);
+    // Shows the account as the model has it.
+    void render();
     // A "Calculate"; with refresh, the page is refreshed with that trigger once it got an answer.
     void calculate(core::Requester requester, std::optional<core::Trigger> refresh);
     void captured(const core::QuotaReading &reading, std::optional<core::Trigger> refresh);
-    bool resetDue(const QDate &today, int resetDay) const;
-    void monthlyReset(const QDate &today);
-    void showForecast();
 
     ui::PageContext &context_;
+    core::QuotaModel &quota_;
     QWidget *page_ = nullptr;
     QuotaScale *scale_ = nullptr;
     QLabel *percentUsed_ = nullptr;
@@ -99,9 +83,6 @@ private:
     QPushButton *redefineMB_ = nullptr;
     QRadioButton *downOnly_ = nullptr;
     QRadioButton *downUp_ = nullptr;
-    QString mbUsedAtLoad_ = QStringLiteral("0"); // "MBUsed" as read at start-up
-    QDate startDate_;                            // the day the program started
-    bool calculateMissed_ = false; // a "Calculate" found the router silent before any succeeded
 };
 
 } // namespace vantrel::pages

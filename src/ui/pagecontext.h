@@ -10,8 +10,6 @@ class QWidget;
 namespace vantrel::core {
 class Clock;
 class RouterModel;
-struct QuotaAccount;
-struct RunFlags;
 } // namespace vantrel::core
 
 namespace vantrel::monitors {
@@ -32,9 +30,6 @@ public:
     // Every box, dialog, the beep and help.
     virtual Prompter &Prompt() = 0;
     virtual const core::Clock &Clock() const = 0;
-    // Shared state of the run.
-    virtual core::QuotaAccount &Quota() = 0;
-    virtual core::RunFlags &Flags() = 0;
     virtual monitors::ConnectionLog &Log() = 0;
     virtual TextOutput &Output() = 0;
 

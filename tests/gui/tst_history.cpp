@@ -5,6 +5,7 @@
 #include "app/historyparts.h"
 #include "app/mainform.h"
 #include "app/metricsserver.h"
+#include "core/quotamodel.h"
 #include "formfixture.h"
 #include "history/historyservice.h"
 #include "historydata.h"
@@ -455,16 +456,16 @@ void TestHistory::quotaAlerts() {
     historyParts(f).SetNotifier(&notes);
     monitors::Alerts &alerts = historyParts(f).Alerts();
     alerts.SetQuotaLevelTold(toldBefore);
-    QuotaAccount &a = form.Quota();
-    a.BytesPerGB = 1e9;
+    core::QuotaModel &a = PartsOf(form).Account();
+    a.SetBytesPerGB(1e9);
     std::uint32_t counter = 1000;
     std::uint32_t uptime = 100;
     for (const QString &step : steps) {
         const QStringList w = step.split(QLatin1Char(' '));
         if (w[0] == QLatin1String("calc")) {
-            a.QuotaBytes = 10e9;
-            a.UsedAtCalcBytes = w[1].toDouble() * 1e9;
-            a.Capture({counter, 0, uptime});
+            a.SetAllowance(10e9);
+            a.SetUsedAtCalculate(w[1].toDouble() * 1e9);
+            a.Calculated({counter, 0, uptime});
         } else if (w[0] == QLatin1String("grow")) {
             for (double left = w[1].toDouble(); left > 0; left -= 3e9) {
                 counter += std::uint32_t(std::min(left, 3e9));
@@ -476,7 +477,7 @@ void TestHistory::quotaAlerts() {
             uptime = 50;
             a.Take({counter, 0, uptime});
         } else if (w[0] == QLatin1String("reset")) {
-            a.StartMonth();
+            a.StartMonth(f.clock.Now().date());
         } else {
             a.ReadingFailed();
         }
@@ -497,9 +498,10 @@ void TestHistory::quotaAlerts() {
 void TestHistory::metricsEndpoint() {
     FormFixture f;
     MainForm &form = createForm(f);
-    form.Quota().QuotaBytes = 10e9;
-    form.Quota().Capture({1000, 0, 100});
-    form.Quota().Take({std::uint32_t(2.5e9 + 1000), 0, 200});
+    core::QuotaModel &quota = PartsOf(form).Account();
+    quota.SetAllowance(10e9);
+    quota.Calculated({1000, 0, 100});
+    quota.Take({std::uint32_t(2.5e9 + 1000), 0, 200});
     MetricsServer &metrics = historyParts(f).Metrics();
     QString error;
     QVERIFY2(metrics.Start(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));
@@ -536,8 +538,7 @@ void TestHistory::metricsPassPromtool() {
         QSKIP("promtool (Debian package prometheus) is not installed");
     FormFixture f;
     MainForm &form = createForm(f);
-    form.Quota().QuotaBytes = 10e9;
-    form.Quota().InOctetsNow = 1e9;
+    PartsOf(form).Account().SetAllowance(10e9);
     // Through the menu's dialog, on a port of the user's choosing.
     const quint16 port = freePort();
     Action(form, "ServeMetrics")->trigger();

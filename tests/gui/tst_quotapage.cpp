@@ -7,6 +7,7 @@
 #include "app/settingsstore.h"
 #include "core/inifile.h"
 #include "core/quota.h"
+#include "core/quotamodel.h"
 #include "core/regional.h"
 #include "formfixture.h"
 #include "snmp/ber.h"
@@ -248,14 +249,14 @@ void TestQuotaPage::counterWrapAndRestart() {
     calculate(f, QStringLiteral("0.001"), QStringLiteral("0")); // 1073741.824 bytes
     router.Add(1000000);                                        // wraps to 32704
     update(f);
-    QCOMPARE(form.Quota().Used(true), 1000000.0);
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), 1000000.0);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("93%"));
     // The router restarts: its uptime and counters begin again.
     router.ticks = 300;
     router.in = 50000;
     router.Apply();
     update(f);
-    QCOMPARE(form.Quota().Used(true), 1050000.0);
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), 1050000.0);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("97%"));
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral(".0226 MB (3%)"));
     // The stored figure is the account's.
@@ -302,7 +303,7 @@ void TestQuotaPage::badEdits() {
     Router router{f.agent};
     MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("100"));
-    const core::QuotaAccount before = form.Quota();
+    const core::QuotaAccount before = PartsOf(form).Account().Account();
     router.Add(5000);
     Edit(form, "GBQuota_Edit")->setText(QStringLiteral("20"));
     Edit(form, "MBUsed_Edit")->setText(QStringLiteral("200"));
@@ -311,7 +312,7 @@ void TestQuotaPage::badEdits() {
     Button(form, button.toLatin1().constData())->click();
     QVERIFY(f.Settle());
     QCOMPARE(f.prompter.Texts(QStringLiteral("error")), QStringList{error});
-    const core::QuotaAccount &after = form.Quota();
+    const core::QuotaAccount &after = PartsOf(form).Account().Account();
     QCOMPARE(after.InOctetsBase, baselineTaken ? before.InOctetsBase + 5000 : before.InOctetsBase);
     QCOMPARE(after.QuotaBytes, quotaTaken ? 20 * kGB : before.QuotaBytes);
     QCOMPARE(after.UsedAtCalcBytes, before.UsedAtCalcBytes);
@@ -337,7 +338,7 @@ void TestQuotaPage::badReplies() {
     MainForm &form = openQuotaPage(f, router);
     calculate(f, QStringLiteral("10"), QStringLiteral("1024"));
     update(f);
-    const core::QuotaAccount before = form.Quota();
+    const core::QuotaAccount before = PartsOf(form).Account().Account();
     const QString left = Label(form, "QuotaRemaining_Label")->text();
     f.agent.SetString(oid.toStdString(), reply.toStdString());
     f.prompter.Reset();
@@ -348,7 +349,7 @@ void TestQuotaPage::badReplies() {
     QCOMPARE(f.prompter.shown[0].text, QStringLiteral("Value is not an integer error!"));
     QCOMPARE(form.Status(), RouterQuery::ReadyText);
     QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), left);
-    QCOMPARE(form.Quota().Used(true), before.Used(true));
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), before.Used(true));
     // "Calculate" has no box of its own: the general error report shows the conversion.
     f.prompter.Reset();
     Button(form, "CalcQuota_But")->click();
@@ -357,7 +358,7 @@ void TestQuotaPage::badReplies() {
         f.prompter.Texts(QStringLiteral("error")),
         QStringList{
             QStringLiteral("'%1' is not a valid integer value.").arg(QString::fromLatin1(reply))});
-    QCOMPARE(form.Quota().InOctetsBase, before.InOctetsBase);
+    QCOMPARE(PartsOf(form).Account().Account().InOctetsBase, before.InOctetsBase);
 }
 
 void TestQuotaPage::closeTimeFigure_data() {
@@ -411,7 +412,7 @@ void TestQuotaPage::routerSwitchedOnAfterStartup() {
     f.agent.Stop();
     MainForm &form = f.Create();
     QVERIFY(f.Settle());
-    QVERIFY(!form.Quota().Calculated);
+    QVERIFY(!PartsOf(form).Account().Account().Calculated);
     QTimer *timer = Timer(form, "Quota_Timer");
     auto tick = [&] {
         QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
@@ -425,7 +426,7 @@ void TestQuotaPage::routerSwitchedOnAfterStartup() {
 
     QVERIFY(f.agent.Start(port));
     tick();
-    QVERIFY(form.Quota().Calculated);
+    QVERIFY(PartsOf(form).Account().Account().Calculated);
     // The refresh that made it shows the account at once.
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("15%"));
     router.Add(std::uint64_t(kGB));
@@ -489,12 +490,12 @@ void TestQuotaPage::monthlyReset() {
         QCOMPARE(Label(form, "LastResetDate_Label")->text(), today);
         QCOMPARE(stored, today);
         QCOMPARE(Edit(form, "MBUsed_Edit")->text(), QStringLiteral("0"));
-        QCOMPARE(form.Quota().Used(true), 0.0);
+        QCOMPARE(PartsOf(form).Account().Account().Used(true), 0.0);
         QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("0%"));
     } else {
         QCOMPARE(Label(form, "LastResetDate_Label")->text(), lastReset);
         QCOMPARE(stored, lastReset);
-        QCOMPARE(form.Quota().Used(true), 5121.0 * 1048576);
+        QCOMPARE(PartsOf(form).Account().Account().Used(true), 5121.0 * 1048576);
         QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("50%"));
     }
 }
@@ -512,19 +513,19 @@ void TestQuotaPage::resetOncePerDay() {
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
     QVERIFY(f.Settle());
     QCOMPARE(Edit(form, "MBUsed_Edit")->text(), QStringLiteral("0"));
-    QVERIFY(form.Flags().ResetDoneToday);
+    QVERIFY(PartsOf(form).Account().ResetDoneToday());
     // Later ticks that day only refresh.
     router.Add(std::uint64_t(kGB));
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
     QVERIFY(f.Settle());
-    QCOMPARE(form.Quota().Used(true), kGB);
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), kGB);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("10%"));
     // The next day clears the flag and resets nothing.
     f.clock.Set(f.clock.Now().addDays(1));
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
     QVERIFY(f.Settle());
-    QVERIFY(!form.Flags().ResetDoneToday);
-    QCOMPARE(form.Quota().Used(true), kGB);
+    QVERIFY(!PartsOf(form).Account().ResetDoneToday());
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), kGB);
 }
 
 void TestQuotaPage::forecast() {

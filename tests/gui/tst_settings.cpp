@@ -7,6 +7,7 @@
 #include "app/settingsstore.h"
 #include "core/inifile.h"
 #include "core/quota.h"
+#include "core/quotamodel.h"
 #include "core/regional.h"
 #include "formfixture.h"
 #include "readonlyfolder.h"
@@ -191,10 +192,10 @@ void TestSettings::firstRunDefaults() {
     }
     QVERIFY(Find<QRadioButton>(form, "Down_RBut")->isChecked());
     QCOMPARE(Edit(form, "Gbytes_Edit")->text(), QStringLiteral("1073741824"));
-    QCOMPARE(form.Quota().BytesPerGB, 1073741824.0);
-    QCOMPARE(form.Quota().BytesPerMB, 1048576.0);
+    QCOMPARE(PartsOf(form).Account().Account().BytesPerGB, 1073741824.0);
+    QCOMPARE(PartsOf(form).Account().Account().BytesPerMB, 1048576.0);
     QCOMPARE(Label(form, "LastResetDate_Label")->text(), QStringLiteral("------"));
-    QVERIFY(!form.Flags().ResetDoneToday);
+    QVERIFY(!PartsOf(form).Account().ResetDoneToday());
     QCOMPARE(f.prompter.Texts(QStringLiteral("error")), QStringList());
 
     // A confirmed close writes every key, in its section, in the order the save takes them.
@@ -464,7 +465,7 @@ void TestSettings::lastResetDate() {
     f.WriteSettings(withAgent(
         f, daysAgo < 0 ? QString() : QStringLiteral("[Quota]\nLast reset date=%1\n").arg(date)));
     MainForm &form = f.Create();
-    QCOMPARE(form.Flags().ResetDoneToday, doneToday);
+    QCOMPARE(PartsOf(form).Account().ResetDoneToday(), doneToday);
     QCOMPARE(Label(form, "LastResetDate_Label")->text(),
              daysAgo < 0 ? QStringLiteral("------") : date);
 }

@@ -5,6 +5,7 @@
 
 #include "app/mainform.h"
 #include "app/traycontroller.h"
+#include "core/quotamodel.h"
 #include "core/state.h"
 #include "formfixture.h"
 #include "snmp/ber.h"
@@ -46,6 +47,15 @@ void minimise(MainForm &form) {
     QCoreApplication::processEvents(); // the minimise runs its course first
 }
 
+// The account at percent of its allowance, as a "Calculate" and a refresh leave it.
+void setShare(MainForm &form, int percent) {
+    core::QuotaModel &quota = PartsOf(form).Account();
+    quota.Calculated({0, 0, 1});
+    quota.SetAllowance(100.0 * 1048576);
+    quota.SetUsedAtCalculate(percent * 1048576.0);
+    QVERIFY(quota.Show(true));
+}
+
 void tick(FormFixture &f) {
     QVERIFY(QMetaObject::invokeMethod(f.form().TrayTimer(), "timeout"));
     QVERIFY(f.Settle());
@@ -80,7 +90,7 @@ void TestTray::minimiseGoesToTray() {
     QVERIFY(form.TrayIcon()->isVisible());
     // The static icon for the first half second, then the lights.
     QCOMPARE(tray.AttachedList(), QString());
-    QCOMPARE(form.Flags().TrayLightState, std::string("-----"));
+    QCOMPARE(trayOf(form).LightState(), std::string("-----"));
     QVERIFY(form.TrayTimer()->isActive());
     QCOMPARE(form.TrayTimer()->interval(), 500);
     tick(f);
@@ -121,7 +131,7 @@ void TestTray::lights() {
     QFETCH(QString, code);
     FormFixture f;
     MainForm &form = shown(f);
-    Find<QProgressBar>(form, "In_ProgressBar")->setValue(bar);
+    setShare(form, bar);
     if (status == QLatin1String("-"))
         f.agent.SetFault(kWanStatus, AgentFault{});
     else
@@ -129,7 +139,7 @@ void TestTray::lights() {
     minimise(form);
     tick(f);
     QCOMPARE(trayOf(form).AttachedList(), list);
-    QCOMPARE(QString::fromStdString(form.Flags().TrayLightState), code);
+    QCOMPARE(QString::fromStdString(trayOf(form).LightState()), code);
 }
 
 void TestTray::samePatternKeepsAnimation() {
@@ -302,7 +312,7 @@ void TestTray::startInTray() {
     emit form.TrayIcon()->activated(QSystemTrayIcon::Trigger);
     QVERIFY(form.isVisible());
     QVERIFY(!form.isMinimized());
-    QVERIFY(!form.Flags().RestoreOnShow);
+    QVERIFY(!trayOf(form).RestoreOnShow());
 }
 
 QTEST_MAIN(TestTray)
