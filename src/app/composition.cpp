@@ -4,6 +4,7 @@
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
+#include "core/linkmodel.h"
 #include "core/quotamodel.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
@@ -49,9 +50,11 @@ public:
     TrayController &Tray() override { return *tray; }
     HistoryParts &History() override { return *history; }
     core::QuotaModel &Account() override { return account; }
+    core::LinkModel &Link() override { return link; }
 
     // The models first: the views observe them.
     core::QuotaModel account;
+    core::LinkModel link;
     pages::SystemPage system;
     pages::QuotaPage quota;
     pages::AdslPage adsl;
@@ -115,13 +118,13 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
             p.history->SetTargetEditing(editing);
     };
 
-    p.connection =
-        std::make_unique<monitors::ConnectionMonitor>(f, f.MonitorTimer(Monitor::Connection));
+    p.connection = std::make_unique<monitors::ConnectionMonitor>(
+        f, f.MonitorTimer(Monitor::Connection), p.link, f.Log());
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
         f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
         p.system.Widget(), p.system.UptimeLabel());
     // The line history: its menu, recorder, alerts and window.
-    p.history = std::make_unique<HistoryParts>(f, *p.connection, p.account);
+    p.history = std::make_unique<HistoryParts>(f, p.link, p.account);
     p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });

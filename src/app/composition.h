@@ -7,8 +7,9 @@
 #include <memory>
 
 namespace vantrel::core {
+class LinkModel;
 class QuotaModel;
-}
+} // namespace vantrel::core
 
 namespace vantrel::pages {
 class AdslPage;
@@ -49,6 +50,7 @@ public:
     virtual HistoryParts &History() = 0;
     // The models.
     virtual core::QuotaModel &Account() = 0;
+    virtual core::LinkModel &Link() = 0;
 };
 
 // The main window with every page, monitor and the settings.

@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "app/metricsserver.h"
+#include "core/linkmodel.h"
 #include "core/quota.h"
 #include "core/quotamodel.h"
 #include "history/historyservice.h"
@@ -65,7 +66,7 @@ QAction *item(QMenu *menu, const char *name, const QString &caption) {
 
 } // namespace
 
-HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
+HistoryParts::HistoryParts(MainForm &form, const core::LinkModel &link,
                            const core::QuotaModel &quota, const QString &path)
     : form_(form), quota_(quota), service_(std::make_unique<history::HistoryService>(
                                       path.isEmpty() ? DefaultPath() : path, form.Clock())),
@@ -75,10 +76,12 @@ HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connecti
       metrics_(new MetricsServer([this] { return metricsText(); }, this)),
       metricsPort_(MetricsServer::DefaultPort) {
     alerts_->SetNotifier(desktop_.get());
-    connect(&connection, &monitors::ConnectionMonitor::linkChanged, this,
-            [this](bool up, const QDateTime &when, const QString &line) {
-                form_.Run([&] { recorder_->LinkChanged(up, when, line); });
-            });
+    // The drops and returns the connection monitor logged, with the log's line.
+    connect(&link, &core::LinkModel::changed, this, [this](const core::LinkEvent &e) {
+        const bool up = e.kind == core::LinkEvent::Kind::Return;
+        if (up || e.kind == core::LinkEvent::Kind::Drop)
+            form_.Run([&] { recorder_->LinkChanged(up, e.when, monitors::LinkEventLine(e)); });
+    });
     connect(recorder_.get(), &monitors::Recorder::sampleStored, this, [this] {
         if (window_)
             window_->SampleStored();

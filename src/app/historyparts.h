@@ -12,8 +12,9 @@ class QAction;
 class QMenu;
 
 namespace vantrel::core {
+class LinkModel;
 class QuotaModel;
-}
+} // namespace vantrel::core
 
 namespace vantrel::history {
 class HistoryService;
@@ -45,8 +46,8 @@ class HistoryParts : public QObject, public ui::SettingsPart {
     Q_OBJECT
 public:
     // path: the history file (DefaultPath() when empty).
-    HistoryParts(MainForm &form, monitors::ConnectionMonitor &connection,
-                 const core::QuotaModel &quota, const QString &path = QString());
+    HistoryParts(MainForm &form, const core::LinkModel &link, const core::QuotaModel &quota,
+                 const QString &path = QString());
     ~HistoryParts() override;
 
     // $XDG_DATA_HOME/vantrel/history.sqlite

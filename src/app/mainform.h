@@ -97,7 +97,8 @@ public:
     core::RouterModel &Router() override { return *router_; }
     ui::Prompter &Prompt() override { return *services_.prompter; }
     const core::Clock &Clock() const override { return *services_.clock; }
-    monitors::ConnectionLog &Log() override { return *log_; }
+    // The connection log, which the close sequence offers to save.
+    monitors::ConnectionLog &Log() { return *log_; }
     ui::TextOutput &Output() override { return *output_; }
     void SetStatus(const QString &text) override;
     QString Status() const override;

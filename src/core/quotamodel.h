@@ -19,7 +19,7 @@ class QuotaModel : public QObject {
     Q_OBJECT
 public:
     // The texts before there is anything to say.
-    static const QString NoAmountText;   // "----": no amount left computed yet
+    static const QString NoAmountText;    // "----": no amount left computed yet
     static const QString NoResetDateText; // "------": never reset
 
     explicit QuotaModel(const Clock &clock, QObject *parent = nullptr);

@@ -2,14 +2,15 @@
 
 #include "core/results.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <cstdint>
-#include <optional>
-#include <string>
 
 class QTimer;
+
+namespace vantrel::core {
+class LinkModel;
+struct LinkEvent;
+} // namespace vantrel::core
 
 namespace vantrel::ui {
 class PageContext;
@@ -17,41 +18,32 @@ class PageContext;
 
 namespace vantrel::monitors {
 
-// Polls the WAN link and logs each drop and return in the connection log, with the date and
-// time and how long the state that just ended lasted. A stretch of polls without answer is
-// logged when answers come back, so a duration is never taken for an outage that nobody saw.
+class ConnectionLog;
+
+// The line the connection log gets for a change of the link: "Disconnected: <when>  (<how
+// long it was up>)", "Reconnected: ...", "No answer from the router: <from> to <until>",
+// "Router restarted: <when>  (<its uptime>)"; durations as DD:HH:MM:SS, "Get failed" when the
+// uptime got no answer.
+QString LinkEventLine(const core::LinkEvent &event);
+
+// Polls the WAN link for the link model, and logs each change the model sees in the connection
+// log, with the date and time and how long the state that just ended lasted.
 class ConnectionMonitor : public QObject {
     Q_OBJECT
 public:
-    ConnectionMonitor(ui::PageContext &context, QTimer *timer);
+    ConnectionMonitor(ui::PageContext &context, QTimer *timer, core::LinkModel &link,
+                      ConnectionLog &log);
 
     // One poll: the WAN link's status, and the uptime when the state changes.
     void Connect_TimerTimer();
 
-    bool WanLinkUp() const { return linkUp_; }
-    // The sysUpTime of the last logged change ("0" until the first one).
-    const std::string &LastChangeUptime() const { return lastChange_; }
-
-    // The time from start to now (sysUpTime ticks as decimal text) as DD:HH:MM:SS. A router
-    // that restarted since start (its uptime is now the smaller) gives its uptime. A text that
-    // is not a number throws ConvertError.
-    static QString ElapsedUptimeText(const std::string &start, const std::string &now);
-
-signals:
-    // A line was written to the log (the history and the alerts hear of drops and returns).
-    void linkChanged(bool up, const QDateTime &when, const QString &line);
-
 private:
     void onPoll(const core::LinkPoll &poll);
-    void logChange(const char *what, bool up, const core::LinkPoll &poll);
+    void logged(const core::LinkEvent &event);
 
     ui::PageContext &context_;
-    bool linkUp_ = true;
-    std::string lastChange_ = "0";
-    std::optional<std::int64_t> lastUptime_; // the last uptime read, to see a restart
-    // Polls without answer since the last answer.
-    QDateTime blindFrom_;
-    QDateTime blindTo_;
+    core::LinkModel &link_;
+    ConnectionLog &log_;
 };
 
 } // namespace vantrel::monitors

@@ -12,10 +12,6 @@ class Clock;
 class RouterModel;
 } // namespace vantrel::core
 
-namespace vantrel::monitors {
-class ConnectionLog;
-}
-
 namespace vantrel::ui {
 
 class Prompter;
@@ -30,7 +26,6 @@ public:
     // Every box, dialog, the beep and help.
     virtual Prompter &Prompt() = 0;
     virtual const core::Clock &Clock() const = 0;
-    virtual monitors::ConnectionLog &Log() = 0;
     virtual TextOutput &Output() = 0;
 
     // The one-part status bar.

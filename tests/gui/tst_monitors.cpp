@@ -3,6 +3,7 @@
 // the figure in parentheses measures, and how the status monitor switches itself off.
 
 #include "app/mainform.h"
+#include "core/linkmodel.h"
 #include "formfixture.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionmonitor.h"
@@ -45,13 +46,6 @@ std::optional<AgentValue> answer(const QString &reply) {
     return AgentValue{ber::OctetString, reply.toStdString()};
 }
 
-void setUptime(LoopbackAgent &agent, const QString &ticks) {
-    if (ticks == QLatin1String("-"))
-        agent.Script(kSysUpTime, {std::nullopt});
-    else
-        agent.SetTimeTicks(kSysUpTime, ticks.toULongLong());
-}
-
 // One tick, as the timer gives it, and its answer shown.
 void tick(FormFixture &f, QTimer *timer) {
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
@@ -91,17 +85,10 @@ class TestMonitors : public QObject {
 private slots:
     void initTestCase();
 
-    void stateMachine_data();
-    void stateMachine();
-    void logLines_data();
-    void logLines();
+    void pollsWriteTheLog();
     void nonNumericUptimeChangesNothing();
     void newLineScrollsLogToEnd();
     void monitorLineLeavesTheUsersTyping();
-    void blindPeriodIsLogged_data();
-    void blindPeriodIsLogged();
-    void elapsedUptimeText_data();
-    void elapsedUptimeText();
     void ctrlKeyMarksLogUnsaved_data();
     void ctrlKeyMarksLogUnsaved();
 
@@ -117,143 +104,30 @@ void TestMonitors::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
 }
 
-void TestMonitors::stateMachine_data() {
-    QTest::addColumn<QStringList>("replies");   // ifOperStatus per poll; "-" for no answer
-    QTest::addColumn<QList<int>>("lineCounts"); // lines in the log after each poll
-    QTest::addColumn<QStringList>("kinds");     // how the lines begin, in order
-    QTest::addColumn<bool>("finalUp");
-
-    const QString down = QStringLiteral("Disconnected: ");
-    const QString back = QStringLiteral("Reconnected: ");
-    QTest::addRow("up down down up") << QStringList{"1", "2", "2", "1"} << QList<int>{0, 1, 1, 2}
-                                     << QStringList{down, back} << true;
-    QTest::addRow("first poll down")
-        << QStringList{"2"} << QList<int>{1} << QStringList{down} << false;
-    QTest::addRow("testing and 7 while down")
-        << QStringList{"2", "3", "7", "1"} << QList<int>{1, 1, 1, 2} << QStringList{down, back}
-        << true;
-    // A poll without answer changes no state; when answers come back the silence is logged
-    // before the change.
-    const QString blind = QStringLiteral("No answer from the router: ");
-    QTest::addRow("failure while down") << QStringList{"2", "-", "1"} << QList<int>{1, 1, 3}
-                                        << QStringList{down, blind, back} << true;
-    QTest::addRow("failure while up")
-        << QStringList{"1", "-", "2"} << QList<int>{0, 0, 2} << QStringList{blind, down} << false;
-    QTest::addRow("other replies while up")
-        << QStringList{"3", "5", "7", ""} << QList<int>{0, 0, 0, 0} << QStringList{} << true;
-    QTest::addRow("01 is not up") << QStringList{"2", "01", "1"} << QList<int>{1, 1, 2}
-                                  << QStringList{down, back} << true;
-    QTest::addRow("two drops") << QStringList{"2", "1", "2", "1"} << QList<int>{1, 2, 3, 4}
-                               << QStringList{down, back, down, back} << true;
-}
-
-void TestMonitors::stateMachine() {
-    QFETCH(QStringList, replies);
-    QFETCH(QList<int>, lineCounts);
-    QFETCH(QStringList, kinds);
-    QFETCH(bool, finalUp);
-
+// The polls' changes reach the window's log, the log has lines to save, and a poll without
+// answer says so in the status bar without a beep. What each change says is the link model's
+// business (tst_linkmodel).
+void TestMonitors::pollsWriteTheLog() {
     FormFixture f;
     MainForm &form = createForm(f);
-    std::vector<std::optional<AgentValue>> script;
-    for (const QString &reply : replies)
-        script.push_back(answer(reply));
-    f.agent.Script(kWanStatus, script);
-
+    f.agent.Script(kWanStatus,
+                   {answer(QStringLiteral("2")), std::nullopt, answer(QStringLiteral("1"))});
     QTimer *timer = Timer(form, "Connect_Timer");
-    for (int i = 0; i < replies.size(); ++i) {
+    const QStringList statuses = {RouterQuery::ReadyText, RouterQuery::ErrorText,
+                                  RouterQuery::ReadyText};
+    for (const QString &status : statuses) {
         form.SetStatus(RouterQuery::ReadyText);
         tick(f, timer);
-        QCOMPARE(logText(form).size(), lineCounts[i]);
-        QCOMPARE(form.Status(), replies[i] == QLatin1String("-") ? RouterQuery::ErrorText
-                                                                 : RouterQuery::ReadyText);
+        QCOMPARE(form.Status(), status);
     }
-    const QStringList lines = logText(form);
-    QCOMPARE(lines.size(), kinds.size());
-    for (int i = 0; i < lines.size(); ++i)
-        QVERIFY2(lines[i].startsWith(kinds[i]), qPrintable(lines[i]));
-    QCOMPARE(PartsOf(form).Connection().WanLinkUp(), finalUp);
-    QCOMPARE(form.Log().Unsaved(), !lines.isEmpty());
+    QStringList kinds;
+    for (const QString &line : logText(form))
+        kinds << line.section(QLatin1Char(':'), 0, 0);
+    QCOMPARE(kinds, (QStringList{"Disconnected", "No answer from the router", "Reconnected"}));
+    QVERIFY(PartsOf(form).Link().Up());
+    QVERIFY(form.Log().Unsaved());
     QVERIFY(f.prompter.shown.isEmpty());
     QCOMPARE(f.prompter.beeps, 0);
-}
-
-void TestMonitors::logLines_data() {
-    QTest::addColumn<QList<QDateTime>>("times"); // the clock at each poll
-    QTest::addColumn<QStringList>("uptimes");    // sysUpTime at each poll; "-" for no answer
-    QTest::addColumn<QStringList>("replies");    // ifOperStatus at each poll
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<int>("beeps");
-
-    const QDateTime evening(QDate(2026, 12, 7), QTime(22, 31, 5));
-    const QDateTime later(QDate(2026, 12, 7), QTime(23, 31, 5));
-    const QDateTime midnight(QDate(2026, 12, 8), QTime(0, 0, 0));
-    const QDateTime pastMidnight(QDate(2026, 12, 8), QTime(0, 0, 1));
-
-    QTest::addRow("first line shows the router's uptime")
-        << QList<QDateTime>{evening} << QStringList{"12345678"} << QStringList{"2"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)"} << 0;
-    QTest::addRow("return shows how long the drop lasted")
-        << QList<QDateTime>{evening, later} << QStringList{"12345678", "12705678"}
-        << QStringList{"2", "1"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
-                       "Reconnected: 07/12/2026 23:31:05  (00:01:00:00)"}
-        << 0;
-    QTest::addRow("each line measures from the one before")
-        << QList<QDateTime>{evening, evening, evening} << QStringList{"100", "6100", "366100"}
-        << QStringList{"2", "1", "2"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:00:01)",
-                       "Reconnected: 07/12/2026 22:31:05  (00:00:01:00)",
-                       "Disconnected: 07/12/2026 22:31:05  (00:01:00:00)"}
-        << 0;
-    QTest::addRow("polls without a change do not move the start")
-        << QList<QDateTime>{evening, evening, evening} << QStringList{"1000", "5000", "7000"}
-        << QStringList{"2", "2", "1"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:00:10)",
-                       "Reconnected: 07/12/2026 22:31:05  (00:00:01:00)"}
-        << 0;
-    QTest::addRow("midnight leaves out the time")
-        << QList<QDateTime>{midnight} << QStringList{"12345678"} << QStringList{"2"}
-        << QStringList{"Disconnected: 08/12/2026  (01:10:17:36)"} << 0;
-    QTest::addRow("a second past midnight keeps it")
-        << QList<QDateTime>{pastMidnight} << QStringList{"12345678"} << QStringList{"2"}
-        << QStringList{"Disconnected: 08/12/2026 00:00:01  (01:10:17:36)"} << 0;
-    QTest::addRow("router restarted in between shows its new uptime")
-        << QList<QDateTime>{evening, later} << QStringList{"12345678", "6000"}
-        << QStringList{"2", "1"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
-                       "Reconnected: 07/12/2026 23:31:05  (00:00:01:00)"}
-        << 0;
-    // Without the uptime of a change, the next line falls back to the router's uptime.
-    QTest::addRow("uptime not answered")
-        << QList<QDateTime>{evening, later, later} << QStringList{"100000", "-", "460000"}
-        << QStringList{"2", "1", "2"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:16:40)",
-                       "Reconnected: 07/12/2026 23:31:05  (Get failed)",
-                       "Disconnected: 07/12/2026 23:31:05  (00:01:16:40)"}
-        << 1;
-}
-
-void TestMonitors::logLines() {
-    QFETCH(QList<QDateTime>, times);
-    QFETCH(QStringList, uptimes);
-    QFETCH(QStringList, replies);
-    QFETCH(QStringList, lines);
-    QFETCH(int, beeps);
-
-    FormFixture f;
-    MainForm &form = createForm(f);
-    for (int i = 0; i < replies.size(); ++i) {
-        f.clock.Set(times[i]);
-        setUptime(f.agent, uptimes[i]);
-        f.agent.Script(kWanStatus, {answer(replies[i])});
-        tick(f, Timer(form, "Connect_Timer"));
-    }
-    QCOMPARE(logText(form), lines);
-    QCOMPARE(f.prompter.beeps, beeps);
-    if (beeps > 0)
-        QCOMPARE(form.Status(), RouterQuery::ErrorText);
-    QVERIFY(f.prompter.shown.isEmpty());
 }
 
 void TestMonitors::nonNumericUptimeChangesNothing() {
@@ -264,7 +138,7 @@ void TestMonitors::nonNumericUptimeChangesNothing() {
     tick(f, Timer(form, "Connect_Timer"));
     QCOMPARE(f.prompter.Texts("error"), QStringList{"'soon' is not a valid integer value."});
     QCOMPARE(logText(form), QStringList());
-    QVERIFY(PartsOf(form).Connection().WanLinkUp());
+    QVERIFY(PartsOf(form).Link().Up());
     QVERIFY(!form.Log().Unsaved());
 
     // The next drop is logged as the first one would have been.
@@ -320,87 +194,6 @@ void TestMonitors::monitorLineLeavesTheUsersTyping() {
     QCOMPARE(logText(form).last(),
              QStringLiteral("Disconnected: 07/12/2026 22:31:05  (01:10:17:36)"));
     QCOMPARE(logText(form).first(), QStringLiteral("router moved"));
-}
-
-void TestMonitors::blindPeriodIsLogged_data() {
-    QTest::addColumn<QStringList>("uptimes"); // sysUpTime while the poll's status is asked
-    QTest::addColumn<QStringList>("replies"); // ifOperStatus; "-" for no answer at all
-    QTest::addColumn<QStringList>("lines");
-
-    QTest::addRow("silence between a drop and the return")
-        << QStringList{"100000", "-", "-", "160000"} << QStringList{"2", "-", "-", "1"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
-                       "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:33:00",
-                       "Reconnected: 07/12/2026 22:34:00  (00:00:10:00)"};
-    QTest::addRow("silence and nothing changed")
-        << QStringList{"100000", "-", "160000"} << QStringList{"1", "-", "1"}
-        << QStringList{"No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:32:00"};
-    QTest::addRow("the router restarted meanwhile")
-        << QStringList{"100000", "-", "6000"} << QStringList{"2", "-", "1"}
-        << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
-                       "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:32:00",
-                       "Router restarted: 07/12/2026 22:32:00  (00:00:01:00)",
-                       "Reconnected: 07/12/2026 22:33:00  (00:00:01:00)"};
-}
-
-void TestMonitors::blindPeriodIsLogged() {
-    QFETCH(QStringList, uptimes);
-    QFETCH(QStringList, replies);
-    QFETCH(QStringList, lines);
-    FormFixture f;
-    MainForm &form = createForm(f);
-    const QDateTime start(QDate(2026, 12, 7), QTime(22, 31, 0));
-    for (int i = 0; i < replies.size(); ++i) {
-        f.clock.Set(start.addSecs(60 * i));
-        if (replies[i] == QLatin1String("-")) {
-            f.agent.SetFault(kWanStatus, AgentFault{});
-        } else {
-            f.agent.ClearFaults();
-            f.agent.Script(kWanStatus, {answer(replies[i])});
-            setUptime(f.agent, uptimes[i]);
-        }
-        tick(f, Timer(form, "Connect_Timer"));
-    }
-    QCOMPARE(logText(form), lines);
-}
-
-void TestMonitors::elapsedUptimeText_data() {
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("now"); // the router's sysUpTime
-    QTest::addColumn<QString>("text");
-
-    QTest::addRow("one day") << "0"
-                             << "8640000"
-                             << "01:00:00:00";
-    QTest::addRow("under a second") << "0"
-                                    << "99"
-                                    << "00:00:00:00";
-    QTest::addRow("one minute") << "0"
-                                << "6000"
-                                << "00:00:01:00";
-    QTest::addRow("days in full") << "0"
-                                  << "1066150600"
-                                  << "123:09:31:46";
-    QTest::addRow("largest time ticks") << "0"
-                                        << "4294967295"
-                                        << "497:02:27:52";
-    QTest::addRow("from a later start") << "6000"
-                                        << "366000"
-                                        << "00:01:00:00";
-    QTest::addRow("start is now") << "6000"
-                                  << "6000"
-                                  << "00:00:00:00";
-    QTest::addRow("router restarted since the start") << "500000"
-                                                      << "6000"
-                                                      << "00:00:01:00";
-}
-
-void TestMonitors::elapsedUptimeText() {
-    QFETCH(QString, start);
-    QFETCH(QString, now);
-    QFETCH(QString, text);
-    QCOMPARE(monitors::ConnectionMonitor::ElapsedUptimeText(start.toStdString(), now.toStdString()),
-             text);
 }
 
 void TestMonitors::ctrlKeyMarksLogUnsaved_data() {
@@ -516,7 +309,7 @@ void TestMonitors::errorBoxDoesNotNestTicks() {
     QVERIFY(QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection));
     settle();
     QCOMPARE(prompter.Texts("error").size(), 2);
-    QVERIFY(PartsOf(form).Connection().WanLinkUp());
+    QVERIFY(PartsOf(form).Link().Up());
 }
 
 QTEST_MAIN(TestMonitors)
