@@ -6,6 +6,7 @@
 #include "app/windowsettings.h"
 #include "core/linkmodel.h"
 #include "core/quotamodel.h"
+#include "core/routerinfo.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
@@ -33,8 +34,8 @@ using core::Trigger;
 class Parts : public Composition {
 public:
     Parts(MainForm &form, const QString &settingsPath)
-        : account(form.Clock()), system(form), quota(form, account), adsl(form),
-          interfaces(form, account), ip(form), protocols(form), debug(form),
+        : account(form.Clock()), system(form, info), quota(form, account), adsl(form),
+          interfaces(form, account), ip(form), protocols(form), debug(form, info),
           settings(form, settingsPath), window(form) {}
 
     pages::SystemPage &System() override { return system; }
@@ -51,10 +52,12 @@ public:
     HistoryParts &History() override { return *history; }
     core::QuotaModel &Account() override { return account; }
     core::LinkModel &Link() override { return link; }
+    core::RouterInfo &Info() override { return info; }
 
     // The models first: the views observe them.
     core::QuotaModel account;
     core::LinkModel link;
+    core::RouterInfo info;
     pages::SystemPage system;
     pages::QuotaPage quota;
     pages::AdslPage adsl;
@@ -107,8 +110,6 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         if (f.IsActivePage(p.debug.Widget()))
             f.Run([&p] { p.debug.DebugEnter(); });
     });
-    p.debug.Description = [&p] { return p.system.Description(); };
-    p.debug.DescriptionCaption = [&p] { return p.system.DescriptionCaption(); };
     p.system.OnTargetFocus = [&f, &p](bool editing) {
         if (editing)
             f.Community_editEnter();
@@ -122,7 +123,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         f, f.MonitorTimer(Monitor::Connection), p.link, f.Log());
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
         f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
-        p.system.Widget(), p.system.UptimeLabel());
+        p.system.Widget(), p.info);
     // The line history: its menu, recorder, alerts and window.
     p.history = std::make_unique<HistoryParts>(f, p.link, p.account);
     p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };

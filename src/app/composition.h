@@ -9,6 +9,7 @@
 namespace vantrel::core {
 class LinkModel;
 class QuotaModel;
+class RouterInfo;
 } // namespace vantrel::core
 
 namespace vantrel::pages {
@@ -51,6 +52,7 @@ public:
     // The models.
     virtual core::QuotaModel &Account() = 0;
     virtual core::LinkModel &Link() = 0;
+    virtual core::RouterInfo &Info() = 0;
 };
 
 // The main window with every page, monitor and the settings.

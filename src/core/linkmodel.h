@@ -55,9 +55,9 @@ private:
     void change(bool up, const LinkPoll &poll);
 
     bool up_ = true;
-    std::int64_t lastChange_ = 0;          // the sysUpTime of the last change (0 until one)
+    std::int64_t lastChange_ = 0;            // the sysUpTime of the last change (0 until one)
     std::optional<std::int64_t> lastUptime_; // the last uptime read, to see a restart
-    QDateTime blindFrom_;                   // polls without answer since the last answer
+    QDateTime blindFrom_;                    // polls without answer since the last answer
     QDateTime blindTo_;
 };
 

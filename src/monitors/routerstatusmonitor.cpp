@@ -1,15 +1,14 @@
 #include "monitors/routerstatusmonitor.h"
 
 #include "core/convert.h"
+#include "core/routerinfo.h"
 #include "core/routermodel.h"
-#include "core/uptime.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
 #include "ui/routerquery.h"
 #include "ui/widgets.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QTimer>
 
 namespace vantrel::monitors {
@@ -21,8 +20,8 @@ const QString kKey = QStringLiteral("monitor:uptime");
 } // namespace
 
 RouterStatusMonitor::RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
-                                         QWidget *systemPage, QLabel *uptime)
-    : context_(context), timer_(timer), toggle_(toggle), systemPage_(systemPage), uptime_(uptime) {
+                                         const QWidget *systemPage, core::RouterInfo &info)
+    : context_(context), timer_(timer), toggle_(toggle), systemPage_(systemPage), info_(info) {
     connect(timer_, &QTimer::timeout, this,
             [this] { context_.Run([this] { RouterStatus_TimerTimer(); }); });
     connect(&context_.Router(), &core::RouterModel::uptimeRead, this,
@@ -47,13 +46,11 @@ void RouterStatusMonitor::onUptime(const core::UptimeReading &reading) {
     if (!reading.head.outcome.conversionError.empty())
         throw core::ConvertError(reading.head.outcome.conversionError);
     if (reading.ticks) {
-        uptime_->setText(QString::fromStdString(core::UptimeText(*reading.ticks)));
-        ui::SetStale(uptime_, false);
+        info_.TakeUptime(*reading.ticks);
         return;
     }
     // The router stopped answering: the monitor switches itself off until the user turns it on.
-    uptime_->setText(RouterQuery::GetFailed);
-    ui::SetStale(uptime_, false);
+    info_.UptimeUnanswered();
     context_.SetStatus(RouterQuery::ErrorText);
     ui::SetTimerEnabled(timer_, false);
     toggle_->setChecked(false);

@@ -6,9 +6,12 @@
 #include <QString>
 
 class QAction;
-class QLabel;
 class QTimer;
 class QWidget;
+
+namespace vantrel::core {
+class RouterInfo;
+}
 
 namespace vantrel::ui {
 class PageContext;
@@ -16,13 +19,14 @@ class PageContext;
 
 namespace vantrel::monitors {
 
-// Keeps the System page's uptime current while that page shows, and switches itself off when
+// Keeps the router's uptime current while the System page shows, and switches itself off when
 // the router stops answering.
 class RouterStatusMonitor : public QObject {
     Q_OBJECT
 public:
+    // systemPage: the page while which shows the monitor polls.
     RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
-                        QWidget *systemPage, QLabel *uptime);
+                        const QWidget *systemPage, core::RouterInfo &info);
     void RouterStatus_TimerTimer();
 
 private:
@@ -31,8 +35,8 @@ private:
     ui::PageContext &context_;
     QTimer *timer_;
     QAction *toggle_;
-    QWidget *systemPage_;
-    QLabel *uptime_;
+    const QWidget *systemPage_;
+    core::RouterInfo &info_;
 };
 
 } // namespace vantrel::monitors

@@ -1,6 +1,7 @@
 #include "pages/debugpage.h"
 
 #include "core/oids.h"
+#include "core/routerinfo.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/routerquery.h"
@@ -59,9 +60,8 @@ QWidget *DebugPage::Build() {
     // pairs become lines of their own.
     box.beforeSave = [this] {
         ui::TextOutput::AppendLine(log_, QStringLiteral(" "));
-        ui::TextOutput::AppendLine(log_, (DescriptionCaption ? DescriptionCaption() : QString()) +
-                                             QLatin1Char(' ') +
-                                             (Description ? Description() : QString()));
+        ui::TextOutput::AppendLine(log_, core::RouterInfo::DescriptionCaption + QLatin1Char(' ') +
+                                             info_.Description());
     };
     for (QPushButton *b : {box.clear, box.copy, box.save, box.print})
         buttonColumn->addWidget(b);
@@ -171,8 +171,8 @@ void DebugPage::render(const core::DumpReading &d, const QString &heading, const
 
 void DebugPage::FirmwareVer_ButClick() {
     // No query: the description as the System page last showed it, one line per CR LF part.
-    ui::TextOutput::AppendLine(log_, QStringLiteral("Firmware information\n\n") +
-                                         (Description ? Description() : QString()));
+    ui::TextOutput::AppendLine(log_,
+                               QStringLiteral("Firmware information\n\n") + info_.Description());
 }
 
 } // namespace vantrel::pages

@@ -12,6 +12,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
+namespace vantrel::core {
+class RouterInfo;
+}
+
 namespace vantrel::ui {
 class PageContext;
 }
@@ -22,7 +26,9 @@ namespace vantrel::pages {
 class DebugPage : public QObject {
     Q_OBJECT
 public:
-    explicit DebugPage(ui::PageContext &context) : context_(context) {}
+    // info: the router's description, which the log's save and "Firmware Info" add.
+    DebugPage(ui::PageContext &context, const core::RouterInfo &info)
+        : context_(context), info_(info) {}
     QWidget *Build();
 
     void DebugEnter();
@@ -30,10 +36,6 @@ public:
     void IPAddrTable_ButClick();
     void FirmwareVer_ButClick();
     QWidget *Widget() const { return page_; }
-
-    // The router description as the System page shows it, and its caption.
-    std::function<QString()> Description;
-    std::function<QString()> DescriptionCaption;
 
 private:
     // One raw dump: the subtree walked and the heading it gets in the log.
@@ -44,6 +46,7 @@ private:
                 const ui::TableBox::Document &after);
 
     ui::PageContext &context_;
+    const core::RouterInfo &info_;
     QWidget *page_ = nullptr;
     QPlainTextEdit *log_ = nullptr;
     QPushButton *interfaceTable_ = nullptr;

@@ -1,6 +1,7 @@
 #include "pages/systempage.h"
 
 #include "core/bytetext.h"
+#include "core/routerinfo.h"
 #include "core/routermodel.h"
 #include "core/uptime.h"
 #include "ui/pagecontext.h"
@@ -29,9 +30,6 @@ namespace {
 
 constexpr int kHelpSystem = 110;
 
-// What goes in front of each firmware value appended to the description.
-const char *const kFirmwarePrefix[] = {"\r\nFirmware: ", " ", "\r\nBuild: ", "\r\n"};
-
 QLineEdit *addressBox(QWidget *parent, QHBoxLayout *row, const char *group, const char *caption,
                       const char *edit) {
     QGroupBox *box = ui::MakeGroup(parent, group, QString::fromLatin1(caption));
@@ -46,12 +44,14 @@ QLineEdit *addressBox(QWidget *parent, QHBoxLayout *row, const char *group, cons
 
 } // namespace
 
-SystemPage::SystemPage(ui::PageContext &context) : context_(context) {
+SystemPage::SystemPage(ui::PageContext &context, core::RouterInfo &info)
+    : context_(context), info_(info) {
     connect(&context_.Router(), &core::RouterModel::systemRead, this,
             [this](const core::SystemFigures &f) {
                 if (f.head.requester != core::Requester::Monitor)
                     context_.Run([this, &f] { render(f); });
             });
+    connect(&info_, &core::RouterInfo::changed, this, [this] { show(); });
 }
 
 QWidget *SystemPage::Build() {
@@ -84,8 +84,8 @@ QWidget *SystemPage::Build() {
     QLabel *upCaption = ui::MakeLabel(router, "RouterUp_Label", QStringLiteral("Uptime: "));
     uptime_ = ui::MakeValueLabel(router, "Uptime_Label", QStringLiteral("----"));
     uptime_->setProperty("longestText", QStringLiteral("497 days 02 hours 27 mins 52 secs"));
-    descriptionCaption_ = ui::MakeLabel(router, "Desc_Label", QStringLiteral("Description: "));
-    description_ = ui::MakeValueLabel(router, "RouterDesc_Label", QString(60, QLatin1Char('-')));
+    descriptionCaption_ = ui::MakeLabel(router, "Desc_Label", core::RouterInfo::DescriptionCaption);
+    description_ = ui::MakeValueLabel(router, "RouterDesc_Label", info_.Description());
     description_->setWordWrap(true);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     description_->setMinimumHeight(110);
@@ -138,20 +138,12 @@ void SystemPage::GenSysInfoDeafults_ButClick() {
     community_->setText(QString::fromLatin1(DefaultCommunity));
 }
 
-QString SystemPage::Description() const {
-    return description_->text();
-}
-
-QString SystemPage::DescriptionCaption() const {
-    return descriptionCaption_->text();
-}
-
 void SystemPage::GenSysInfoClick(core::Requester requester, bool resetWanRow) {
     RouterQuery::Begin(context_, kHelpSystem);
     core::SystemRequest request;
     request.resetWanRow = resetWanRow;
-    // The computer's address is looked up once per run, while its box is empty.
-    request.wantLocalAddress = pcIp_->text().isEmpty();
+    // The computer's address is looked up once per run, until it gave one.
+    request.wantLocalAddress = info_.WantsLocalAddress();
     core::ResultHead head;
     head.requester = requester;
     context_.Router().RefreshSystem(request, head);
@@ -160,7 +152,7 @@ void SystemPage::GenSysInfoClick(core::Requester requester, bool resetWanRow) {
 void SystemPage::RetryStartupRead() {
     RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
     core::SystemRequest request;
-    request.wantLocalAddress = pcIp_->text().isEmpty();
+    request.wantLocalAddress = info_.WantsLocalAddress();
     core::ResultHead head;
     head.requester = core::Requester::Startup;
     head.trigger = core::Trigger::Timer;
@@ -179,43 +171,36 @@ void SystemPage::render(const core::SystemFigures &f) {
         startupMissed_ = false;
     }
     if (!RouterQuery::Answered(context_, f.head.outcome, nullptr)) {
-        if (f.head.outcome.probeFailed) {
-            ui::SetStale(uptime_, true);
-            ui::SetStale(description_, true);
-        }
+        if (f.head.outcome.probeFailed)
+            info_.Unanswered();
         return;
     }
     for (const std::string &message : f.missing)
         context_.Prompt().Message(QStringLiteral("Vantrel"), QString::fromStdString(message));
-
-    if (f.uptime)
-        uptime_->setText(QString::fromStdString(core::UptimeText(*f.uptime)));
-    ui::SetStale(uptime_, !f.uptime);
-    QString description = description_->text();
-    if (f.description)
-        description = core::RouterText(*f.description);
-    // The firmware lines are appended to whatever the description shows.
-    for (std::size_t i = 0; i < f.firmware.size(); ++i)
-        if (f.firmware[i])
-            description +=
-                QString::fromLatin1(kFirmwarePrefix[i]) + core::RouterText(*f.firmware[i]);
-    description_->setText(description);
-    ui::SetStale(description_, !f.description && f.head.outcome.conversionError.empty());
-
-    if (f.addressesReached) {
-        if (f.localAddress && pcIp_->text().isEmpty())
-            pcIp_->setText(QString::fromStdString(*f.localAddress));
-        if (f.addressWalkFailed) {
-            routerIp_->setText(GetFailed);
-            RouterQuery::ReportFailure(context_);
-            return;
-        }
-        if (f.routerAddress)
-            routerIp_->setText(core::RouterText(*f.routerAddress));
-        if (f.wanAddress)
-            wanIp_->setText(core::RouterText(*f.wanAddress));
+    info_.Take(f);
+    if (f.addressesReached && f.addressWalkFailed) {
+        RouterQuery::ReportFailure(context_);
+        return;
     }
     RouterQuery::Finish(context_, f.head.outcome);
+}
+
+void SystemPage::show() {
+    if (info_.UptimeFailed())
+        uptime_->setText(RouterQuery::GetFailed);
+    else if (info_.Uptime())
+        uptime_->setText(QString::fromStdString(core::UptimeText(*info_.Uptime())));
+    ui::SetStale(uptime_, info_.UptimeStale());
+    description_->setText(info_.Description());
+    ui::SetStale(description_, info_.DescriptionStale());
+    if (info_.LocalAddress() && pcIp_->text().isEmpty())
+        pcIp_->setText(QString::fromStdString(*info_.LocalAddress()));
+    if (info_.AddressWalkFailed())
+        routerIp_->setText(GetFailed);
+    else if (info_.RouterAddress())
+        routerIp_->setText(core::RouterText(*info_.RouterAddress()));
+    if (info_.WanAddress())
+        wanIp_->setText(core::RouterText(*info_.WanAddress()));
 }
 
 void SystemPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {

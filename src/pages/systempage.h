@@ -14,6 +14,10 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
+namespace vantrel::core {
+class RouterInfo;
+}
+
 namespace vantrel::ui {
 class PageContext;
 }
@@ -28,7 +32,7 @@ public:
     static const char *const DefaultHost;
     static const char *const DefaultCommunity;
 
-    explicit SystemPage(ui::PageContext &context);
+    SystemPage(ui::PageContext &context, core::RouterInfo &info);
     QWidget *Build();
 
     // The update: ifNumber probes, discovery, uptime, description, firmware, addresses.
@@ -42,11 +46,6 @@ public:
     // The start-up update made again from a timer: no help topic, focus or busy cursor.
     void RetryStartupRead();
 
-    // The router description as the page shows it, firmware and build lines included.
-    QString Description() const;
-    QString DescriptionCaption() const;
-    // The uptime label, which the router status monitor keeps current.
-    QLabel *UptimeLabel() const { return uptime_; }
     QWidget *Widget() const { return page_; }
 
     // Called with true when the keyboard focus enters either target box, false when it leaves.
@@ -60,9 +59,12 @@ protected:
 
 private:
     void render(const core::SystemFigures &f);
+    // Shows what the router told about itself.
+    void show();
     void targetEdited();
 
     ui::PageContext &context_;
+    core::RouterInfo &info_;
     QWidget *page_ = nullptr;
     QLineEdit *ip_ = nullptr;
     QLineEdit *community_ = nullptr;

@@ -2,6 +2,7 @@
 // and the close-time offer to save the connection log.
 
 #include "app/settingsstore.h"
+#include "core/routerinfo.h"
 #include "formfixture.h"
 #include "monitors/connectionlog.h"
 #include "readonlyfolder.h"
@@ -253,8 +254,13 @@ void TestTextOutput::cancelledSaveChangesNothing() {
 void TestTextOutput::debugLogGetsTheDescriptionEachSave() {
     QPlainTextEdit *log = Memo(*form_, "DebugLog_Memo");
     log->setPlainText(QStringLiteral("ifTable\n1 = \"Ethernet\""));
-    Label(*form_, "RouterDesc_Label")
-        ->setText(QStringLiteral("Test ADSL Router\r\nFirmware: 2.1 B\r\nBuild: 77"));
+    // The router describes itself as the System page shows it.
+    core::SystemFigures figures;
+    figures.description = "Test ADSL Router";
+    figures.firmware = {std::string("2.1"), std::string("B"), std::string("77"), std::nullopt};
+    PartsOf(*form_).Info().Take(figures);
+    QCOMPARE(Label(*form_, "RouterDesc_Label")->text(),
+             QStringLiteral("Test ADSL Router\r\nFirmware: 2.1 B\r\nBuild: 77"));
     fixture_->prompter.saveAnswers << path(QStringLiteral("first.log"))
                                    << path(QStringLiteral("second.log"));
 

@@ -20,7 +20,9 @@ public:
     };
     static Reply Silent() { return {vantrel::core::Answer::None, {}}; }
     static Reply Error() { return {vantrel::core::Answer::Error, {}}; }
-    static Reply Value(std::string value) { return {vantrel::core::Answer::Value, std::move(value)}; }
+    static Reply Value(std::string value) {
+        return {vantrel::core::Answer::Value, std::move(value)};
+    }
 
     void Set(const std::string &oid, const std::string &value) { values[oid] = value; }
     // Every GET of oid gets no reply (the router is silent for it).

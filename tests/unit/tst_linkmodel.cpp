@@ -3,8 +3,8 @@
 // in parentheses measures, what a stretch without answer and a restart look like, and which
 // requests each poll makes.
 
-#include "core/linkmodel.h"
 #include "core/convert.h"
+#include "core/linkmodel.h"
 #include "core/oids.h"
 #include "fakerouterlink.h"
 #include "monitors/connectionmonitor.h"
@@ -84,19 +84,18 @@ void TestLinkModel::changes_data() {
     const QString down = QStringLiteral("Disconnected:");
     const QString back = QStringLiteral("Reconnected:");
     const QString blind = QStringLiteral("No");
-    QTest::addRow("up down down up") << QStringList{"1", "2", "2", "1"} << QStringList{down, back}
-                                     << true;
+    QTest::addRow("up down down up")
+        << QStringList{"1", "2", "2", "1"} << QStringList{down, back} << true;
     QTest::addRow("first poll down") << QStringList{"2"} << QStringList{down} << false;
     QTest::addRow("testing and 7 while down")
         << QStringList{"2", "3", "7", "1"} << QStringList{down, back} << true;
     QTest::addRow("failure while down")
         << QStringList{"2", "-", "1"} << QStringList{down, blind, back} << true;
-    QTest::addRow("failure while up") << QStringList{"1", "-", "2"} << QStringList{blind, down}
-                                      << false;
+    QTest::addRow("failure while up")
+        << QStringList{"1", "-", "2"} << QStringList{blind, down} << false;
     QTest::addRow("other replies while up")
         << QStringList{"3", "5", "7", ""} << QStringList{} << true;
-    QTest::addRow("01 is not up") << QStringList{"2", "01", "1"} << QStringList{down, back}
-                                  << true;
+    QTest::addRow("01 is not up") << QStringList{"2", "01", "1"} << QStringList{down, back} << true;
     QTest::addRow("two drops") << QStringList{"2", "1", "2", "1"}
                                << QStringList{down, back, down, back} << true;
 }
