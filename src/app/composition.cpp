@@ -7,6 +7,8 @@
 #include "core/linkmodel.h"
 #include "core/quotamodel.h"
 #include "core/routerinfo.h"
+#include "core/routermodel.h"
+#include "core/settingsmodel.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
@@ -18,6 +20,7 @@
 #include "pages/protocolpages.h"
 #include "pages/quotapage.h"
 #include "pages/systempage.h"
+#include "ui/textoutput.h"
 
 #include <QAction>
 #include <QTabWidget>
@@ -31,12 +34,43 @@ namespace {
 
 using core::Trigger;
 
+const char kQuota[] = "Quota";
+
+// The account's values as the settings load read them.
+void ApplyQuota(core::QuotaModel &account, const core::SettingsFile::LoadResult &loaded) {
+    const core::SettingsValues &v = loaded.values;
+    if (loaded.Reached(kQuota, "Data"))
+        account.SetDownloadOnly(v.DownloadOnly);
+    if (loaded.Reached(kQuota, "ISP bytes in Gigabyte"))
+        account.SetBytesPerGB(v.BytesPerGB);
+    if (loaded.Reached(kQuota, "ISP bytes in Megabyte"))
+        account.SetBytesPerMB(v.BytesPerMB);
+    if (loaded.Reached(kQuota, "MBUsed"))
+        account.RestoreStoredUsed(v.MBUsed);
+    if (loaded.Reached(kQuota, "Reset day"))
+        account.SetResetDay(v.ResetDay);
+    if (loaded.Reached(kQuota, "Last reset date"))
+        account.RestoreLastResetDate(v.LastResetDate);
+}
+
+// The account's values for the save: the definitions in use (not the boxes' texts, which may
+// not have been applied), and the amount used as the refreshes and timers left it (the close
+// does not wait for the router).
+void CollectQuota(const core::QuotaModel &account, core::SettingsValues &v) {
+    v.DownloadOnly = account.DownloadOnly();
+    v.BytesPerGB = account.Account().BytesPerGB;
+    v.BytesPerMB = account.Account().BytesPerMB;
+    v.ResetDay = account.ResetDay();
+    v.LastResetDate = account.LastResetDate();
+    v.MBUsed = account.UsedToStore();
+}
+
 class Parts : public Composition {
 public:
     Parts(MainForm &form, const QString &settingsPath)
-        : account(form.Clock()), system(form, info), quota(form, account), adsl(form),
-          interfaces(form, account), ip(form), protocols(form), debug(form, info),
-          settings(form, settingsPath), window(form) {}
+        : options(settingsPath), account(form.Clock()), system(form, info, options),
+          quota(form, account, options), adsl(form), interfaces(form, account), ip(form),
+          protocols(form), debug(form, info), settings(form, options), window(form, options) {}
 
     pages::SystemPage &System() override { return system; }
     pages::QuotaPage &Quota() override { return quota; }
@@ -53,8 +87,10 @@ public:
     core::QuotaModel &Account() override { return account; }
     core::LinkModel &Link() override { return link; }
     core::RouterInfo &Info() override { return info; }
+    core::SettingsModel &Options() override { return options; }
 
     // The models first: the views observe them.
+    core::SettingsModel options;
     core::QuotaModel account;
     core::LinkModel link;
     core::RouterInfo info;
@@ -81,6 +117,12 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     auto parts = std::make_unique<Parts>(
         f, services.settingsPath.isEmpty() ? SettingsStore::DefaultPath() : services.settingsPath);
     Parts &p = *parts;
+
+    // Every request goes to the target the settings hold.
+    QObject::connect(&p.options, &core::SettingsModel::changed, &f, [&f, &p](core::Setting s) {
+        if (s == core::Setting::Target)
+            f.Router().SetTarget(p.options.HostBytes(), p.options.CommunityBytes());
+    });
 
     // The pages in tab order, and what "&Update" or selecting each one runs.
     f.AddPage({p.system.Build(), "GenSysInfo", "System", 110, [&p](Trigger) {
@@ -110,11 +152,9 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         if (f.IsActivePage(p.debug.Widget()))
             f.Run([&p] { p.debug.DebugEnter(); });
     });
-    p.system.OnTargetFocus = [&f, &p](bool editing) {
-        if (editing)
-            f.Community_editEnter();
-        else
-            f.Community_editExit();
+    // While the target is being edited the monitors' timers are held, and no sample is taken.
+    p.system.OnTargetFocus = [&p](bool editing) {
+        p.window.HoldMonitors(editing);
         if (p.history)
             p.history->SetTargetEditing(editing);
     };
@@ -122,8 +162,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.connection = std::make_unique<monitors::ConnectionMonitor>(
         f, f.MonitorTimer(Monitor::Connection), p.link, f.Log());
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
-        f, f.MonitorTimer(Monitor::RouterStatus), f.MonitorSwitch(Monitor::RouterStatus),
-        p.system.Widget(), p.info);
+        f, f.MonitorTimer(Monitor::RouterStatus), p.options, p.system.Widget(), p.info);
     // The line history: its menu, recorder, alerts and window.
     p.history = std::make_unique<HistoryParts>(f, p.link, p.account);
     p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
@@ -135,8 +174,8 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
             p.system.RetryStartupRead();
     };
     // The tray shows the account and refreshes it as a quota tick would.
-    p.tray = std::make_unique<TrayController>(f, p.account,
-                                              [&p] { p.quota.QuotaClick(Trigger::Timer); });
+    p.tray = std::make_unique<TrayController>(
+        f, p.account, [&p] { p.quota.QuotaClick(Trigger::Timer); }, p.options);
     // The monthly reset's date is written at once.
     QObject::connect(&p.account, &core::QuotaModel::monthStarted, &f,
                      [&p](const QString &date) { p.settings.WriteLastResetDate(date); });
@@ -144,18 +183,27 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     QObject::connect(f.MonitorTimer(Monitor::Interfaces), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.interfaces.Interfaces_TimerTimer(); }); });
 
-    // The settings, in the order their keys are read.
-    p.settings.AddPart(&p.system);
-    p.settings.AddPart(&p.window);
-    p.settings.AddPart(&p.quota);
-    p.settings.AddPart(p.history.get());
-    f.OnCreate = [&f, &p] {
+    // What the parts with state of their own take from the settings file, and give back.
+    p.settings.Apply = [&f, &p](const core::SettingsFile::LoadResult &loaded) {
+        ApplyQuota(p.account, loaded);
+        p.quota.ShowSettings(loaded);
+        if (loaded.Reached("Files", "Last folder"))
+            f.Output().SetSaveFolder(loaded.values.LastFolder);
+        p.history->ApplySettings(loaded);
+    };
+    p.settings.Collect = [&f, &p](core::SettingsValues &v) {
+        CollectQuota(p.account, v);
+        v.LastFolder = f.Output().SaveFolder();
+        p.history->CollectSettings(v);
+    };
+    f.PromptOnClose = [&p] { return p.options.Values().PromptOnClose; };
+    f.OnCreate = [&p] {
         // A number that does not convert stops the load: no query, no start in the tray.
         if (!p.settings.Load())
             return;
         p.system.GenSysInfoClick(core::Requester::Startup);
         p.quota.CalcQuota_ButClick(core::Requester::Startup);
-        if (f.MenuItem("MinimiseEnabled")->isChecked())
+        if (p.options.Values().MinimiseOnStartup)
             p.tray->StartInTray();
     };
     f.OnSaveSettings = [&p](bool signalled) { return p.settings.Save(signalled); };

@@ -10,6 +10,7 @@ namespace vantrel::core {
 class LinkModel;
 class QuotaModel;
 class RouterInfo;
+class SettingsModel;
 } // namespace vantrel::core
 
 namespace vantrel::pages {
@@ -53,6 +54,7 @@ public:
     virtual core::QuotaModel &Account() = 0;
     virtual core::LinkModel &Link() = 0;
     virtual core::RouterInfo &Info() = 0;
+    virtual core::SettingsModel &Options() = 0;
 };
 
 // The main window with every page, monitor and the settings.

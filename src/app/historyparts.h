@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settingsstore.h"
+#include "core/settings.h"
 
 #include <QObject>
 #include <QPointer>
@@ -42,7 +42,7 @@ class MetricsServer;
 // The line history as the window has it: the menu Options > "Line history", the history file
 // and its recorder, the alerts, the metrics endpoint, the history window and the two dialogs,
 // and their stored settings (section "Line history").
-class HistoryParts : public QObject, public ui::SettingsPart {
+class HistoryParts : public QObject {
     Q_OBJECT
 public:
     // path: the history file (DefaultPath() when empty).
@@ -72,8 +72,9 @@ public:
     historyview::MetricsDialog *OpenMetrics() const;
     QMenu *Menu() const { return menu_; }
 
-    void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
-    void CollectSettings(core::SettingsValues &values) override;
+    // What the settings load read of the line history, and what the save writes.
+    void ApplySettings(const core::SettingsFile::LoadResult &loaded);
+    void CollectSettings(core::SettingsValues &values);
 
 private:
     void buildMenu();

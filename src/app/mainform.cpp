@@ -1,6 +1,5 @@
 #include "app/mainform.h"
 
-#include "app/menugroups.h"
 #include "app/trayicons.h"
 #include "core/routermodel.h"
 #include "monitors/connectionlog.h"
@@ -41,7 +40,6 @@ using monitors::ConnectionLog;
 using ui::HelpCommand;
 using ui::MakeButton;
 namespace RouterQuery = ui::RouterQuery;
-using ui::SetTimerEnabled;
 using ui::TextOutput;
 
 namespace {
@@ -324,10 +322,6 @@ QTimer *MainForm::MonitorTimer(Monitor monitor) const {
     return timers_.at(monitor);
 }
 
-QAction *MainForm::MonitorSwitch(Monitor monitor) const {
-    return MenuItem(MonitorMenuOf(monitor).toggle);
-}
-
 void MainForm::bindEvents() {
     auto on = [this](QAction *action, std::function<void()> handler) {
         connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
@@ -353,32 +347,6 @@ void MainForm::bindEvents() {
     });
     connect(updateCheck_, &version::UpdateCheck::Failed, this,
             [this](const QString &error) { ReportError(error); });
-
-    // The monitor menus: the check item switches its timer, an interval item sets it.
-    for (const MonitorMenu &menu : MonitorMenus()) {
-        QTimer *timer = timers_.at(menu.monitor);
-        QAction *toggle = MenuItem(menu.toggle);
-        on(toggle, [timer, toggle] { SetTimerEnabled(timer, toggle->isChecked()); });
-        for (const IntervalItem &item : menu.items) {
-            QAction *action = MenuItem(item.action);
-            const int ms = item.value * menu.unitMs;
-            on(action, [timer, action, ms] {
-                timer->setInterval(ms);
-                action->setChecked(true);
-            });
-        }
-    }
-
-    // Hide and Show swap their marks whichever is chosen.
-    QAction *hide = MenuItem("HideFromTaskBar");
-    QAction *show = MenuItem("ShowInTaskBar");
-    auto swap = [hide, show](QAction *chosen) {
-        const bool hideWasChecked = chosen == hide ? !hide->isChecked() : hide->isChecked();
-        hide->setChecked(!hideWasChecked);
-        show->setChecked(hideWasChecked);
-    };
-    on(hide, [swap, hide] { swap(hide); });
-    on(show, [swap, show] { swap(show); });
 
     connect(router_.get(), &core::RouterModel::pageJobsChanged, this,
             [this](int pending) { showBusy(pending); });
@@ -517,20 +485,8 @@ void MainForm::CheckforupdateVersion1Click() {
     updateCheck_->Start();
 }
 
-void MainForm::Community_editEnter() {
-    for (const MonitorMenu &menu : MonitorMenus())
-        if (MenuItem(menu.toggle)->isChecked())
-            SetTimerEnabled(timers_.at(menu.monitor), false);
-}
-
-void MainForm::Community_editExit() {
-    for (const MonitorMenu &menu : MonitorMenus())
-        if (MenuItem(menu.toggle)->isChecked())
-            SetTimerEnabled(timers_.at(menu.monitor), true);
-}
-
 bool MainForm::FormCloseQuery() {
-    const bool prompt = MenuItem("ClosePromptEnabled")->isChecked();
+    const bool prompt = PromptOnClose && PromptOnClose();
     if (prompt && !Prompt().Confirm(QStringLiteral("Close Vantrel?")))
         return false;
     if (!SaveSettingsNow())

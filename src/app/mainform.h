@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "core/settings.h"
 #include "core/trigger.h"
 #include "ui/pagecontext.h"
 #include "version/updatecheck.h"
@@ -50,8 +51,7 @@ struct Services {
     version::UpdateCheck::Source updateSource;
 };
 
-// The four monitors of the Options menu.
-enum class Monitor { Connection, RouterStatus, Quota, Interfaces };
+using core::Monitor;
 
 // The main window: the page control and its dispatch, the buttons, the status bar, the menus,
 // the timers, the tray icon and the close sequence. The pages, monitors and settings are the
@@ -90,6 +90,8 @@ public:
     void FormCreate();
     // The close-time steps of the parts: false when the settings could not be written.
     std::function<bool(bool signalled)> OnSaveSettings;
+    // Whether the close asks first ("Prompt on close").
+    std::function<bool()> PromptOnClose;
 
     const Services &services() const { return services_; }
 
@@ -119,7 +121,6 @@ public:
     // items of their own.
     QMenu *SubMenu(const char *name) const;
     QTimer *MonitorTimer(Monitor monitor) const;
-    QAction *MonitorSwitch(Monitor monitor) const;
     QTimer *TrayTimer() const { return trayTimer_; }
     // Whether the window shows itself busy (page queries on their way).
     bool BusyCursor() const { return busy_; }
@@ -134,10 +135,6 @@ public:
     void Exit1Click();
     void About1Click();
     void CheckforupdateVersion1Click();
-
-    // While the target is being edited the monitors' timers are held.
-    void Community_editEnter();
-    void Community_editExit();
 
     // The close sequence: asks, saves the settings, offers to save the connection log; false
     // when the close is cancelled or the settings could not be written.

@@ -1,27 +1,21 @@
 #pragma once
 // The four monitor menus of Options: a "Display in real time" style check item that switches a
-// timer, and a radio group of intervals. The settings file stores both.
+// timer, and a radio group of intervals, one item for each interval the monitor offers.
+
+#include "core/settings.h"
 
 #include <vector>
 
 namespace vantrel::app {
 
-enum class Monitor;
-
-struct IntervalItem {
-    const char *action; // menu item name
-    int value;          // the number in its caption, as stored in the settings
-};
-
 struct MonitorMenu {
-    Monitor monitor;
-    const char *toggle; // check item
-    int unitMs;         // milliseconds per unit of the stored value
-    std::vector<IntervalItem> items;
+    core::Monitor monitor;
+    const char *toggle;              // check item
+    std::vector<const char *> items; // interval items, in the order of MonitorIntervals
 };
 
 // In the order the settings file reads them.
 const std::vector<MonitorMenu> &MonitorMenus();
-const MonitorMenu &MonitorMenuOf(Monitor monitor);
+const MonitorMenu &MonitorMenuOf(core::Monitor monitor);
 
 } // namespace vantrel::app

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/regional.h"
+#include "core/settingsmodel.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
 #include "version/buildsettings.h"
@@ -14,13 +15,10 @@
 
 namespace vantrel::app {
 
-using ui::PageContext;
-using ui::SettingsPart;
-
 const char *const SettingsStore::CopyrightNotice = version::CopyrightNotice;
 
-SettingsStore::SettingsStore(PageContext &context, QString path)
-    : context_(context), file_(std::move(path)) {}
+SettingsStore::SettingsStore(ui::PageContext &context, core::SettingsModel &settings)
+    : context_(context), settings_(settings) {}
 
 QString SettingsStore::DefaultPath() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -28,16 +26,20 @@ QString SettingsStore::DefaultPath() {
     return dir + QLatin1Char('/') + base + QStringLiteral(".ini");
 }
 
+QString SettingsStore::Path() const {
+    return settings_.Path();
+}
+
 bool SettingsStore::Load() {
-    const core::SettingsFile::LoadResult loaded = file_.Load();
+    const core::SettingsFile::LoadResult loaded = settings_.Load();
     if (loaded.unreadable)
         context_.Prompt().Warning(
             QStringLiteral("Warning"),
             QStringLiteral("The settings file %1 cannot be read. Vantrel starts with its "
                            "default settings and leaves that file as it is.")
-                .arg(file_.Path()));
-    for (SettingsPart *part : parts_)
-        part->ApplySettings(loaded);
+                .arg(settings_.Path()));
+    if (Apply)
+        Apply(loaded);
     if (loaded.error.isEmpty())
         return true;
     context_.ReportError(loaded.error);
@@ -45,21 +47,25 @@ bool SettingsStore::Load() {
 }
 
 bool SettingsStore::Save(bool quiet) {
-    core::SettingsValues values;
-    for (SettingsPart *part : parts_)
-        part->CollectSettings(values);
-    values.LastUsed = core::DateTimeText(context_.Clock().Now());
+    // A file that could not be read at start-up is the user's: it is left alone, and the
+    // close goes on.
+    if (settings_.Unreadable())
+        return true;
     const core::ProgramRecord program{QStringLiteral("Vantrel"),
                                       QString::fromLatin1(CopyrightNotice),
                                       version::RunningVersionText()};
-    // A file that could not be read at start-up is the user's: it is left alone, and the
-    // close goes on.
-    if (file_.Unreadable())
-        return true;
+    const QString lastUsed = core::DateTimeText(context_.Clock().Now());
     QString reason;
-    if (file_.Save(values, program, reason))
+    const bool saved = settings_.Save(
+        [this, &lastUsed](core::SettingsValues &values) {
+            if (Collect)
+                Collect(values);
+            values.LastUsed = lastUsed;
+        },
+        program, reason);
+    if (saved)
         return true;
-    const QString message = QStringLiteral("Unable to write to ") + file_.Path();
+    const QString message = QStringLiteral("Unable to write to ") + settings_.Path();
     if (quiet)
         std::fprintf(stderr, "vantrel: %s: %s\n", qPrintable(message), qPrintable(reason));
     else
@@ -69,7 +75,7 @@ bool SettingsStore::Save(bool quiet) {
 
 bool SettingsStore::WriteLastResetDate(const QString &date) {
     QString reason;
-    return file_.WriteLastResetDate(date, reason);
+    return settings_.WriteLastResetDate(date, reason);
 }
 
 } // namespace vantrel::app

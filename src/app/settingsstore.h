@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/settings.h"
-#include "ui/settingspart.h"
 
 #include <QString>
-#include <vector>
+#include <functional>
+
+namespace vantrel::core {
+class SettingsModel;
+}
 
 namespace vantrel::ui {
 class PageContext;
@@ -13,18 +16,20 @@ class PageContext;
 namespace vantrel::app {
 
 // The settings file of the window: read once while the window is created, written on every
-// confirmed close, through the parts that keep the values.
+// confirmed close. The settings model holds the options; the parts with state of their own
+// take their values at the load (apply) and give them back at the save (collect).
 class SettingsStore {
 public:
     static const char *const CopyrightNotice;
 
-    SettingsStore(ui::PageContext &context, QString path);
+    SettingsStore(ui::PageContext &context, core::SettingsModel &settings);
     // $XDG_CONFIG_HOME/<executable base name>.ini
     static QString DefaultPath();
-    QString Path() const { return file_.Path(); }
+    QString Path() const;
 
-    // In the order their keys are read.
-    void AddPart(ui::SettingsPart *part) { parts_.push_back(part); }
+    // What the parts with state of their own take and give.
+    std::function<void(const core::SettingsFile::LoadResult &loaded)> Apply;
+    std::function<void(core::SettingsValues &values)> Collect;
 
     // Reads every key and applies what was read. A file that cannot be read is said once and
     // never written over. Returns false when a number did not convert: the load stopped
@@ -38,8 +43,7 @@ public:
 
 private:
     ui::PageContext &context_;
-    core::SettingsFile file_;
-    std::vector<ui::SettingsPart *> parts_;
+    core::SettingsModel &settings_;
 };
 
 } // namespace vantrel::app

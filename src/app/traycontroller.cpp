@@ -4,6 +4,7 @@
 #include "app/trayicons.h"
 #include "core/quotamodel.h"
 #include "core/routermodel.h"
+#include "core/settingsmodel.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -72,8 +73,9 @@ void sendSkipTaskBar(QWidget &window, bool skip) {
 } // namespace
 
 TrayController::TrayController(MainForm &form, const core::QuotaModel &quota,
-                               std::function<void()> refreshQuota)
-    : form_(form), quota_(quota), refreshQuota_(std::move(refreshQuota)) {
+                               std::function<void()> refreshQuota,
+                               const core::SettingsModel &settings)
+    : form_(form), quota_(quota), refreshQuota_(std::move(refreshQuota)), settings_(settings) {
     setObjectName(QStringLiteral("TrayController"));
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
@@ -303,7 +305,7 @@ void TrayController::FormShow() {
         }
     }
     // "Hide" drops the task bar button, unless there is no tray to come back from.
-    const bool shown = !form_.MenuItem("HideFromTaskBar")->isChecked() || !TrayAvailable();
+    const bool shown = !settings_.Values().HideInTaskBar || !TrayAvailable();
     taskBarButton_ = shown;
     // After the window manager has taken the window on.
     QTimer::singleShot(0, this, [this, shown] { setTaskBarButton(shown); });

@@ -4,7 +4,8 @@
 
 namespace vantrel::core {
 class QuotaModel;
-}
+class SettingsModel;
+} // namespace vantrel::core
 
 #include <QObject>
 #include <QString>
@@ -28,9 +29,9 @@ class TrayController : public QObject {
     Q_OBJECT
 public:
     // quota: the account whose level and amount left the tray shows; refreshQuota: the quota
-    // refresh, as a timer tick.
+    // refresh, as a timer tick; settings: whether the task bar button is dropped.
     TrayController(MainForm &form, const core::QuotaModel &quota,
-                   std::function<void()> refreshQuota);
+                   std::function<void()> refreshQuota, const core::SettingsModel &settings);
     ~TrayController() override;
 
     // Whether the desktop has a notification area; tests replace it.
@@ -80,6 +81,7 @@ private:
     MainForm &form_;
     const core::QuotaModel &quota_;
     std::function<void()> refreshQuota_;
+    const core::SettingsModel &settings_;
     std::string lightState_ = "------";
     bool restoreOnShow_ = true;
     QMenu *popup_ = nullptr;

@@ -2,7 +2,7 @@
 
 #include "app/mainform.h"
 #include "app/menugroups.h"
-#include "ui/textoutput.h"
+#include "core/settingsmodel.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -10,96 +10,94 @@
 
 namespace vantrel::app {
 
-using ui::SetTimerEnabled;
+using core::Monitor;
+using core::Setting;
 
-namespace {
-
-// The stored switch and interval of each monitor.
-struct MonitorKeys {
-    Monitor monitor;
-    const char *enabledKey;
-    const char *intervalKey;
-    bool core::SettingsValues::*enabled;
-    QString core::SettingsValues::*interval;
-};
-const MonitorKeys kMonitorKeys[] = {
-    {Monitor::Connection, "Link logging", "Link check", &core::SettingsValues::LinkLogging,
-     &core::SettingsValues::LinkCheck},
-    {Monitor::RouterStatus, "Router status", "Status update", &core::SettingsValues::RouterStatus,
-     &core::SettingsValues::StatusUpdate},
-    {Monitor::Quota, "Quota monitor", "Quota update", &core::SettingsValues::QuotaMonitor,
-     &core::SettingsValues::QuotaUpdate},
-    {Monitor::Interfaces, "Interfaces autoupdate", "Interfaces update",
-     &core::SettingsValues::InterfacesAutoupdate, &core::SettingsValues::InterfacesUpdate},
-};
-
-const char kOptions[] = "Options";
-
-} // namespace
-
-void WindowSettings::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
-    const core::SettingsValues &v = loaded.values;
-    for (const MonitorKeys &keys : kMonitorKeys) {
-        const MonitorMenu &menu = MonitorMenuOf(keys.monitor);
-        QTimer *timer = form_.MonitorTimer(keys.monitor);
-        if (loaded.Reached(kOptions, keys.enabledKey)) {
-            const bool on = v.*keys.enabled;
-            form_.MenuItem(menu.toggle)->setChecked(on);
-            if (on)
-                SetTimerEnabled(timer, true);
+WindowSettings::WindowSettings(MainForm &form, core::SettingsModel &settings)
+    : form_(form), settings_(settings) {
+    auto on = [this](QAction *action, std::function<void()> handler) {
+        connect(action, &QAction::triggered, this, [this, handler] {
+            fromMenu_ = true;
+            form_.Run(handler);
+            fromMenu_ = false;
+        });
+    };
+    // The monitor menus: the check item switches the monitor, an interval item sets it.
+    for (const MonitorMenu &menu : MonitorMenus()) {
+        QAction *toggle = form_.MenuItem(menu.toggle);
+        const Monitor monitor = menu.monitor;
+        on(toggle, [this, toggle, monitor] { settings_.SetMonitor(monitor, toggle->isChecked()); });
+        const std::vector<int> &intervals = core::MonitorIntervals(monitor);
+        for (std::size_t i = 0; i < menu.items.size(); ++i) {
+            const int interval = intervals[i];
+            on(form_.MenuItem(menu.items[i]),
+               [this, monitor, interval] { settings_.SetInterval(monitor, interval); });
         }
-        // A stored interval outside the menu changes nothing: the window's own interval and
-        // checked item stay.
-        if (!loaded.Reached(kOptions, keys.intervalKey))
-            continue;
-        for (const IntervalItem &item : menu.items)
-            if (v.*keys.interval == QString::number(item.value)) {
-                form_.MenuItem(item.action)->setChecked(true);
-                timer->setInterval(item.value * menu.unitMs);
-                break;
-            }
     }
-    // The two-word keys compare exactly: "yes" is not "Yes".
-    if (loaded.Reached(kOptions, "Hide in task bar")) {
-        const bool hide = v.HideInTaskBar == QLatin1String("Yes");
-        form_.MenuItem("HideFromTaskBar")->setChecked(hide);
-        form_.MenuItem("ShowInTaskBar")->setChecked(!hide);
-    }
-    if (loaded.Reached(kOptions, "Minimise on startup"))
-        form_
-            .MenuItem(v.MinimiseOnStartup == QLatin1String("Enabled") ? "MinimiseEnabled"
-                                                                      : "MinimiseDisabled")
-            ->setChecked(true);
-    if (loaded.Reached(kOptions, "Prompt on close"))
-        form_
-            .MenuItem(v.PromptOnClose == QLatin1String("Enabled") ? "ClosePromptEnabled"
-                                                                  : "ClosePromptDisabled")
-            ->setChecked(true);
-    if (loaded.Reached("Files", "Last folder"))
-        form_.Output().SetSaveFolder(v.LastFolder);
+    // Hide and Show swap their marks whichever is chosen: each choice turns the other way.
+    QAction *hideItem = form_.MenuItem("HideFromTaskBar");
+    on(hideItem, [this, hideItem] { settings_.SetHideInTaskBar(hideItem->isChecked()); });
+    QAction *showItem = form_.MenuItem("ShowInTaskBar");
+    on(showItem, [this, showItem] { settings_.SetHideInTaskBar(!showItem->isChecked()); });
+    QAction *minimise = form_.MenuItem("MinimiseEnabled");
+    auto minimiseChoice = [this, minimise] {
+        settings_.SetMinimiseOnStartup(minimise->isChecked());
+    };
+    on(minimise, minimiseChoice);
+    on(form_.MenuItem("MinimiseDisabled"), minimiseChoice);
+    QAction *prompt = form_.MenuItem("ClosePromptEnabled");
+    auto promptChoice = [this, prompt] { settings_.SetPromptOnClose(prompt->isChecked()); };
+    on(prompt, promptChoice);
+    on(form_.MenuItem("ClosePromptDisabled"), promptChoice);
+
+    connect(&settings_, &core::SettingsModel::changed, this,
+            [this](Setting setting, Monitor monitor) { show(setting, monitor); });
 }
 
-void WindowSettings::CollectSettings(core::SettingsValues &v) {
-    for (const MonitorKeys &keys : kMonitorKeys) {
-        const MonitorMenu &menu = MonitorMenuOf(keys.monitor);
-        v.*keys.enabled = form_.MenuItem(menu.toggle)->isChecked();
-        // With no item checked the key keeps its old value.
-        v.*keys.interval = QString();
-        for (const IntervalItem &item : menu.items)
-            if (form_.MenuItem(item.action)->isChecked()) {
-                v.*keys.interval = QString::number(item.value);
-                break;
-            }
+void WindowSettings::show(Setting setting, Monitor monitor) {
+    const core::SettingsValues &v = settings_.Values();
+    const MonitorMenu &menu = MonitorMenuOf(monitor);
+    QTimer *timer = form_.MonitorTimer(monitor);
+    switch (setting) {
+    case Setting::MonitorSwitch:
+        form_.MenuItem(menu.toggle)->setChecked(v.MonitorOn(monitor));
+        ui::SetTimerEnabled(timer, v.MonitorOn(monitor));
+        break;
+    case Setting::MonitorInterval: {
+        const std::vector<int> &intervals = core::MonitorIntervals(monitor);
+        for (std::size_t i = 0; i < intervals.size(); ++i)
+            if (intervals[i] == v.Interval(monitor))
+                form_.MenuItem(menu.items[i])->setChecked(true);
+        timer->setInterval(v.Interval(monitor) * core::MonitorIntervalUnitMs(monitor));
+        break;
     }
-    v.HideInTaskBar = form_.MenuItem("HideFromTaskBar")->isChecked() ? QStringLiteral("Yes")
-                                                                     : QStringLiteral("No");
-    v.MinimiseOnStartup = form_.MenuItem("MinimiseEnabled")->isChecked()
-                              ? QStringLiteral("Enabled")
-                              : QStringLiteral("Disabled");
-    v.PromptOnClose = form_.MenuItem("ClosePromptEnabled")->isChecked()
-                          ? QStringLiteral("Enabled")
-                          : QStringLiteral("Disabled");
-    v.LastFolder = form_.Output().SaveFolder();
+    case Setting::HideInTaskBar:
+        form_.MenuItem("HideFromTaskBar")->setChecked(v.HideInTaskBar);
+        form_.MenuItem("ShowInTaskBar")->setChecked(!v.HideInTaskBar);
+        break;
+    case Setting::MinimiseOnStartup:
+        choose("MinimiseEnabled", "MinimiseDisabled", v.MinimiseOnStartup);
+        break;
+    case Setting::PromptOnClose:
+        choose("ClosePromptEnabled", "ClosePromptDisabled", v.PromptOnClose);
+        break;
+    case Setting::Target:
+    case Setting::Allowance:
+        break;
+    }
+}
+
+void WindowSettings::choose(const char *enabled, const char *disabled, bool on) {
+    // The user's own choice already shows (neither item checked is a choice of "Disabled").
+    if (fromMenu_)
+        return;
+    form_.MenuItem(on ? enabled : disabled)->setChecked(true);
+}
+
+void WindowSettings::HoldMonitors(bool hold) {
+    for (const Monitor monitor : core::Monitors)
+        if (settings_.Values().MonitorOn(monitor))
+            ui::SetTimerEnabled(form_.MonitorTimer(monitor), !hold);
 }
 
 } // namespace vantrel::app

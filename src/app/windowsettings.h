@@ -1,21 +1,40 @@
 #pragma once
 
-#include "app/settingsstore.h"
+#include "core/settings.h"
+
+#include <QObject>
+
+class QAction;
+
+namespace vantrel::core {
+class SettingsModel;
+enum class Setting;
+} // namespace vantrel::core
 
 namespace vantrel::app {
 
 class MainForm;
 
-// The settings the window itself keeps: the monitors' switches and intervals, the task bar,
-// minimise-on-startup and prompt-on-close choices, and the save dialog's folder.
-class WindowSettings : public ui::SettingsPart {
+// The Options menus and the monitors' timers as a view of the settings: a choice in a menu is
+// written to the settings, and each change of the settings (the load's, or a monitor switching
+// itself off) sets the menus' marks and the timers.
+class WindowSettings : public QObject {
+    Q_OBJECT
 public:
-    explicit WindowSettings(MainForm &form) : form_(form) {}
-    void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
-    void CollectSettings(core::SettingsValues &values) override;
+    WindowSettings(MainForm &form, core::SettingsModel &settings);
+
+    // While the router's address or community is being edited, the monitors' timers are held.
+    void HoldMonitors(bool hold);
 
 private:
+    void show(core::Setting setting, core::Monitor monitor);
+    // The pair of an "Enabled"/"Disabled" choice: each may be unchecked by the user, leaving
+    // neither, which the settings take as "Disabled".
+    void choose(const char *enabled, const char *disabled, bool on);
+
     MainForm &form_;
+    core::SettingsModel &settings_;
+    bool fromMenu_ = false; // the change being told came from the menus themselves
 };
 
 } // namespace vantrel::app

@@ -12,12 +12,16 @@ namespace {
 
 using Values = SettingsValues;
 
-// While the load runs: the file and the keys read so far.
+// While the load runs: the file, the keys read so far and those whose value was not taken.
 struct Reading {
     const IniFile &ini;
     std::vector<QString> &reached;
+    std::vector<QString> &ignored;
     void Mark(const char *section, const char *key) {
         reached.push_back(QLatin1String(section) + QLatin1Char('/') + QLatin1String(key));
+    }
+    void Ignore(const char *section, const char *key) {
+        ignored.push_back(QLatin1String(section) + QLatin1Char('/') + QLatin1String(key));
     }
 };
 
@@ -49,6 +53,14 @@ std::optional<QString> unlessEmpty(const QString &text) {
     return text;
 }
 
+// The interval of text when monitor offers it.
+std::optional<int> offered(Monitor monitor, const QString &text) {
+    for (const int value : MonitorIntervals(monitor))
+        if (text == QString::number(value))
+            return value;
+    return std::nullopt;
+}
+
 QString number(double value) {
     return QString::fromStdString(core::FloatToStr(value));
 }
@@ -64,13 +76,31 @@ QString number(double value) {
         kOptions, key, [](Reading &r, Values &v) { v.member = r.ini.ReadBool(kOptions, key); },    \
             [](const Values &v) -> std::optional<QString> { return flagText(v.member); }           \
     }
-#define INTERVAL(key, member)                                                                      \
+// An interval the monitor does not offer (exactly as its text) leaves the default.
+#define INTERVAL(key, member, monitor)                                                             \
     {                                                                                              \
         kOptions, key,                                                                             \
             [](Reading &r, Values &v) {                                                            \
-                v.member = r.ini.Read(kOptions, key, QStringLiteral("0"));                         \
+                const std::optional<int> value =                                                   \
+                    offered(monitor, r.ini.Read(kOptions, key, QStringLiteral("0")));              \
+                if (value)                                                                         \
+                    v.member = *value;                                                             \
+                else                                                                               \
+                    r.Ignore(kOptions, key);                                                       \
             },                                                                                     \
-            [](const Values &v) { return unlessEmpty(v.member); }                                  \
+            [](const Values &v) -> std::optional<QString> { return QString::number(v.member); }    \
+    }
+// A choice of two stored as the words of one and the other (def when the key is missing); a
+// text that is not exactly the first word is the second.
+#define CHOICE(section, key, member, yes, no, def)                                                 \
+    {                                                                                              \
+        section, key,                                                                              \
+            [](Reading &r, Values &v) {                                                            \
+                v.member = r.ini.Read(section, key, QStringLiteral(def)) == QLatin1String(yes);    \
+            },                                                                                     \
+            [](const Values &v) -> std::optional<QString> {                                        \
+                return v.member ? QStringLiteral(yes) : QStringLiteral(no);                        \
+            }                                                                                      \
     }
 
 // [Line history]: a value that is not what the key holds gives the default; these keys never
@@ -102,17 +132,25 @@ const Key kKeys[] = {
      },
      [](const Values &v) -> std::optional<QString> { return v.Community; }},
     FLAG("Link logging", LinkLogging),
-    INTERVAL("Link check", LinkCheck),
+    INTERVAL("Link check", LinkCheck, Monitor::Connection),
     FLAG("Router status", RouterStatus),
-    INTERVAL("Status update", StatusUpdate),
+    INTERVAL("Status update", StatusUpdate, Monitor::RouterStatus),
     FLAG("Quota monitor", QuotaMonitor),
-    INTERVAL("Quota update", QuotaUpdate),
+    INTERVAL("Quota update", QuotaUpdate, Monitor::Quota),
     FLAG("Interfaces autoupdate", InterfacesAutoupdate),
-    INTERVAL("Interfaces update", InterfacesUpdate),
-    TEXT(kOptions, "Hide in task bar", QStringLiteral("Yes"), HideInTaskBar),
-    TEXT(kOptions, "Minimise on startup", QStringLiteral("Disabled"), MinimiseOnStartup),
-    TEXT(kOptions, "Prompt on close", QStringLiteral("Enabled"), PromptOnClose),
-    TEXT(kQuota, "Data", QStringLiteral("DownloadOnly"), Data),
+    INTERVAL("Interfaces update", InterfacesUpdate, Monitor::Interfaces),
+    CHOICE(kOptions, "Hide in task bar", HideInTaskBar, "Yes", "No", "Yes"),
+    CHOICE(kOptions, "Minimise on startup", MinimiseOnStartup, "Enabled", "Disabled", "Disabled"),
+    CHOICE(kOptions, "Prompt on close", PromptOnClose, "Enabled", "Disabled", "Enabled"),
+    // Only the exact word for both makes the quota count uploads too.
+    {kQuota, "Data",
+     [](Reading &r, Values &v) {
+         v.DownloadOnly = r.ini.Read(kQuota, "Data", QStringLiteral("DownloadOnly")) !=
+                          QLatin1String("DownloadUpload");
+     },
+     [](const Values &v) -> std::optional<QString> {
+         return v.DownloadOnly ? QStringLiteral("DownloadOnly") : QStringLiteral("DownloadUpload");
+     }},
     // The two definitions are read into their edit boxes, then converted one after the other;
     // the save writes the definitions in use, not the edit texts.
     {kQuota, "ISP bytes in Gigabyte",
@@ -166,6 +204,7 @@ const Key kKeys[] = {
 #undef TEXT
 #undef FLAG
 #undef INTERVAL
+#undef CHOICE
 #undef HISTORY_FLAG
 #undef HISTORY_INTEGER
 
@@ -175,6 +214,64 @@ QString fullName(const Key &k) {
 
 } // namespace
 
+const std::vector<int> &MonitorIntervals(Monitor monitor) {
+    static const std::vector<int> connection = {1, 3, 5, 10, 15, 20, 30};
+    static const std::vector<int> status = {1, 5, 10, 30, 60};
+    static const std::vector<int> quota = {1, 5, 10, 15, 30, 60};
+    static const std::vector<int> interfaces = {5, 10, 15, 20, 30, 60};
+    switch (monitor) {
+    case Monitor::Connection:
+        return connection;
+    case Monitor::RouterStatus:
+        return status;
+    case Monitor::Quota:
+        return quota;
+    case Monitor::Interfaces:
+        break;
+    }
+    return interfaces;
+}
+
+int MonitorIntervalUnitMs(Monitor monitor) {
+    return monitor == Monitor::Quota ? 60000 : 1000;
+}
+
+bool &SettingsValues::MonitorOn(Monitor monitor) {
+    switch (monitor) {
+    case Monitor::Connection:
+        return LinkLogging;
+    case Monitor::RouterStatus:
+        return RouterStatus;
+    case Monitor::Quota:
+        return QuotaMonitor;
+    case Monitor::Interfaces:
+        break;
+    }
+    return InterfacesAutoupdate;
+}
+
+bool SettingsValues::MonitorOn(Monitor monitor) const {
+    return const_cast<SettingsValues &>(*this).MonitorOn(monitor);
+}
+
+int &SettingsValues::Interval(Monitor monitor) {
+    switch (monitor) {
+    case Monitor::Connection:
+        return LinkCheck;
+    case Monitor::RouterStatus:
+        return StatusUpdate;
+    case Monitor::Quota:
+        return QuotaUpdate;
+    case Monitor::Interfaces:
+        break;
+    }
+    return InterfacesUpdate;
+}
+
+int SettingsValues::Interval(Monitor monitor) const {
+    return const_cast<SettingsValues &>(*this).Interval(monitor);
+}
+
 bool SettingsFile::LoadResult::Reached(const char *section, const char *key) const {
     const QString name = QLatin1String(section) + QLatin1Char('/') + QLatin1String(key);
     for (const QString &r : reached)
@@ -183,13 +280,21 @@ bool SettingsFile::LoadResult::Reached(const char *section, const char *key) con
     return false;
 }
 
+bool SettingsFile::LoadResult::Taken(const char *section, const char *key) const {
+    const QString name = QLatin1String(section) + QLatin1Char('/') + QLatin1String(key);
+    for (const QString &i : ignored)
+        if (i == name)
+            return false;
+    return Reached(section, key);
+}
+
 SettingsFile::LoadResult SettingsFile::Load() {
     LoadResult result;
     IniFile ini;
     // A file that exists but cannot be read gives the defaults, and is never written over.
     unreadable_ = !ini.Load(path_);
     result.unreadable = unreadable_;
-    Reading reading{ini, result.reached};
+    Reading reading{ini, result.reached, result.ignored};
     for (const Key &k : kKeys) {
         try {
             k.load(reading, result.values);

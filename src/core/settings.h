@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,8 +12,17 @@ namespace vantrel::core {
 
 class IniFile;
 
-// Every stored value of the program as it is held between load and save. Texts are kept as
-// read: interpreting "Yes", "Enabled" or an interval is the window's business.
+// The four monitors of the Options menu, each with a switch and an interval.
+enum class Monitor { Connection, RouterStatus, Quota, Interfaces };
+constexpr Monitor Monitors[] = {Monitor::Connection, Monitor::RouterStatus, Monitor::Quota,
+                                Monitor::Interfaces};
+// The intervals a monitor offers, in its unit (seconds; minutes for the quota), in order.
+const std::vector<int> &MonitorIntervals(Monitor monitor);
+// Milliseconds per unit of a monitor's interval.
+int MonitorIntervalUnitMs(Monitor monitor);
+
+// Every stored value of the program as it is held between load and save, typed: the table of
+// keys reads and writes the file's texts.
 struct SettingsValues {
     // [System Info Settings]
     QString Ip = QStringLiteral("192.168.1.253");
@@ -20,21 +30,23 @@ struct SettingsValues {
     // The bytes the two were read from: the router gets these while the texts are unchanged.
     std::string IpBytes;
     std::string CommunityBytes;
-    // [Options]: each monitor's switch and interval ("" for an interval: none checked, the
-    // key is not written and keeps its old value)
+    // [Options]: each monitor's switch and interval (an interval the monitor does not offer
+    // is not taken: the default stays)
     bool LinkLogging = false;
-    QString LinkCheck;
+    int LinkCheck = 15; // seconds
     bool RouterStatus = false;
-    QString StatusUpdate;
+    int StatusUpdate = 1; // seconds
     bool QuotaMonitor = false;
-    QString QuotaUpdate;
+    int QuotaUpdate = 15; // minutes
     bool InterfacesAutoupdate = false;
-    QString InterfacesUpdate;
-    QString HideInTaskBar = QStringLiteral("Yes");
-    QString MinimiseOnStartup = QStringLiteral("Disabled");
-    QString PromptOnClose = QStringLiteral("Enabled");
+    int InterfacesUpdate = 5; // seconds
+    // Before the load, as the window's menus start (the file's defaults are "Yes",
+    // "Disabled" and "Enabled").
+    bool HideInTaskBar = true;     // "Yes"
+    bool MinimiseOnStartup = true; // "Enabled"
+    bool PromptOnClose = false;    // "Enabled"
     // [Quota]
-    QString Data = QStringLiteral("DownloadOnly");
+    bool DownloadOnly = true;                            // "DownloadOnly", else "DownloadUpload"
     QString GigabyteText = QStringLiteral("1073741824"); // as the edit box shows it
     QString MegabyteText = QStringLiteral("1048576");
     double BytesPerGB = 0; // the definitions in use; written instead of the texts
@@ -58,6 +70,12 @@ struct SettingsValues {
     bool ServeMetrics = false;
     QString MetricsAddress = QStringLiteral("127.0.0.1");
     int MetricsPort = 9463;
+
+    // A monitor's switch and interval.
+    bool &MonitorOn(Monitor monitor);
+    bool MonitorOn(Monitor monitor) const;
+    int &Interval(Monitor monitor);
+    int Interval(Monitor monitor) const;
 };
 
 // What [Program] says about the program that wrote the file.
@@ -83,6 +101,10 @@ public:
         // Keys read, as "Section/Key", in order (the window applies only these).
         std::vector<QString> reached;
         bool Reached(const char *section, const char *key) const;
+        // Keys read whose value was not taken (an interval the monitor does not offer).
+        std::vector<QString> ignored;
+        // Read and taken.
+        bool Taken(const char *section, const char *key) const;
     };
     // Reads every key in order, stopping at a number that does not convert.
     LoadResult Load();

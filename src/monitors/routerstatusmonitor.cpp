@@ -3,12 +3,12 @@
 #include "core/convert.h"
 #include "core/routerinfo.h"
 #include "core/routermodel.h"
+#include "core/settingsmodel.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
 #include "ui/routerquery.h"
 #include "ui/widgets.h"
 
-#include <QAction>
 #include <QTimer>
 
 namespace vantrel::monitors {
@@ -19,9 +19,10 @@ namespace {
 const QString kKey = QStringLiteral("monitor:uptime");
 } // namespace
 
-RouterStatusMonitor::RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
-                                         const QWidget *systemPage, core::RouterInfo &info)
-    : context_(context), timer_(timer), toggle_(toggle), systemPage_(systemPage), info_(info) {
+RouterStatusMonitor::RouterStatusMonitor(ui::PageContext &context, QTimer *timer,
+                                         core::SettingsModel &settings, const QWidget *systemPage,
+                                         core::RouterInfo &info)
+    : context_(context), timer_(timer), settings_(settings), systemPage_(systemPage), info_(info) {
     connect(timer_, &QTimer::timeout, this,
             [this] { context_.Run([this] { RouterStatus_TimerTimer(); }); });
     connect(&context_.Router(), &core::RouterModel::uptimeRead, this,
@@ -52,8 +53,7 @@ void RouterStatusMonitor::onUptime(const core::UptimeReading &reading) {
     // The router stopped answering: the monitor switches itself off until the user turns it on.
     info_.UptimeUnanswered();
     context_.SetStatus(RouterQuery::ErrorText);
-    ui::SetTimerEnabled(timer_, false);
-    toggle_->setChecked(false);
+    settings_.SetMonitor(core::Monitor::RouterStatus, false);
     context_.Prompt().Beep();
 }
 

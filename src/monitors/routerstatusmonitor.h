@@ -5,13 +5,13 @@
 #include <QObject>
 #include <QString>
 
-class QAction;
 class QTimer;
 class QWidget;
 
 namespace vantrel::core {
 class RouterInfo;
-}
+class SettingsModel;
+} // namespace vantrel::core
 
 namespace vantrel::ui {
 class PageContext;
@@ -24,8 +24,9 @@ namespace vantrel::monitors {
 class RouterStatusMonitor : public QObject {
     Q_OBJECT
 public:
-    // systemPage: the page while which shows the monitor polls.
-    RouterStatusMonitor(ui::PageContext &context, QTimer *timer, QAction *toggle,
+    // systemPage: the page while which shows the monitor polls; settings: where it switches
+    // itself off.
+    RouterStatusMonitor(ui::PageContext &context, QTimer *timer, core::SettingsModel &settings,
                         const QWidget *systemPage, core::RouterInfo &info);
     void RouterStatus_TimerTimer();
 
@@ -34,7 +35,7 @@ private:
 
     ui::PageContext &context_;
     QTimer *timer_;
-    QAction *toggle_;
+    core::SettingsModel &settings_;
     const QWidget *systemPage_;
     core::RouterInfo &info_;
 };

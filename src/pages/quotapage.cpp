@@ -8,6 +8,7 @@
 #include "core/quotaqueries.h"
 #include "core/regional.h"
 #include "core/routermodel.h"
+#include "core/settingsmodel.h"
 #include "pages/quotascale.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
@@ -95,8 +96,9 @@ QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
 
 } // namespace
 
-QuotaPage::QuotaPage(ui::PageContext &context, core::QuotaModel &quota)
-    : context_(context), quota_(quota) {
+QuotaPage::QuotaPage(ui::PageContext &context, core::QuotaModel &quota,
+                     core::SettingsModel &settings)
+    : context_(context), quota_(quota), settings_(settings) {
     connect(&quota_, &core::QuotaModel::changed, this, [this] { render(); });
     // The month starts again from nothing used.
     connect(&quota_, &core::QuotaModel::monthStarted, this,
@@ -218,6 +220,13 @@ QWidget *QuotaPage::Build() {
             [this](bool downloadOnly) { quota_.SetDownloadOnly(downloadOnly); });
     connect(dayUpDown_, &QSpinBox::valueChanged, this,
             [this](int day) { quota_.SetResetDay(day); });
+    // The allowance as typed is kept with the settings.
+    connect(gbQuota_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { settings_.SetAllowanceText(text); });
+    connect(&settings_, &core::SettingsModel::changed, this, [this](core::Setting setting) {
+        if (setting == core::Setting::Allowance && gbQuota_->text() != settings_.Values().GBQuota)
+            gbQuota_->setText(settings_.Values().GBQuota);
+    });
     return page;
 }
 
@@ -352,14 +361,13 @@ void QuotaPage::Quota_TimerTimer() {
     QuotaClick(Trigger::Timer);
 }
 
-void QuotaPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
+void QuotaPage::ShowSettings(const core::SettingsFile::LoadResult &loaded) {
     const core::SettingsValues &v = loaded.values;
     const char kQuota[] = "Quota";
     if (loaded.Reached(kQuota, "Data")) {
-        const bool both = v.Data == QLatin1String("DownloadUpload");
         // Checked and unchecked explicitly, whether or not the two share a group.
-        downUp_->setChecked(both);
-        downOnly_->setChecked(!both);
+        downUp_->setChecked(!v.DownloadOnly);
+        downOnly_->setChecked(v.DownloadOnly);
     }
     // Both definitions go into their boxes before either is converted.
     if (loaded.Reached(kQuota, "ISP bytes in Megabyte") ||
@@ -367,38 +375,11 @@ void QuotaPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
         gbytes_->setText(v.GigabyteText);
         mbytes_->setText(v.MegabyteText);
     }
-    if (loaded.Reached(kQuota, "ISP bytes in Gigabyte"))
-        quota_.SetBytesPerGB(v.BytesPerGB);
-    if (loaded.Reached(kQuota, "ISP bytes in Megabyte"))
-        quota_.SetBytesPerMB(v.BytesPerMB);
-    if (loaded.Reached(kQuota, "GBQuota"))
-        gbQuota_->setText(v.GBQuota);
-    if (loaded.Reached(kQuota, "MBUsed")) {
-        quota_.RestoreStoredUsed(v.MBUsed);
+    if (loaded.Reached(kQuota, "MBUsed"))
         mbUsed_->setText(v.MBUsed);
-    }
     if (loaded.Reached(kQuota, "Reset day"))
         dayUpDown_->setValue(std::clamp(v.ResetDay, 0, 31));
-    if (loaded.Reached(kQuota, "Last reset date")) {
-        quota_.RestoreLastResetDate(v.LastResetDate);
-        lastResetDate_->setText(quota_.LastResetDate());
-    }
-}
-
-void QuotaPage::CollectSettings(core::SettingsValues &v) {
-    v.Data =
-        quota_.DownloadOnly() ? QStringLiteral("DownloadOnly") : QStringLiteral("DownloadUpload");
-    // The definitions in use, not the edit texts, which may not have been applied.
-    v.GigabyteText = gbytes_->text();
-    v.MegabyteText = mbytes_->text();
-    v.BytesPerGB = quota_.Account().BytesPerGB;
-    v.BytesPerMB = quota_.Account().BytesPerMB;
-    v.GBQuota = gbQuota_->text();
-    v.ResetDay = quota_.ResetDay();
-    v.LastResetDate = quota_.LastResetDate();
-    // The account as the refreshes and timers left it (the close does not wait for the router);
-    // without a "Calculate" that got an answer, the stored value stays.
-    v.MBUsed = quota_.UsedToStore();
+    render();
 }
 
 } // namespace vantrel::pages

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/settings.h"
 #include "core/trigger.h"
-#include "ui/settingspart.h"
 
 #include <QDate>
 #include <QObject>
@@ -23,6 +23,7 @@ class PageContext;
 
 namespace vantrel::core {
 class QuotaModel;
+class SettingsModel;
 struct QuotaReading;
 enum class Requester;
 } // namespace vantrel::core
@@ -32,10 +33,11 @@ namespace vantrel::pages {
 class QuotaScale;
 
 // The Quota page: a view of the monthly data-quota account, and the queries that feed it.
-class QuotaPage : public QObject, public ui::SettingsPart {
+class QuotaPage : public QObject {
     Q_OBJECT
 public:
-    QuotaPage(ui::PageContext &context, core::QuotaModel &quota);
+    // settings: the allowance the page's box edits.
+    QuotaPage(ui::PageContext &context, core::QuotaModel &quota, core::SettingsModel &settings);
     QWidget *Build();
 
     // The refresh: reads the counters into the account and shows it (a timer refreshes
@@ -53,8 +55,9 @@ public:
 
     QWidget *Widget() const { return page_; }
 
-    void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
-    void CollectSettings(core::SettingsValues &values) override;
+    // Shows in the boxes what the settings load read of the account (the account itself takes
+    // its values from the composition).
+    void ShowSettings(const core::SettingsFile::LoadResult &loaded);
 
 private:
     void showReading(const core::QuotaReading &reading);
@@ -66,6 +69,7 @@ private:
 
     ui::PageContext &context_;
     core::QuotaModel &quota_;
+    core::SettingsModel &settings_;
     QWidget *page_ = nullptr;
     QuotaScale *scale_ = nullptr;
     QLabel *percentUsed_ = nullptr;

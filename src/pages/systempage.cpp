@@ -3,6 +3,7 @@
 #include "core/bytetext.h"
 #include "core/routerinfo.h"
 #include "core/routermodel.h"
+#include "core/settingsmodel.h"
 #include "core/uptime.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
@@ -44,8 +45,9 @@ QLineEdit *addressBox(QWidget *parent, QHBoxLayout *row, const char *group, cons
 
 } // namespace
 
-SystemPage::SystemPage(ui::PageContext &context, core::RouterInfo &info)
-    : context_(context), info_(info) {
+SystemPage::SystemPage(ui::PageContext &context, core::RouterInfo &info,
+                       core::SettingsModel &settings)
+    : context_(context), info_(info), settings_(settings) {
     connect(&context_.Router(), &core::RouterModel::systemRead, this,
             [this](const core::SystemFigures &f) {
                 if (f.head.requester != core::Requester::Monitor)
@@ -113,6 +115,10 @@ QWidget *SystemPage::Build() {
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, [this] { targetEdited(); });
     }
+    connect(&settings_, &core::SettingsModel::changed, this, [this](core::Setting setting) {
+        if (setting == core::Setting::Target)
+            showTarget();
+    });
     targetEdited();
     return page_;
 }
@@ -128,9 +134,17 @@ bool SystemPage::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void SystemPage::targetEdited() {
-    // Every request reads the target afresh, so a changed text takes effect with the next one.
-    context_.Router().SetTarget(core::UserBytes(ip_->text(), ipBytes_),
-                                core::UserBytes(community_->text(), communityBytes_));
+    if (!showingTarget_)
+        settings_.SetTarget(ip_->text(), community_->text());
+}
+
+void SystemPage::showTarget() {
+    showingTarget_ = true;
+    if (ip_->text() != settings_.Values().Ip)
+        ip_->setText(settings_.Values().Ip);
+    if (community_->text() != settings_.Values().Community)
+        community_->setText(settings_.Values().Community);
+    showingTarget_ = false;
 }
 
 void SystemPage::GenSysInfoDeafults_ButClick() {
@@ -201,24 +215,6 @@ void SystemPage::show() {
         routerIp_->setText(core::RouterText(*info_.RouterAddress()));
     if (info_.WanAddress())
         wanIp_->setText(core::RouterText(*info_.WanAddress()));
-}
-
-void SystemPage::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
-    const char kSection[] = "System Info Settings";
-    if (loaded.Reached(kSection, "IP")) {
-        ipBytes_ = loaded.values.IpBytes;
-        ip_->setText(loaded.values.Ip);
-    }
-    if (loaded.Reached(kSection, "Community")) {
-        communityBytes_ = loaded.values.CommunityBytes;
-        community_->setText(loaded.values.Community);
-    }
-    targetEdited();
-}
-
-void SystemPage::CollectSettings(core::SettingsValues &values) {
-    values.Ip = ip_->text();
-    values.Community = community_->text();
 }
 
 } // namespace vantrel::pages

@@ -2,7 +2,6 @@
 
 #include "core/results.h"
 #include "core/trigger.h"
-#include "ui/settingspart.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +15,8 @@ class QWidget;
 
 namespace vantrel::core {
 class RouterInfo;
-}
+class SettingsModel;
+} // namespace vantrel::core
 
 namespace vantrel::ui {
 class PageContext;
@@ -26,13 +26,14 @@ namespace vantrel::pages {
 
 // The System page: the query target, the router's uptime, description and firmware, the three
 // addresses, and interface discovery.
-class SystemPage : public QObject, public ui::SettingsPart {
+class SystemPage : public QObject {
     Q_OBJECT
 public:
     static const char *const DefaultHost;
     static const char *const DefaultCommunity;
 
-    SystemPage(ui::PageContext &context, core::RouterInfo &info);
+    // settings: the target the page's boxes edit.
+    SystemPage(ui::PageContext &context, core::RouterInfo &info, core::SettingsModel &settings);
     QWidget *Build();
 
     // The update: ifNumber probes, discovery, uptime, description, firmware, addresses.
@@ -51,9 +52,6 @@ public:
     // Called with true when the keyboard focus enters either target box, false when it leaves.
     std::function<void(bool editing)> OnTargetFocus;
 
-    void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
-    void CollectSettings(core::SettingsValues &values) override;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -62,9 +60,11 @@ private:
     // Shows what the router told about itself.
     void show();
     void targetEdited();
+    void showTarget();
 
     ui::PageContext &context_;
     core::RouterInfo &info_;
+    core::SettingsModel &settings_;
     QWidget *page_ = nullptr;
     QLineEdit *ip_ = nullptr;
     QLineEdit *community_ = nullptr;
@@ -75,9 +75,7 @@ private:
     QLineEdit *pcIp_ = nullptr;
     QLineEdit *routerIp_ = nullptr;
     QLineEdit *wanIp_ = nullptr;
-    // The bytes the target was loaded from: they go to the router while the text is unchanged.
-    std::string ipBytes_;
-    std::string communityBytes_;
+    bool showingTarget_ = false; // the boxes are being set from the settings
     bool startupMissed_ = false;
 };
 

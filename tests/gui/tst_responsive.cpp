@@ -161,7 +161,8 @@ void TestResponsive::newTargetAbandonsTheRequest() {
 void TestResponsive::cancelledLogOutLeavesTheNextCloseAsking() {
     FormFixture f;
     MainForm &form = f.Create(false);
-    Action(form, "ClosePromptEnabled")->setChecked(true);
+    if (!Action(form, "ClosePromptEnabled")->isChecked())
+        Action(form, "ClosePromptEnabled")->trigger();
     form.show();
     // The session manager asked and the settings were saved, then another program cancelled
     // the log-out: no close came. The user's next close asks as always.

@@ -713,7 +713,10 @@ void TestTextOutput::closeOffersToSaveTheLog() {
     QFETCH(QStringList, questions);
     QFETCH(bool, written);
 
-    Action(*form_, prompt ? "ClosePromptEnabled" : "ClosePromptDisabled")->setChecked(true);
+    // The choice in the menu, as the user makes it.
+    QAction *choice = Action(*form_, prompt ? "ClosePromptEnabled" : "ClosePromptDisabled");
+    if (!choice->isChecked())
+        choice->trigger();
     Memo(*form_, "LinkLog_Memo")->setPlainText(log);
     form_->Log().SetUnsaved(unsaved);
     if (savedFirst) {
