@@ -4,6 +4,7 @@
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
+#include "core/linemodel.h"
 #include "core/linkmodel.h"
 #include "core/quotamodel.h"
 #include "core/routerinfo.h"
@@ -69,7 +70,7 @@ class Parts : public Composition {
 public:
     Parts(MainForm &form, const QString &settingsPath)
         : options(settingsPath), account(form.Clock()), system(form, info, options),
-          quota(form, account, options), adsl(form), interfaces(form, account), ip(form),
+          quota(form, account, options), adsl(form, line), interfaces(form, account), ip(form),
           protocols(form), debug(form, info), settings(form, options), window(form, options) {}
 
     pages::SystemPage &System() override { return system; }
@@ -86,6 +87,7 @@ public:
     HistoryParts &History() override { return *history; }
     core::QuotaModel &Account() override { return account; }
     core::LinkModel &Link() override { return link; }
+    core::LineModel &Line() override { return line; }
     core::RouterInfo &Info() override { return info; }
     core::SettingsModel &Options() override { return options; }
 
@@ -93,6 +95,7 @@ public:
     core::SettingsModel options;
     core::QuotaModel account;
     core::LinkModel link;
+    core::LineModel line;
     core::RouterInfo info;
     pages::SystemPage system;
     pages::QuotaPage quota;
@@ -118,6 +121,9 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         f, services.settingsPath.isEmpty() ? SettingsStore::DefaultPath() : services.settingsPath);
     Parts &p = *parts;
 
+    // The line as the ADSL page's queries read it.
+    QObject::connect(&f.Router(), &core::RouterModel::adslRead, &p.line,
+                     [&p](const core::AdslFigures &figures) { p.line.Take(figures); });
     // Every request goes to the target the settings hold.
     QObject::connect(&p.options, &core::SettingsModel::changed, &f, [&f, &p](core::Setting s) {
         if (s == core::Setting::Target)

@@ -7,6 +7,7 @@
 #include <memory>
 
 namespace vantrel::core {
+class LineModel;
 class LinkModel;
 class QuotaModel;
 class RouterInfo;
@@ -53,6 +54,7 @@ public:
     // The models.
     virtual core::QuotaModel &Account() = 0;
     virtual core::LinkModel &Link() = 0;
+    virtual core::LineModel &Line() = 0;
     virtual core::RouterInfo &Info() = 0;
     virtual core::SettingsModel &Options() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "core/bytetext.h"
 #include "core/convert.h"
+#include "core/linemodel.h"
 #include "core/routermodel.h"
 #include "ui/pagecontext.h"
 #include "ui/routerquery.h"
@@ -188,12 +189,12 @@ const char *longestText(Display display) {
 
 } // namespace
 
-AdslPage::AdslPage(ui::PageContext &context) : context_(context) {
-    connect(&context_.Router(), &core::RouterModel::adslRead, this,
-            [this](const core::AdslFigures &f) {
-                if (f.head.requester == core::Requester::Page)
-                    context_.Run([this, &f] { render(f); });
-            });
+AdslPage::AdslPage(ui::PageContext &context, const core::LineModel &line) : context_(context) {
+    // The page shows the readings it asked for; the recorder's come to the model too.
+    connect(&line, &core::LineModel::changed, this, [this](const core::AdslFigures &f) {
+        if (f.head.requester == core::Requester::Page)
+            context_.Run([this, &f] { render(f); });
+    });
 }
 
 QWidget *AdslPage::Build(QWidget *logSheet) {

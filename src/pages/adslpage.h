@@ -11,6 +11,10 @@ class QLabel;
 class QTabWidget;
 class QWidget;
 
+namespace vantrel::core {
+class LineModel;
+}
+
 namespace vantrel::ui {
 class PageContext;
 }
@@ -22,7 +26,8 @@ namespace vantrel::pages {
 class AdslPage : public QObject {
     Q_OBJECT
 public:
-    explicit AdslPage(ui::PageContext &context);
+    // line: the readings of the line, which the page shows when it asked for them.
+    AdslPage(ui::PageContext &context, const core::LineModel &line);
     // logSheet: the connection log's sheet, shown as the second sub-page.
     QWidget *Build(QWidget *logSheet);
 
