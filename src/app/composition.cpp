@@ -1,6 +1,7 @@
 #include "app/composition.h"
 
-#include "app/historyparts.h"
+#include "app/historymenu.h"
+#include "app/metricsserver.h"
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
@@ -10,9 +11,14 @@
 #include "core/routerinfo.h"
 #include "core/routermodel.h"
 #include "core/settingsmodel.h"
+#include "history/historyquery.h"
+#include "history/historyservice.h"
+#include "monitors/alerts.h"
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
+#include "monitors/notifier.h"
+#include "monitors/recorder.h"
 #include "monitors/routerstatusmonitor.h"
 #include "pages/adslpage.h"
 #include "pages/debugpage.h"
@@ -21,9 +27,11 @@
 #include "pages/protocolpages.h"
 #include "pages/quotapage.h"
 #include "pages/systempage.h"
+#include "ui/prompter.h"
 #include "ui/textoutput.h"
 
 #include <QAction>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -84,7 +92,11 @@ public:
     monitors::RouterStatusMonitor &RouterStatus() override { return *routerStatus; }
     SettingsStore &Settings() override { return settings; }
     TrayController &Tray() override { return *tray; }
-    HistoryParts &History() override { return *history; }
+    HistoryMenu &History() override { return *historyMenu; }
+    history::HistoryService &HistoryService() override { return *historyService; }
+    monitors::Recorder &Recorder() override { return *recorder; }
+    monitors::Alerts &Alerts() override { return *alerts; }
+    MetricsServer &Metrics() override { return *metrics; }
     core::QuotaModel &Account() override { return account; }
     core::LinkModel &Link() override { return link; }
     core::LineModel &Line() override { return line; }
@@ -109,10 +121,94 @@ public:
     std::unique_ptr<monitors::ConnectionMonitor> connection;
     std::unique_ptr<monitors::RouterStatusMonitor> routerStatus;
     std::unique_ptr<TrayController> tray;
-    std::unique_ptr<HistoryParts> history;
+    // The line history: its file, its recorder, the alerts and where they go, the metrics
+    // endpoint and the menu with the history window.
+    std::unique_ptr<history::HistoryService> historyService;
+    std::unique_ptr<monitors::Recorder> recorder;
+    std::unique_ptr<monitors::Alerts> alerts;
+    std::unique_ptr<monitors::DesktopNotifier> desktop;
+    std::unique_ptr<MetricsServer> metrics;
+    std::unique_ptr<HistoryMenu> historyMenu;
 };
 
+// The metrics of the latest sample, the link and the account.
+QByteArray metricsText(const Parts &p) {
+    MetricsSnapshot s;
+    s.sample = p.recorder->Latest();
+    s.linkUp = p.recorder->LinkUp();
+    const core::QuotaAccount &a = p.account.Account();
+    if (a.QuotaBytes > 0 && a.Calculated && !a.LastReadingFailed) {
+        s.quotaUsedBytes = core::UsedBytes(a, p.account.DownloadOnly());
+        s.quotaBytes = a.QuotaBytes;
+    }
+    return MetricsText(s);
+}
+
+// What became of the history file when it was opened (or put aside while writing).
+void historyOpened(MainForm &f, Parts &p, bool ok, const QString &error, const QString &movedTo,
+                   const QString &reason) {
+    if (!movedTo.isEmpty())
+        f.Prompt().Warning(QStringLiteral("Vantrel"),
+                           QStringLiteral("The line history file %1 %2. It was renamed %3 and "
+                                          "a new one was started.")
+                               .arg(p.historyService->Path(), reason, movedTo));
+    if (!ok) {
+        if (!error.isEmpty())
+            f.SetStatus(QStringLiteral(" Line history not available: ") + error);
+        return;
+    }
+    // The recorder goes on from what the file knew.
+    using Known = std::pair<std::optional<history::LineSample>, std::optional<history::LineEvent>>;
+    p.historyService->Run<Known>(
+        p.recorder.get(),
+        [](history::HistoryStore &store) {
+            return Known(store.LastSample(), store.LastLinkEvent());
+        },
+        [&p](Known &known) { p.recorder->Restore(known.first, known.second); });
+}
+
+// The line history's parts and how they hear of each other.
+void BuildHistory(MainForm &f, Parts &p) {
+    p.historyService = std::make_unique<history::HistoryService>(HistoryFilePath(), f.Clock());
+    // The recorder's timer lives with the window's other timers.
+    auto *timer = new QTimer(&f);
+    timer->setObjectName(QStringLiteral("History_Timer"));
+    p.recorder = std::make_unique<monitors::Recorder>(f, *p.historyService, timer);
+    p.alerts = std::make_unique<monitors::Alerts>(f, *p.recorder, p.account);
+    p.desktop = std::make_unique<monitors::DesktopNotifier>(f.TrayIcon());
+    p.alerts->SetNotifier(p.desktop.get());
+    p.metrics = std::make_unique<MetricsServer>([&p] { return metricsText(p); });
+    p.historyMenu =
+        std::make_unique<HistoryMenu>(f, *p.historyService, *p.recorder, *p.alerts, *p.metrics);
+    p.adsl.OnShowHistory = [&p] { p.historyMenu->ShowHistory(); };
+
+    // The drops and returns the connection monitor logged, with the log's line.
+    QObject::connect(
+        &p.link, &core::LinkModel::changed, p.recorder.get(), [&f, &p](const core::LinkEvent &e) {
+            const bool up = e.kind == core::LinkEvent::Kind::Return;
+            if (up || e.kind == core::LinkEvent::Kind::Drop)
+                f.Run([&] { p.recorder->LinkChanged(up, e.when, monitors::LinkEventLine(e)); });
+        });
+    QObject::connect(p.recorder.get(), &monitors::Recorder::sampleStored, p.historyMenu.get(),
+                     [&p] { p.historyMenu->SampleStored(); });
+    using history::HistoryStore;
+    QObject::connect(p.historyService.get(), &history::HistoryService::opened, &f,
+                     [&f, &p](const HistoryStore::OpenResult &r) {
+                         historyOpened(f, p, r.ok, r.error, r.movedTo, r.movedReason);
+                     });
+    QObject::connect(p.historyService.get(), &history::HistoryService::movedAside, &f,
+                     [&f, &p](const HistoryStore::OpenResult &r) {
+                         historyOpened(f, p, false, QString(), r.movedTo, r.movedReason);
+                     });
+    p.historyService->Open();
+}
+
 } // namespace
+
+QString HistoryFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/vantrel/history.sqlite");
+}
 
 std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     auto form = std::make_unique<MainForm>(services);
@@ -161,17 +257,15 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     // While the target is being edited the monitors' timers are held, and no sample is taken.
     p.system.OnTargetFocus = [&p](bool editing) {
         p.window.HoldMonitors(editing);
-        if (p.history)
-            p.history->SetTargetEditing(editing);
+        if (p.recorder)
+            p.recorder->SetTargetEditing(editing);
     };
 
     p.connection = std::make_unique<monitors::ConnectionMonitor>(
         f, f.MonitorTimer(Monitor::Connection), p.link, f.Log());
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
         f, f.MonitorTimer(Monitor::RouterStatus), p.options, p.system.Widget(), p.info);
-    // The line history: its menu, recorder, alerts and window.
-    p.history = std::make_unique<HistoryParts>(f, p.link, p.account);
-    p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
+    BuildHistory(f, p);
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
     // A router that was off at start-up left the WAN row unknown: the System read finds it.
@@ -181,7 +275,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     };
     // The tray shows the account and refreshes it as a quota tick would.
     p.tray = std::make_unique<TrayController>(
-        f, p.account, [&p] { p.quota.QuotaClick(Trigger::Timer); }, p.options);
+        f, f.Router(), p.account, [&p] { p.quota.QuotaClick(Trigger::Timer); }, p.options);
     // The monthly reset's date is written at once.
     QObject::connect(&p.account, &core::QuotaModel::monthStarted, &f,
                      [&p](const QString &date) { p.settings.WriteLastResetDate(date); });
@@ -195,12 +289,12 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         p.quota.ShowSettings(loaded);
         if (loaded.Reached("Files", "Last folder"))
             f.Output().SetSaveFolder(loaded.values.LastFolder);
-        p.history->ApplySettings(loaded);
+        p.historyMenu->ApplySettings(loaded);
     };
     p.settings.Collect = [&f, &p](core::SettingsValues &v) {
         CollectQuota(p.account, v);
         v.LastFolder = f.Output().SaveFolder();
-        p.history->CollectSettings(v);
+        p.historyMenu->CollectSettings(v);
     };
     f.PromptOnClose = [&p] { return p.options.Values().PromptOnClose; };
     f.OnCreate = [&p] {

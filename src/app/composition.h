@@ -24,14 +24,21 @@ class QuotaPage;
 class SystemPage;
 } // namespace vantrel::pages
 
+namespace vantrel::history {
+class HistoryService;
+}
+
 namespace vantrel::monitors {
+class Alerts;
 class ConnectionMonitor;
+class Recorder;
 class RouterStatusMonitor;
 } // namespace vantrel::monitors
 
 namespace vantrel::app {
 
-class HistoryParts;
+class HistoryMenu;
+class MetricsServer;
 class SettingsStore;
 class TrayController;
 
@@ -50,7 +57,11 @@ public:
     virtual monitors::RouterStatusMonitor &RouterStatus() = 0;
     virtual SettingsStore &Settings() = 0;
     virtual TrayController &Tray() = 0;
-    virtual HistoryParts &History() = 0;
+    virtual HistoryMenu &History() = 0;
+    virtual history::HistoryService &HistoryService() = 0;
+    virtual monitors::Recorder &Recorder() = 0;
+    virtual monitors::Alerts &Alerts() = 0;
+    virtual MetricsServer &Metrics() = 0;
     // The models.
     virtual core::QuotaModel &Account() = 0;
     virtual core::LinkModel &Link() = 0;
@@ -58,6 +69,9 @@ public:
     virtual core::RouterInfo &Info() = 0;
     virtual core::SettingsModel &Options() = 0;
 };
+
+// $XDG_DATA_HOME/vantrel/history.sqlite
+QString HistoryFilePath();
 
 // The main window with every page, monitor and the settings.
 std::unique_ptr<MainForm> CreateMainForm(const Services &services);

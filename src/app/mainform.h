@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/trayhost.h"
 #include "core/clock.h"
 #include "core/settings.h"
 #include "core/trigger.h"
@@ -56,7 +57,7 @@ using core::Monitor;
 // The main window: the page control and its dispatch, the buttons, the status bar, the menus,
 // the timers, the tray icon and the close sequence. The pages, monitors and settings are the
 // parts the composition gives it; they reach the window only through PageContext.
-class MainForm : public QMainWindow, public ui::PageContext {
+class MainForm : public QMainWindow, public ui::PageContext, public TrayHost {
     Q_OBJECT
 public:
     explicit MainForm(const Services &services, QWidget *parent = nullptr);
@@ -110,6 +111,12 @@ public:
     void SetUpdateEnabled(bool enabled) override;
     bool IsActivePage(const QWidget *page) const override;
     void Run(const std::function<void()> &handler) override;
+
+    // TrayHost
+    QWidget &Window() override { return *this; }
+    QSystemTrayIcon &Icon() override { return *trayIcon_; }
+    QTimer &LightsTimer() override { return *trayTimer_; }
+    void Exit() override { Exit1Click(); }
     void ReportError(const QString &message) override;
 
     // The window's own controls.

@@ -1,6 +1,6 @@
 #include "app/traycontroller.h"
 
-#include "app/mainform.h"
+#include "app/trayhost.h"
 #include "app/trayicons.h"
 #include "core/quotamodel.h"
 #include "core/routermodel.h"
@@ -72,14 +72,15 @@ void sendSkipTaskBar(QWidget &window, bool skip) {
 
 } // namespace
 
-TrayController::TrayController(MainForm &form, const core::QuotaModel &quota,
-                               std::function<void()> refreshQuota,
+TrayController::TrayController(TrayHost &host, core::RouterModel &router,
+                               const core::QuotaModel &quota, std::function<void()> refreshQuota,
                                const core::SettingsModel &settings)
-    : form_(form), quota_(quota), refreshQuota_(std::move(refreshQuota)), settings_(settings) {
+    : host_(host), window_(host.Window()), router_(router), quota_(quota),
+      refreshQuota_(std::move(refreshQuota)), settings_(settings) {
     setObjectName(QStringLiteral("TrayController"));
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
-    popup_ = new QMenu(&form_);
+    popup_ = new QMenu(&window_);
     popup_->setObjectName(QStringLiteral("PopupMenu1"));
     QAction *open = popup_->addAction(QStringLiteral("Open Vantrel"));
     open->setObjectName(QStringLiteral("OpenPrg"));
@@ -89,52 +90,52 @@ TrayController::TrayController(MainForm &form, const core::QuotaModel &quota,
     popup_->setDefaultAction(open);
     QAction *exit = popup_->addAction(QStringLiteral("Exit"));
     exit->setObjectName(QStringLiteral("ExitPrg"));
-    connect(open, &QAction::triggered, this, [this] { form_.Run([this] { OpenPrgClick(); }); });
-    connect(exit, &QAction::triggered, this, [this] { form_.Run([this] { ExitPrgClick(); }); });
+    connect(open, &QAction::triggered, this, [this] { host_.Run([this] { OpenPrgClick(); }); });
+    connect(exit, &QAction::triggered, this, [this] { host_.Run([this] { ExitPrgClick(); }); });
 
-    QSystemTrayIcon *icon = form_.TrayIcon();
+    QSystemTrayIcon *icon = &host_.Icon();
     icon->setContextMenu(popup_);
     connect(icon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)
-                    form_.Run([this] { TrayIcon1Click(); });
+                    host_.Run([this] { TrayIcon1Click(); });
             });
 
     animation_ = new QTimer(this);
     animation_->setObjectName(QStringLiteral("TrayAnimation"));
     animation_->setInterval(kFrameMs);
     connect(animation_, &QTimer::timeout, this, [this] { nextFrame(); });
-    connect(form_.TrayTimer(), &QTimer::timeout, this,
-            [this] { form_.Run([this] { Tray_TimerTimer(); }); });
-    connect(&form_.Router(), &core::RouterModel::pageJobsChanged, this, [this](int pending) {
+    connect(&host_.LightsTimer(), &QTimer::timeout, this,
+            [this] { host_.Run([this] { Tray_TimerTimer(); }); });
+    connect(&router_, &core::RouterModel::pageJobsChanged, this, [this](int pending) {
         // The last result is shown right after this: the text follows it.
         if (pending == 0 && noTrayPending_) {
             noTrayPending_ = false;
-            QTimer::singleShot(0, this, [this] { form_.SetStatus(NoTrayText); });
+            QTimer::singleShot(0, this, [this] { host_.SetStatus(NoTrayText); });
         }
     });
     connect(&quota_, &core::QuotaModel::changed, this, &TrayController::UpdateToolTip);
-    form_.installEventFilter(this);
+    window_.installEventFilter(this);
 }
 
 TrayController::~TrayController() {
-    form_.removeEventFilter(this);
+    window_.removeEventFilter(this);
 }
 
 bool TrayController::eventFilter(QObject *watched, QEvent *event) {
-    if (watched != &form_)
+    if (watched != &window_)
         return false;
-    if (event->type() == QEvent::WindowStateChange && !changingState_ && form_.isMinimized() &&
-        form_.isVisible())
+    if (event->type() == QEvent::WindowStateChange && !changingState_ && window_.isMinimized() &&
+        window_.isVisible())
         // Hidden once the minimise has run its course, not in the middle of it.
-        QTimer::singleShot(0, this, [this] { form_.Run([this] { minimised(); }); });
+        QTimer::singleShot(0, this, [this] { host_.Run([this] { minimised(); }); });
     else if (event->type() == QEvent::Show)
-        form_.Run([this] { FormShow(); });
+        host_.Run([this] { FormShow(); });
     return false;
 }
 
 void TrayController::minimised() {
-    if (!form_.isMinimized() || !form_.isVisible())
+    if (!window_.isMinimized() || !window_.isVisible())
         return;
     if (TrayAvailable()) {
         GoToTray();
@@ -149,8 +150,8 @@ void TrayController::sayNoTray() {
         return;
     noTraySaid_ = true;
     // After the queries on their way, whose " Ready" would cover it.
-    if (form_.Router().PageJobs() == 0)
-        form_.SetStatus(NoTrayText);
+    if (router_.PageJobs() == 0)
+        host_.SetStatus(NoTrayText);
     else
         noTrayPending_ = true;
 }
@@ -158,17 +159,17 @@ void TrayController::sayNoTray() {
 void TrayController::GoToTray() {
     detach();
     lightState_ = "-----";
-    QTimer *timer = form_.TrayTimer();
+    QTimer *timer = &host_.LightsTimer();
     timer->setInterval(kFirstTickMs);
     timer->start();
-    form_.TrayIcon()->show();
+    host_.Icon().show();
     UpdateToolTip();
-    form_.hide();
+    window_.hide();
 }
 
 void TrayController::StartInTray() {
     changingState_ = true;
-    form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+    window_.setWindowState(window_.windowState() | Qt::WindowMinimized);
     changingState_ = false;
     if (TrayAvailable()) {
         restoreOnShow_ = true;
@@ -183,23 +184,23 @@ void TrayController::StartInTray() {
 void TrayController::Tray_TimerTimer() {
     if (refreshQuota_)
         refreshQuota_();
-    QTimer *timer = form_.TrayTimer();
+    QTimer *timer = &host_.LightsTimer();
     if (timer->interval() != kTickMs)
         timer->setInterval(kTickMs);
-    if (!form_.TrayIcon()->isVisible())
+    if (!host_.Icon().isVisible())
         return;
     // Asked after the quota refresh, so its answer finds the bar where the refresh left it.
     core::ResultHead head;
     head.requester = core::Requester::Monitor;
     head.trigger = core::Trigger::Timer;
-    form_.Router().Submit<core::WanStatusReading>(
+    router_.Submit<core::WanStatusReading>(
         kStatusKey, core::RouterModel::JobKind::Background, head,
         [](core::RouterLink &link) { return core::ReadWanStatus(link); },
-        [this](core::WanStatusReading &r) { form_.Run([this, &r] { onStatus(r); }); });
+        [this](core::WanStatusReading &r) { host_.Run([this, &r] { onStatus(r); }); });
 }
 
 void TrayController::onStatus(const core::WanStatusReading &r) {
-    if (r.head.outcome.cancelled || !form_.TrayIcon()->isVisible())
+    if (r.head.outcome.cancelled || !host_.Icon().isVisible())
         return;
     const std::optional<core::TrayLights> lights = core::TrayLightsFor(
         bool(r.status), r.status.value_or(core::LinkState::Other), quota_.Level());
@@ -232,11 +233,11 @@ void TrayController::attach(const char *code, const char *list) {
     if (state == code)
         return; // the same pattern goes on without a restart
     animation_->stop();
-    list_ = form_.findChild<TrayImageList *>(QString::fromLatin1(list));
+    list_ = window_.findChild<TrayImageList *>(QString::fromLatin1(list));
     if (list_ == nullptr)
         return;
     iconIndex_ = 0;
-    form_.TrayIcon()->setIcon(QIcon(list_->Frame(0)));
+    host_.Icon().setIcon(QIcon(list_->Frame(0)));
     animation_->start();
     ++animationStarts_;
     state = code;
@@ -246,14 +247,14 @@ void TrayController::detach() {
     animation_->stop();
     iconIndex_ = -1;
     list_ = nullptr;
-    form_.TrayIcon()->setIcon(TrayIcons::ProgramIcon());
+    host_.Icon().setIcon(TrayIcons::ProgramIcon());
 }
 
 void TrayController::nextFrame() {
     if (list_ == nullptr)
         return;
     iconIndex_ ^= 1;
-    form_.TrayIcon()->setIcon(QIcon(list_->Frame(iconIndex_)));
+    host_.Icon().setIcon(QIcon(list_->Frame(iconIndex_)));
 }
 
 QString TrayController::AttachedList() const {
@@ -265,42 +266,42 @@ void TrayController::UpdateToolTip() {
     const QString forecast = quota_.ForecastText();
     if (!forecast.isEmpty())
         tip += QLatin1Char('\n') + forecast;
-    form_.TrayIcon()->setToolTip(tip);
+    host_.Icon().setToolTip(tip);
 }
 
 void TrayController::TrayIcon1Click() {
-    form_.TrayTimer()->stop();
-    form_.TrayIcon()->hide();
+    host_.LightsTimer().stop();
+    host_.Icon().hide();
     changingState_ = true;
-    form_.showNormal(); // runs FormShow
+    window_.showNormal(); // runs FormShow
     changingState_ = false;
-    form_.activateWindow();
-    form_.raise();
+    window_.activateWindow();
+    window_.raise();
 }
 
 void TrayController::OpenPrgClick() {
     changingState_ = true;
-    form_.showNormal();
+    window_.showNormal();
     changingState_ = false;
-    form_.activateWindow();
-    form_.raise();
-    form_.TrayTimer()->stop();
-    form_.TrayIcon()->hide();
+    window_.activateWindow();
+    window_.raise();
+    host_.LightsTimer().stop();
+    host_.Icon().hide();
 }
 
 void TrayController::ExitPrgClick() {
-    form_.Exit1Click();
+    host_.Exit();
     // A hidden window that closes is no "last window" to Qt: the program ends here.
-    if (!form_.isVisible() && !form_.TrayIcon()->isVisible())
+    if (!window_.isVisible() && !host_.Icon().isVisible())
         QCoreApplication::quit();
 }
 
 void TrayController::FormShow() {
     if (restoreOnShow_) {
         restoreOnShow_ = false;
-        if (form_.isMinimized()) {
+        if (window_.isMinimized()) {
             changingState_ = true;
-            form_.setWindowState(form_.windowState() & ~Qt::WindowMinimized);
+            window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
             changingState_ = false;
         }
     }
@@ -313,8 +314,8 @@ void TrayController::FormShow() {
 
 void TrayController::setTaskBarButton(bool shown) {
 #ifdef VANTREL_HAVE_XCB
-    if (form_.isVisible())
-        sendSkipTaskBar(form_, !shown);
+    if (window_.isVisible())
+        sendSkipTaskBar(window_, !shown);
 #else
     Q_UNUSED(shown);
 #endif

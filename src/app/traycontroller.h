@@ -4,6 +4,7 @@
 
 namespace vantrel::core {
 class QuotaModel;
+class RouterModel;
 class SettingsModel;
 } // namespace vantrel::core
 
@@ -17,7 +18,7 @@ class QTimer;
 
 namespace vantrel::app {
 
-class MainForm;
+class TrayHost;
 class TrayImageList;
 
 // The window's life in the notification area: minimising sends it to the tray, where three
@@ -30,7 +31,8 @@ class TrayController : public QObject {
 public:
     // quota: the account whose level and amount left the tray shows; refreshQuota: the quota
     // refresh, as a timer tick; settings: whether the task bar button is dropped.
-    TrayController(MainForm &form, const core::QuotaModel &quota,
+    // router: its page queries, whose " Ready" the tray's notice follows.
+    TrayController(TrayHost &host, core::RouterModel &router, const core::QuotaModel &quota,
                    std::function<void()> refreshQuota, const core::SettingsModel &settings);
     ~TrayController() override;
 
@@ -78,7 +80,9 @@ private:
     void sayNoTray();
     void setTaskBarButton(bool shown);
 
-    MainForm &form_;
+    TrayHost &host_;
+    QWidget &window_;
+    core::RouterModel &router_;
     const core::QuotaModel &quota_;
     std::function<void()> refreshQuota_;
     const core::SettingsModel &settings_;

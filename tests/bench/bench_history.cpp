@@ -4,7 +4,7 @@
 //   bench_history
 //   bench_history --benchmark_filter=Append
 
-#include "app/historyparts.h"
+#include "app/historymenu.h"
 #include "formfixture.h"
 #include "history/historyservice.h"
 #include "history/historystore.h"
@@ -96,7 +96,7 @@ YearWindow &yearWindow() {
         store.Close();
         year->fullResolutionMegabytes = megabytes(raw);
     }
-    const QString path = app::HistoryParts::DefaultPath();
+    const QString path = app::HistoryFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QString error;
     if (!WriteHistory(path, history, kNow, &error))
@@ -104,18 +104,18 @@ YearWindow &yearWindow() {
     year->fileMegabytes = megabytes(path);
     year->fixture->clock.Set(QDateTime::fromSecsSinceEpoch(kNow));
     MainForm &form = year->fixture->Create(false);
-    app::HistoryParts &parts = app::PartsOf(form).History();
-    parts.Service().WaitIdle(60000);
-    parts.ShowHistory();
-    year->window = parts.Window();
+    app::Composition &parts = app::PartsOf(form);
+    parts.HistoryService().WaitIdle(60000);
+    parts.History().ShowHistory();
+    year->window = parts.History().Window();
     year->window->resize(1200, 900);
-    settle(year->window, parts.Service());
+    settle(year->window, parts.HistoryService());
     return *year;
 }
 
 void YearRange(benchmark::State &state) {
     YearWindow &y = yearWindow();
-    history::HistoryService &service = app::PartsOf(y.fixture->form()).History().Service();
+    history::HistoryService &service = app::PartsOf(y.fixture->form()).HistoryService();
     historyview::HistoryChart *chart = y.window->Chart();
     for (auto _ : state) {
         // From the day back to the year each time, so every round reads the year afresh.

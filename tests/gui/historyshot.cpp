@@ -4,7 +4,7 @@
 // history-report.pdf (the report), and tells how long the range took to show and the program's
 // resident memory. Not a test.
 
-#include "app/historyparts.h"
+#include "app/historymenu.h"
 #include "formfixture.h"
 #include "history/historyservice.h"
 #include "historydata.h"
@@ -58,7 +58,7 @@ int main(int argc, char **argv) {
     FormFixture fixture;
     const QDateTime now(QDate(2026, 12, 7), QTime(22, 31, 5));
     fixture.clock.Set(now);
-    const QString path = HistoryParts::DefaultPath();
+    const QString path = HistoryFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     {
         // Written and let go before the window comes, so the memory figure is the program's.
@@ -75,12 +75,12 @@ int main(int argc, char **argv) {
 
     MainForm &form = fixture.Create(true);
     form.show();
-    HistoryParts &parts = PartsOf(form).History();
-    parts.Service().WaitIdle(60000);
-    parts.ShowHistory();
-    HistoryWindow *window = parts.Window();
+    Composition &parts = PartsOf(form);
+    parts.HistoryService().WaitIdle(60000);
+    parts.History().ShowHistory();
+    HistoryWindow *window = parts.History().Window();
     window->resize(1100, 860);
-    settle(window, parts.Service());
+    settle(window, parts.HistoryService());
     QTest::qWait(300);
 
     QElapsedTimer shown;
@@ -92,7 +92,7 @@ int main(int argc, char **argv) {
     } else {
         window->ShowRange(range);
     }
-    settle(window, parts.Service());
+    settle(window, parts.HistoryService());
     window->Chart()->repaint();
     std::printf("%s shown in %lld ms (%lld rows read, %d columns); resident memory %.0f MB\n",
                 qPrintable(rangeName), static_cast<long long>(shown.elapsed()),

@@ -2,7 +2,7 @@
 // sample holds, where the graphs break, the connection monitor's drops, a full disk, the alerts,
 // the metrics endpoint, the history window and its exports, and the stored settings.
 
-#include "app/historyparts.h"
+#include "app/historymenu.h"
 #include "app/mainform.h"
 #include "app/metricsserver.h"
 #include "core/quotamodel.h"
@@ -90,15 +90,15 @@ void lineInSync(tools::LoopbackAgent &agent) {
     agent.SetCounter("1.3.6.1.2.1.10.94.1.1.10.1.4.2", 12);
 }
 
-HistoryParts &historyParts(FormFixture &f) {
-    return PartsOf(f.form()).History();
+Composition &historyParts(FormFixture &f) {
+    return PartsOf(f.form());
 }
 
 MainForm &createForm(FormFixture &f) {
     lineInSync(f.agent);
     MainForm &form = f.Create(false);
     SetWanRow(form, "2");
-    if (!historyParts(f).Service().WaitIdle())
+    if (!historyParts(f).HistoryService().WaitIdle())
         throw std::runtime_error("the history file did not open");
     return form;
 }
@@ -108,13 +108,14 @@ void tickAt(FormFixture &f, const char *timer, const QDateTime &when) {
     f.clock.Set(when);
     QVERIFY(QMetaObject::invokeMethod(Timer(f.form(), timer), "timeout", Qt::DirectConnection));
     QVERIFY(f.Settle());
-    QVERIFY(historyParts(f).Service().WaitIdle());
+    QVERIFY(historyParts(f).HistoryService().WaitIdle());
 }
 
 template <class R> R read(FormFixture &f, std::function<R(HistoryStore &)> job) {
     R result{};
-    historyParts(f).Service().Run<R>(nullptr, std::move(job), [&result](R &r) { result = r; });
-    historyParts(f).Service().WaitIdle();
+    historyParts(f).HistoryService().Run<R>(nullptr, std::move(job),
+                                            [&result](R &r) { result = r; });
+    historyParts(f).HistoryService().WaitIdle();
     return result;
 }
 
@@ -279,7 +280,7 @@ void TestHistory::connectionMonitorDropsStoredOnce() {
     FormFixture f;
     createForm(f);
     ListNotifier notes;
-    historyParts(f).SetNotifier(&notes);
+    historyParts(f).Alerts().SetNotifier(&notes);
     tickAt(f, "History_Timer", kStart);
     f.agent.SetInteger(kWanStatus, 2);
     tickAt(f, "Connect_Timer", kStart.addSecs(10));
@@ -330,7 +331,7 @@ void TestHistory::fullDiskPausesRecording() {
     FormFixture f;
     MainForm &form = createForm(f);
     tickAt(f, "History_Timer", kStart);
-    historyParts(f).Service().Post([](HistoryStore &s) { s.LimitPages(1); });
+    historyParts(f).HistoryService().Post([](HistoryStore &s) { s.LimitPages(1); });
     int tick = 1;
     for (; tick < 400 && !historyParts(f).Recorder().Paused(); ++tick)
         tickAt(f, "History_Timer", kStart.addSecs(60 * tick));
@@ -349,7 +350,7 @@ void TestHistory::fullDiskPausesRecording() {
     QCOMPARE(form.Status(), monitors::Recorder::PausedText);
     QCOMPARE(storedEvents(f), QString());
 
-    historyParts(f).Service().Post([](HistoryStore &s) { s.LimitPages(0); });
+    historyParts(f).HistoryService().Post([](HistoryStore &s) { s.LimitPages(0); });
     tickAt(f, "History_Timer", kStart.addSecs(60 * tick++));
     QVERIFY(!historyParts(f).Recorder().Paused());
     QCOMPARE(form.Status(), monitors::Recorder::ResumedText);
@@ -362,7 +363,7 @@ void TestHistory::fullDiskPausesRecording() {
 
 void TestHistory::damagedFileToldOnce() {
     FormFixture f;
-    const QString path = HistoryParts::DefaultPath();
+    const QString path = HistoryFilePath();
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
     {
         QFile file(path);
@@ -404,7 +405,7 @@ void TestHistory::marginAlert() {
     FormFixture f;
     createForm(f);
     ListNotifier notes;
-    historyParts(f).SetNotifier(&notes);
+    historyParts(f).Alerts().SetNotifier(&notes);
     monitors::Alerts &alerts = historyParts(f).Alerts();
     QList<int> got;
     for (int i = 0; i < margins.size(); ++i) {
@@ -453,7 +454,7 @@ void TestHistory::quotaAlerts() {
     FormFixture f;
     MainForm &form = createForm(f);
     ListNotifier notes;
-    historyParts(f).SetNotifier(&notes);
+    historyParts(f).Alerts().SetNotifier(&notes);
     monitors::Alerts &alerts = historyParts(f).Alerts();
     alerts.SetQuotaLevelTold(toldBefore);
     core::QuotaModel &a = PartsOf(form).Account();
@@ -491,7 +492,7 @@ void TestHistory::quotaAlerts() {
     QCOMPARE(got, told);
     // The level told is what the next start knows.
     core::SettingsValues values;
-    historyParts(f).CollectSettings(values);
+    historyParts(f).History().CollectSettings(values);
     QCOMPARE(values.QuotaAlertLevel, alerts.QuotaLevelTold());
 }
 
@@ -542,7 +543,7 @@ void TestHistory::metricsPassPromtool() {
     // Through the menu's dialog, on a port of the user's choosing.
     const quint16 port = freePort();
     Action(form, "ServeMetrics")->trigger();
-    MetricsDialog *dialog = historyParts(f).OpenMetrics();
+    MetricsDialog *dialog = historyParts(f).History().OpenMetrics();
     QVERIFY(dialog != nullptr);
     QCOMPARE(Edit(*dialog, "MetricsAddress_Edit")->text(), QStringLiteral("127.0.0.1"));
     Find<QCheckBox>(*dialog, "ServeMetrics_Check")->setChecked(true);
@@ -575,22 +576,22 @@ void TestHistory::historyWindowOnAMonth() {
     const qint64 now = f.clock.Now().toSecsSinceEpoch();
     const GeneratedHistory month = GenerateHistory(now, 31, 60);
     QVERIFY(month.drops >= 4);
-    historyParts(f).Service().Post([month](HistoryStore &s) {
+    historyParts(f).HistoryService().Post([month](HistoryStore &s) {
         s.AppendAll(month.samples);
         for (const LineEvent &e : month.events)
             s.AddEvent(e);
     });
-    QVERIFY(historyParts(f).Service().WaitIdle());
+    QVERIFY(historyParts(f).HistoryService().WaitIdle());
 
     // The ADSL page's button opens the window on the last 24 hours.
     Button(form, "History_But")->click();
-    HistoryWindow *window = historyParts(f).Window();
+    HistoryWindow *window = historyParts(f).History().Window();
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QCOMPARE(window->CurrentRange(), HistoryWindow::Range::Day);
     window->resize(1000, 800);
     Button(*window, "Range31d_But")->click();
-    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
     QCOMPARE(window->To() - window->From(), qint64(31 * 86400));
 
     HistoryChart *chart = window->Chart();
@@ -621,11 +622,11 @@ void TestHistory::historyWindowOnAMonth() {
     // A free range a week back; then the year.
     window->ShowFree(QDateTime::fromSecsSinceEpoch(now - 8 * 86400),
                      QDateTime::fromSecsSinceEpoch(now - 7 * 86400));
-    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
     QCOMPARE(chart->Data().request.from, now - 8 * 86400);
     QVERIFY(chart->Data().rows >= 1400);
     Button(*window, "Range1y_But")->click();
-    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
     QCOMPARE(window->To() - window->From(), qint64(365 * 86400));
     QVERIFY(chart->Data().rows > 0);
     form.ApproveClose();
@@ -645,14 +646,14 @@ void TestHistory::exports() {
     const qint64 now = kStart.toSecsSinceEpoch();
     f.clock.Set(kStart);
     const GeneratedHistory day = GenerateHistory(now, 2, 60, false);
-    historyParts(f).Service().Post([day, now](HistoryStore &s) {
+    historyParts(f).HistoryService().Post([day, now](HistoryStore &s) {
         s.AppendAll(day.samples);
         s.AddEvent({now - 3600, LineEventKind::Drop, EventSource::Recorder, {}});
         s.AddEvent({now - 3000, LineEventKind::Return, EventSource::Recorder, {}});
     });
-    historyParts(f).ShowHistory();
-    HistoryWindow *window = historyParts(f).Window();
-    QTRY_VERIFY(!window->Loading() && historyParts(f).Service().Idle());
+    historyParts(f).History().ShowHistory();
+    HistoryWindow *window = historyParts(f).History().Window();
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
     const QString file = f.configDir.path() + QStringLiteral("/export.") + kind;
     QSignalSpy written(window, &HistoryWindow::exported);
     if (kind == QLatin1String("pdf")) {
@@ -709,7 +710,7 @@ void TestHistory::menuAndSettings() {
     Action(form, "RecordHistory")->trigger();
     QVERIFY(!Timer(form, "History_Timer")->isActive());
     Action(form, "HistoryAlerts")->trigger();
-    AlertsDialog *dialog = historyParts(f).OpenAlerts();
+    AlertsDialog *dialog = historyParts(f).History().OpenAlerts();
     QVERIFY(dialog != nullptr);
     QCOMPARE(Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->value(), 6.0);
     Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->setValue(7.5);

@@ -1,37 +1,24 @@
-#include "app/historyparts.h"
+#include "app/historymenu.h"
 
 #include "app/mainform.h"
 #include "app/metricsserver.h"
-#include "core/linkmodel.h"
-#include "core/quota.h"
-#include "core/quotamodel.h"
 #include "history/historyservice.h"
 #include "historyview/alertsdialog.h"
 #include "historyview/historywindow.h"
 #include "historyview/metricsdialog.h"
 #include "monitors/alerts.h"
-#include "monitors/connectionmonitor.h"
-#include "monitors/notifier.h"
 #include "monitors/recorder.h"
-#include "ui/prompter.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
-#include <QStandardPaths>
-#include <QTimer>
-#include <utility>
+#include <algorithm>
 
 namespace vantrel::app {
-
-using monitors::Notifier;
 
 using historyview::AlertsDialog;
 using historyview::HistoryWindow;
 using historyview::MetricsDialog;
-using monitors::DesktopNotifier;
-
-using history::HistoryStore;
 
 namespace {
 
@@ -50,13 +37,6 @@ const IntervalItem kIntervals[] = {
 };
 constexpr int kDefaultInterval = 60;
 
-// The recorder's timer lives with the window's other timers.
-QTimer *historyTimer(MainForm &form) {
-    auto *timer = new QTimer(&form);
-    timer->setObjectName(QStringLiteral("History_Timer"));
-    return timer;
-}
-
 QAction *item(QMenu *menu, const char *name, const QString &caption) {
     auto *action = new QAction(caption, menu);
     action->setObjectName(QString::fromLatin1(name));
@@ -66,63 +46,34 @@ QAction *item(QMenu *menu, const char *name, const QString &caption) {
 
 } // namespace
 
-HistoryParts::HistoryParts(MainForm &form, const core::LinkModel &link,
-                           const core::QuotaModel &quota, const QString &path)
-    : form_(form), quota_(quota), service_(std::make_unique<history::HistoryService>(
-                                      path.isEmpty() ? DefaultPath() : path, form.Clock())),
-      recorder_(std::make_unique<monitors::Recorder>(form, *service_, historyTimer(form))),
-      alerts_(std::make_unique<monitors::Alerts>(form, *recorder_, quota_)),
-      desktop_(std::make_unique<DesktopNotifier>(form.TrayIcon())),
-      metrics_(new MetricsServer([this] { return metricsText(); }, this)),
+HistoryMenu::HistoryMenu(MainForm &form, history::HistoryService &service,
+                         monitors::Recorder &recorder, monitors::Alerts &alerts,
+                         MetricsServer &metrics)
+    : form_(form), service_(service), recorder_(recorder), alerts_(alerts), metrics_(metrics),
       metricsPort_(MetricsServer::DefaultPort) {
-    alerts_->SetNotifier(desktop_.get());
-    // The drops and returns the connection monitor logged, with the log's line.
-    connect(&link, &core::LinkModel::changed, this, [this](const core::LinkEvent &e) {
-        const bool up = e.kind == core::LinkEvent::Kind::Return;
-        if (up || e.kind == core::LinkEvent::Kind::Drop)
-            form_.Run([&] { recorder_->LinkChanged(up, e.when, monitors::LinkEventLine(e)); });
-    });
-    connect(recorder_.get(), &monitors::Recorder::sampleStored, this, [this] {
-        if (window_)
-            window_->SampleStored();
-    });
-    connect(service_.get(), &history::HistoryService::opened, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(r.ok, r.error, r.movedTo, r.movedReason);
-            });
-    connect(service_.get(), &history::HistoryService::movedAside, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(false, QString(), r.movedTo, r.movedReason);
-            });
     buildMenu();
-    service_->Open();
 }
 
-HistoryParts::~HistoryParts() {
+HistoryMenu::~HistoryMenu() {
     // The window and dialogs use the history; they go first.
     delete window_.data();
     delete alertsDialog_.data();
     delete metricsDialog_.data();
 }
 
-HistoryWindow *HistoryParts::Window() const {
+HistoryWindow *HistoryMenu::Window() const {
     return window_.data();
 }
 
-AlertsDialog *HistoryParts::OpenAlerts() const {
+AlertsDialog *HistoryMenu::OpenAlerts() const {
     return alertsDialog_.data();
 }
 
-MetricsDialog *HistoryParts::OpenMetrics() const {
+MetricsDialog *HistoryMenu::OpenMetrics() const {
     return metricsDialog_.data();
 }
 
-QString HistoryParts::DefaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/vantrel/history.sqlite");
-}
-
-void HistoryParts::buildMenu() {
+void HistoryMenu::buildMenu() {
     menu_ = form_.SubMenu("Options1")->addMenu(QStringLiteral("Line history"));
     menu_->setObjectName(QStringLiteral("LineHistory1"));
     menu_->menuAction()->setObjectName(QStringLiteral("LineHistory1_Item"));
@@ -130,7 +81,7 @@ void HistoryParts::buildMenu() {
     record_->setCheckable(true);
     record_->setChecked(true);
     connect(record_, &QAction::triggered, this,
-            [this] { form_.Run([this] { recorder_->SetRecording(record_->isChecked()); }); });
+            [this] { form_.Run([this] { recorder_.SetRecording(record_->isChecked()); }); });
     menu_->addSeparator()->setObjectName(QStringLiteral("HistorySep1"));
     auto *group = new QActionGroup(menu_);
     for (const IntervalItem &i : kIntervals) {
@@ -140,10 +91,10 @@ void HistoryParts::buildMenu() {
         group->addAction(action);
         const int seconds = i.seconds;
         connect(action, &QAction::triggered, this, [this, seconds] {
-            form_.Run([this, seconds] { recorder_->SetInterval(seconds); });
+            form_.Run([this, seconds] { recorder_.SetInterval(seconds); });
         });
     }
-    recorder_->SetInterval(kDefaultInterval);
+    recorder_.SetInterval(kDefaultInterval);
     menu_->addSeparator()->setObjectName(QStringLiteral("HistorySep2"));
     connect(item(menu_, "ShowHistory", QStringLiteral("Show history...")), &QAction::triggered,
             this, [this] { form_.Run([this] { ShowHistory(); }); });
@@ -153,28 +104,15 @@ void HistoryParts::buildMenu() {
             this, [this] { form_.Run([this] { OpenMetricsDialog(); }); });
 }
 
-void HistoryParts::opened(bool ok, const QString &error, const QString &movedTo,
-                          const QString &reason) {
-    if (!movedTo.isEmpty())
-        form_.Prompt().Warning(QStringLiteral("Vantrel"),
-                               QStringLiteral("The line history file %1 %2. It was renamed %3 and "
-                                              "a new one was started.")
-                                   .arg(service_->Path(), reason, movedTo));
-    if (!ok) {
-        if (!error.isEmpty())
-            form_.SetStatus(QStringLiteral(" Line history not available: ") + error);
-        return;
-    }
-    using Known = std::pair<std::optional<history::LineSample>, std::optional<history::LineEvent>>;
-    service_->Run<Known>(
-        this, [](HistoryStore &store) { return Known(store.LastSample(), store.LastLinkEvent()); },
-        [this](Known &known) { recorder_->Restore(known.first, known.second); });
+void HistoryMenu::SampleStored() {
+    if (window_)
+        window_->SampleStored();
 }
 
-void HistoryParts::ShowHistory() {
+void HistoryMenu::ShowHistory() {
     const bool first = window_.isNull();
     if (first)
-        window_ = new HistoryWindow(form_, *service_, &form_);
+        window_ = new HistoryWindow(form_, service_, &form_);
     window_->show();
     window_->raise();
     window_->activateWindow();
@@ -184,20 +122,20 @@ void HistoryParts::ShowHistory() {
         window_->Refresh();
 }
 
-void HistoryParts::OpenAlertsDialog() {
+void HistoryMenu::OpenAlertsDialog() {
     if (alertsDialog_) {
         alertsDialog_->raise();
         return;
     }
-    alertsDialog_ = new AlertsDialog(alerts_->Current(), &form_);
+    alertsDialog_ = new AlertsDialog(alerts_.Current(), &form_);
     alertsDialog_->setAttribute(Qt::WA_DeleteOnClose);
     AlertsDialog *dialog = alertsDialog_;
     connect(dialog, &QDialog::accepted, this,
-            [this, dialog] { alerts_->SetSettings(dialog->Settings()); });
+            [this, dialog] { alerts_.SetSettings(dialog->Settings()); });
     dialog->open();
 }
 
-void HistoryParts::OpenMetricsDialog() {
+void HistoryMenu::OpenMetricsDialog() {
     if (metricsDialog_) {
         metricsDialog_->raise();
         return;
@@ -212,15 +150,15 @@ void HistoryParts::OpenMetricsDialog() {
     dialog->open();
 }
 
-void HistoryParts::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
+void HistoryMenu::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
     serve_ = serve;
     metricsAddress_ = address.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : address.trimmed();
     metricsPort_ = port >= 0 && port <= 65535 ? port : MetricsServer::DefaultPort;
-    metrics_->Stop();
+    metrics_.Stop();
     if (!serve_)
         return;
     QString error;
-    if (metrics_->Start(metricsAddress_, quint16(metricsPort_), &error))
+    if (metrics_.Start(metricsAddress_, quint16(metricsPort_), &error))
         return;
     const QString text = QStringLiteral("The metrics cannot be served on %1 port %2: %3")
                              .arg(metricsAddress_)
@@ -232,41 +170,21 @@ void HistoryParts::serveMetrics(bool serve, const QString &address, int port, bo
         form_.SetStatus(QLatin1Char(' ') + text);
 }
 
-QByteArray HistoryParts::metricsText() const {
-    MetricsSnapshot s;
-    s.sample = recorder_->Latest();
-    s.linkUp = recorder_->LinkUp();
-    const core::QuotaAccount &a = quota_.Account();
-    if (a.QuotaBytes > 0 && a.Calculated && !a.LastReadingFailed) {
-        s.quotaUsedBytes = core::UsedBytes(a, quota_.DownloadOnly());
-        s.quotaBytes = a.QuotaBytes;
-    }
-    return MetricsText(s);
-}
-
-void HistoryParts::SetTargetEditing(bool editing) {
-    recorder_->SetTargetEditing(editing);
-}
-
-void HistoryParts::SetNotifier(Notifier *notifier) {
-    alerts_->SetNotifier(notifier != nullptr ? notifier : desktop_.get());
-}
-
-void HistoryParts::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
+void HistoryMenu::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
     const core::SettingsValues &v = loaded.values;
     auto reached = [&loaded](const char *key) { return loaded.Reached(kSection, key); };
     if (reached("Record")) {
         record_->setChecked(v.RecordHistory);
-        recorder_->SetRecording(v.RecordHistory);
+        recorder_.SetRecording(v.RecordHistory);
     }
     // An interval outside the menu leaves the one checked.
     if (reached("Interval"))
         for (const IntervalItem &i : kIntervals)
             if (v.HistoryInterval == i.seconds) {
                 menu_->findChild<QAction *>(QString::fromLatin1(i.name))->setChecked(true);
-                recorder_->SetInterval(i.seconds);
+                recorder_.SetInterval(i.seconds);
             }
-    monitors::Alerts::Settings a = alerts_->Current();
+    monitors::Alerts::Settings a = alerts_.Current();
     if (reached("Link alerts"))
         a.link = v.LinkAlerts;
     if (reached("Margin alerts"))
@@ -275,22 +193,22 @@ void HistoryParts::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
         a.marginDb = v.MarginThreshold;
     if (reached("Quota alerts"))
         a.quota = v.QuotaAlerts;
-    alerts_->SetSettings(a);
+    alerts_.SetSettings(a);
     if (reached("Quota alert level"))
-        alerts_->SetQuotaLevelTold(std::clamp(v.QuotaAlertLevel, 0, 100));
+        alerts_.SetQuotaLevelTold(std::clamp(v.QuotaAlertLevel, 0, 100));
     if (reached("Metrics port"))
         serveMetrics(v.ServeMetrics, v.MetricsAddress, v.MetricsPort, false);
 }
 
-void HistoryParts::CollectSettings(core::SettingsValues &v) {
-    v.RecordHistory = recorder_->Recording();
-    v.HistoryInterval = recorder_->Interval();
-    const monitors::Alerts::Settings &a = alerts_->Current();
+void HistoryMenu::CollectSettings(core::SettingsValues &v) {
+    v.RecordHistory = recorder_.Recording();
+    v.HistoryInterval = recorder_.Interval();
+    const monitors::Alerts::Settings &a = alerts_.Current();
     v.LinkAlerts = a.link;
     v.MarginAlerts = a.margin;
     v.MarginThreshold = a.marginDb;
     v.QuotaAlerts = a.quota;
-    v.QuotaAlertLevel = alerts_->QuotaLevelTold();
+    v.QuotaAlertLevel = alerts_.QuotaLevelTold();
     v.ServeMetrics = serve_;
     v.MetricsAddress = metricsAddress_;
     v.MetricsPort = metricsPort_;

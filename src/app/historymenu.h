@@ -5,16 +5,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <functional>
-#include <memory>
 
 class QAction;
 class QMenu;
-
-namespace vantrel::core {
-class LinkModel;
-class QuotaModel;
-} // namespace vantrel::core
 
 namespace vantrel::history {
 class HistoryService;
@@ -22,9 +15,6 @@ class HistoryService;
 
 namespace vantrel::monitors {
 class Alerts;
-class ConnectionMonitor;
-class DesktopNotifier;
-class Notifier;
 class Recorder;
 } // namespace vantrel::monitors
 
@@ -39,33 +29,23 @@ namespace vantrel::app {
 class MainForm;
 class MetricsServer;
 
-// The line history as the window has it: the menu Options > "Line history", the history file
-// and its recorder, the alerts, the metrics endpoint, the history window and the two dialogs,
-// and their stored settings (section "Line history").
-class HistoryParts : public QObject {
+// The line history's menu, Options > "Line history": recording and its interval (the
+// recorder's), the history window, the alerts' and the metrics' dialogs, and the endpoint as
+// chosen. Also what the settings file keeps of them (section "Line history").
+class HistoryMenu : public QObject {
     Q_OBJECT
 public:
-    // path: the history file (DefaultPath() when empty).
-    HistoryParts(MainForm &form, const core::LinkModel &link, const core::QuotaModel &quota,
-                 const QString &path = QString());
-    ~HistoryParts() override;
-
-    // $XDG_DATA_HOME/vantrel/history.sqlite
-    static QString DefaultPath();
+    HistoryMenu(MainForm &form, history::HistoryService &service, monitors::Recorder &recorder,
+                monitors::Alerts &alerts, MetricsServer &metrics);
+    ~HistoryMenu() override;
 
     // Opens the history window (made on first use) on the last 24 hours.
     void ShowHistory();
     void OpenAlertsDialog();
     void OpenMetricsDialog();
-    // While the target is edited no sample is taken.
-    void SetTargetEditing(bool editing);
-    // Where alerts go (tests put a list here); the desktop when not set.
-    void SetNotifier(monitors::Notifier *notifier);
+    // A new sample was stored: the window shows it.
+    void SampleStored();
 
-    history::HistoryService &Service() { return *service_; }
-    monitors::Recorder &Recorder() { return *recorder_; }
-    monitors::Alerts &Alerts() { return *alerts_; }
-    MetricsServer &Metrics() { return *metrics_; }
     // The window and the dialogs while they exist.
     historyview::HistoryWindow *Window() const;
     historyview::AlertsDialog *OpenAlerts() const;
@@ -78,17 +58,13 @@ public:
 
 private:
     void buildMenu();
-    void opened(bool ok, const QString &error, const QString &movedTo, const QString &reason);
     void serveMetrics(bool serve, const QString &address, int port, bool fromDialog);
-    QByteArray metricsText() const;
 
     MainForm &form_;
-    const core::QuotaModel &quota_;
-    std::unique_ptr<history::HistoryService> service_;
-    std::unique_ptr<monitors::Recorder> recorder_;
-    std::unique_ptr<monitors::Alerts> alerts_;
-    std::unique_ptr<monitors::DesktopNotifier> desktop_;
-    MetricsServer *metrics_;
+    history::HistoryService &service_;
+    monitors::Recorder &recorder_;
+    monitors::Alerts &alerts_;
+    MetricsServer &metrics_;
     QMenu *menu_ = nullptr;
     QAction *record_ = nullptr;
     QPointer<historyview::HistoryWindow> window_;
