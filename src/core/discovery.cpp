@@ -147,8 +147,8 @@ std::map<Index, int> stackedAbove(const DiscoveryInput &input, Index from) {
     for (int d = 1; !level.empty() && d <= 16; ++d) {
         std::vector<Index> next;
         for (const StackEntry &e : input.stack)
-            if (std::find(level.begin(), level.end(), e.lower) != level.end() &&
-                e.higher != from && depth.emplace(e.higher, d).second)
+            if (std::find(level.begin(), level.end(), e.lower) != level.end() && e.higher != from &&
+                depth.emplace(e.higher, d).second)
                 next.push_back(e.higher);
         level = std::move(next);
     }
@@ -164,8 +164,9 @@ std::vector<std::string> addressesOn(const DiscoveryInput &input, Index index) {
 }
 
 bool holds(const DiscoveryInput &input, Index index, bool (*test)(const std::string &)) {
-    return std::any_of(input.addresses.begin(), input.addresses.end(),
-                       [&](const AddressEntry &a) { return a.ifIndex == index && test(a.address); });
+    return std::any_of(input.addresses.begin(), input.addresses.end(), [&](const AddressEntry &a) {
+        return a.ifIndex == index && test(a.address);
+    });
 }
 
 std::optional<Index> findLine(const DiscoveryInput &input) {
@@ -185,8 +186,7 @@ std::vector<Index> findChannels(const DiscoveryInput &input, Index line) {
             onLine.push_back(e.higher);
     for (const InterfaceRow &row : input.interfaces) {
         const bool channelType = hasType(&row, {iftype::Interleave, iftype::Fast});
-        const bool onThisLine =
-            std::find(onLine.begin(), onLine.end(), row.index) != onLine.end();
+        const bool onThisLine = std::find(onLine.begin(), onLine.end(), row.index) != onLine.end();
         // Without a stack table every channel belongs to the line; with one, only its own.
         if (channelType && (!stacked || onThisLine))
             channels.push_back(row.index);
@@ -226,7 +226,8 @@ std::optional<Index> findWan(const DiscoveryInput &input, const Discovery &d) {
         return (d.lan && i == *d.lan) || (d.line && i == *d.line) ||
                (row != nullptr && (isLine(*row) || hasType(row, {iftype::SoftwareLoopback})));
     };
-    const std::map<Index, int> chain = d.line ? stackedAbove(input, *d.line) : std::map<Index, int>();
+    const std::map<Index, int> chain =
+        d.line ? stackedAbove(input, *d.line) : std::map<Index, int>();
 
     // A public address on the line's own stack, the topmost first.
     std::vector<Index> candidates;
@@ -303,9 +304,14 @@ std::string lanAddressOf(const DiscoveryInput &input, const Discovery &d,
 } // namespace
 
 std::vector<std::string> DiscoveryWalkBases() {
-    return {DiscoveryOid::IfDescr,         DiscoveryOid::IfType,     DiscoveryOid::IfSpeed,
-            DiscoveryOid::IfOperStatus,    DiscoveryOid::IfName,     DiscoveryOid::IfHighSpeed,
-            DiscoveryOid::IfStackStatus,   DiscoveryOid::IpAdEntIfIndex,
+    return {DiscoveryOid::IfDescr,
+            DiscoveryOid::IfType,
+            DiscoveryOid::IfSpeed,
+            DiscoveryOid::IfOperStatus,
+            DiscoveryOid::IfName,
+            DiscoveryOid::IfHighSpeed,
+            DiscoveryOid::IfStackStatus,
+            DiscoveryOid::IpAdEntIfIndex,
             DiscoveryOid::IpAddressIfIndexV4};
 }
 
@@ -341,7 +347,8 @@ DiscoveryInput DiscoveryInputFromBindings(const std::vector<WalkBinding> &bindin
     static const Column columns[] = {
         {DiscoveryOid::IfIndex, [](InterfaceRow &, const std::string &) {}},
         {DiscoveryOid::IfDescr, [](InterfaceRow &r, const std::string &v) { r.descr = v; }},
-        {DiscoveryOid::IfType, [](InterfaceRow &r, const std::string &v) { r.type = integerOf(v); }},
+        {DiscoveryOid::IfType,
+         [](InterfaceRow &r, const std::string &v) { r.type = integerOf(v); }},
         {DiscoveryOid::IfSpeed,
          [](InterfaceRow &r, const std::string &v) { r.speed = unsigned32Of(v); }},
         {DiscoveryOid::IfOperStatus,
@@ -462,7 +469,8 @@ QString DiscoverySummary(const Discovery &d, const DiscoveryInput &input) {
             return text + QLatin1String("none found");
         if (input.Find(*index) == nullptr)
             return text + QStringLiteral("interface %1 (not listed by the router)").arg(*index);
-        return text + QStringLiteral("%1 (interface %2)").arg(InterfaceLabel(input, *index)).arg(*index);
+        return text +
+               QStringLiteral("%1 (interface %2)").arg(InterfaceLabel(input, *index)).arg(*index);
     };
     QString line;
     if (!d.line)

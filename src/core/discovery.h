@@ -58,8 +58,8 @@ struct InterfaceRow {
     std::string descr; // ifDescr, bytes as received
     std::optional<std::int64_t> type;
     std::optional<std::int64_t> operStatus;
-    std::optional<std::uint32_t> speed; // ifSpeed, bit/s
-    std::string name;                   // ifName; empty when the agent has no ifXTable
+    std::optional<std::uint32_t> speed;     // ifSpeed, bit/s
+    std::string name;                       // ifName; empty when the agent has no ifXTable
     std::optional<std::uint32_t> highSpeed; // ifHighSpeed, Mbit/s
 };
 

@@ -149,6 +149,37 @@ std::string MibColumn::At(std::int64_t index, const std::string &more) const {
            (more.empty() ? std::string() : "." + more);
 }
 
+const char *LineFigureName(LineFigure figure) {
+    static const char *const names[LineFigureCount] = {
+        "DownRate",
+        "UpRate",
+        "DownAttainableRate",
+        "UpAttainableRate",
+        "DownMargin",
+        "UpMargin",
+        "DownAttenuation",
+        "UpAttenuation",
+        "DownPower",
+        "UpPower",
+        "DownDelay",
+        "UpDelay",
+        "LineCoding",
+        "ChannelType",
+        "LinkStatus",
+        "LossOfFramingSeconds",
+        "LossOfSignalSeconds",
+        "LossOfPowerSeconds",
+        "ErroredSeconds",
+        "CurrentDayErroredSeconds",
+        "PreviousDayErroredSeconds",
+        "DownCorrectedBlocks",
+        "DownUncorrectedBlocks",
+        "UpCorrectedBlocks",
+        "UpUncorrectedBlocks",
+    };
+    return names[std::size_t(figure)];
+}
+
 std::optional<std::int64_t> DecodeReply(const Decode &decode, const std::string &reply) {
     std::size_t i = reply.size() > 0 && reply[0] == '-' ? 1 : 0;
     if (i >= reply.size() || reply.size() - i > 12)
@@ -211,8 +242,10 @@ LineFigures ReadLine(const std::vector<FigurePlan> &plan, const LineGet &get) {
         return it->second;
     };
     LineFigures figures;
+    figures.source.fill(-1);
     for (const FigurePlan &f : plan) {
-        for (const FigureSource &source : f.sources) {
+        for (std::size_t s = 0; s < f.sources.size(); ++s) {
+            const FigureSource &source = f.sources[s];
             std::optional<std::int64_t> value;
             for (const std::string &oid : source.oids) {
                 const auto &text = reply(oid);
@@ -228,11 +261,25 @@ LineFigures ReadLine(const std::vector<FigurePlan> &plan, const LineGet &get) {
             }
             if (value) {
                 figures.values[std::size_t(f.figure)] = value;
+                figures.source[std::size_t(f.figure)] = int(s);
                 break;
             }
         }
     }
     return figures;
+}
+
+std::vector<FigurePlan> NarrowPlan(const std::vector<FigurePlan> &plan, const LineFigures &read) {
+    if (std::none_of(read.values.begin(), read.values.end(),
+                     [](const std::optional<std::int64_t> &v) { return v.has_value(); }))
+        return plan;
+    std::vector<FigurePlan> narrow;
+    for (const FigurePlan &f : plan) {
+        const int s = read.source[std::size_t(f.figure)];
+        if (s >= 0 && std::size_t(s) < f.sources.size())
+            narrow.push_back({f.figure, {f.sources[std::size_t(s)]}});
+    }
+    return narrow;
 }
 
 } // namespace vantrel::core

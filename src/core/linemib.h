@@ -128,6 +128,9 @@ enum class LineFigure {
 };
 constexpr std::size_t LineFigureCount = std::size_t(LineFigure::UpUncorrectedBlocks) + 1;
 
+// The figure's name as a word ("DownRate"), for logs, exports and the Debug page.
+const char *LineFigureName(LineFigure figure);
+
 // How a reply becomes a value: a decimal number within [min, max], times factor. Anything else
 // (an empty reply, text, a value out of range such as 0x7FFFFFFF) is not reported.
 struct Decode {
@@ -136,8 +139,8 @@ struct Decode {
     std::int64_t factor;
 };
 namespace decode {
-constexpr Decode Rate{0, 4294967294LL, 1};             // Gauge32 bit/s; all ones is no rate
-constexpr Decode IfSpeed{1, 4294967294LL, 1};          // 0: unknown; all ones: see ifHighSpeed
+constexpr Decode Rate{0, 4294967294LL, 1};              // Gauge32 bit/s; all ones is no rate
+constexpr Decode IfSpeed{1, 4294967294LL, 1};           // 0: unknown; all ones: see ifHighSpeed
 constexpr Decode IfHighSpeed{1, 4294967295LL, 1000000}; // Mbit/s
 constexpr Decode AdslMargin{-640, 640, 1};
 constexpr Decode AdslAttenuation{0, 630, 1};
@@ -146,7 +149,7 @@ constexpr Decode Xdsl2Attenuation{0, 1270, 1}; // 0x7FFFFFFE unavailable, 0x7FFF
 constexpr Decode Xdsl2Margin{-640, 630, 1};
 constexpr Decode Xdsl2Power{-310, 310, 1};
 constexpr Decode ShdslDecibel{-127, 128, 10}; // whole dB
-constexpr Decode Delay{0, 8176, 1}; // no DSL standard allows a longer interleaving delay
+constexpr Decode Delay{0, 8176, 1};           // no DSL standard allows a longer interleaving delay
 constexpr Decode Count{0, 4294967295LL, 1};
 constexpr Decode LineCoding{1, 4, 1};
 constexpr Decode LineType{1, 5, 1};
@@ -173,9 +176,8 @@ std::vector<FigurePlan> LinePlan(const Discovery &discovery);
 
 struct LineFigures {
     std::array<std::optional<std::int64_t>, LineFigureCount> values;
-    std::optional<std::int64_t> Get(LineFigure figure) const {
-        return values[std::size_t(figure)];
-    }
+    std::array<int, LineFigureCount> source{}; // which of the plan's sources gave it; -1: none
+    std::optional<std::int64_t> Get(LineFigure figure) const { return values[std::size_t(figure)]; }
 };
 
 // One GET: the value text when the agent answered with a value, nothing otherwise (no answer,
@@ -184,5 +186,10 @@ using LineGet = std::function<std::optional<std::string>(const std::string &oid)
 
 // Reads the plan: source after source until one gives the figure, each object asked once.
 LineFigures ReadLine(const std::vector<FigurePlan> &plan, const LineGet &get);
+
+// The plan later refreshes need once a read has shown where this router keeps its figures:
+// each figure from the source that gave it, figures that nothing gave left out. A read that
+// gave nothing at all (the router did not answer) changes nothing. Plan afresh after discovery.
+std::vector<FigurePlan> NarrowPlan(const std::vector<FigurePlan> &plan, const LineFigures &read);
 
 } // namespace vantrel::core
