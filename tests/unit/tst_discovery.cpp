@@ -206,17 +206,18 @@ void TestDiscovery::awkwardTables_data() {
         << twoNets << "192.168.5.1"
         << "DSL line - ch  wan - lan 3 - 192.168.5.1";
     // Behind another NAT: the PPP interface's private address is the WAN's, not a LAN.
-    QTest::addRow("double NAT") << QStringList{IfType + "1=94", IfType + "2=23", IfType + "3=209",
-                                               Stack + "2.1=1", AddrIf + "10.0.0.2=2",
-                                               AddrIf + "192.168.1.1=3"}
+    QTest::addRow("double NAT") << QStringList{IfType + "1=94",       IfType + "2=23",
+                                               IfType + "3=209",      Stack + "2.1=1",
+                                               AddrIf + "10.0.0.2=2", AddrIf + "192.168.1.1=3"}
                                 << ""
                                 << "ADSL line 1 ch 2 wan 2 lan 3 10.0.0.2 192.168.1.1";
     // Top and bottom markers (index 0) are no layers; a down PPP link keeps no address.
     QTest::addRow("stack markers, link down")
-        << QStringList{IfType + "5=251", IfType + "6=6", IfType + "7=23",    IfOper + "5=2",
-                       Stack + "0.7=1",  Stack + "7.6=1", Stack + "6.5=1",   Stack + "5.0=1",
+        << QStringList{IfType + "5=251", IfType + "6=6",          IfType + "7=23", IfOper + "5=2",
+                       Stack + "0.7=1",  Stack + "7.6=1",         Stack + "6.5=1", Stack + "5.0=1",
                        IfType + "2=209", AddrIf + "192.168.1.1=2"}
-        << "" << "VDSL2 line 5 ch 6 wan 7 lan 2 - 192.168.1.1";
+        << ""
+        << "VDSL2 line 5 ch 6 wan 7 lan 2 - 192.168.1.1";
     // Two lines: the one that is up.
     QTest::addRow("two lines") << QStringList{IfType + "3=94", IfOper + "3=2", IfType + "4=251",
                                               IfOper + "4=1"}
@@ -232,7 +233,8 @@ void TestDiscovery::awkwardTables_data() {
     QTest::addRow("channels without stack")
         << QStringList{IfType + "1=238", IfType + "2=124", IfType + "3=125", IfType + "4=37",
                        AddrIf + "192.0.2.9=4"}
-        << "" << "ADSL2+ line 1 ch 2,3 wan 4 lan - 192.0.2.9 -";
+        << ""
+        << "ADSL2+ line 1 ch 2,3 wan 4 lan - 192.0.2.9 -";
 }
 
 void TestDiscovery::awkwardTables() {

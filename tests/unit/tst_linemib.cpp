@@ -17,7 +17,9 @@ QString figuresText(const LineFigures &figures) {
     QStringList parts;
     for (std::size_t i = 0; i < LineFigureCount; ++i)
         if (figures.values[i])
-            parts << QStringLiteral("%1=%2").arg(LineFigureName(LineFigure(i))).arg(*figures.values[i]);
+            parts << QStringLiteral("%1=%2")
+                         .arg(LineFigureName(LineFigure(i)))
+                         .arg(*figures.values[i]);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -36,7 +38,7 @@ private slots:
 void TestLineMib::eachRecording_data() {
     QTest::addColumn<QString>("recording");
     QTest::addColumn<QString>("figures");
-    QTest::addColumn<int>("requests");       // the first read
+    QTest::addColumn<int>("requests");      // the first read
     QTest::addColumn<int>("laterRequests"); // each read after it
     // ADSL-LINE-MIB: line tables at 11, channel tables at 12 (interleaved) and 13 (fast, idle).
     QTest::addRow("ADSL") << "korvane-ka2100-adsl"
@@ -129,10 +131,11 @@ void TestLineMib::eachRecording() {
     QCOMPARE(figuresText(again), figures);
     QCOMPARE(int(asked.size()), laterRequests);
     // A read the router did not answer narrows nothing.
-    QCOMPARE(NarrowPlan(plan, ReadLine(plan, [](const std::string &) {
-                            return std::optional<std::string>();
-                        })).size(),
-             plan.size());
+    QCOMPARE(
+        NarrowPlan(plan,
+                   ReadLine(plan, [](const std::string &) { return std::optional<std::string>(); }))
+            .size(),
+        plan.size());
 }
 
 void TestLineMib::decodes_data() {
