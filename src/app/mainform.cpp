@@ -219,8 +219,7 @@ void MainForm::buildWindow() {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
-    statusText_ = new QLabel(RouterQuery::ReadyText, bar);
-    statusText_->setObjectName(QStringLiteral("StatusBar_Text"));
+    statusText_ = MakeLabel(bar, "StatusBar_Text", RouterQuery::ReadyText);
     bar->addWidget(statusText_, 1);
 
     trayIcon_ = new QSystemTrayIcon(this);
