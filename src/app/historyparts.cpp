@@ -205,7 +205,8 @@ void HistoryParts::OpenMetricsDialog() {
 void HistoryParts::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
     serve_ = serve;
     metricsAddress_ = address.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : address.trimmed();
-    metricsPort_ = port >= 0 && port <= 65535 ? port : MetricsServer::DefaultPort;
+    // Port 0 would listen on a port nobody is told of: it is no choice, like one out of range.
+    metricsPort_ = port >= 1 && port <= 65535 ? port : MetricsServer::DefaultPort;
     metrics_->Stop();
     if (!serve_)
         return;

@@ -183,6 +183,7 @@ private slots:
 
     void metricsEndpoint();
     void metricsPassPromtool();
+    void metricsPortZeroIsNoChoice();
 
     void historyWindowOnAMonth();
     void exports_data();
@@ -524,6 +525,19 @@ void TestHistory::metricsEndpoint() {
     QVERIFY(httpGet(metrics.Port(), "POST /metrics HTTP/1.0\r\n\r\n").startsWith("HTTP/1.1 405"));
     const QByteArray headOnly = httpGet(metrics.Port(), "HEAD /metrics HTTP/1.0\r\n\r\n");
     QVERIFY(headOnly.startsWith("HTTP/1.1 200") && headOnly.endsWith("\r\n\r\n"));
+}
+
+void TestHistory::metricsPortZeroIsNoChoice() {
+    // Port 0 would listen on a port of the system's choosing that the user is never told of.
+    FormFixture f;
+    f.WriteSettings(f.DefaultSettings() +
+                    QStringLiteral("[Line history]\nServe metrics=1\nMetrics port=0\n"));
+    f.Create(true);
+    core::SettingsValues values;
+    history(f).CollectSettings(values);
+    QCOMPARE(values.MetricsPort, int(MetricsServer::DefaultPort));
+    QVERIFY(!history(f).Metrics().Listening() ||
+            history(f).Metrics().Port() == MetricsServer::DefaultPort);
 }
 
 void TestHistory::metricsPassPromtool() {
