@@ -7,6 +7,7 @@
 #include "app/metricsserver.h"
 #include "app/notifier.h"
 #include "app/prompter.h"
+#include "app/widgets.h"
 #include "core/historyservice.h"
 #include "core/quota.h"
 #include "monitors/alerts.h"
@@ -15,8 +16,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QColor>
+#include <QLabel>
 #include <QMenu>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 #include <utility>
 
@@ -77,13 +81,9 @@ HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connecti
             window_->SampleStored();
     });
     connect(service_.get(), &core::HistoryService::opened, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(r.ok, r.error, r.movedTo, r.movedReason);
-            });
+            [this](const HistoryStore::OpenResult &r) { opened(r); });
     connect(service_.get(), &core::HistoryService::movedAside, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(false, QString(), r.movedTo, r.movedReason);
-            });
+            [this](const HistoryStore::OpenResult &r) { tellMoved(r); });
     buildMenu();
     service_->Open();
 }
@@ -143,18 +143,49 @@ void HistoryParts::buildMenu() {
             this, [this] { form_.Run([this] { OpenMetricsDialog(); }); });
 }
 
-void HistoryParts::opened(bool ok, const QString &error, const QString &movedTo,
-                          const QString &reason) {
-    if (!movedTo.isEmpty())
-        form_.Prompt().Warning(QStringLiteral("Vantrel"),
-                               QStringLiteral("The line history file %1 %2. It was renamed %3 and "
-                                              "a new one was started.")
-                                   .arg(service_->Path(), reason, movedTo));
-    if (!ok) {
-        if (!error.isEmpty())
-            form_.SetStatus(QStringLiteral(" Line history not available: ") + error);
+void HistoryParts::tellMoved(const HistoryStore::OpenResult &r) {
+    if (r.movedTo.isEmpty())
         return;
+    QString text =
+        QStringLiteral("The line history file %1 %2.").arg(service_->Path(), r.movedReason);
+    if (r.kept.isEmpty())
+        text += QStringLiteral(" It was renamed %1 and a new one was started.").arg(r.movedTo);
+    else
+        text += QStringLiteral(" What could still be read was kept: %1. The damaged file was "
+                               "renamed %2.")
+                    .arg(r.kept, r.movedTo);
+    form_.Prompt().Warning(QStringLiteral("Vantrel"), text);
+}
+
+void HistoryParts::showNotice(const QString &reason) {
+    // Lasting, beside the status text that every refresh replaces.
+    if (notice_ == nullptr && reason.isEmpty())
+        return;
+    if (notice_ == nullptr) {
+        notice_ = MakeLabel(form_.statusBar(), "HistoryNotice_Label", QString());
+        SetLabelTextColour(notice_, QColor(160, 0, 0));
+        form_.statusBar()->addPermanentWidget(notice_);
     }
+    const QString text = QStringLiteral("Line history not recorded: ") + reason;
+    notice_->setText(notice_->fontMetrics().elidedText(text, Qt::ElideRight, 330));
+    notice_->setVisible(!reason.isEmpty());
+    noticeText_ = reason.isEmpty() ? QString()
+                                   : QStringLiteral("The line history file %1: nothing is "
+                                                    "recorded, because %2.")
+                                         .arg(service_->Path(), reason);
+    // The whole of it on hovering, escaped: the reason may quote the system or SQLite.
+    notice_->setToolTip(QStringLiteral("<p>%1</p>").arg(noticeText_.toHtmlEscaped()));
+}
+
+QString HistoryParts::Notice() const {
+    return noticeText_;
+}
+
+void HistoryParts::opened(const HistoryStore::OpenResult &r) {
+    tellMoved(r);
+    showNotice(!r.ok ? r.error : r.readOnly ? r.readOnlyReason : QString());
+    if (!r.ok)
+        return;
     using Known = std::pair<std::optional<core::LineSample>, std::optional<core::LineEvent>>;
     service_->Run<Known>(
         this, [](HistoryStore &store) { return Known(store.LastSample(), store.LastLinkEvent()); },
