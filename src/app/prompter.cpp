@@ -19,45 +19,41 @@ constexpr int kMaxChars = 1200;
 constexpr int kMaxWord = 80;
 const QChar kEllipsis(0x2026);
 
-// line with every run of more than kMaxWord characters without a blank cut short.
-QString cutWords(const QString &line, bool &cut) {
-    QString out;
-    int run = 0;
-    for (const QChar c : line) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run == kMaxWord) {
-            out += kEllipsis;
-            cut = true;
-        }
-        if (run < kMaxWord)
-            out += c;
-    }
-    return out;
+// text cut to keep characters by leaving out its middle: the end of a message ("... is not a
+// valid integer value.") matters as much as its start.
+QString middleCut(const QString &text, qsizetype keep) {
+    const qsizetype tail = keep / 3;
+    return text.left(keep - tail - 1) + kEllipsis + text.right(tail);
 }
 
 // The text as a box shows it, lines joined by LF; cut tells whether anything was left out.
 QString boxText(const QString &text, bool &cut) {
     // A line ends at CR LF, CR or LF (the update message uses CR).
     static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
-    const QStringList lines = text.split(lineEnd);
-    cut = false;
-    QStringList shown;
-    int chars = 0;
-    for (const QString &line : lines) {
-        if (shown.size() == kMaxLines || chars >= kMaxChars) {
-            shown << QString(kEllipsis);
+    static const QRegularExpression word(QStringLiteral("\\S{%1,}").arg(kMaxWord + 1));
+    QStringList lines = text.split(lineEnd);
+    cut = lines.size() > kMaxLines;
+    if (cut)
+        lines = lines.mid(0, kMaxLines - 3) + QStringList{QString(kEllipsis)} +
+                lines.mid(lines.size() - 2);
+    for (QString &line : lines) {
+        // A word longer than a line of the box would make the box wider than the screen.
+        for (qsizetype from = 0;;) {
+            const QRegularExpressionMatch m = word.match(line, from);
+            if (!m.hasMatch())
+                break;
+            const QString shorter = middleCut(m.captured(), kMaxWord);
+            line.replace(m.capturedStart(), m.capturedLength(), shorter);
+            from = m.capturedStart() + shorter.size();
             cut = true;
-            break;
         }
-        QString part = cutWords(line, cut);
-        if (chars + part.size() > kMaxChars) {
-            part = part.left(kMaxChars - chars) + kEllipsis;
-            cut = true;
-        }
-        chars += part.size();
-        shown << part;
     }
-    return shown.join(QLatin1Char('\n'));
+    QString shown = lines.join(QLatin1Char('\n'));
+    if (shown.size() > kMaxChars) {
+        shown = middleCut(shown, kMaxChars);
+        cut = true;
+    }
+    return shown;
 }
 
 } // namespace

@@ -55,9 +55,13 @@ void TestPlainText::boxes_data() {
     QTest::addRow("carriage returns end lines")
         << QStringLiteral("You are using version 0.1.0.9.\r\rA new version")
         << QStringLiteral("You are using version 0.1.0.9.\n\nA new version");
-    QTest::addRow("a 60 KB line") << QString(60000, QLatin1Char('w')) << QString();
-    QTest::addRow("a long sentence") << QStringLiteral("word ").repeated(12000) << QString();
-    QTest::addRow("many lines") << QStringLiteral("line\n").repeated(5000) << QString();
+    const QString notValid = QStringLiteral("' is not a valid integer value.");
+    QTest::addRow("a 60 KB word") << "'" + QString(60000, QLatin1Char('w')) + notValid << QString();
+    QTest::addRow("a long sentence")
+        << "'" + QStringLiteral("word ").repeated(12000) + notValid << QString();
+    QTest::addRow("many lines") << QStringLiteral("line\n").repeated(5000) +
+                                       QStringLiteral("the end")
+                                << QString();
 }
 
 void TestPlainText::boxes() {
@@ -71,9 +75,11 @@ void TestPlainText::boxes() {
         QVERIFY(box->detailedText().isEmpty());
         return;
     }
-    // Cut to fit, the whole text under the details, where it can be selected.
+    // Cut to fit, its end kept (where the message says what is wrong), the whole text under
+    // the details, where it can be selected.
     QVERIFY(box->text().size() < 1500);
     QVERIFY(box->text().contains(QChar(0x2026)));
+    QVERIFY2(box->text().endsWith(text.right(12)), qPrintable(box->text().right(40)));
     QCOMPARE(box->detailedText(), text);
     box->show();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
