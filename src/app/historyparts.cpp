@@ -157,8 +157,10 @@ void HistoryParts::tellMoved(const HistoryStore::OpenResult &r) {
     form_.Prompt().Warning(QStringLiteral("Vantrel"), text);
 }
 
-void HistoryParts::showNotice(const QString &reason) {
-    // Lasting, beside the status text that every refresh replaces.
+void HistoryParts::showNotice(const QString &reason, bool shown) {
+    // Lasting, beside the status text that every refresh replaces; as much of it as leaves the
+    // status text its room, the whole on hovering.
+    constexpr int kWidth = 250;
     if (notice_ == nullptr && reason.isEmpty())
         return;
     if (notice_ == nullptr) {
@@ -166,13 +168,18 @@ void HistoryParts::showNotice(const QString &reason) {
         SetLabelTextColour(notice_, QColor(160, 0, 0));
         form_.statusBar()->addPermanentWidget(notice_);
     }
-    const QString text = QStringLiteral("Line history not recorded: ") + reason;
-    notice_->setText(notice_->fontMetrics().elidedText(text, Qt::ElideRight, 330));
+    const QString text = (shown ? QStringLiteral("Line history read-only: ")
+                                : QStringLiteral("Line history off: ")) +
+                         reason;
+    notice_->setText(notice_->fontMetrics().elidedText(text, Qt::ElideRight, kWidth));
     notice_->setVisible(!reason.isEmpty());
-    noticeText_ = reason.isEmpty() ? QString()
-                                   : QStringLiteral("The line history file %1: nothing is "
-                                                    "recorded, because %2.")
-                                         .arg(service_->Path(), reason);
+    noticeText_ =
+        reason.isEmpty()
+            ? QString()
+            : QStringLiteral("The line history file %1 %2: nothing is recorded, because "
+                             "%3.")
+                  .arg(service_->Path(),
+                       shown ? QStringLiteral("is shown") : QStringLiteral("is not open"), reason);
     // The whole of it on hovering, escaped: the reason may quote the system or SQLite.
     notice_->setToolTip(QStringLiteral("<p>%1</p>").arg(noticeText_.toHtmlEscaped()));
 }
@@ -183,7 +190,7 @@ QString HistoryParts::Notice() const {
 
 void HistoryParts::opened(const HistoryStore::OpenResult &r) {
     tellMoved(r);
-    showNotice(!r.ok ? r.error : r.readOnly ? r.readOnlyReason : QString());
+    showNotice(!r.ok ? r.error : r.readOnly ? r.readOnlyReason : QString(), r.ok);
     if (!r.ok)
         return;
     using Known = std::pair<std::optional<core::LineSample>, std::optional<core::LineEvent>>;

@@ -76,7 +76,8 @@ private:
     void buildMenu();
     void opened(const core::HistoryStore::OpenResult &result);
     void tellMoved(const core::HistoryStore::OpenResult &result);
-    void showNotice(const QString &reason);
+    // reason: why nothing is recorded ("" while it records); shown: the file is open to read.
+    void showNotice(const QString &reason, bool shown);
     void serveMetrics(bool serve, const QString &address, int port, bool fromDialog);
     QByteArray metricsText() const;
 

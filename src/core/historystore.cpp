@@ -443,7 +443,7 @@ HistoryStore::OpenResult HistoryStore::Open(const QDateTime &now) {
     OpenResult result;
     const QFileInfo info(path_);
     if (info.exists() && !info.isFile()) {
-        result.error = info.isDir() ? QStringLiteral("a folder of that name is in its place")
+        result.error = info.isDir() ? QStringLiteral("a folder is in its place")
                                     : QStringLiteral("something that is no file is in its place");
         return result;
     }

@@ -548,7 +548,7 @@ void TestHistory::notRecordedIsSaidForGood_data() {
     QTest::addColumn<QString>("reason");
     QTest::addColumn<qint64>("shownSamples"); // in the history file the window reads
     QTest::addRow("a folder in its place") << "folder"
-                                           << "a folder of that name" << qint64(-1);
+                                           << "a folder is in its place" << qint64(-1);
     QTest::addRow("another copy recording") << "copy"
                                             << "another copy of Vantrel" << qint64(60);
 }
@@ -573,7 +573,8 @@ void TestHistory::notRecordedIsSaidForGood() {
     MainForm &form = createForm(f);
     QLabel *notice = Label(form, "HistoryNotice_Label");
     QVERIFY(notice->isVisibleTo(&form));
-    QVERIFY(notice->text().startsWith(QStringLiteral("Line history not recorded: ")));
+    QVERIFY(notice->text().startsWith(shownSamples >= 0 ? QStringLiteral("Line history read-only: ")
+                                                        : QStringLiteral("Line history off: ")));
     QVERIFY2(history(f).Notice().contains(reason), qPrintable(history(f).Notice()));
     QVERIFY(history(f).Notice().contains(path));
     // A refresh's " Ready" does not take it away.

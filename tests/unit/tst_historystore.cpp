@@ -490,7 +490,7 @@ void TestHistoryStore::fileThatCannotBeWritten_data() {
     QTest::addRow("read-only file") << "file" << true << "file may not be written";
     QTest::addRow("read-only folder, no file")
         << "empty folder" << false << "folder may not be written";
-    QTest::addRow("a folder in its place") << "in place" << false << "folder of that name";
+    QTest::addRow("a folder in its place") << "in place" << false << "a folder is in its place";
 }
 
 void TestHistoryStore::fileThatCannotBeWritten() {
