@@ -17,7 +17,7 @@ DEVELOPMENT=(
     snmpd snmp
     libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth openbox trayer xdotool x11-utils imagemagick
+    xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
     # promtool (in prometheus) checks the metrics text of the line history

@@ -7,6 +7,7 @@
 #include "app/metricsserver.h"
 #include "app/notifier.h"
 #include "app/prompter.h"
+#include "app/widgets.h"
 #include "core/historyservice.h"
 #include "core/quota.h"
 #include "monitors/alerts.h"
@@ -15,8 +16,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QColor>
+#include <QLabel>
 #include <QMenu>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 #include <utility>
 
@@ -77,13 +81,9 @@ HistoryParts::HistoryParts(MainForm &form, monitors::ConnectionMonitor &connecti
             window_->SampleStored();
     });
     connect(service_.get(), &core::HistoryService::opened, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(r.ok, r.error, r.movedTo, r.movedReason);
-            });
+            [this](const HistoryStore::OpenResult &r) { opened(r); });
     connect(service_.get(), &core::HistoryService::movedAside, this,
-            [this](const HistoryStore::OpenResult &r) {
-                opened(false, QString(), r.movedTo, r.movedReason);
-            });
+            [this](const HistoryStore::OpenResult &r) { tellMoved(r); });
     buildMenu();
     service_->Open();
 }
@@ -143,18 +143,56 @@ void HistoryParts::buildMenu() {
             this, [this] { form_.Run([this] { OpenMetricsDialog(); }); });
 }
 
-void HistoryParts::opened(bool ok, const QString &error, const QString &movedTo,
-                          const QString &reason) {
-    if (!movedTo.isEmpty())
-        form_.Prompt().Warning(QStringLiteral("Vantrel"),
-                               QStringLiteral("The line history file %1 %2. It was renamed %3 and "
-                                              "a new one was started.")
-                                   .arg(service_->Path(), reason, movedTo));
-    if (!ok) {
-        if (!error.isEmpty())
-            form_.SetStatus(QStringLiteral(" Line history not available: ") + error);
+void HistoryParts::tellMoved(const HistoryStore::OpenResult &r) {
+    if (r.movedTo.isEmpty())
         return;
+    QString text =
+        QStringLiteral("The line history file %1 %2.").arg(service_->Path(), r.movedReason);
+    if (r.kept.isEmpty())
+        text += QStringLiteral(" It was renamed %1 and a new one was started.").arg(r.movedTo);
+    else
+        text += QStringLiteral(" What could still be read was kept: %1. The damaged file was "
+                               "renamed %2.")
+                    .arg(r.kept, r.movedTo);
+    form_.Prompt().Warning(QStringLiteral("Vantrel"), text);
+}
+
+void HistoryParts::showNotice(const QString &reason, bool shown) {
+    // Lasting, beside the status text that every refresh replaces; as much of it as leaves the
+    // status text its room, the whole on hovering.
+    constexpr int kWidth = 250;
+    if (notice_ == nullptr && reason.isEmpty())
+        return;
+    if (notice_ == nullptr) {
+        notice_ = MakeLabel(form_.statusBar(), "HistoryNotice_Label", QString());
+        SetLabelTextColour(notice_, QColor(160, 0, 0));
+        form_.statusBar()->addPermanentWidget(notice_);
     }
+    const QString text = (shown ? QStringLiteral("Line history read-only: ")
+                                : QStringLiteral("Line history off: ")) +
+                         reason;
+    notice_->setText(notice_->fontMetrics().elidedText(text, Qt::ElideRight, kWidth));
+    notice_->setVisible(!reason.isEmpty());
+    noticeText_ =
+        reason.isEmpty()
+            ? QString()
+            : QStringLiteral("The line history file %1 %2: nothing is recorded, because "
+                             "%3.")
+                  .arg(service_->Path(),
+                       shown ? QStringLiteral("is shown") : QStringLiteral("is not open"), reason);
+    // The whole of it on hovering, escaped: the reason may quote the system or SQLite.
+    notice_->setToolTip(QStringLiteral("<p>%1</p>").arg(noticeText_.toHtmlEscaped()));
+}
+
+QString HistoryParts::Notice() const {
+    return noticeText_;
+}
+
+void HistoryParts::opened(const HistoryStore::OpenResult &r) {
+    tellMoved(r);
+    showNotice(!r.ok ? r.error : r.readOnly ? r.readOnlyReason : QString(), r.ok);
+    if (!r.ok)
+        return;
     using Known = std::pair<std::optional<core::LineSample>, std::optional<core::LineEvent>>;
     service_->Run<Known>(
         this, [](HistoryStore &store) { return Known(store.LastSample(), store.LastLinkEvent()); },
@@ -205,7 +243,8 @@ void HistoryParts::OpenMetricsDialog() {
 void HistoryParts::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
     serve_ = serve;
     metricsAddress_ = address.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : address.trimmed();
-    metricsPort_ = port >= 0 && port <= 65535 ? port : MetricsServer::DefaultPort;
+    // Port 0 would listen on a port nobody is told of: it is no choice, like one out of range.
+    metricsPort_ = port >= 1 && port <= 65535 ? port : MetricsServer::DefaultPort;
     metrics_->Stop();
     if (!serve_)
         return;

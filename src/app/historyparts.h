@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settingsstore.h"
+#include "core/historystore.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace vantrel::core {
@@ -63,13 +65,19 @@ public:
     AlertsDialog *OpenAlerts() const;
     MetricsDialog *OpenMetrics() const;
     QMenu *Menu() const { return menu_; }
+    // Why nothing is recorded, as the lasting notice in the status bar tells it ("" while the
+    // history records).
+    QString Notice() const;
 
     void ApplySettings(const core::SettingsFile::LoadResult &loaded) override;
     void CollectSettings(core::SettingsValues &values) override;
 
 private:
     void buildMenu();
-    void opened(bool ok, const QString &error, const QString &movedTo, const QString &reason);
+    void opened(const core::HistoryStore::OpenResult &result);
+    void tellMoved(const core::HistoryStore::OpenResult &result);
+    // reason: why nothing is recorded ("" while it records); shown: the file is open to read.
+    void showNotice(const QString &reason, bool shown);
     void serveMetrics(bool serve, const QString &address, int port, bool fromDialog);
     QByteArray metricsText() const;
 
@@ -82,6 +90,8 @@ private:
     MetricsServer *metrics_;
     QMenu *menu_ = nullptr;
     QAction *record_ = nullptr;
+    QLabel *notice_ = nullptr;
+    QString noticeText_;
     QPointer<HistoryWindow> window_;
     QPointer<AlertsDialog> alertsDialog_;
     QPointer<MetricsDialog> metricsDialog_;

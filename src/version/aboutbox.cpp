@@ -18,8 +18,10 @@ namespace vantrel::version {
 namespace {
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int x, int y) {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText); // the version comes from the executable's record
+    label->setText(text);
     label->move(x, y);
     label->adjustSize();
     return label;
@@ -29,6 +31,7 @@ LinkLabel *makeLink(QWidget *parent, const char *name, const QString &text, int 
                     int pixelSize, bool underline) {
     auto *link = new LinkLabel(parent);
     link->setObjectName(QString::fromLatin1(name));
+    link->setTextFormat(Qt::PlainText);
     link->setText(text);
     QFont font = link->font();
     font.setPixelSize(pixelSize);

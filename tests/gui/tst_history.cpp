@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
@@ -183,6 +184,9 @@ private slots:
 
     void metricsEndpoint();
     void metricsPassPromtool();
+    void metricsPortZeroIsNoChoice();
+    void notRecordedIsSaidForGood_data();
+    void notRecordedIsSaidForGood();
 
     void historyWindowOnAMonth();
     void exports_data();
@@ -524,6 +528,68 @@ void TestHistory::metricsEndpoint() {
     QVERIFY(httpGet(metrics.Port(), "POST /metrics HTTP/1.0\r\n\r\n").startsWith("HTTP/1.1 405"));
     const QByteArray headOnly = httpGet(metrics.Port(), "HEAD /metrics HTTP/1.0\r\n\r\n");
     QVERIFY(headOnly.startsWith("HTTP/1.1 200") && headOnly.endsWith("\r\n\r\n"));
+}
+
+void TestHistory::metricsPortZeroIsNoChoice() {
+    // Port 0 would listen on a port of the system's choosing that the user is never told of.
+    FormFixture f;
+    f.WriteSettings(f.DefaultSettings() +
+                    QStringLiteral("[Line history]\nServe metrics=1\nMetrics port=0\n"));
+    f.Create(true);
+    core::SettingsValues values;
+    history(f).CollectSettings(values);
+    QCOMPARE(values.MetricsPort, int(MetricsServer::DefaultPort));
+    QVERIFY(!history(f).Metrics().Listening() ||
+            history(f).Metrics().Port() == MetricsServer::DefaultPort);
+}
+
+void TestHistory::notRecordedIsSaidForGood_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<qint64>("shownSamples"); // in the history file the window reads
+    QTest::addRow("a folder in its place") << "folder"
+                                           << "a folder is in its place" << qint64(-1);
+    QTest::addRow("another copy recording") << "copy"
+                                            << "another copy of Vantrel" << qint64(60);
+}
+
+void TestHistory::notRecordedIsSaidForGood() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QFETCH(qint64, shownSamples);
+    FormFixture f; // the data folder is its own
+    const QString path = HistoryParts::DefaultPath();
+    std::unique_ptr<core::HistoryStore> other;
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        other = std::make_unique<core::HistoryStore>(path);
+        QVERIFY(other->Open(kStart).ok);
+        std::vector<core::LineSample> samples(static_cast<std::size_t>(shownSamples));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i].time = kStart.toSecsSinceEpoch() - 60 * qint64(i + 1);
+        QCOMPARE(other->AppendAll(samples), core::HistoryStore::Status::Ok);
+    }
+    MainForm &form = createForm(f);
+    QLabel *notice = Label(form, "HistoryNotice_Label");
+    QVERIFY(notice->isVisibleTo(&form));
+    QVERIFY(notice->text().startsWith(shownSamples >= 0 ? QStringLiteral("Line history read-only: ")
+                                                        : QStringLiteral("Line history off: ")));
+    QVERIFY2(history(f).Notice().contains(reason), qPrintable(history(f).Notice()));
+    QVERIFY(history(f).Notice().contains(path));
+    // A refresh's " Ready" does not take it away.
+    Button(form, "GetValues_But")->click();
+    QVERIFY(f.Settle());
+    QVERIFY(notice->isVisibleTo(&form));
+    if (shownSamples >= 0) {
+        qint64 count = -1;
+        history(f).Service().Run<qint64>(
+            nullptr, [](core::HistoryStore &store) { return store.SampleCount(); },
+            [&count](qint64 &n) { count = n; });
+        QVERIFY(history(f).Service().WaitIdle());
+        QCOMPARE(count, shownSamples);
+    }
+    f.Destroy();
 }
 
 void TestHistory::metricsPassPromtool() {

@@ -679,21 +679,33 @@ void TestTextOutput::closeOffersToSaveTheLog_data() {
     QTest::addColumn<bool>("unsaved");
     QTest::addColumn<bool>("savedFirst");
     QTest::addColumn<bool>("answerSave");
+    QTest::addColumn<QString>("chosenFile"); // in the save dialog; "" cancels it
     QTest::addColumn<QStringList>("questions");
     QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("closes");
 
     const QString line = QStringLiteral("Disconnected: 07/12/2026 22:31:05  (00:00:10:00)");
     const QStringList both{QStringLiteral("Close Vantrel?"),
                            QStringLiteral("Save connection log?")};
     const QStringList closeOnly{QStringLiteral("Close Vantrel?")};
-    QTest::addRow("unsaved line, Yes") << true << line << true << false << true << both << true;
-    QTest::addRow("unsaved line, No") << true << line << true << false << false << both << false;
+    const QString file = QStringLiteral("atclose.log");
+    QTest::addRow("unsaved line, Yes")
+        << true << line << true << false << true << file << both << true << true;
+    QTest::addRow("unsaved line, No")
+        << true << line << true << false << false << file << both << false << true;
+    // The user wanted the log kept: the program stays, log and all.
+    QTest::addRow("save dialog cancelled")
+        << true << line << true << false << true << "" << both << false << false;
+    QTest::addRow("file cannot be written")
+        << true << line << true << false << true << "missing/atclose.log" << both << false << false;
     QTest::addRow("saved with Save log")
-        << true << line << true << true << true << closeOnly << false;
-    QTest::addRow("nothing new") << true << line << false << false << true << closeOnly << false;
-    QTest::addRow("empty log") << true << "" << true << false << true << closeOnly << false;
+        << true << line << true << true << true << file << closeOnly << false << true;
+    QTest::addRow("nothing new") << true << line << false << false << true << file << closeOnly
+                                 << false << true;
+    QTest::addRow("empty log") << true << "" << true << false << true << file << closeOnly << false
+                               << true;
     QTest::addRow("prompt disabled")
-        << false << line << true << false << true << QStringList() << false;
+        << false << line << true << false << true << file << QStringList() << false << true;
 }
 
 void TestTextOutput::closeOffersToSaveTheLog() {
@@ -702,8 +714,10 @@ void TestTextOutput::closeOffersToSaveTheLog() {
     QFETCH(bool, unsaved);
     QFETCH(bool, savedFirst);
     QFETCH(bool, answerSave);
+    QFETCH(QString, chosenFile);
     QFETCH(QStringList, questions);
     QFETCH(bool, written);
+    QFETCH(bool, closes);
 
     Action(*form_, prompt ? "ClosePromptEnabled" : "ClosePromptDisabled")->setChecked(true);
     Memo(*form_, "LinkLog_Memo")->setPlainText(log);
@@ -713,14 +727,14 @@ void TestTextOutput::closeOffersToSaveTheLog() {
         Button(*form_, "SaveLog_But")->click();
         fixture_->prompter.Reset();
     }
-    const QString file = path(QStringLiteral("atclose.log"));
+    const QString file = chosenFile.isEmpty() ? QString() : path(chosenFile);
     fixture_->prompter.confirmAnswers << true << answerSave;
     fixture_->prompter.saveAnswers << file;
 
-    QVERIFY(form_->FormCloseQuery());
+    QCOMPARE(form_->FormCloseQuery(), closes);
 
     QCOMPARE(fixture_->prompter.Texts(QStringLiteral("confirm")), questions);
-    QCOMPARE(QFile::exists(file), written);
+    QCOMPARE(QFile::exists(path(QStringLiteral("atclose.log"))), written);
     if (written) {
         QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
         QCOMPARE(fixture_->prompter.saveRequests.constFirst().proposedName,
@@ -728,8 +742,12 @@ void TestTextOutput::closeOffersToSaveTheLog() {
         QCOMPARE(fixture_->prompter.saveRequests.constFirst().defaultSuffix, QStringLiteral("log"));
         QCOMPARE(readAll(file), log.toLatin1() + "\r\n");
         QVERIFY(!form_->Log().Unsaved());
-    } else {
+    } else if (questions.size() < 2 || !answerSave) {
         QCOMPARE(fixture_->prompter.saveRequests.size(), 0);
+    }
+    if (!closes) {
+        QCOMPARE(form_->Log().Lines(), QStringList{log});
+        QVERIFY(form_->Log().Unsaved());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "core/historycsv.h"
 #include "core/historyschema.h"
 #include "core/historystore.h"
+#include "readonlyfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 using namespace vantrel::core;
 
@@ -106,6 +108,10 @@ private slots:
     void migrationFromFirstVersion();
     void fileMovedAside_data();
     void fileMovedAside();
+    void damagedFileKeepsWhatReads();
+    void fileThatCannotBeWritten_data();
+    void fileThatCannotBeWritten();
+    void secondCopyOfTheFile();
     void fullDisk();
     void killedWhileWriting();
     void csv_data();
@@ -416,7 +422,9 @@ void TestHistoryStore::fileMovedAside() {
     const QDateTime when(QDate(2026, 12, 7), QTime(22, 31, 5));
     const HistoryStore::OpenResult opened = store.Open(when);
     QVERIFY2(opened.ok, qPrintable(opened.error));
-    QVERIFY(opened.created);
+    // A damaged file's readable rows, when there are any, go on in the new file.
+    QCOMPARE(opened.created, opened.kept.isEmpty());
+    const qint64 kept = store.SampleCount();
     if (word.isEmpty()) {
         QVERIFY(opened.movedTo.isEmpty());
     } else {
@@ -428,13 +436,132 @@ void TestHistoryStore::fileMovedAside() {
         QVERIFY(!opened.movedReason.isEmpty());
     }
     QCOMPARE(store.Append(sample(kNow, 60, true)), HistoryStore::Status::Ok);
-    QCOMPARE(store.SampleCount(), qint64(1));
+    QCOMPARE(store.SampleCount(), kept + 1);
     // The next start finds the new file sound and keeps it.
     store.Close();
     const HistoryStore::OpenResult again = store.Open(when);
     QVERIFY(again.ok);
     QVERIFY(again.movedTo.isEmpty());
-    QCOMPARE(store.SampleCount(), qint64(1));
+    QCOMPARE(store.SampleCount(), kept + 1);
+}
+
+void TestHistoryStore::damagedFileKeepsWhatReads() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/history.sqlite");
+    qint64 samples = 0;
+    {
+        HistoryStore store(path);
+        QVERIFY(store.Open(QDateTime::currentDateTime()).ok);
+        QCOMPARE(store.AppendAll(series(kNow - 5 * kDay, kNow, 60)), HistoryStore::Status::Ok);
+        for (int i = 1; i <= 3; ++i)
+            store.AddEvent({kNow - i * kDay, LineEventKind::Drop, EventSource::Recorder, {}});
+        samples = store.SampleCount();
+    }
+    // Three bytes flipped in one page in the middle of the file, as a failing disk does.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 page = (file.size() / 4096 / 2) * 4096;
+    for (const qint64 at : {page, page + 100, page + 2000}) {
+        QVERIFY(file.seek(at));
+        char byte = 0;
+        QVERIFY(file.getChar(&byte));
+        QVERIFY(file.seek(at));
+        QVERIFY(file.putChar(char(byte ^ 0xFF)));
+    }
+    file.close();
+
+    HistoryStore store(path);
+    const HistoryStore::OpenResult opened = store.Open(QDateTime::currentDateTime());
+    QVERIFY2(opened.ok, qPrintable(opened.error));
+    QVERIFY(!opened.movedTo.isEmpty()); // the damaged file itself is kept aside
+    QVERIFY2(opened.kept.contains(QStringLiteral("%1 samples").arg(store.SampleCount())),
+             qPrintable(opened.kept));
+    QVERIFY2(store.SampleCount() >= samples * 9 / 10 && store.SampleCount() <= samples,
+             qPrintable(QStringLiteral("%1 of %2").arg(store.SampleCount()).arg(samples)));
+    QCOMPARE(store.EventCount(), qint64(3));
+    QCOMPARE(store.Append(sample(kNow, 60, true)), HistoryStore::Status::Ok);
+}
+
+void TestHistoryStore::fileThatCannotBeWritten_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("shown"); // opened for reading, its samples there
+    QTest::addColumn<QString>("reasonPart");
+    QTest::addRow("read-only folder") << "folder" << true << "folder may not be written";
+    QTest::addRow("read-only file") << "file" << true << "file may not be written";
+    QTest::addRow("read-only folder, no file")
+        << "empty folder" << false << "folder may not be written";
+    QTest::addRow("a folder in its place") << "in place" << false << "a folder is in its place";
+}
+
+void TestHistoryStore::fileThatCannotBeWritten() {
+    QFETCH(QString, kind);
+    QFETCH(bool, shown);
+    QFETCH(QString, reasonPart);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/data");
+    const QString path = folder + QStringLiteral("/history.sqlite");
+    QVERIFY(QDir().mkpath(kind == QLatin1String("in place") ? path : folder));
+    if (shown) {
+        HistoryStore writer(path);
+        QVERIFY(writer.Open(QDateTime::currentDateTime()).ok);
+        QCOMPARE(writer.AppendAll(series(kNow - kDay, kNow, 60)), HistoryStore::Status::Ok);
+    }
+    std::optional<ReadOnlyFolder> readOnlyFolder;
+    std::optional<CapabilitiesDropped> noOverride;
+    if (kind == QLatin1String("file")) {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+        noOverride.emplace();
+    } else if (kind != QLatin1String("in place")) {
+        readOnlyFolder.emplace(folder);
+    }
+    HistoryStore store(path);
+    const HistoryStore::OpenResult opened = store.Open(QDateTime::currentDateTime());
+    QCOMPARE(opened.ok, shown);
+    QCOMPARE(opened.readOnly, shown);
+    const QString reason = shown ? opened.readOnlyReason : opened.error;
+    QVERIFY2(reason.contains(reasonPart), qPrintable(reason));
+    if (shown) {
+        QCOMPARE(store.SampleCount(), qint64(1440));
+        QCOMPARE(store.Rows(kNow - kDay, kNow).size(), std::size_t(1440));
+        QCOMPARE(store.Append(sample(kNow, 60)), HistoryStore::Status::NotOpen);
+    }
+    store.Close();
+}
+
+void TestHistoryStore::secondCopyOfTheFile() {
+    OpenStore first;
+    QCOMPARE(first.store.AppendAll(series(kNow - kDay, kNow, 60)), HistoryStore::Status::Ok);
+    HistoryStore second(first.store.Path());
+    const HistoryStore::OpenResult opened = second.Open(QDateTime::currentDateTime());
+    QVERIFY(opened.ok);
+    QVERIFY(opened.readOnly);
+    QVERIFY2(opened.readOnlyReason.contains(QStringLiteral("another copy")),
+             qPrintable(opened.readOnlyReason));
+    QCOMPARE(second.Append(sample(kNow, 60)), HistoryStore::Status::NotOpen);
+    QCOMPARE(first.store.Append(sample(kNow, 60)), HistoryStore::Status::Ok);
+    QCOMPARE(second.SampleCount(), qint64(1441)); // the other copy's samples are shown
+
+    // A program that writes into the file beside the store takes the next row number: the
+    // store's next sample still goes in.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "beside");
+        other.setDatabaseName(first.store.Path());
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec("INSERT INTO sample (id, t, brk) SELECT MAX(id) + 1, 1, 0 FROM sample"));
+        q.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("beside");
+    QCOMPARE(first.store.Append(sample(kNow + 60, 60)), HistoryStore::Status::Ok);
+    QCOMPARE(first.store.SampleCount(), qint64(1443));
+
+    // Once the first copy has ended, the next start records.
+    first.store.Close();
+    second.Close();
+    const HistoryStore::OpenResult later = second.Open(QDateTime::currentDateTime());
+    QVERIFY(later.ok);
+    QVERIFY(!later.readOnly);
 }
 
 void TestHistoryStore::fullDisk() {
