@@ -130,12 +130,14 @@ QString storedEvents(FormFixture &f) {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(20, 0, 0));
 
-LineSample marginSample(std::optional<double> downTenths) {
+// A sample of a line that is up with this downstream margin; -1: the link is down, -2: up but
+// without the figure.
+LineSample marginSample(int downTenths) {
     LineSample s;
     s.time = kStart.toSecsSinceEpoch();
-    s.link = downTenths ? 1 : 2;
-    if (downTenths) {
-        s.Figure(LineFigure::DownMargin) = *downTenths;
+    s.link = downTenths == -1 ? 2 : 1;
+    if (downTenths >= 0) {
+        s.Figure(LineFigure::DownMargin) = downTenths;
         s.Figure(LineFigure::UpMargin) = 120;
     }
     return s;
@@ -380,7 +382,7 @@ void TestHistory::damagedFileToldOnce() {
 }
 
 void TestHistory::marginAlert_data() {
-    QTest::addColumn<QList<int>>("margins"); // down margin per sample, tenths of a dB; -1: down
+    QTest::addColumn<QList<int>>("margins"); // as marginSample takes them
     QTest::addColumn<QList<int>>("alertAt"); // samples after which an alert was given
     QTest::addRow("three low in a row") << QList<int>{70, 59, 59, 59} << QList<int>{3};
     QTest::addRow("two low are not enough") << QList<int>{59, 59, 61, 59, 59} << QList<int>{};
@@ -389,7 +391,13 @@ void TestHistory::marginAlert_data() {
         << QList<int>{50, 50, 50, 65, 50, 50, 50} << QList<int>{2};
     QTest::addRow("one dB above clears it")
         << QList<int>{50, 50, 50, 70, 50, 50, 50} << QList<int>{2, 6};
-    QTest::addRow("a drop breaks the row") << QList<int>{50, 50, -1, 50, 50} << QList<int>{};
+    QTest::addRow("a drop neither counts nor breaks the row")
+        << QList<int>{50, 50, -1, 50, 50} << QList<int>{3};
+    QTest::addRow("an unstable line still tells")
+        << QList<int>{50, -1, 50, -1, -1, 50} << QList<int>{5};
+    QTest::addRow("drops alone tell nothing") << QList<int>{-1, -1, -1, -1} << QList<int>{};
+    QTest::addRow("a sample without the figure breaks the row")
+        << QList<int>{50, 50, -2, 50, 50} << QList<int>{};
     QTest::addRow("exactly the threshold is not below") << QList<int>{60, 60, 60} << QList<int>{};
 }
 
@@ -404,8 +412,7 @@ void TestHistory::marginAlert() {
     QList<int> got;
     for (int i = 0; i < margins.size(); ++i) {
         const int before = notes.shown.size();
-        alerts.OnSample(
-            marginSample(margins[i] < 0 ? std::nullopt : std::optional<double>(margins[i])));
+        alerts.OnSample(marginSample(margins[i]));
         if (notes.shown.size() > before)
             got << i;
     }
