@@ -12,6 +12,7 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,8 @@ private slots:
     void linkHover();
     void links_data();
     void links();
+    void linkWithoutProgram_data();
+    void linkWithoutProgram();
     void enterClosesAndLeavesNothing();
     void decodeJpeg_data();
     void decodeJpeg();
@@ -140,6 +143,38 @@ void TestAboutBox::links() {
     QTest::mouseClick(box.findChild<QWidget *>(name), Qt::LeftButton, {}, QPoint(3, 3));
     QCOMPARE(recorder.opened, QList<QUrl>{target});
     QVERIFY(box.isVisible()); // the box stays open
+}
+
+void TestAboutBox::linkWithoutProgram_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("says");
+    QTest::addRow("web site") << "WebSiteVal_Label"
+                              << "No web browser could be started to open this address:\n\n"
+                                 "http://" +
+                                     QString::fromUtf8(WebSite);
+    QTest::addRow("e-mail") << "EmailVal_Label"
+                            << "No e-mail program could be started to write to this "
+                               "address:\n\n" +
+                                   QString::fromUtf8(Email);
+    QTest::addRow("picture") << "ProgramIcon"
+                             << "No web browser could be started to open this address:\n\n" +
+                                    QString::fromUtf8(SupportUrl);
+}
+
+void TestAboutBox::linkWithoutProgram() {
+    QFETCH(QString, name);
+    QFETCH(QString, says);
+    AboutBox box;
+    box.SetLinkOpener([](const QUrl &) { return false; });
+    box.show();
+    QTest::mouseClick(box.findChild<QWidget *>(name), Qt::LeftButton, {}, QPoint(3, 3));
+    auto *message = box.findChild<QMessageBox *>("LinkFailed_Box");
+    QVERIFY(message != nullptr);
+    QVERIFY(message->isVisible());
+    QCOMPARE(message->text(), says);
+    QVERIFY(message->textInteractionFlags() & Qt::TextSelectableByMouse);
+    message->accept();
+    QVERIFY(box.isVisible()); // the About box stays open
 }
 
 void TestAboutBox::enterClosesAndLeavesNothing() {
