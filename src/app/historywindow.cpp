@@ -437,28 +437,32 @@ double HistoryWindow::paintHeading(QPainter *p, QPaintDevice *device, const QRec
         p->drawText(QPointF(area.left(), area.top() + titleMetrics.ascent()),
                     QStringLiteral("Vantrel line history"));
         p->setFont(base);
-        double y = area.top() + titleMetrics.lineSpacing() + 4 * unit;
-        for (const QString &line : lines) {
-            p->drawText(QRectF(area.left(), y, area.width(), metrics.lineSpacing()),
-                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                        metrics.elidedText(line, Qt::ElideRight, area.width()));
-            y += metrics.lineSpacing();
-        }
     }
-    return titleMetrics.lineSpacing() + 4 * unit + lines.size() * metrics.lineSpacing() + 6 * unit;
+    // A long router description wraps: evidence is never cut short.
+    double y = area.top() + titleMetrics.lineSpacing() + 4 * unit;
+    for (const QString &line : lines) {
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        const QRectF box(area.left(), y, area.width(), 1e6);
+        const double height =
+            std::max(metrics.lineSpacing(), metrics.boundingRect(box, flags, line).height());
+        if (p != nullptr)
+            p->drawText(QRectF(area.left(), y, area.width(), height), flags, line);
+        y += height;
+    }
+    return y - area.top() + 6 * unit;
 }
 
 QImage HistoryWindow::Picture() const {
     // Drawn as on the screen, with the heading in a band above the graphs.
     QImage sizing(1, 1, QImage::Format_RGB32);
     const int margin = 8;
-    const int heading = int(std::ceil(paintHeading(nullptr, &sizing, QRectF()))) + margin;
+    const QRectF area(margin, margin, chart_->width() - 2 * margin, 0);
+    const int heading = int(std::ceil(paintHeading(nullptr, &sizing, area))) + margin;
     QImage picture(chart_->width(), heading + chart_->height(), QImage::Format_RGB32);
     picture.fill(Qt::white);
     {
         QPainter painter(&picture);
-        paintHeading(&painter, &picture,
-                     QRectF(margin, margin, picture.width() - 2 * margin, heading - margin));
+        paintHeading(&painter, &picture, area);
         painter.setFont(chart_->font());
         chart_->Paint(painter, QRect(0, heading, chart_->width(), chart_->height()));
     }

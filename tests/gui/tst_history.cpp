@@ -172,7 +172,7 @@ protected:
     int metric(PaintDeviceMetric m) const override {
         switch (m) {
         case PdmWidth:
-            return 800;
+            return 1600;
         case PdmHeight:
             return 1100;
         case PdmDpiX:
