@@ -545,76 +545,51 @@ void TestHistoryStore::csv() {
 }
 
 void TestHistoryStore::csvHeading_data() {
+    // Times in Europe/London; the range is one day from `from` (UTC).
     QTest::addColumn<QString>("description");
-    QTest::addColumn<QDateTime>("from"); // the range is one day from here
-    QTest::addColumn<QStringList>("heading");
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QString>("router"); // the heading's second and third lines
+    QTest::addColumn<QString>("range");
     const QDateTime winter(QDate(2026, 12, 7), QTime(20, 0), Qt::UTC);
-    const QDateTime summer(QDate(2026, 7, 7), QTime(20, 0), Qt::UTC);
-    const QDateTime autumn(QDate(2026, 10, 24), QTime(20, 0), Qt::UTC);
-    QTest::addRow("winter")
-        << "DSL router 2.1" << winter
-        << QStringList{"# Vantrel line history",
-                       "# Router: DSL router 2.1, address 127.0.0.1:16161",
-                       "# From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time "
-                       "(UTC+00:00)",
-                       "# The times below are in UTC: 2026-12-07T20:00:00+00:00 to "
-                       "2026-12-08T20:00:00+00:00"};
+    const QString winterRange =
+        "From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time (UTC+00:00)";
+    QTest::addRow("winter") << "DSL router 2.1" << winter << "DSL router 2.1" << winterRange;
     QTest::addRow("summer time")
-        << "DSL router 2.1" << summer
-        << QStringList{"# Vantrel line history",
-                       "# Router: DSL router 2.1, address 127.0.0.1:16161",
-                       "# From 07/07/2026 21:00:00 to 08/07/2026 21:00:00, Europe/London time "
-                       "(UTC+01:00)",
-                       "# The times below are in UTC: 2026-07-07T20:00:00+00:00 to "
-                       "2026-07-08T20:00:00+00:00"};
+        << "DSL router 2.1" << QDateTime(QDate(2026, 7, 7), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 07/07/2026 21:00:00 to 08/07/2026 21:00:00, Europe/London time (UTC+01:00)";
     QTest::addRow("summer time ends in the range")
-        << "DSL router 2.1" << autumn
-        << QStringList{"# Vantrel line history",
-                       "# Router: DSL router 2.1, address 127.0.0.1:16161",
-                       "# From 24/10/2026 21:00:00 to 25/10/2026 20:00:00, Europe/London time "
-                       "(UTC+01:00 at the start, UTC+00:00 at the end)",
-                       "# The times below are in UTC: 2026-10-24T20:00:00+00:00 to "
-                       "2026-10-25T20:00:00+00:00"};
-    // A description is the router's own bytes: a line break in it must not end the comment
-    // line and start a line of data.
+        << "DSL router 2.1" << QDateTime(QDate(2026, 10, 24), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 24/10/2026 21:00:00 to 25/10/2026 20:00:00, Europe/London time (UTC+01:00 at "
+           "the start, UTC+00:00 at the end)";
+    // The router's own bytes: a line break must not end the comment and start a data line.
     QTest::addRow("line breaks in the description")
-        << "Model X\r\nFirmware 2\x0b"
-           "1"
-        << winter
-        << QStringList{"# Vantrel line history",
-                       "# Router: Model X Firmware 2 1, address 127.0.0.1:16161",
-                       "# From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time "
-                       "(UTC+00:00)",
-                       "# The times below are in UTC: 2026-12-07T20:00:00+00:00 to "
-                       "2026-12-08T20:00:00+00:00"};
-    QTest::addRow("never read")
-        << "" << winter
-        << QStringList{"# Vantrel line history",
-                       "# Router: (description not read), address 127.0.0.1:16161",
-                       "# From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time "
-                       "(UTC+00:00)",
-                       "# The times below are in UTC: 2026-12-07T20:00:00+00:00 to "
-                       "2026-12-08T20:00:00+00:00"};
+        << "Model X\r\nFirmware 2\x0b" + QString("1") << winter << "Model X Firmware 2 1"
+        << winterRange;
+    QTest::addRow("never read") << "" << winter << "(description not read)" << winterRange;
 }
 
 void TestHistoryStore::csvHeading() {
     QFETCH(QString, description);
     QFETCH(QDateTime, from);
-    QFETCH(QStringList, heading);
+    QFETCH(QString, router);
+    QFETCH(QString, range);
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/London");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-    ExportSource source;
-    source.description = description;
-    source.address = QStringLiteral("127.0.0.1:16161");
-    source.from = from.toSecsSinceEpoch();
-    source.to = source.from + kDay;
-    const QString csv = QString::fromUtf8(HistoryCsv({}, source));
+    ExportSource source{description, QStringLiteral("127.0.0.1:16161"), from.toSecsSinceEpoch(),
+                        from.toSecsSinceEpoch() + kDay};
+    const QStringList lines = QString::fromUtf8(HistoryCsv({}, source)).split("\r\n");
     qputenv("TZ", zone);
     QLocale::setDefault(QLocale::c());
-    QStringList lines = csv.split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.mid(0, heading.size()), heading);
-    QVERIFY(lines.value(heading.size()).startsWith(QStringLiteral("time,")));
+    const QString utc = from.toString(Qt::ISODate).replace("Z", "+00:00");
+    const QString utcEnd = from.addDays(1).toString(Qt::ISODate).replace("Z", "+00:00");
+    QCOMPARE(
+        lines.mid(0, 4),
+        (QStringList{"# Vantrel line history", "# Router: " + router + ", address 127.0.0.1:16161",
+                     "# " + range, "# The times below are in UTC: " + utc + " to " + utcEnd}));
+    QVERIFY(lines.value(4).startsWith("time,"));
 }
 
 int main(int argc, char **argv) {
