@@ -108,8 +108,8 @@ HistoryWindow::HistoryWindow(PageContext &context, core::HistoryService &history
     setWindowTitle(QStringLiteral("Vantrel - Line history"));
     resize(kPreferred);
 
-    // Two rows of controls, so the window fits a small or scaled screen: the ranges up to now
-    // and the steps, then a range of the user's own.
+    // Two rows of controls, so the window fits a small or scaled screen: the ranges up to now,
+    // then a range of the user's own and the steps.
     auto *layout = new QVBoxLayout(this);
     auto *last = new QHBoxLayout;
     last->addWidget(new QLabel(QStringLiteral("Last:"), this));
