@@ -115,6 +115,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.history =
         std::make_unique<HistoryParts>(f, *p.connection, [&p] { return p.quota.DownloadOnly(); });
     p.adsl.OnShowHistory = [&p] { p.history->ShowHistory(); };
+    p.history->RouterDescription = [&p] { return p.system.Description(); };
     QObject::connect(f.MonitorTimer(Monitor::Quota), &QTimer::timeout, &f,
                      [&f, &p] { f.Run([&p] { p.quota.Quota_TimerTimer(); }); });
     // The tray reads the quota page: its refresh, its bar and the amount left.

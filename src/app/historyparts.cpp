@@ -201,13 +201,17 @@ void HistoryParts::opened(const HistoryStore::OpenResult &r) {
 
 void HistoryParts::ShowHistory() {
     const bool first = window_.isNull();
-    if (first)
+    if (first) {
         window_ = new HistoryWindow(form_, *service_, &form_);
-    window_->show();
+        window_->SetRouterDescription(RouterDescription);
+        window_->ShowFitted();
+    } else {
+        window_->show();
+    }
     window_->raise();
     window_->activateWindow();
     if (first)
-        window_->ShowRange(HistoryWindow::Range::Day);
+        window_->ShowFitting();
     else
         window_->Refresh();
 }

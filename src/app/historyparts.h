@@ -47,8 +47,10 @@ public:
     // $XDG_DATA_HOME/vantrel/history.sqlite
     static QString DefaultPath();
 
-    // Opens the history window (made on first use) on the last 24 hours.
+    // Opens the history window (made on first use, on a range that fits the data).
     void ShowHistory();
+    // The router's description as the System page shows it, named on the history's exports.
+    std::function<QString()> RouterDescription;
     void OpenAlertsDialog();
     void OpenMetricsDialog();
     // While the target is edited no sample is taken.

@@ -33,7 +33,7 @@ QWidget *DebugPage::Build() {
     bold.setBold(true);
     heading->setFont(bold);
     logColumn->addWidget(heading);
-    log_ = app::MakeMemo(page_, "DebugLog_Memo", true, true);
+    log_ = TableBox::MakeBox(page_, "DebugLog_Memo");
     logColumn->addWidget(log_, 1);
     layout->addLayout(logColumn, 1);
 

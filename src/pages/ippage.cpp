@@ -102,7 +102,7 @@ QWidget *IpPage::Build() {
         auto *tabLayout = new QVBoxLayout(tab);
         tabLayout->setContentsMargins(8, 8, 8, 8);
         app::TextOutput::Box box;
-        box.memo = app::MakeMemo(tab, table.memo, true, true);
+        box.memo = TableBox::MakeBox(tab, table.memo);
         box.proposedName = QString::fromLatin1(table.proposedName);
         *memos[i] = box.memo;
         tabLayout->addWidget(box.memo, 1);

@@ -183,7 +183,7 @@ QWidget *ProtocolPages::BuildUdp() {
     QGroupBox *listeners =
         app::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
-    udpTable_ = app::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    udpTable_ = TableBox::MakeBox(listeners, "UDPTable_Memo");
     // The port column clears the longest address (" 255.255.255.255").
     udpTable_->setTabStopDistance(
         QFontMetricsF(udpTable_->font()).horizontalAdvance(QStringLiteral("0")) * 18);

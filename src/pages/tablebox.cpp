@@ -4,6 +4,7 @@
 #include "app/prompter.h"
 #include "app/routerquery.h"
 #include "app/textoutput.h"
+#include "app/widgets.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -12,6 +13,12 @@
 #include <QTextDocument>
 
 namespace vantrel::pages::TableBox {
+
+QPlainTextEdit *MakeBox(QWidget *parent, const char *name) {
+    QPlainTextEdit *box = app::MakeMemo(parent, name, true, false);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return box;
+}
 
 Look LookOf(const QPlainTextEdit *box) {
     Look look;

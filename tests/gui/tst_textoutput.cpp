@@ -17,6 +17,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -128,6 +129,7 @@ private slots:
     void pdfPagesFollowTheLayout();
     void printButtonPrintsTheBox();
     void cancelledPrintPrintsNothing();
+    void printDialogProposesTheLastFolder();
 
     void closeOffersToSaveTheLog_data();
     void closeOffersToSaveTheLog();
@@ -671,6 +673,37 @@ void TestTextOutput::cancelledPrintPrintsNothing() {
     Button(*form_, "DebugPrint_But")->click();
     QCOMPARE(fixture_->prompter.Texts(QStringLiteral("error")),
              QStringList({QStringLiteral("Printing failed.")}));
+}
+
+void TestTextOutput::printDialogProposesTheLastFolder() {
+    // The file it proposes to print to, where the dialog would otherwise fall back to the home
+    // folder. Without a printer printing to a file is the only choice, so it is proposed at
+    // once; with one, only after the user printed to a file.
+    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+    Memo(*form_, "DebugLog_Memo")->setPlainText(QStringLiteral("dump"));
+    const QString saved = path(QStringLiteral("saved"));
+    QVERIFY(QDir().mkpath(saved));
+    fixture_->prompter.saveAnswers << saved + QStringLiteral("/debug.log");
+    Button(*form_, "SaveDebugLog_But")->click();
+    Button(*form_, "DebugPrint_But")->click(); // cancelled
+    QCOMPARE(fixture_->prompter.printProposals,
+             QStringList(printers ? QString() : saved + QStringLiteral("/vantrel_debuglog.pdf")));
+
+    // A print to a file elsewhere: the next print, and the next save, go there.
+    const QString printed = path(QStringLiteral("printed"));
+    QVERIFY(QDir().mkpath(printed));
+    fixture_->prompter.printAnswers << true;
+    fixture_->prompter.printToFile = printed + QStringLiteral("/log.pdf");
+    Button(*form_, "DebugPrint_But")->click();
+    QVERIFY(readAll(printed + QStringLiteral("/log.pdf")).startsWith("%PDF"));
+    fixture_->prompter.Reset();
+    fixture_->prompter.printToFile.clear();
+    Button(*form_, "RouteTablePrint_But")->click();
+    QCOMPARE(fixture_->prompter.printProposals,
+             QStringList(printed + QStringLiteral("/vantrel_routetable.pdf")));
+    Button(*form_, "SaveDebugLog_But")->click();
+    QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
+    QCOMPARE(fixture_->prompter.saveRequests[0].folder, printed);
 }
 
 void TestTextOutput::closeOffersToSaveTheLog_data() {

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -116,6 +117,8 @@ private slots:
     void killedWhileWriting();
     void csv_data();
     void csv();
+    void csvHeading_data();
+    void csvHeading();
 };
 
 void TestHistoryStore::summariesAfterFullResolution_data() {
@@ -617,17 +620,23 @@ void TestHistoryStore::killedWhileWriting() {
 void TestHistoryStore::csv_data() {
     QTest::addColumn<qint64>("time");
     QTest::addColumn<int>("samples");
-    QTest::addColumn<bool>("down");
+    QTest::addColumn<int>("link"); // ifOperStatus; the figures are there while it is 1
     QTest::addColumn<QByteArray>("line");
     const qint64 t = QDateTime(QDate(2026, 12, 7), QTime(22, 31, 5), Qt::UTC).toSecsSinceEpoch();
-    QTest::addRow("sample") << t << 1 << false
-                            << QByteArray("2026-12-07T22:31:05+00:00,1,1,123456.78,8128,832,6.5,"
+    QTest::addRow("sample") << t << 1 << 1
+                            << QByteArray("2026-12-07T22:31:05+00:00,1,up,123456.78,8128,832,6.5,"
                                           "12,40.9,,,,,,,,17,,,,,123456789");
-    QTest::addRow("link down") << t << 1 << true
-                               << QByteArray("2026-12-07T22:31:05+00:00,1,2,123456.78" +
+    QTest::addRow("link down") << t << 1 << 2
+                               << QByteArray("2026-12-07T22:31:05+00:00,1,down,123456.78" +
                                              QByteArray(18, ','));
-    QTest::addRow("quarter summed up") << t - 5 << 15 << false
-                                       << QByteArray("2026-12-07T22:31:00+00:00,15,1,123456.78,"
+    QTest::addRow("line training")
+        << t << 1 << 3
+        << QByteArray("2026-12-07T22:31:05+00:00,1,testing,123456.78" + QByteArray(18, ','));
+    QTest::addRow("status no one knows")
+        << t << 1 << 9
+        << QByteArray("2026-12-07T22:31:05+00:00,1,9,123456.78" + QByteArray(18, ','));
+    QTest::addRow("quarter summed up") << t - 5 << 15 << 1
+                                       << QByteArray("2026-12-07T22:31:00+00:00,15,up,123456.78,"
                                                      "8128,832,6.5,12,40.9,,,,,,,,17,,,,,"
                                                      "123456789");
 }
@@ -635,14 +644,14 @@ void TestHistoryStore::csv_data() {
 void TestHistoryStore::csv() {
     QFETCH(qint64, time);
     QFETCH(int, samples);
-    QFETCH(bool, down);
+    QFETCH(int, link);
     QFETCH(QByteArray, line);
     HistoryRow r;
     r.time = time;
     r.samples = samples;
-    r.link = down ? 2 : 1;
+    r.link = link;
     r.uptime = 12345678;
-    if (!down) {
+    if (link == 1) {
         r.figures[std::size_t(Figure::DownRate)] = 8128000;
         r.figures[std::size_t(Figure::UpRate)] = 832000;
         r.figures[std::size_t(Figure::DownMargin)] = 65;
@@ -651,13 +660,63 @@ void TestHistoryStore::csv() {
         r.figures[std::size_t(Figure::ErroredToday)] = 17;
         r.figures[std::size_t(Figure::UpUncorrected)] = 123456789;
     }
-    const QList<QByteArray> lines = HistoryCsv({r}).split('\n');
+    QList<QByteArray> lines = HistoryCsv({r}, ExportSource{}).split('\n');
+    while (!lines.isEmpty() && lines.front().startsWith('#'))
+        lines.removeFirst();
     QCOMPARE(lines.size(), 3); // header, the row, and nothing after the last line end
     QVERIFY(lines[0].startsWith("time,samples,link,uptime_s,down_rate_kbps,up_rate_kbps,"
                                 "down_margin_db"));
     QCOMPARE(lines[0].count(','), 21);
     QCOMPARE(lines[1], line + '\r');
     QVERIFY(lines[2].isEmpty());
+}
+
+void TestHistoryStore::csvHeading_data() {
+    // Times in Europe/London; the range is one day from `from` (UTC).
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QString>("router"); // the heading's second and third lines
+    QTest::addColumn<QString>("range");
+    const QDateTime winter(QDate(2026, 12, 7), QTime(20, 0), Qt::UTC);
+    const QString winterRange =
+        "From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time (UTC+00:00)";
+    QTest::addRow("winter") << "DSL router 2.1" << winter << "DSL router 2.1" << winterRange;
+    QTest::addRow("summer time")
+        << "DSL router 2.1" << QDateTime(QDate(2026, 7, 7), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 07/07/2026 21:00:00 to 08/07/2026 21:00:00, Europe/London time (UTC+01:00)";
+    QTest::addRow("summer time ends in the range")
+        << "DSL router 2.1" << QDateTime(QDate(2026, 10, 24), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 24/10/2026 21:00:00 to 25/10/2026 20:00:00, Europe/London time (UTC+01:00 at "
+           "the start, UTC+00:00 at the end)";
+    // The router's own bytes: a line break must not end the comment and start a data line.
+    QTest::addRow("line breaks in the description")
+        << "Model X\r\nFirmware 2\x0b" + QString("1") << winter << "Model X Firmware 2 1"
+        << winterRange;
+    QTest::addRow("never read") << "" << winter << "(description not read)" << winterRange;
+}
+
+void TestHistoryStore::csvHeading() {
+    QFETCH(QString, description);
+    QFETCH(QDateTime, from);
+    QFETCH(QString, router);
+    QFETCH(QString, range);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/London");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    ExportSource source{description, QStringLiteral("127.0.0.1:16161"), from.toSecsSinceEpoch(),
+                        from.toSecsSinceEpoch() + kDay};
+    const QStringList lines = QString::fromUtf8(HistoryCsv({}, source)).split("\r\n");
+    qputenv("TZ", zone);
+    QLocale::setDefault(QLocale::c());
+    const QString utc = from.toString(Qt::ISODate).replace("Z", "+00:00");
+    const QString utcEnd = from.addDays(1).toString(Qt::ISODate).replace("Z", "+00:00");
+    QCOMPARE(
+        lines.mid(0, 4),
+        (QStringList{"# Vantrel line history", "# Router: " + router + ", address 127.0.0.1:16161",
+                     "# " + range, "# The times below are in UTC: " + utc + " to " + utcEnd}));
+    QVERIFY(lines.value(4).startsWith("time,"));
 }
 
 int main(int argc, char **argv) {
