@@ -1,7 +1,7 @@
 #include "core/localaddress.h"
 
-#include "snmp/tsnmpsend.h"
-#include "snmp/tudpblocksocket.h"
+#include "snmp/client.h"
+#include "snmp/udptransport.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -64,8 +64,8 @@ std::string LocalAddressTowards(const std::string &target) {
     std::string host;
     unsigned short port = 0;
     sockaddr_in router{};
-    if (snmp::TSNMPSend::SplitTarget(target, "161", host, port) &&
-        snmp::TUDPBlockSocket::Resolve(host, router)) {
+    if (snmp::Client::SplitTarget(target, "161", host, port) &&
+        snmp::UdpTransport::Resolve(host, router)) {
         router.sin_port = htons(port);
         const std::string local = routedFrom(router);
         in_addr localAddress{};

@@ -8,7 +8,7 @@ namespace vantrel::snmp {
 bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
                   std::string &value, const RequestOptions &options) {
     value.clear();
-    TSNMPSend client;
+    Client client;
     client.TargetHost = host;
     client.Timeout = options.timeoutMs;
     client.Cancel = options.cancel;
@@ -20,7 +20,7 @@ bool SnmpGetValue(const std::string &oid, const std::string &community, const st
         return false;
     if (options.errorStatus != nullptr)
         *options.errorStatus = client.Reply.ErrorStatus;
-    for (const TSNMPMib &mib : client.Reply.MIBList) {
+    for (const VarBind &mib : client.Reply.MIBList) {
         if (mib.OID == oid) {
             value = mib.Value;
             break;
@@ -29,7 +29,7 @@ bool SnmpGetValue(const std::string &oid, const std::string &community, const st
     return true;
 }
 
-bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
+bool SnmpGetNextValue(Client &client, std::string &oid, const std::string &community,
                       std::string &value) {
     value.clear();
     client.Query.Clear();
@@ -49,7 +49,7 @@ bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &co
 bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
                    std::vector<std::string> &rows, const RequestOptions &options) {
     TableWalk walk(base, rows);
-    TSNMPSend client;
+    Client client;
     client.TargetHost = host;
     client.Timeout = options.timeoutMs;
     client.Cancel = options.cancel;

@@ -3,7 +3,7 @@
 // subtree into text lines. host is a dotted IPv4 address or a host name, optionally followed by
 // ":port" (default 161). Values are byte strings and may hold any byte.
 
-#include "snmp/tsnmpsend.h"
+#include "snmp/client.h"
 
 #include <string>
 #include <vector>
@@ -16,7 +16,7 @@ bool SnmpGetValue(const std::string &oid, const std::string &community, const st
                   std::string &value, const RequestOptions &options = {});
 
 // One GetNextRequest for oid through client; on success oid becomes the reply's first binding.
-bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
+bool SnmpGetNextValue(Client &client, std::string &oid, const std::string &community,
                       std::string &value);
 
 // Walks the subtree under base into rows, one line per row key, each value in double quotes.

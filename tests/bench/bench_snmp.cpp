@@ -5,8 +5,8 @@
 
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
+#include "snmp/message.h"
 #include "snmp/snmpsend.h"
-#include "snmp/tsnmprec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +29,7 @@ std::string typicalReply() {
 }
 
 void EncodeGet(benchmark::State &state) {
-    TSNMPRec query;
+    Message query;
     query.Community = Community;
     query.PDUType = ber::GetRequest;
     query.MIBAdd("1.3.6.1.2.1.1.3.0", std::string(), ber::Null);
@@ -41,7 +41,7 @@ BENCHMARK(EncodeGet);
 
 void DecodeReply(benchmark::State &state) {
     const std::string datagram = typicalReply();
-    TSNMPRec reply;
+    Message reply;
     for (auto _ : state) {
         benchmark::DoNotOptimize(reply.DecodeBuf(datagram));
         benchmark::ClobberMemory();
@@ -90,7 +90,7 @@ void RoundTrip(benchmark::State &state) {
         state.SkipWithError("the loopback agent did not start");
         return;
     }
-    TSNMPSend client;
+    Client client;
     client.TargetHost = agent.Host();
     for (auto _ : state) {
         std::string oid = "1.3.6.1.2.1.4.22.1.2.2.10.0.39";

@@ -6,7 +6,7 @@
 #include "property.h"
 #include "snmp/ber.h"
 #include "snmp/convert.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <cstdint>
 #include <string>
@@ -43,7 +43,7 @@ bool canonicalOid(const std::string &oid) {
     return arcs >= 2;
 }
 
-bool sameRecord(const TSNMPRec &a, const TSNMPRec &b) {
+bool sameRecord(const Message &a, const Message &b) {
     if (a.Version != b.Version || a.Community != b.Community || a.PDUType != b.PDUType ||
         a.ID != b.ID || a.ErrorStatus != b.ErrorStatus || a.ErrorIndex != b.ErrorIndex ||
         a.MIBList.size() != b.MIBList.size())
@@ -81,12 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string datagram(reinterpret_cast<const char *>(data), size);
     readers(datagram);
 
-    TSNMPRec reply;
+    Message reply;
     if (!reply.DecodeBuf(datagram)) {
         check(reply.Community.empty() && reply.MIBList.empty() && reply.PDUType == 0);
         return 0;
     }
-    for (const TSNMPMib &mib : reply.MIBList) {
+    for (const VarBind &mib : reply.MIBList) {
         check(canonicalOid(mib.OID));
         if (mib.ValueType == ber::ObjectId)
             check(canonicalOid(mib.Value));
@@ -94,13 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Sent again, it reads back the same, and encoding is then a fixed point.
     const std::string encoded = reply.EncodeBuf();
-    TSNMPRec back;
+    Message back;
     check(back.DecodeBuf(encoded));
     check(sameRecord(reply, back));
     check(back.EncodeBuf() == encoded);
 
     // Whether it answers a request depends on the header alone.
-    TSNMPRec query;
+    Message query;
     query.ID = reply.ID;
     query.Community = reply.Community;
     check(reply.IsReplyTo(query) == (reply.PDUType == ber::GetResponse && reply.Version == 0));

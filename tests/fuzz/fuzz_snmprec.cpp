@@ -6,7 +6,7 @@
 #include "agent/loopbackagent.h"
 #include "property.h"
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <cstdint>
 #include <sstream>
@@ -19,7 +19,7 @@ namespace {
 
 // The line as the agent serves it, read back by the client's decoder.
 void servedAsRecorded(const std::string &oid, const AgentValue &value) {
-    TSNMPRec reply;
+    Message reply;
     check(reply.DecodeBuf(EncodeGetResponse("public", 1, 0, 0, oid, value)));
     check(reply.MIBList.size() == 1);
     std::string canonical;

@@ -5,8 +5,8 @@
 // bound on what a walk holds is kept and the walk ends.
 
 #include "property.h"
+#include "snmp/message.h"
 #include "snmp/tablewalk.h"
-#include "snmp/tsnmprec.h"
 
 #include <cstdint>
 #include <set>
@@ -83,14 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool ok = !in.Empty() && (in.Byte() & 0x0F) != 0;
         std::string oid = name, value;
         if (ok) {
-            TSNMPRec reply;
+            Message reply;
             reply.PDUType = 0xA2;
             reply.ID = ++id;
             if (in.Byte() & 0x07)
                 reply.MIBAdd(answerName(in, name, base), in.Bytes(in.Byte() % 40), 0x04);
             // A name with an arc beyond 32 bits makes a reply the client refuses: it waits on
             // and the step fails.
-            TSNMPRec decoded;
+            Message decoded;
             ok = decoded.DecodeBuf(reply.EncodeBuf());
             if (ok && !decoded.MIBList.empty()) {
                 oid = decoded.MIBList.front().OID;

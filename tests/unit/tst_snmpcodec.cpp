@@ -2,7 +2,7 @@
 // the decoder refuses as not well-formed.
 
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <QtTest>
 
@@ -89,7 +89,7 @@ void TestSnmpCodec::encodeRequest() {
     QFETCH(QByteArray, oid);
     QFETCH(QByteArray, expected);
 
-    TSNMPRec query;
+    Message query;
     query.Clear();
     query.ID = requestId;
     query.Community = community.toStdString();
@@ -145,7 +145,7 @@ void TestSnmpCodec::renderValue() {
 
     // Through the whole decoder, so the value is read in its place in a real reply.
     const std::string oid = "1.3.6.1.2.1.1.1.0";
-    TSNMPRec reply;
+    Message reply;
     QVERIFY(reply.DecodeBuf(replyWithItem(oid, ber::EncodeItem(tag, content.toStdString()))));
     QVERIFY(!reply.MIBList.empty());
     QCOMPARE(QByteArray::fromStdString(reply.MIBList.front().OID), QByteArray(oid.c_str()));
@@ -153,7 +153,7 @@ void TestSnmpCodec::renderValue() {
     QCOMPARE(reply.MIBList.front().ValueType, tag);
 
     // Sent again, the value reads back as the same text.
-    TSNMPRec again;
+    Message again;
     QVERIFY(again.DecodeBuf(reply.EncodeBuf()));
     QCOMPARE(bytes(again.MIBList.front().Value), text);
     QCOMPARE(again.MIBList.front().ValueType, tag);
@@ -174,7 +174,7 @@ void TestSnmpCodec::decodeHeaderAndBindings() {
         ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
                            ber::EncodeItem(ber::OctetString, std::string("ab\0c", 4)) +
                            ber::EncodeItem(ber::GetResponse, pdu));
-    TSNMPRec reply;
+    Message reply;
     QVERIFY(reply.DecodeBuf(message));
     QCOMPARE(reply.Version, 0);
     QCOMPARE(bytes(reply.Community), QByteArray("ab\0c", 4));
@@ -287,7 +287,7 @@ void TestSnmpCodec::decodeMalformed() {
     QFETCH(bool, ok);
     QFETCH(QByteArray, oid);
 
-    TSNMPRec reply;
+    Message reply;
     QCOMPARE(reply.DecodeBuf(datagram.toStdString()), ok);
     if (!ok) {
         QVERIFY(reply.MIBList.empty());

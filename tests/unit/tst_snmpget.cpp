@@ -281,7 +281,7 @@ void TestSnmpGet::splitTarget() {
 
     std::string gotHost;
     unsigned short gotPort = 0;
-    QCOMPARE(TSNMPSend::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
+    QCOMPARE(Client::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
     if (ok) {
         QCOMPARE(bytes(gotHost), host);
         QCOMPARE(int(gotPort), port);

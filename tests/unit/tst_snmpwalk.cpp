@@ -411,7 +411,7 @@ void TestSnmpWalk::getNextStep() {
     QVERIFY(agent.Start());
 
     // One step gives the next object's name and its raw value; hexadecimal is the walk's.
-    TSNMPSend client;
+    Client client;
     client.TargetHost = agent.Host();
     std::string oid = "1.3.6.1.2.1.2.2.1.6";
     std::string value;

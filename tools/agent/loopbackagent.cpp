@@ -1,7 +1,7 @@
 #include "agent/loopbackagent.h"
 
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -16,8 +16,8 @@
 namespace vantrel::tools {
 
 namespace ber = vantrel::snmp::ber;
-using vantrel::snmp::TSNMPMib;
-using vantrel::snmp::TSNMPRec;
+using vantrel::snmp::Message;
+using vantrel::snmp::VarBind;
 
 LoopbackAgent::LoopbackAgent(std::string community) : community_(std::move(community)) {}
 
@@ -117,7 +117,7 @@ std::string EncodeGetResponse(const std::string &community, std::int32_t id, int
 }
 
 std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
-    TSNMPRec request;
+    Message request;
     if (!request.DecodeBuf(datagram) || request.Version != 0 || request.MIBList.empty())
         return {};
     const std::string oid = request.MIBList.front().OID;

@@ -8,7 +8,7 @@
 
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -30,7 +30,7 @@ void stop(int) {
     stopping = 1;
 }
 
-std::string answerFor(const std::string &mode, const snmp::TSNMPRec &request, int n,
+std::string answerFor(const std::string &mode, const snmp::Message &request, int n,
                       std::vector<std::string> &extra) {
     const std::string oid = request.MIBList.empty() ? std::string("1.3") : request.MIBList[0].OID;
     if (mode == "endless" && request.PDUType == snmp::ber::GetRequest) {
@@ -94,7 +94,7 @@ int main(int argc, char **argv) {
                                        reinterpret_cast<sockaddr *>(&from), &fromLength);
         if (got <= 0)
             continue;
-        snmp::TSNMPRec request;
+        snmp::Message request;
         if (!request.DecodeBuf(buffer.substr(0, std::size_t(got))))
             continue;
         std::vector<std::string> extra;

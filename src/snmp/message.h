@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snmp/tsnmpmib.h"
+#include "snmp/varbind.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 namespace vantrel::snmp {
 
 // One SNMP v1 message, request or reply.
-class TSNMPRec {
+class Message {
 public:
     int Version = 0;
     std::string Community;
@@ -17,7 +17,7 @@ public:
     std::int32_t ID = 1; // a new record starts with request id 1; Clear() keeps it
     int ErrorStatus = 0;
     int ErrorIndex = 0;
-    std::vector<TSNMPMib> MIBList;
+    std::vector<VarBind> MIBList;
 
     // Empties every field but the request id.
     void Clear();
@@ -33,7 +33,7 @@ public:
     bool DecodeBuf(const std::string &buffer);
     // True when this decoded record is the GetResponse to query: same version, community and
     // request id. Anything else that arrives is not the answer and is ignored.
-    bool IsReplyTo(const TSNMPRec &query) const;
+    bool IsReplyTo(const Message &query) const;
 
 private:
     bool decode(const std::string &buffer);

@@ -1,10 +1,10 @@
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include "snmp/ber.h"
 
 namespace vantrel::snmp {
 
-void TSNMPRec::Clear() {
+void Message::Clear() {
     Version = 0;
     Community.clear();
     PDUType = 0;
@@ -13,13 +13,13 @@ void TSNMPRec::Clear() {
     MIBList.clear();
 }
 
-void TSNMPRec::MIBAdd(const std::string &oid, const std::string &value, int valueType) {
-    MIBList.push_back(TSNMPMib{oid, value, valueType});
+void Message::MIBAdd(const std::string &oid, const std::string &value, int valueType) {
+    MIBList.push_back(VarBind{oid, value, valueType});
 }
 
-std::string TSNMPRec::EncodeBuf() const {
+std::string Message::EncodeBuf() const {
     std::string bindings;
-    for (const TSNMPMib &mib : MIBList)
+    for (const VarBind &mib : MIBList)
         bindings += ber::EncodeItem(
             ber::Sequence,
             ber::EncodeItem(ber::ObjectId, ber::OidContent(mib.OID)) +
@@ -85,7 +85,7 @@ private:
 
 } // namespace
 
-bool TSNMPRec::DecodeBuf(const std::string &buffer) {
+bool Message::DecodeBuf(const std::string &buffer) {
     Clear();
     if (!decode(buffer)) {
         Clear();
@@ -94,7 +94,7 @@ bool TSNMPRec::DecodeBuf(const std::string &buffer) {
     return true;
 }
 
-bool TSNMPRec::decode(const std::string &buffer) {
+bool Message::decode(const std::string &buffer) {
     // Bytes behind the message are not read; everything inside it must be well-formed.
     Items items(buffer, buffer.size());
     std::int64_t version = 0, id = 0, status = 0, index = 0;
@@ -113,7 +113,7 @@ bool TSNMPRec::decode(const std::string &buffer) {
     while (!items.AtEnd()) {
         if (!items.Enter(ber::Sequence))
             return false;
-        TSNMPMib mib;
+        VarBind mib;
         std::string name, content;
         if (!items.Take(ber::ObjectId, name) || !ber::OidText(name, mib.OID) ||
             !items.Take(0, content, &mib.ValueType) || !items.AtEnd())
@@ -128,7 +128,7 @@ bool TSNMPRec::decode(const std::string &buffer) {
     return true;
 }
 
-bool TSNMPRec::IsReplyTo(const TSNMPRec &query) const {
+bool Message::IsReplyTo(const Message &query) const {
     return PDUType == ber::GetResponse && Version == query.Version &&
            Community == query.Community && ID == query.ID;
 }

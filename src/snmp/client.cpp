@@ -1,4 +1,4 @@
-#include "snmp/tsnmpsend.h"
+#include "snmp/client.h"
 
 #include <chrono>
 
@@ -21,8 +21,8 @@ bool portNumber(const std::string &text, unsigned short &port) {
 }
 } // namespace
 
-bool TSNMPSend::SplitTarget(const std::string &target, const std::string &defaultPort,
-                            std::string &host, unsigned short &port) {
+bool Client::SplitTarget(const std::string &target, const std::string &defaultPort,
+                         std::string &host, unsigned short &port) {
     const std::size_t colon = target.rfind(':');
     if (colon == std::string::npos) {
         host = target;
@@ -32,7 +32,7 @@ bool TSNMPSend::SplitTarget(const std::string &target, const std::string &defaul
     return portNumber(target.substr(colon + 1), port);
 }
 
-bool TSNMPSend::SendRequest() {
+bool Client::SendRequest() {
     Reply.Clear();
     Buffer.clear();
     if (!sock_.IsOpen()) {

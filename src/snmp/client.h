@@ -1,8 +1,8 @@
 #pragma once
 
 #include "snmp/canceltoken.h"
-#include "snmp/tsnmprec.h"
-#include "snmp/tudpblocksocket.h"
+#include "snmp/message.h"
+#include "snmp/udptransport.h"
 
 #include <string>
 
@@ -11,14 +11,14 @@ namespace vantrel::snmp {
 // One SNMP client: a target, a query and a reply record, and the socket it sends from. The
 // socket is created on the first send and closed when the client is discarded, so all requests
 // of one client go out from the same local port.
-class TSNMPSend {
+class Client {
 public:
     std::string TargetHost;         // dotted IPv4 or host name, optionally with ":port"
     std::string TargetPort = "161"; // used when TargetHost names no port
     int Timeout = RequestOptions::DefaultTimeoutMs; // milliseconds to wait for a reply
     const CancelToken *Cancel = nullptr;            // ends a wait early when cancelled
-    TSNMPRec Query;
-    TSNMPRec Reply;
+    Message Query;
+    Message Reply;
     std::string Buffer; // the last datagram received
 
     // Encodes Query, sends it to the target and waits for its answer, which is decoded into
@@ -31,7 +31,7 @@ public:
                             std::string &host, unsigned short &port);
 
 private:
-    TUDPBlockSocket sock_;
+    UdpTransport sock_;
 };
 
 } // namespace vantrel::snmp

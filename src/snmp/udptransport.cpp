@@ -1,4 +1,4 @@
-#include "snmp/tudpblocksocket.h"
+#include "snmp/udptransport.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -10,17 +10,17 @@
 
 namespace vantrel::snmp {
 
-TUDPBlockSocket::~TUDPBlockSocket() {
+UdpTransport::~UdpTransport() {
     CloseSocket();
 }
 
-void TUDPBlockSocket::CloseSocket() {
+void UdpTransport::CloseSocket() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
 }
 
-bool TUDPBlockSocket::Resolve(const std::string &host, sockaddr_in &address) {
+bool UdpTransport::Resolve(const std::string &host, sockaddr_in &address) {
     address = sockaddr_in{};
     address.sin_family = AF_INET;
     if (host.find('\0') != std::string::npos)
@@ -45,7 +45,7 @@ bool TUDPBlockSocket::Resolve(const std::string &host, sockaddr_in &address) {
     return found;
 }
 
-bool TUDPBlockSocket::Connect(const std::string &host, unsigned short port) {
+bool UdpTransport::Connect(const std::string &host, unsigned short port) {
     CloseSocket();
     sockaddr_in address{};
     if (!Resolve(host, address))
@@ -62,7 +62,7 @@ bool TUDPBlockSocket::Connect(const std::string &host, unsigned short port) {
     return true;
 }
 
-bool TUDPBlockSocket::SendDatagram(const std::string &data) {
+bool UdpTransport::SendDatagram(const std::string &data) {
     if (fd_ < 0)
         return false;
     ssize_t sent;
@@ -72,7 +72,7 @@ bool TUDPBlockSocket::SendDatagram(const std::string &data) {
     return sent == static_cast<ssize_t>(data.size());
 }
 
-bool TUDPBlockSocket::RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel) {
+bool UdpTransport::RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel) {
     data.clear();
     if (fd_ < 0 || (cancel != nullptr && cancel->Cancelled()))
         return false;

@@ -9,12 +9,12 @@ namespace vantrel::snmp {
 
 // A blocking IPv4 UDP socket connected to its remote address, so that an ICMP port-unreachable
 // for a request fails the wait at once instead of running out the time-out.
-class TUDPBlockSocket {
+class UdpTransport {
 public:
-    TUDPBlockSocket() = default;
-    ~TUDPBlockSocket();
-    TUDPBlockSocket(const TUDPBlockSocket &) = delete;
-    TUDPBlockSocket &operator=(const TUDPBlockSocket &) = delete;
+    UdpTransport() = default;
+    ~UdpTransport();
+    UdpTransport(const UdpTransport &) = delete;
+    UdpTransport &operator=(const UdpTransport &) = delete;
 
     // Resolves host (dotted IPv4 as it is, anything else through the resolver's first IPv4
     // address) and connects a fresh socket to it; false when either fails.
