@@ -1,6 +1,5 @@
 #include "core/localaddress.h"
 
-#include "snmp/client.h"
 #include "snmp/udptransport.h"
 
 #include <arpa/inet.h>
@@ -64,7 +63,7 @@ std::string LocalAddressTowards(const std::string &target) {
     std::string host;
     unsigned short port = 0;
     sockaddr_in router{};
-    if (snmp::Client::SplitTarget(target, "161", host, port) &&
+    if (snmp::UdpTransport::SplitTarget(target, "161", host, port) &&
         snmp::UdpTransport::Resolve(host, router)) {
         router.sin_port = htons(port);
         const std::string local = routedFrom(router);

@@ -1,5 +1,6 @@
 #include "snmp/ber.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace vantrel::snmp::ber {
@@ -302,6 +303,43 @@ bool OidText(const std::string &content, std::string &text) {
         v = 0;
     }
     return start; // the last sub-identifier must end
+}
+
+bool Reader::Skip(int tag, std::size_t &contentAt, std::size_t &length) {
+    int t = 0;
+    return ReadItem(buf_, pos_, end_, t, contentAt, length) && (tag == 0 || t == tag);
+}
+
+bool Reader::Take(int tag, std::string &content, int *gotTag) {
+    int t = 0;
+    std::size_t at = 0, length = 0;
+    if (!ReadItem(buf_, pos_, end_, t, at, length) || (tag != 0 && t != tag))
+        return false;
+    if (gotTag != nullptr)
+        *gotTag = t;
+    content.assign(buf_, at, length);
+    return true;
+}
+
+bool Reader::TakeInt(std::int64_t &value) {
+    int t = 0;
+    std::size_t at = 0, length = 0;
+    if (!ReadItem(buf_, pos_, end_, t, at, length) || t != Integer)
+        return false;
+    return IntegerValue(buf_.substr(at, length), value) && value >= INT32_MIN && value <= INT32_MAX;
+}
+
+bool Reader::Enter(int tag, int *gotTag) {
+    int t = 0;
+    std::size_t at = 0, length = 0;
+    std::size_t pos = pos_;
+    if (!ReadItem(buf_, pos, end_, t, at, length) || !(t & 0x20) || (tag != 0 && t != tag))
+        return false;
+    if (gotTag != nullptr)
+        *gotTag = t;
+    pos_ = at;
+    end_ = at + length;
+    return true;
 }
 
 } // namespace vantrel::snmp::ber

@@ -1,8 +1,8 @@
 #include "snmp/udptransport.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -10,14 +10,46 @@
 
 namespace vantrel::snmp {
 
-UdpTransport::~UdpTransport() {
-    CloseSocket();
+namespace {
+
+constexpr std::size_t LargestDatagram = 65536;
+
+bool portNumber(const std::string &text, unsigned short &port) {
+    if (text.empty() || text.size() > 5)
+        return false;
+    unsigned long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + unsigned(c - '0');
+    }
+    if (v < 1 || v > 65535)
+        return false;
+    port = static_cast<unsigned short>(v);
+    return true;
 }
 
-void UdpTransport::CloseSocket() {
+} // namespace
+
+UdpTransport::~UdpTransport() {
+    Close();
+}
+
+void UdpTransport::Close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+}
+
+bool UdpTransport::SplitTarget(const std::string &target, const std::string &defaultPort,
+                               std::string &host, unsigned short &port) {
+    const std::size_t colon = target.rfind(':');
+    if (colon == std::string::npos) {
+        host = target;
+        return portNumber(defaultPort, port);
+    }
+    host = target.substr(0, colon);
+    return portNumber(target.substr(colon + 1), port);
 }
 
 bool UdpTransport::Resolve(const std::string &host, sockaddr_in &address) {
@@ -46,7 +78,7 @@ bool UdpTransport::Resolve(const std::string &host, sockaddr_in &address) {
 }
 
 bool UdpTransport::Connect(const std::string &host, unsigned short port) {
-    CloseSocket();
+    Close();
     sockaddr_in address{};
     if (!Resolve(host, address))
         return false;
@@ -55,14 +87,14 @@ bool UdpTransport::Connect(const std::string &host, unsigned short port) {
     if (fd_ < 0)
         return false;
     if (::connect(fd_, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
-        CloseSocket();
+        Close();
         return false;
     }
     remote_ = address;
     return true;
 }
 
-bool UdpTransport::SendDatagram(const std::string &data) {
+bool UdpTransport::Send(const std::string &data) {
     if (fd_ < 0)
         return false;
     ssize_t sent;
@@ -72,35 +104,39 @@ bool UdpTransport::SendDatagram(const std::string &data) {
     return sent == static_cast<ssize_t>(data.size());
 }
 
-bool UdpTransport::RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel) {
+UdpTransport::Wait UdpTransport::Receive(std::string &data, Deadline deadline,
+                                         const CancelToken *cancel) {
     data.clear();
-    if (fd_ < 0 || (cancel != nullptr && cancel->Cancelled()))
-        return false;
+    if (fd_ < 0)
+        return Wait::Failed;
+    if (cancel != nullptr && cancel->Cancelled())
+        return Wait::Cancelled;
+    if (!buffer_)
+        buffer_.reset(new char[LargestDatagram]); // not zeroed: only what a read fills is used
     pollfd p[2] = {{fd_, POLLIN, 0}, {cancel != nullptr ? cancel->Fd() : -1, POLLIN, 0}};
-    int ready;
-    // An interrupted wait goes on for what is left of the time-out, not for all of it again.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
-    do {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+    while (true) {
+        // An interrupted wait goes on for what is left of the time-out, not for all of it again.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        ready = ::poll(p, 2, left.count() > 0 ? int(left.count()) : 0);
-    } while (ready < 0 && errno == EINTR);
-    if (ready <= 0 || (cancel != nullptr && cancel->Cancelled()) || !(p[0].revents & POLLIN))
-        return false;
-    data.resize(65536); // room for the largest UDP datagram, so one read takes it whole
-    socklen_t len = sizeof sender_;
-    ssize_t got;
-    do {
-        got = ::recvfrom(fd_, &data[0], data.size(), MSG_DONTWAIT,
-                         reinterpret_cast<sockaddr *>(&sender_), &len);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) {
-        data.clear(); // error, as after an ICMP port-unreachable, or a readable empty socket
-        return false;
+        const int ready =
+            ::poll(p, 2, left.count() > 0 ? int(std::min<long long>(left.count(), 1 << 30)) : 0);
+        if (ready < 0 && errno != EINTR)
+            return Wait::Failed;
+        if (cancel != nullptr && cancel->Cancelled())
+            return Wait::Cancelled;
+        if (ready == 0)
+            return Wait::TimedOut;
+        if (ready < 0 || !(p[0].revents & (POLLIN | POLLERR)))
+            continue;
+        const ssize_t got = ::recv(fd_, buffer_.get(), LargestDatagram, MSG_DONTWAIT);
+        if (got > 0) {
+            data.assign(buffer_.get(), static_cast<std::size_t>(got));
+            return Wait::Datagram;
+        }
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            return Wait::Failed; // a socket error, as after a port-unreachable, or an empty
+                                 // datagram
     }
-    data.resize(static_cast<std::size_t>(got));
-    return true;
 }
 
 } // namespace vantrel::snmp

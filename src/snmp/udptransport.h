@@ -2,6 +2,8 @@
 
 #include "snmp/canceltoken.h"
 
+#include <chrono>
+#include <memory>
 #include <netinet/in.h>
 #include <string>
 
@@ -11,6 +13,9 @@ namespace vantrel::snmp {
 // for a request fails the wait at once instead of running out the time-out.
 class UdpTransport {
 public:
+    using Deadline = std::chrono::steady_clock::time_point;
+    enum class Wait { Datagram, TimedOut, Failed, Cancelled };
+
     UdpTransport() = default;
     ~UdpTransport();
     UdpTransport(const UdpTransport &) = delete;
@@ -19,22 +24,24 @@ public:
     // Resolves host (dotted IPv4 as it is, anything else through the resolver's first IPv4
     // address) and connects a fresh socket to it; false when either fails.
     bool Connect(const std::string &host, unsigned short port);
-    bool SendDatagram(const std::string &data);
-    // Waits up to timeoutMs for one datagram and reads it whole; false on time-out, error or
-    // when cancel is cancelled before or during the wait.
-    bool RecvDatagram(std::string &data, int timeoutMs, const CancelToken *cancel = nullptr);
-    void CloseSocket();
+    bool Send(const std::string &data);
+    // Waits until deadline for one datagram and reads it whole. Failed: a socket error, as
+    // after an ICMP port-unreachable, or a readable socket without data.
+    Wait Receive(std::string &data, Deadline deadline, const CancelToken *cancel = nullptr);
+    void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const sockaddr_in &RemoteAddress() const { return remote_; }
-    const sockaddr_in &LastSender() const { return sender_; }
 
     // host text to an IPv4 address; false when it does not resolve to one.
     static bool Resolve(const std::string &host, sockaddr_in &address);
+    // Splits "host" or "host:port" into host and port; false for a port outside 1 to 65535.
+    static bool SplitTarget(const std::string &target, const std::string &defaultPort,
+                            std::string &host, unsigned short &port);
 
 private:
     int fd_ = -1;
     sockaddr_in remote_{};
-    sockaddr_in sender_{};
+    std::unique_ptr<char[]> buffer_; // room for the largest datagram, made on the first read
 };
 
 } // namespace vantrel::snmp

@@ -4,6 +4,7 @@
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
 #include "snmp/snmpsend.h"
+#include "snmp/udptransport.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -281,7 +282,7 @@ void TestSnmpGet::splitTarget() {
 
     std::string gotHost;
     unsigned short gotPort = 0;
-    QCOMPARE(Client::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
+    QCOMPARE(UdpTransport::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
     if (ok) {
         QCOMPARE(bytes(gotHost), host);
         QCOMPARE(int(gotPort), port);
