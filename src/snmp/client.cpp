@@ -177,26 +177,54 @@ Response Client::exchangeV3(Pdu pdu, Deadline deadline) {
     if (!session_->CredentialsUsable())
         return failed(Outcome::UnusableCredentials);
     using Kind = UsmSession::Unwrapped::Kind;
+    const char *const NotInTimeWindows = "1.3.6.1.6.3.15.1.1.2.0";
     bool resynced = false, rediscovered = false;
     while (true) {
         if (!session_->Discovered())
             if (const Outcome o = discover(deadline); o != Outcome::Ok)
                 return failed(o);
         pdu.requestId = takeId();
-        if (!transport_->Send(session_->Wrap(pdu, pdu.requestId)))
+        const Deadline sent = std::chrono::steady_clock::now();
+        if (!transport_->Send(session_->Wrap(pdu, pdu.requestId, sent)))
             return failed(Outcome::Unreachable);
+        // An agent that cannot decrypt a request drops it without a word. Until privacy has
+        // worked with this engine, the last fifth of the time-out goes to asking it once more
+        // without privacy (and without objects): an authentic answer to that names the cause.
+        const bool diagnose = session_->Level() == SecurityLevel::AuthPriv &&
+                              !session_->PrivacyConfirmed() && deadline > sent;
+        Deadline until = diagnose ? sent + (deadline - sent) * 4 / 5 : deadline;
+        std::int32_t diagnosis = 0; // the msgId of that question, once asked
         // Wait for the answer or a report; messages that fail their digest or come from before
         // the engine's clock are dropped, but remembered in case nothing better comes.
         bool badDigest = false, outOfWindow = false;
         UsmSession::Unwrapped got;
         std::string datagram;
         while (got.kind != Kind::Report) {
-            const UdpTransport::Wait wait = transport_->Receive(datagram, deadline, config_.cancel);
+            const UdpTransport::Wait wait = transport_->Receive(datagram, until, config_.cancel);
+            if (wait == UdpTransport::Wait::TimedOut && until < deadline) {
+                diagnosis = takeId();
+                const Pdu empty = Pdu::Request(ber::GetRequest, diagnosis, {});
+                transport_->Send(session_->Wrap(empty, diagnosis, SecurityLevel::AuthNoPriv,
+                                                std::chrono::steady_clock::now()));
+                until = deadline;
+                continue;
+            }
             if (wait == UdpTransport::Wait::TimedOut && (badDigest || outOfWindow))
                 return failed(badDigest ? Outcome::AuthenticationFailed : Outcome::NotInTimeWindow);
             if (wait != UdpTransport::Wait::Datagram)
                 return failed(waitOutcome(wait));
             got = session_->Unwrap(datagram, pdu.requestId, false);
+            if (got.kind == Kind::Ignored && diagnosis != 0) {
+                got = session_->Unwrap(datagram, diagnosis, SecurityLevel::AuthNoPriv,
+                                       std::chrono::steady_clock::now());
+                const bool clock = got.kind == Kind::Report && !got.pdu.bindings.empty() &&
+                                   got.pdu.bindings[0].oid == NotInTimeWindows;
+                if (got.authenticated && !clock &&
+                    (got.kind == Kind::Response || got.kind == Kind::Report))
+                    return failed(Outcome::DecryptionFailed);
+                if (got.kind == Kind::Response)
+                    got.kind = Kind::Ignored;
+            }
             if (got.kind == Kind::Response && got.pdu.requestId == pdu.requestId)
                 return answered(std::move(got.pdu));
             if (got.kind == Kind::Undecryptable)

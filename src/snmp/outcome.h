@@ -10,7 +10,7 @@ enum class Outcome {
     NoAnswer,    // nothing that answers the request within the time-out
     Unreachable, // the socket failed, as when nothing listens on the agent's port
     Cancelled,
-    Unsupported, // a GetBulk over SNMP v1
+    Unsupported,  // a GetBulk over SNMP v1
     WalkTooLarge, // a walk passed 100,000 values or 64 MiB
     // SNMP v3
     UnusableCredentials,      // no user, a user name over 32 bytes, a passphrase under 8 bytes

@@ -15,13 +15,14 @@ Pdu Pdu::Request(int type, std::int32_t requestId, const std::vector<std::string
 std::string Pdu::Encode() const {
     std::string bindingList;
     for (const VarBind &b : bindings)
-        bindingList += ber::EncodeItem(ber::Sequence,
-                                       ber::EncodeItem(ber::ObjectId, ber::OidContent(b.oid)) +
-                                           ber::EncodeItem(b.type, b.value));
-    return ber::EncodeItem(type, ber::EncodeItem(ber::Integer, ber::IntegerContent(requestId)) +
-                                     ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
-                                     ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
-                                     ber::EncodeItem(ber::Sequence, bindingList));
+        bindingList +=
+            ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(b.oid)) +
+                                               ber::EncodeItem(b.type, b.value));
+    return ber::EncodeItem(type,
+                           ber::EncodeItem(ber::Integer, ber::IntegerContent(requestId)) +
+                               ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
+                               ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
+                               ber::EncodeItem(ber::Sequence, bindingList));
 }
 
 bool Pdu::Decode(ber::Reader &items) {

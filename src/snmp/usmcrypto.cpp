@@ -199,9 +199,8 @@ std::string Cipher::Encrypt(const std::string &plain, std::int32_t boots, std::i
         putBigEndian32(iv + 4, std::uint32_t(time));
         std::copy(params, params + 8, iv + 8);
         out.resize(plain.size());
-        cfb_encrypt(&keys_->aes, aesEncrypt,
-                    AES_BLOCK_SIZE, iv, plain.size(), reinterpret_cast<std::uint8_t *>(&out[0]),
-                    bytes(plain));
+        cfb_encrypt(&keys_->aes, aesEncrypt, AES_BLOCK_SIZE, iv, plain.size(),
+                    reinterpret_cast<std::uint8_t *>(&out[0]), bytes(plain));
         return out;
     }
     // DES: the salt is the engine's boots and a local number; the IV the pre-IV XOR the salt.
@@ -212,8 +211,8 @@ std::string Cipher::Encrypt(const std::string &plain, std::int32_t boots, std::i
         iv[i] = keys_->preIv[i] ^ params[i];
     out = plain;
     out.resize((plain.size() + 7) / 8 * 8, '\0');
-    cbc_encrypt(&keys_->des, desEncrypt, DES_BLOCK_SIZE,
-                iv, out.size(), reinterpret_cast<std::uint8_t *>(&out[0]), bytes(out));
+    cbc_encrypt(&keys_->des, desEncrypt, DES_BLOCK_SIZE, iv, out.size(),
+                reinterpret_cast<std::uint8_t *>(&out[0]), bytes(out));
     return out;
 }
 
@@ -228,9 +227,8 @@ bool Cipher::Decrypt(const std::string &cipher, std::int32_t boots, std::int32_t
         putBigEndian32(iv + 4, std::uint32_t(time));
         std::copy(privParams.begin(), privParams.end(), iv + 8);
         plain.resize(cipher.size());
-        cfb_decrypt(&keys_->aes, aesEncrypt,
-                    AES_BLOCK_SIZE, iv, cipher.size(), reinterpret_cast<std::uint8_t *>(&plain[0]),
-                    bytes(cipher));
+        cfb_decrypt(&keys_->aes, aesEncrypt, AES_BLOCK_SIZE, iv, cipher.size(),
+                    reinterpret_cast<std::uint8_t *>(&plain[0]), bytes(cipher));
         return true;
     }
     if (cipher.empty() || cipher.size() % 8 != 0)
@@ -238,8 +236,8 @@ bool Cipher::Decrypt(const std::string &cipher, std::int32_t boots, std::int32_t
     for (int i = 0; i < 8; ++i)
         iv[i] = keys_->preIv[i] ^ std::uint8_t(privParams[std::size_t(i)]);
     plain.resize(cipher.size());
-    cbc_decrypt(&keys_->des, desDecrypt, DES_BLOCK_SIZE,
-                iv, cipher.size(), reinterpret_cast<std::uint8_t *>(&plain[0]), bytes(cipher));
+    cbc_decrypt(&keys_->des, desDecrypt, DES_BLOCK_SIZE, iv, cipher.size(),
+                reinterpret_cast<std::uint8_t *>(&plain[0]), bytes(cipher));
     return true;
 }
 

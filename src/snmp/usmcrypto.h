@@ -19,8 +19,7 @@ std::size_t MacLength(AuthProtocol protocol);
 // The user's key: the hash of a megabyte of the passphrase repeated.
 std::string PasswordToKey(AuthProtocol protocol, const std::string &passphrase);
 // The key localised to one engine: the hash of key, engineId and key again.
-std::string LocalizeKey(AuthProtocol protocol, const std::string &key,
-                        const std::string &engineId);
+std::string LocalizeKey(AuthProtocol protocol, const std::string &key, const std::string &engineId);
 
 // An HMAC keyed once: each message then costs the hashing of the message alone.
 class Authenticator {

@@ -60,7 +60,7 @@ std::shared_ptr<UsmSession> UsmSession::For(const ClientConfig &config) {
                            PrivProtocol, std::string>;
     static std::mutex mutex;
     static std::list<std::pair<Key, std::shared_ptr<UsmSession>>> sessions; // latest first
-    const Key key{config.target,        config.user,         config.securityLevel,
+    const Key key{config.target,        config.user,           config.securityLevel,
                   config.authProtocol,  config.authPassphrase, config.privProtocol,
                   config.privPassphrase};
     std::lock_guard<std::mutex> lock(mutex);
@@ -113,6 +113,8 @@ void UsmSession::setEngine(const std::string &engineId, std::int32_t boots, std:
             cipher_ = std::make_unique<usm::Cipher>(
                 privProtocol_, usm::LocalizeKey(authProtocol_, privKey_, engineId));
     }
+    if (engineId != engineId_)
+        privacyConfirmed_ = false;
     engineId_ = engineId;
     discovered_ = true;
     boots_ = boots;
@@ -135,36 +137,48 @@ void UsmSession::learnTime(std::int32_t boots, std::int32_t time, Clock::time_po
     }
 }
 
-bool UsmSession::inTimeWindow(std::int32_t boots, std::int32_t time,
-                              Clock::time_point now) const {
+bool UsmSession::inTimeWindow(std::int32_t boots, std::int32_t time, Clock::time_point now) const {
     return boots_ != Largest && boots == boots_ &&
-           static_cast<long long>(time) >= static_cast<long long>(engineTimeAt(now)) - TimeWindowSeconds;
+           static_cast<long long>(time) >=
+               static_cast<long long>(engineTimeAt(now)) - TimeWindowSeconds;
 }
 
 std::string UsmSession::Probe(std::int32_t msgId) {
     V3Message message;
     message.msgId = msgId;
     message.flags = V3Message::Reportable;
-    message.data = ScopedPdu{std::string(), std::string(), Pdu::Request(ber::GetRequest, msgId, {})}
-                       .Encode();
+    message.data =
+        ScopedPdu{std::string(), std::string(), Pdu::Request(ber::GetRequest, msgId, {})}.Encode();
     return message.Encode();
 }
 
+bool UsmSession::PrivacyConfirmed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return privacyConfirmed_;
+}
+
 std::string UsmSession::Wrap(const Pdu &pdu, std::int32_t msgId, Clock::time_point now) {
+    return Wrap(pdu, msgId, level_, now);
+}
+
+std::string UsmSession::Wrap(const Pdu &pdu, std::int32_t msgId, SecurityLevel level,
+                             Clock::time_point now) {
+    if (int(level) > int(level_))
+        level = level_;
     std::lock_guard<std::mutex> lock(mutex_);
     V3Message message;
     message.msgId = msgId;
-    message.flags = V3Message::Reportable | levelFlags(level_);
+    message.flags = V3Message::Reportable | levelFlags(level);
     message.engineId = engineId_;
     message.user = user_;
     const std::string scoped = ScopedPdu{engineId_, std::string(), pdu}.Encode();
-    if (level_ == SecurityLevel::NoAuthNoPriv || !authenticator_) {
+    if (level == SecurityLevel::NoAuthNoPriv || !authenticator_) {
         message.data = scoped; // no clock: only authenticated messages are held to it
         return message.Encode();
     }
     message.engineBoots = boots_;
     message.engineTime = engineTimeAt(now);
-    if (level_ == SecurityLevel::AuthPriv && cipher_)
+    if (level == SecurityLevel::AuthPriv && cipher_)
         message.data = cipher_->Encrypt(scoped, message.engineBoots, message.engineTime, ++salt_,
                                         message.privParams);
     else
@@ -178,6 +192,16 @@ std::string UsmSession::Wrap(const Pdu &pdu, std::int32_t msgId, Clock::time_poi
 
 UsmSession::Unwrapped UsmSession::Unwrap(const std::string &datagram, std::int32_t msgId,
                                          bool probe, Clock::time_point now) {
+    return unwrap(datagram, msgId, probe, level_, now);
+}
+
+UsmSession::Unwrapped UsmSession::Unwrap(const std::string &datagram, std::int32_t msgId,
+                                         SecurityLevel asked, Clock::time_point now) {
+    return unwrap(datagram, msgId, false, asked, now);
+}
+
+UsmSession::Unwrapped UsmSession::unwrap(const std::string &datagram, std::int32_t msgId,
+                                         bool probe, SecurityLevel asked, Clock::time_point now) {
     Unwrapped out;
     V3Message message;
     std::size_t authAt = 0;
@@ -243,9 +267,11 @@ UsmSession::Unwrapped UsmSession::Unwrap(const std::string &datagram, std::int32
         out.pdu = std::move(scoped.pdu);
         return out;
     }
-    if (probe || level != levelFlags(level_) || message.engineId != engineId_ ||
+    if (probe || level != levelFlags(asked) || message.engineId != engineId_ ||
         message.user != user_)
         return out;
+    if (level & V3Message::Priv)
+        privacyConfirmed_ = true;
     out.kind = Unwrapped::Kind::Response;
     out.pdu = std::move(scoped.pdu);
     return out;

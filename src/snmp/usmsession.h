@@ -47,8 +47,10 @@ public:
     // The discovery probe: a reportable GetRequest without bindings, naming no engine and no
     // user, which an agent answers with a report that names its engine.
     static std::string Probe(std::int32_t msgId);
-    // pdu in a message at the session's security level for the known engine.
+    // pdu in a message for the known engine, at the session's security level or a lower one.
     std::string Wrap(const Pdu &pdu, std::int32_t msgId, Clock::time_point now = Clock::now());
+    std::string Wrap(const Pdu &pdu, std::int32_t msgId, SecurityLevel level,
+                     Clock::time_point now);
 
     struct Unwrapped {
         enum class Kind {
@@ -69,8 +71,16 @@ public:
     // session the engine, authenticated ones its clock.
     Unwrapped Unwrap(const std::string &datagram, std::int32_t msgId, bool probe,
                      Clock::time_point now = Clock::now());
+    Unwrapped Unwrap(const std::string &datagram, std::int32_t msgId, SecurityLevel asked,
+                     Clock::time_point now);
+
+    // Whether an answer at privacy has been decrypted since the engine was learnt: until then a
+    // silent agent may be one that cannot decrypt what we send.
+    bool PrivacyConfirmed() const;
 
 private:
+    Unwrapped unwrap(const std::string &datagram, std::int32_t msgId, bool probe,
+                     SecurityLevel asked, Clock::time_point now);
     void setEngine(const std::string &engineId, std::int32_t boots, std::int32_t time,
                    Clock::time_point at);
     std::int32_t engineTimeAt(Clock::time_point now) const;
@@ -94,6 +104,7 @@ private:
     std::unique_ptr<usm::Authenticator> authenticator_;
     std::unique_ptr<usm::Cipher> cipher_;
     std::uint64_t salt_ = 0;
+    bool privacyConfirmed_ = false;
 };
 
 } // namespace vantrel::snmp

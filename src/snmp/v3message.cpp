@@ -6,8 +6,7 @@ using ber::EncodeItem;
 
 std::string ScopedPdu::Encode() const {
     return EncodeItem(ber::Sequence, EncodeItem(ber::OctetString, contextEngineId) +
-                                         EncodeItem(ber::OctetString, contextName) +
-                                         pdu.Encode());
+                                         EncodeItem(ber::OctetString, contextName) + pdu.Encode());
 }
 
 bool ScopedPdu::Decode(const std::string &bytes) {
