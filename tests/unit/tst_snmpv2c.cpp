@@ -45,7 +45,8 @@ void fillTable(LoopbackAgent &agent, int n) {
         agent.SetInteger("1.3.6.1.2.1.2.2.1.1." + row, i);
         agent.SetString(std::string(IfDescr) + "." + row, "port \"" + row + "\"\n");
         agent.SetCounter("1.3.6.1.2.1.2.2.1.10." + row, 4294967295u - unsigned(i));
-        agent.SetCounter64(std::string(HcInOctets) + "." + row, 18446744073709551615ull - unsigned(i));
+        agent.SetCounter64(std::string(HcInOctets) + "." + row,
+                           18446744073709551615ull - unsigned(i));
     }
     agent.SetInteger("1.3.6.1.2.1.99.1.0", 0);
 }
@@ -91,14 +92,14 @@ void TestSnmpV2c::get_data() {
                                           << QStringList{"18446744073709551614"};
     QTest::addRow("noSuchObject") << v2c << QStringList{"1.3.6.1.2.1.1.9.0"} << 0 << 0
                                   << QList<int>{0x80} << QStringList{""};
-    QTest::addRow("noSuchInstance in a column") << v2c << QStringList{QString(IfDescr) + ".9"}
-                                                << 0 << 0 << QList<int>{0x81} << QStringList{""};
+    QTest::addRow("noSuchInstance in a column") << v2c << QStringList{QString(IfDescr) + ".9"} << 0
+                                                << 0 << QList<int>{0x81} << QStringList{""};
     QTest::addRow("values and exceptions side by side")
         << v2c << QStringList{descr, "1.3.6.1.2.1.1.9.0", hc} << 0 << 0
         << QList<int>{0x04, 0x80, 0x46} << QStringList{"port \"1\"\n", "", "18446744073709551614"};
     // v1 cannot carry a Counter64: the agent has no such name for it.
-    QTest::addRow("v1: Counter64 is noSuchName") << v1 << QStringList{hc} << 2 << 1
-                                                 << QList<int>{0x05} << QStringList{""};
+    QTest::addRow("v1: Counter64 is noSuchName")
+        << v1 << QStringList{hc} << 2 << 1 << QList<int>{0x05} << QStringList{""};
     QTest::addRow("v1: noSuchName names the binding")
         << v1 << QStringList{descr, "1.3.6.1.2.1.1.9.0"} << 2 << 2 << QList<int>{0x05, 0x05}
         << QStringList{"", ""};
@@ -173,8 +174,7 @@ void TestSnmpV2c::counter64Column() {
     Client client(configFor(agent, Version::V2c));
     std::vector<std::string> rows;
     QVERIFY(WalkTable(client, HcInOctets, rows));
-    QCOMPARE(lines(rows),
-             (QList<QByteArray>{"\"18446744073709551614\",\"18446744073709551613\""}));
+    QCOMPARE(lines(rows), (QList<QByteArray>{"\"18446744073709551614\",\"18446744073709551613\""}));
     QVERIFY(SnmpWalkTable(HcInOctets, Community, agent.Host(), rows));
     QVERIFY(rows.empty());
 }
@@ -211,8 +211,9 @@ void TestSnmpV2c::batchesAdapt() {
     agent.ClearRequests();
     for (int i = 0; i < faults.size(); ++i)
         if (faults[i] != 0)
-            agent.SetRequestFault(i + 1, faults[i] > 0 ? AgentFault{FaultKind::ErrorStatus, 1, 0, {}}
-                                                       : AgentFault{FaultKind::Silent, 0, 0, {}});
+            agent.SetRequestFault(i + 1, faults[i] > 0
+                                             ? AgentFault{FaultKind::ErrorStatus, 1, 0, {}}
+                                             : AgentFault{FaultKind::Silent, 0, 0, {}});
     Client client(configFor(agent, Version::V2c, 200));
     std::vector<std::string> rows;
     QCOMPARE(WalkTable(client, IfDescr, rows), ok);
