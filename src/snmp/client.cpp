@@ -225,7 +225,7 @@ Response Client::exchangeV3(Pdu pdu, Deadline deadline) {
                 if (got.kind == Kind::Response)
                     got.kind = Kind::Ignored;
             }
-            if (got.kind == Kind::Response && got.pdu.requestId == pdu.requestId)
+            if (got.kind == Kind::Response)
                 return answered(std::move(got.pdu));
             if (got.kind == Kind::Undecryptable)
                 return failed(Outcome::DecryptionFailed);

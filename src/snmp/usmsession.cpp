@@ -268,7 +268,7 @@ UsmSession::Unwrapped UsmSession::unwrap(const std::string &datagram, std::int32
         return out;
     }
     if (probe || level != levelFlags(asked) || message.engineId != engineId_ ||
-        message.user != user_)
+        message.user != user_ || scoped.pdu.requestId != msgId)
         return out;
     if (level & V3Message::Priv)
         privacyConfirmed_ = true;

@@ -65,9 +65,10 @@ public:
         bool authenticated = false;
         Pdu pdu;
     };
-    // Reads a datagram received after sending the message msgId (the probe when probe is true).
-    // A response counts only at the security level asked for, from the engine and for the user
-    // asked; an authenticated message only with a correct digest. Reports to the probe teach the
+    // Reads a datagram received after sending the message msgId (the probe when probe is true),
+    // whose PDU carried msgId as its request id too. A response counts only at the security
+    // level asked for, from the engine and for the user asked, with that request id; an
+    // authenticated message only with a correct digest. Reports to the probe teach the
     // session the engine, authenticated ones its clock.
     Unwrapped Unwrap(const std::string &datagram, std::int32_t msgId, bool probe,
                      Clock::time_point now = Clock::now());

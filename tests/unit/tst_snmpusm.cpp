@@ -50,7 +50,7 @@ struct Reply {
     std::string oid = "1.3.6.1.2.1.1.5.0";
     std::string authPassphrase = "auth passphrase";
     std::string privPassphrase = "privacy passphrase";
-    int flipAt = -1; // a byte changed after signing, counted from the end
+    int flipAt = -1;           // a byte changed after signing, counted from the end
     std::size_t macLength = 0; // 0: the protocol's
 };
 
@@ -66,13 +66,13 @@ std::string agentMessage(const ClientConfig &c, const Reply &r) {
     m.engineBoots = r.boots;
     m.engineTime = r.time;
     m.user = r.user;
-    const std::string authKey =
-        usm::LocalizeKey(c.authProtocol, usm::PasswordToKey(c.authProtocol, r.authPassphrase), r.engine);
+    const std::string authKey = usm::LocalizeKey(
+        c.authProtocol, usm::PasswordToKey(c.authProtocol, r.authPassphrase), r.engine);
     if (r.flags & V3Message::Priv) {
-        const usm::Cipher cipher(c.privProtocol,
-                                 usm::LocalizeKey(c.authProtocol,
-                                                  usm::PasswordToKey(c.authProtocol, r.privPassphrase),
-                                                  r.engine));
+        const usm::Cipher cipher(
+            c.privProtocol,
+            usm::LocalizeKey(c.authProtocol, usm::PasswordToKey(c.authProtocol, r.privPassphrase),
+                             r.engine));
         m.data = cipher.Encrypt(scoped, r.boots, r.time, 0x0102030405060708ull, m.privParams);
     } else {
         m.data = scoped;
@@ -239,8 +239,8 @@ void TestSnmpUsm::clockFromReports_data() {
                                   << Time + 500 << Boots << Time + 500;
     QTest::newRow("a later boot") << int(ber::GetResponse) << "1.3.6.1.2.1.1.5.0" << Boots + 1 << 3
                                   << Boots + 1 << 3;
-    QTest::newRow("an earlier time stays unlearnt") << int(ber::GetResponse) << "1.3.6.1.2.1.1.5.0"
-                                                    << Boots << Time - 100 << Boots << Time;
+    QTest::newRow("an earlier time stays unlearnt")
+        << int(ber::GetResponse) << "1.3.6.1.2.1.1.5.0" << Boots << Time - 100 << Boots << Time;
     QTest::newRow("report of an earlier boot")
         << int(ber::Report) << NotInTimeWindows << Boots - 3 << 40 << Boots - 3 << 40;
 }
@@ -308,13 +308,25 @@ void TestSnmpUsm::unusableCredentials_data() {
 
     const int none = int(SecurityLevel::NoAuthNoPriv), auth = int(SecurityLevel::AuthNoPriv),
               priv = int(SecurityLevel::AuthPriv);
-    QTest::newRow("no user") << none << "" << "" << "" << false;
-    QTest::newRow("user of 32 bytes") << none << QString(32, 'u') << "" << "" << true;
-    QTest::newRow("user of 33 bytes") << none << QString(33, 'u') << "" << "" << false;
-    QTest::newRow("passphrase of 8 bytes") << auth << "u" << "12345678" << "" << true;
-    QTest::newRow("passphrase of 7 bytes") << auth << "u" << "1234567" << "" << false;
-    QTest::newRow("privacy passphrase of 7 bytes") << priv << "u" << "12345678" << "1234567" << false;
-    QTest::newRow("short privacy passphrase unused") << auth << "u" << "12345678" << "" << true;
+    QTest::newRow("no user") << none << ""
+                             << ""
+                             << "" << false;
+    QTest::newRow("user of 32 bytes") << none << QString(32, 'u') << ""
+                                      << "" << true;
+    QTest::newRow("user of 33 bytes") << none << QString(33, 'u') << ""
+                                      << "" << false;
+    QTest::newRow("passphrase of 8 bytes") << auth << "u"
+                                           << "12345678"
+                                           << "" << true;
+    QTest::newRow("passphrase of 7 bytes") << auth << "u"
+                                           << "1234567"
+                                           << "" << false;
+    QTest::newRow("privacy passphrase of 7 bytes") << priv << "u"
+                                                   << "12345678"
+                                                   << "1234567" << false;
+    QTest::newRow("short privacy passphrase unused") << auth << "u"
+                                                     << "12345678"
+                                                     << "" << true;
 }
 
 void TestSnmpUsm::unusableCredentials() {
