@@ -60,9 +60,33 @@ bool ReadItem(const std::string &buf, std::size_t &pos, std::size_t end, int &ta
               std::size_t &contentAt, std::size_t &length);
 // INTEGER content to a number; false for empty content or a value beyond 64 bits.
 bool IntegerValue(const std::string &content, std::int64_t &value);
+bool IntegerValue(const char *content, std::size_t length, std::int64_t &value);
 // OBJECT IDENTIFIER content to dotted text; false unless there is at least one sub-identifier
 // and each is minimal (no leading 80 byte), terminated and at most 2^32-1.
 bool OidText(const std::string &content, std::string &text);
+bool OidText(const char *content, std::size_t length, std::string &text);
+
+// Writes BER from the back to the front, so that each item's length is known by the time its
+// header is written: content first, then Wrap(tag, mark) with the Size() taken before it.
+class Writer {
+public:
+    explicit Writer(std::size_t capacity = 256);
+    std::size_t Size() const { return buf_.size() - start_; }
+    void Bytes(const char *data, std::size_t length);
+    void Bytes(const std::string &data) { Bytes(data.data(), data.size()); }
+    // Heads what was written since mark as one item.
+    void Wrap(int tag, std::size_t mark);
+    void Item(int tag, const std::string &content);
+    void Integer(std::int64_t value);
+    void Oid(const std::string &oidText);
+    // What was written, front to back.
+    std::string Take();
+
+private:
+    void room(std::size_t length);
+    std::string buf_;
+    std::size_t start_;
+};
 
 // Reads the items of one message in order, each of them required to lie wholly inside its
 // enclosing item.
@@ -83,6 +107,7 @@ public:
     // to its end.
     bool Enter(int tag, int *gotTag = nullptr);
     bool AtEnd() const { return pos_ == end_; }
+    const std::string &Buffer() const { return buf_; }
     std::size_t Pos() const { return pos_; }
     std::size_t End() const { return end_; }
     // Back in an enclosing item that ends at outerEnd, behind the item just read.

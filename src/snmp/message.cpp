@@ -3,9 +3,12 @@
 namespace vantrel::snmp {
 
 std::string Message::Encode() const {
-    return ber::EncodeItem(ber::Sequence,
-                           ber::EncodeItem(ber::Integer, ber::IntegerContent(version)) +
-                               ber::EncodeItem(ber::OctetString, community) + pdu.Encode());
+    ber::Writer out(community.size() + 64 + 32 * pdu.bindings.size());
+    pdu.Encode(out);
+    out.Item(ber::OctetString, community);
+    out.Integer(version);
+    out.Wrap(ber::Sequence, 0);
+    return out.Take();
 }
 
 bool Message::Decode(const std::string &datagram) {

@@ -13,16 +13,24 @@ Pdu Pdu::Request(int type, std::int32_t requestId, const std::vector<std::string
 }
 
 std::string Pdu::Encode() const {
-    std::string bindingList;
-    for (const VarBind &b : bindings)
-        bindingList +=
-            ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(b.oid)) +
-                                               ber::EncodeItem(b.type, b.value));
-    return ber::EncodeItem(type,
-                           ber::EncodeItem(ber::Integer, ber::IntegerContent(requestId)) +
-                               ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
-                               ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
-                               ber::EncodeItem(ber::Sequence, bindingList));
+    ber::Writer out;
+    Encode(out);
+    return out.Take();
+}
+
+void Pdu::Encode(ber::Writer &out) const {
+    const std::size_t end = out.Size(); // where the PDU and its binding list end
+    for (auto b = bindings.rbegin(); b != bindings.rend(); ++b) {
+        const std::size_t binding = out.Size();
+        out.Item(b->type, b->value);
+        out.Oid(b->oid);
+        out.Wrap(ber::Sequence, binding);
+    }
+    out.Wrap(ber::Sequence, end);
+    out.Integer(errorIndex);
+    out.Integer(errorStatus);
+    out.Integer(requestId);
+    out.Wrap(type, end);
 }
 
 bool Pdu::Decode(ber::Reader &items) {
@@ -40,8 +48,9 @@ bool Pdu::Decode(ber::Reader &items) {
         if (!items.Enter(ber::Sequence))
             return false;
         VarBind b;
-        std::string name;
-        if (!items.Take(ber::ObjectId, name) || !ber::OidText(name, b.oid) ||
+        std::size_t nameAt = 0, nameLength = 0;
+        if (!items.Skip(ber::ObjectId, nameAt, nameLength) ||
+            !ber::OidText(items.Buffer().data() + nameAt, nameLength, b.oid) ||
             !items.Take(0, b.value, &b.type) || !items.AtEnd())
             return false;
         std::string oidValue;

@@ -27,6 +27,7 @@ struct Pdu {
 
     // Definite-length BER of the whole PDU, each value sent with its type and bytes.
     std::string Encode() const;
+    void Encode(ber::Writer &out) const;
     // Reads the PDU at the reader's position, which must end where its enclosing item ends:
     // a constructed PDU tag, request id, error status and index (integers of 32 bits), and a
     // binding list in which every binding is a name and one value; names and object identifier

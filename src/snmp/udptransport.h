@@ -3,7 +3,6 @@
 #include "snmp/canceltoken.h"
 
 #include <chrono>
-#include <memory>
 #include <netinet/in.h>
 #include <string>
 
@@ -11,6 +10,11 @@ namespace vantrel::snmp {
 
 // A blocking IPv4 UDP socket connected to its remote address, so that an ICMP port-unreachable
 // for a request fails the wait at once instead of running out the time-out.
+//
+// Every transport gets a socket no request has used, so a late answer to an earlier request can
+// never reach it. Making and closing a socket costs about as much as the round trip itself, so
+// each thread keeps one socket made ahead for the last target and closes used ones later: both
+// happen while a request waits for its answer, not before it is sent or after it is answered.
 class UdpTransport {
 public:
     using Deadline = std::chrono::steady_clock::time_point;
@@ -24,10 +28,12 @@ public:
     // Resolves host (dotted IPv4 as it is, anything else through the resolver's first IPv4
     // address) and connects a fresh socket to it; false when either fails.
     bool Connect(const std::string &host, unsigned short port);
+    // Sends one datagram; the first from a socket also makes this thread's next one ahead.
     bool Send(const std::string &data);
     // Waits until deadline for one datagram and reads it whole. Failed: a socket error, as
     // after an ICMP port-unreachable, or a readable socket without data.
     Wait Receive(std::string &data, Deadline deadline, const CancelToken *cancel = nullptr);
+    // Gives the socket up; it is closed at this thread's next send, or when the thread ends.
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const sockaddr_in &RemoteAddress() const { return remote_; }
@@ -41,7 +47,7 @@ public:
 private:
     int fd_ = -1;
     sockaddr_in remote_{};
-    std::unique_ptr<char[]> buffer_; // room for the largest datagram, made on the first read
+    bool sent_ = false; // the socket has sent before
 };
 
 } // namespace vantrel::snmp

@@ -2,11 +2,13 @@
 
 namespace vantrel::snmp {
 
-using ber::EncodeItem;
-
 std::string ScopedPdu::Encode() const {
-    return EncodeItem(ber::Sequence, EncodeItem(ber::OctetString, contextEngineId) +
-                                         EncodeItem(ber::OctetString, contextName) + pdu.Encode());
+    ber::Writer out(contextEngineId.size() + contextName.size() + 64 + 32 * pdu.bindings.size());
+    pdu.Encode(out);
+    out.Item(ber::OctetString, contextName);
+    out.Item(ber::OctetString, contextEngineId);
+    out.Wrap(ber::Sequence, 0);
+    return out.Take();
 }
 
 bool ScopedPdu::Decode(const std::string &bytes) {
@@ -16,30 +18,35 @@ bool ScopedPdu::Decode(const std::string &bytes) {
 }
 
 std::string V3Message::Encode(std::size_t *authAt) const {
-    const std::string version = EncodeItem(ber::Integer, ber::IntegerContent(3));
-    const std::string header =
-        EncodeItem(ber::Sequence, EncodeItem(ber::Integer, ber::IntegerContent(msgId)) +
-                                      EncodeItem(ber::Integer, ber::IntegerContent(maxSize)) +
-                                      EncodeItem(ber::OctetString, std::string(1, char(flags))) +
-                                      EncodeItem(ber::Integer, ber::IntegerContent(securityModel)));
-    const std::string beforeAuth = EncodeItem(ber::OctetString, engineId) +
-                                   EncodeItem(ber::Integer, ber::IntegerContent(engineBoots)) +
-                                   EncodeItem(ber::Integer, ber::IntegerContent(engineTime)) +
-                                   EncodeItem(ber::OctetString, user);
-    const std::string authItem = EncodeItem(ber::OctetString, authParams);
-    const std::string fields = beforeAuth + authItem + EncodeItem(ber::OctetString, privParams);
-    const std::string parameters = EncodeItem(ber::Sequence, fields);
-    const std::string parametersItem = EncodeItem(ber::OctetString, parameters);
-    const std::string body = version + header + parametersItem +
-                             ((flags & Priv) ? EncodeItem(ber::OctetString, data) : data);
-    const std::string message = EncodeItem(ber::Sequence, body);
+    ber::Writer out(data.size() + engineId.size() + user.size() + authParams.size() + 96);
+    if (flags & Priv)
+        out.Item(ber::OctetString, data);
+    else
+        out.Bytes(data);
+    // The security parameters: a sequence inside a string.
+    const std::size_t parameters = out.Size();
+    out.Item(ber::OctetString, privParams);
+    const std::size_t auth = out.Size();
+    out.Bytes(authParams);
+    const std::size_t authFromEnd = out.Size(); // the digest's first byte, counted from the end
+    out.Wrap(ber::OctetString, auth);
+    out.Item(ber::OctetString, user);
+    out.Integer(engineTime);
+    out.Integer(engineBoots);
+    out.Item(ber::OctetString, engineId);
+    out.Wrap(ber::Sequence, parameters);
+    out.Wrap(ber::OctetString, parameters);
+    const std::size_t header = out.Size();
+    out.Integer(securityModel);
+    out.Item(ber::OctetString, std::string(1, char(flags)));
+    out.Integer(maxSize);
+    out.Integer(msgId);
+    out.Wrap(ber::Sequence, header);
+    out.Integer(3);
+    out.Wrap(ber::Sequence, 0);
     if (authAt != nullptr)
-        // Each item's header is what its encoding adds in front of its content.
-        *authAt = (message.size() - body.size()) + version.size() + header.size() +
-                  (parametersItem.size() - parameters.size()) +
-                  (parameters.size() - fields.size()) + beforeAuth.size() +
-                  (authItem.size() - authParams.size());
-    return message;
+        *authAt = out.Size() - authFromEnd;
+    return out.Take();
 }
 
 bool V3Message::Decode(const std::string &datagram, std::size_t *authAt) {

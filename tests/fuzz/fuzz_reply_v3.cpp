@@ -145,8 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(got.pdu.type == 0xA2 && got.pdu.requestId == MsgId);
     }
     if (probe)
-        check(session.Discovered() == (got.kind == UsmSession::Unwrapped::Kind::Report &&
-                                       !message.engineId.empty()));
+        check(session.Discovered() ==
+              (got.kind == UsmSession::Unwrapped::Kind::Report && !message.engineId.empty()));
     else
         check(session.EngineId() == Engine);
     return 0;

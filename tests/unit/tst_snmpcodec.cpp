@@ -122,6 +122,9 @@ void TestSnmpCodec::renderValue_data() {
     QTest::addRow("IpAddress of 3 bytes") << 0x40 << hex("0A 00 01") << QByteArray("10.0.1");
     QTest::addRow("OID") << 0x06 << hex("2B 06 01 04 01") << QByteArray("1.3.6.1.4.1");
     QTest::addRow("OID 00") << 0x06 << hex("00") << QByteArray("0.0");
+    QTest::addRow("OID of three-digit one-byte arcs")
+        << 0x06 << hex("29 78 78 78 78 78 70 78 78")
+        << QByteArray("1.1.120.120.120.120.120.112.120.120");
     QTest::addRow("OID multi-byte arc")
         << 0x06 << hex("2B 06 01 04 01 85 7B") << QByteArray("1.3.6.1.4.1.763");
     QTest::addRow("OCTET STRING") << 0x04 << QByteArray("vormel") << QByteArray("vormel");
