@@ -85,7 +85,8 @@ void LoopbackAgent::run() {
                                        reinterpret_cast<sockaddr *>(&from), &len);
         if (got < 0)
             continue;
-        for (const std::string &reply : answer(datagram.substr(0, static_cast<std::size_t>(got))))
+        for (const std::string &reply :
+             answer(datagram.substr(0, static_cast<std::size_t>(got)), ntohs(from.sin_port)))
             ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr *>(&from), len);
     }
 }
@@ -161,7 +162,8 @@ std::optional<LoopbackAgent::Entry> LoopbackAgent::nextAfter(const std::string &
     return std::nullopt;
 }
 
-std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
+std::vector<std::string> LoopbackAgent::answer(const std::string &datagram,
+                                               unsigned short sourcePort) {
     Message request;
     if (!request.Decode(datagram) || request.version < 0 || request.version > 1 ||
         request.pdu.bindings.empty())
@@ -181,9 +183,10 @@ std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
         std::lock_guard<std::mutex> lock(mutex_);
         hook = hook_;
         maxSize = maxResponseSize_;
-        requests_.push_back(AgentRequest{
-            pdu.type, pdu.requestId, request.community, oid, request.version,
-            int(pdu.bindings.size()), pdu.type == ber::GetBulkRequest ? pdu.MaxRepetitions() : 0});
+        requests_.push_back(AgentRequest{pdu.type, pdu.requestId, request.community, oid,
+                                         request.version, int(pdu.bindings.size()),
+                                         pdu.type == ber::GetBulkRequest ? pdu.MaxRepetitions() : 0,
+                                         sourcePort});
         const int number = static_cast<int>(requests_.size());
         if (request.community != community_)
             return {}; // an agent drops a request with a wrong community

@@ -55,6 +55,7 @@ struct AgentRequest {
     int version = 0;
     int bindings = 0;
     int maxRepetitions = 0; // of a GetBulkRequest
+    unsigned short sourcePort = 0;
 };
 
 class LoopbackAgent {
@@ -136,7 +137,7 @@ private:
     };
     void run();
     // The datagrams that answer one request, in the order they are sent.
-    std::vector<std::string> answer(const std::string &datagram);
+    std::vector<std::string> answer(const std::string &datagram, unsigned short sourcePort);
     // The object after oid that a request of this version may see; nullopt past the end.
     std::optional<Entry> nextAfter(const std::string &oid, bool v1) const;
 
