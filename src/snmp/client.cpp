@@ -6,6 +6,7 @@
 #include "snmp/usmsession.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <climits>
 
 namespace vantrel::snmp {
@@ -93,14 +94,22 @@ std::int32_t Client::takeId() {
     return id;
 }
 
+bool ResolveTarget(const std::string &target, sockaddr_in &address) {
+    std::string host;
+    unsigned short port = 0;
+    if (!UdpTransport::SplitTarget(target, "161", host, port) ||
+        !UdpTransport::Resolve(host, address))
+        return false;
+    address.sin_port = htons(port);
+    return true;
+}
+
 Outcome Client::open() {
     if (transport_ && transport_->IsOpen())
         return Outcome::Ok;
-    std::string host;
-    unsigned short port = 0;
+    sockaddr_in address{};
     transport_ = std::make_unique<UdpTransport>();
-    if (!UdpTransport::SplitTarget(config_.target, "161", host, port) ||
-        !transport_->Connect(host, port))
+    if (!ResolveTarget(config_.target, address) || !transport_->Connect(address))
         return Outcome::BadTarget;
     return Outcome::Ok;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,11 @@ private:
     std::int32_t nextId_ = 1;
     int bulkBatch_ = 0; // the batch walks start with, once a tooBig has shrunk it
 };
+
+// The IPv4 address and port a target text ("host" or "host:port", port 161 by default) names:
+// a dotted address as it is, a host name through the resolver's first IPv4 address. False when
+// it names none.
+bool ResolveTarget(const std::string &target, sockaddr_in &address);
 
 // The lines of a table as the program has always shown them: one line per row key (the part of
 // each name behind base and one more arc), each value's text in double quotes (inner double

@@ -142,12 +142,8 @@ bool UdpTransport::Resolve(const std::string &host, sockaddr_in &address) {
     return found;
 }
 
-bool UdpTransport::Connect(const std::string &host, unsigned short port) {
+bool UdpTransport::Connect(const sockaddr_in &address) {
     Close();
-    sockaddr_in address{};
-    if (!Resolve(host, address))
-        return false;
-    address.sin_port = htons(port);
     fd_ = reserve.Take(address);
     if (fd_ < 0)
         return false;

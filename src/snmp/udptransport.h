@@ -25,9 +25,8 @@ public:
     UdpTransport(const UdpTransport &) = delete;
     UdpTransport &operator=(const UdpTransport &) = delete;
 
-    // Resolves host (dotted IPv4 as it is, anything else through the resolver's first IPv4
-    // address) and connects a fresh socket to it; false when either fails.
-    bool Connect(const std::string &host, unsigned short port);
+    // Connects a socket no request has used to address; false when that fails.
+    bool Connect(const sockaddr_in &address);
     // Sends one datagram; the first from a socket also makes this thread's next one ahead.
     bool Send(const std::string &data);
     // Waits until deadline for one datagram and reads it whole. Failed: a socket error, as
