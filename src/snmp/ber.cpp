@@ -417,34 +417,50 @@ void Writer::Integer(std::int64_t value) {
 }
 
 void Writer::Oid(const std::string &oidText) {
-    // The arcs from the last to the third, then the first two joined; each written as it is
-    // read, so nothing is gathered first.
-    const std::size_t mark = Size();
-    const std::size_t firstDot = oidText.find('.');
-    const std::size_t secondDot =
-        firstDot == std::string::npos ? firstDot : oidText.find('.', firstDot + 1);
-    char bytes[10];
-    const auto put = [&](std::uint64_t v) {
-        char *at = bytes + sizeof bytes;
-        prependBase128(v, at);
-        Bytes(at, std::size_t(bytes + sizeof bytes - at));
-    };
-    if (secondDot != std::string::npos) {
-        std::size_t end = oidText.size();
-        while (true) {
-            const std::size_t dot = oidText.rfind('.', end - 1);
-            put(arcValue(oidText.data() + dot + 1, end - dot - 1));
-            if (dot == secondDot)
-                break;
-            end = dot;
+    // The sub-identifiers, read front to back (an SNMP name has at most 128), then written back
+    // to front in one piece.
+    std::uint64_t fixed[128];
+    std::vector<std::uint64_t> more;
+    std::uint64_t *ids = fixed;
+    std::size_t count = 0;
+    const auto add = [&](std::uint64_t v) {
+        if (count == std::size(fixed)) {
+            more.assign(fixed, fixed + count);
+            ids = nullptr;
         }
+        if (ids == nullptr)
+            more.push_back(v);
+        else
+            fixed[count] = v;
+        ++count;
+    };
+    std::size_t arcs = 0;
+    std::uint64_t firstArc = 0;
+    const char *const text = oidText.data();
+    for (std::size_t start = 0, i = 0;; ++i) {
+        if (i < oidText.size() && text[i] != '.')
+            continue;
+        const std::uint64_t v = arcValue(text + start, i - start);
+        if (arcs == 0)
+            firstArc = v; // joined with the second arc, if there is one
+        else
+            add(arcs == 1 ? firstArc * 40 + v : v);
+        ++arcs;
+        if (i == oidText.size())
+            break;
+        start = i + 1;
     }
-    if (firstDot == std::string::npos) {
-        put(arcValue(oidText.data(), oidText.size()));
-    } else {
-        const std::size_t secondEnd = secondDot == std::string::npos ? oidText.size() : secondDot;
-        put(arcValue(oidText.data(), firstDot) * 40 +
-            arcValue(oidText.data() + firstDot + 1, secondEnd - firstDot - 1));
+    if (arcs == 1)
+        add(firstArc);
+    if (ids == nullptr)
+        ids = more.data();
+    const std::size_t mark = Size();
+    char bytes[10 * 32];
+    for (std::size_t i = count; i > 0;) {
+        char *at = bytes + sizeof bytes;
+        for (; i > 0 && at - bytes >= 10; --i)
+            prependBase128(ids[i - 1], at);
+        Bytes(at, std::size_t(bytes + sizeof bytes - at));
     }
     Wrap(ObjectId, mark);
 }

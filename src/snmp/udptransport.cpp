@@ -15,69 +15,12 @@ namespace {
 
 constexpr std::size_t LargestDatagram = 65536;
 
-bool sameAddress(const sockaddr_in &a, const sockaddr_in &b) {
-    return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+// Room for the largest datagram, one for each thread: a read takes it whole, and only what
+// the read fills is copied out.
+char *receiveBuffer() {
+    thread_local std::unique_ptr<char[]> buffer(new char[LargestDatagram]);
+    return buffer.get();
 }
-
-int connectedSocket(const sockaddr_in &address) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 &&
-        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// What one thread keeps between transports: a socket made ahead for the last target, one used
-// socket still to be closed, and room for the largest datagram.
-struct Reserve {
-    int spare = -1;
-    sockaddr_in spareTarget{};
-    int retired = -1;
-    std::unique_ptr<char[]> buffer;
-
-    ~Reserve() {
-        for (int fd : {spare, retired})
-            if (fd >= 0)
-                ::close(fd);
-    }
-    int Take(const sockaddr_in &address) {
-        if (spare < 0 || !sameAddress(spareTarget, address))
-            return connectedSocket(address);
-        const int fd = spare;
-        spare = -1;
-        char byte;
-        while (::recv(fd, &byte, 1, MSG_DONTWAIT) >= 0) {
-            // Nothing was sent from it, so nothing is an answer: whatever came is dropped.
-        }
-        return fd;
-    }
-    void Retire(int fd) {
-        if (retired >= 0)
-            ::close(retired);
-        retired = fd;
-    }
-    // Between sending a request and its answer.
-    void Prepare(const sockaddr_in &address) {
-        if (retired >= 0)
-            ::close(retired);
-        retired = -1;
-        if (spare >= 0 && sameAddress(spareTarget, address))
-            return;
-        if (spare >= 0)
-            ::close(spare);
-        spare = connectedSocket(address);
-        spareTarget = address;
-    }
-    char *Buffer() {
-        if (!buffer)
-            buffer.reset(new char[LargestDatagram]); // not zeroed: only what a read fills is used
-        return buffer.get();
-    }
-};
-
-thread_local Reserve reserve;
 
 bool portNumber(const std::string &text, unsigned short &port) {
     if (text.empty() || text.size() > 5)
@@ -102,7 +45,7 @@ UdpTransport::~UdpTransport() {
 
 void UdpTransport::Close() {
     if (fd_ >= 0)
-        reserve.Retire(fd_);
+        ::close(fd_);
     fd_ = -1;
 }
 
@@ -144,11 +87,14 @@ bool UdpTransport::Resolve(const std::string &host, sockaddr_in &address) {
 
 bool UdpTransport::Connect(const sockaddr_in &address) {
     Close();
-    fd_ = reserve.Take(address);
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
         return false;
+    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        Close();
+        return false;
+    }
     remote_ = address;
-    sent_ = false;
     return true;
 }
 
@@ -159,10 +105,6 @@ bool UdpTransport::Send(const std::string &data) {
     do {
         sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    if (!sent_) {
-        sent_ = true;
-        reserve.Prepare(remote_);
-    }
     return sent == static_cast<ssize_t>(data.size());
 }
 
@@ -173,7 +115,7 @@ UdpTransport::Wait UdpTransport::Receive(std::string &data, Deadline deadline,
         return Wait::Failed;
     if (cancel != nullptr && cancel->Cancelled())
         return Wait::Cancelled;
-    char *const buffer = reserve.Buffer();
+    char *const buffer = receiveBuffer();
     pollfd p[2] = {{fd_, POLLIN, 0}, {cancel != nullptr ? cancel->Fd() : -1, POLLIN, 0}};
     while (true) {
         // An interrupted wait goes on for what is left of the time-out, not for all of it again.
