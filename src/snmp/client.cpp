@@ -143,14 +143,14 @@ Response Client::request(Pdu pdu) {
     if (config_.version == Version::V3)
         return exchangeV3(std::move(pdu), deadline);
     pdu.requestId = takeId();
-    return exchangeCommunity(pdu, deadline);
+    return exchangeCommunity(std::move(pdu), deadline);
 }
 
-Response Client::exchangeCommunity(const Pdu &pdu, Deadline deadline) {
+Response Client::exchangeCommunity(Pdu pdu, Deadline deadline) {
     Message query;
     query.version = config_.version == Version::V1 ? 0 : 1;
     query.community = config_.community;
-    query.pdu = pdu;
+    query.pdu = std::move(pdu);
     if (!transport_->Send(query.Encode()))
         return failed(Outcome::Unreachable);
     // Only the answer to this request counts: a duplicate of an earlier answer, junk or another

@@ -75,7 +75,7 @@ public:
 private:
     using Deadline = std::chrono::steady_clock::time_point;
     Response request(Pdu pdu);
-    Response exchangeCommunity(const Pdu &pdu, Deadline deadline);
+    Response exchangeCommunity(Pdu pdu, Deadline deadline);
     Response exchangeV3(Pdu pdu, Deadline deadline);
     Outcome discover(Deadline deadline);
     Outcome open();

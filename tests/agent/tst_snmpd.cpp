@@ -199,8 +199,7 @@ QList<Varbind> TestSnmpd::netSnmp(const QString &tool, const Access &access,
     p.setProcessEnvironment(env);
     QStringList args;
     if (access.version == Version::V3) {
-        args << "-v3"
-             << "-u" << access.user << "-l" << LevelNames[int(access.level)];
+        args += QStringList{"-v3", "-u", access.user, "-l", LevelNames[int(access.level)]};
         if (access.level != SecurityLevel::NoAuthNoPriv)
             args << "-a" << access.authName << "-A" << QString(access.user) + "-auth";
         if (access.level == SecurityLevel::AuthPriv)
@@ -212,16 +211,8 @@ QList<Varbind> TestSnmpd::netSnmp(const QString &tool, const Access &access,
         args << "-Cr25"; // the batch our walks start with
     // Numeric names (-On), strings always in hexadecimal (-Ox), time ticks as a bare number
     // (-Ot), enumerations as numbers (-Oe).
-    args << "-m"
-         << ""
-         << "-r"
-         << "0"
-         << "-t"
-         << "3"
-         << "-On"
-         << "-Ox"
-         << "-Ot"
-         << "-Oe" << QString::fromStdString(host_);
+    args += QStringList{"-m", "", "-r", "0", "-t", "3", "-On", "-Ox", "-Ot", "-Oe"};
+    args << QString::fromStdString(host_);
     for (const QByteArray &oid : oids)
         args << QString::fromLatin1(oid);
     p.start(program, args);
