@@ -80,7 +80,10 @@ public:
     void Integer(std::int64_t value);
     void Oid(const std::string &oidText);
     // What was written, front to back.
+    const char *Data() const { return buf_.data() + start_; }
     std::string Take();
+    // Empty again, keeping its room.
+    void Clear() { start_ = buf_.size(); }
 
 private:
     void room(std::size_t length);

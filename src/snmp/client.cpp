@@ -151,17 +151,20 @@ Response Client::exchangeCommunity(Pdu pdu, Deadline deadline) {
     query.version = config_.version == Version::V1 ? 0 : 1;
     query.community = config_.community;
     query.pdu = std::move(pdu);
-    if (!transport_->Send(query.Encode()))
+    if (!writer_)
+        writer_ = std::make_unique<ber::Writer>();
+    writer_->Clear();
+    query.Encode(*writer_);
+    if (!transport_->Send(writer_->Data(), writer_->Size()))
         return failed(Outcome::Unreachable);
     // Only the answer to this request counts: a duplicate of an earlier answer, junk or another
     // message is ignored and the wait goes on for what is left of the time-out.
-    std::string datagram;
     Message reply;
     while (true) {
-        const UdpTransport::Wait wait = transport_->Receive(datagram, deadline, config_.cancel);
+        const UdpTransport::Wait wait = transport_->Receive(datagram_, deadline, config_.cancel);
         if (wait != UdpTransport::Wait::Datagram)
             return failed(waitOutcome(wait));
-        if (reply.Decode(datagram) && reply.IsReplyTo(query))
+        if (reply.Decode(datagram_) && reply.IsReplyTo(query))
             return answered(std::move(reply.pdu));
     }
 }

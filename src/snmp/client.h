@@ -22,6 +22,9 @@ namespace vantrel::snmp {
 class UdpTransport;
 class UsmSession;
 struct Pdu;
+namespace ber {
+class Writer;
+}
 
 // What a request brought back.
 struct Response {
@@ -83,6 +86,8 @@ private:
 
     ClientConfig config_;
     std::unique_ptr<UdpTransport> transport_;
+    std::unique_ptr<ber::Writer> writer_; // kept with its room from one request to the next
+    std::string datagram_;
     std::shared_ptr<UsmSession> session_;
     std::int32_t nextId_ = 1;
     int bulkBatch_ = 0; // the batch walks start with, once a tooBig has shrunk it

@@ -4,11 +4,16 @@ namespace vantrel::snmp {
 
 std::string Message::Encode() const {
     ber::Writer out(community.size() + 64 + 32 * pdu.bindings.size());
+    Encode(out);
+    return out.Take();
+}
+
+void Message::Encode(ber::Writer &out) const {
+    const std::size_t end = out.Size();
     pdu.Encode(out);
     out.Item(ber::OctetString, community);
     out.Integer(version);
-    out.Wrap(ber::Sequence, 0);
-    return out.Take();
+    out.Wrap(ber::Sequence, end);
 }
 
 bool Message::Decode(const std::string &datagram) {

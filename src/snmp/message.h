@@ -14,6 +14,7 @@ struct Message {
 
     // Definite-length BER of the whole message.
     std::string Encode() const;
+    void Encode(ber::Writer &out) const;
     // Fills the message from a received datagram. False, with the message emptied, unless the
     // datagram begins with one well-formed message: every length inside the datagram and inside
     // its enclosing item, the PDU ending with the message (see Pdu::Decode).

@@ -98,14 +98,14 @@ bool UdpTransport::Connect(const sockaddr_in &address) {
     return true;
 }
 
-bool UdpTransport::Send(const std::string &data) {
+bool UdpTransport::Send(const char *data, std::size_t length) {
     if (fd_ < 0)
         return false;
     ssize_t sent;
     do {
-        sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
+        sent = ::send(fd_, data, length, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(data.size());
+    return sent == static_cast<ssize_t>(length);
 }
 
 UdpTransport::Wait UdpTransport::Receive(std::string &data, Deadline deadline,

@@ -22,7 +22,8 @@ public:
 
     // Connects a fresh socket to address; false when that fails.
     bool Connect(const sockaddr_in &address);
-    bool Send(const std::string &data);
+    bool Send(const std::string &data) { return Send(data.data(), data.size()); }
+    bool Send(const char *data, std::size_t length);
     // Waits until deadline for one datagram and reads it whole. Failed: a socket error, as
     // after an ICMP port-unreachable, or a readable socket without data.
     Wait Receive(std::string &data, Deadline deadline, const CancelToken *cancel = nullptr);
