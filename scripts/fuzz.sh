@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 
 build=${VANTREL_FUZZ_BUILD:-build-fuzz}
 seconds=${VANTREL_FUZZ_SECONDS:-60}
-read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion}"
+read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_reply_v3 fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion}"
 
 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTREL_FUZZ=ON -DVANTREL_GUI=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=ON
