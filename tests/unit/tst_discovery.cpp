@@ -4,7 +4,7 @@
 
 #include "core/discovery.h"
 #include "recording.h"
-#include "snmp/snmpsend.h"
+#include "snmp/client.h"
 
 #include <QtTest>
 
@@ -126,17 +126,16 @@ void TestDiscovery::liveWalkGivesTheSameRows() {
              error.c_str());
     QVERIFY(agent.Start(0));
     std::vector<WalkBinding> walked;
-    vantrel::snmp::TSNMPSend client;
-    client.TargetHost = agent.Host();
-    client.Timeout = 2000;
+    vantrel::snmp::ClientConfig config;
+    config.target = agent.Host();
+    config.community = "public";
+    config.timeoutMs = 2000;
+    vantrel::snmp::Client client(config);
     for (const std::string &base : DiscoveryWalkBases()) {
-        // The agent's last object is answered with noSuchName, which does not move the walk on.
-        std::string oid = base, value, previous;
-        while (vantrel::snmp::SnmpGetNextValue(client, oid, "public", value) && oid != previous &&
-               oid.compare(0, base.size() + 1, base + ".") == 0) {
-            walked.push_back({oid, value});
-            previous = oid;
-        }
+        const vantrel::snmp::WalkResult walk = client.Walk(base);
+        QCOMPARE(walk.outcome, vantrel::snmp::Outcome::Ok);
+        for (const vantrel::snmp::VarBind &binding : walk.bindings)
+            walked.push_back({binding.oid, vantrel::snmp::ValueText(binding)});
     }
     agent.Stop();
 
