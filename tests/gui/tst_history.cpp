@@ -16,6 +16,7 @@
 #include "monitors/alerts.h"
 #include "monitors/recorder.h"
 #include "snmp/ber.h"
+#include "vantrel_skip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -529,7 +530,7 @@ void TestHistory::metricsEndpoint() {
 void TestHistory::metricsPassPromtool() {
     const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
     if (promtool.isEmpty())
-        QSKIP("promtool (Debian package prometheus) is not installed");
+        VANTREL_SKIP("promtool (Debian package prometheus) is not installed");
     FormFixture f;
     MainForm &form = createForm(f);
     form.Quota().QuotaBytes = 10e9;
