@@ -4,7 +4,7 @@
 #include "snmp/ber.h"
 #include "snmp/tsnmprec.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 

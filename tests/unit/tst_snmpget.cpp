@@ -6,7 +6,7 @@
 #include "snmp/snmpsend.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <chrono>
 #include <thread>
