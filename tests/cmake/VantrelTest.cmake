@@ -40,9 +40,11 @@ function(vantrel_add_test name)
         endif()
     endif()
     set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL})
+    # Generous: under the sanitizers, beside seven other tests on two processors, the longest
+    # test takes a minute and a half.
     if(ARG_TIMEOUT)
         set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
     else()
-        set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+        set_tests_properties(${name} PROPERTIES TIMEOUT 300)
     endif()
 endfunction()
