@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 

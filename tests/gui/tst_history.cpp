@@ -17,6 +17,7 @@
 #include "monitors/alerts.h"
 #include "monitors/recorder.h"
 #include "snmp/ber.h"
+#include "vantrel_skip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -654,7 +655,7 @@ void TestHistory::notRecordedIsSaidForGood() {
 void TestHistory::metricsPassPromtool() {
     const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
     if (promtool.isEmpty())
-        QSKIP("promtool (Debian package prometheus) is not installed");
+        VANTREL_SKIP("promtool (Debian package prometheus) is not installed");
     FormFixture f;
     MainForm &form = createForm(f);
     form.Quota().QuotaBytes = 10e9;

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <atomic>
 #include <set>

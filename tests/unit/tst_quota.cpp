@@ -5,7 +5,7 @@
 #include "core/quotacalendar.h"
 #include "snmp/convert.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 

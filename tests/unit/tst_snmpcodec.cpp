@@ -5,7 +5,7 @@
 #include "snmp/client.h"
 #include "snmp/message.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 

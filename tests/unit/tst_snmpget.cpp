@@ -7,7 +7,7 @@
 #include "snmp/udptransport.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <chrono>
 #include <thread>

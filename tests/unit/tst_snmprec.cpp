@@ -5,7 +5,7 @@
 #include "snmp/ber.h"
 #include "snmp/snmpsend.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 using namespace vantrel::tools;

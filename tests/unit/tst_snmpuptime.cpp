@@ -3,7 +3,7 @@
 #include "snmp/convert.h"
 #include "snmp/uptime.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 

@@ -6,7 +6,7 @@
 #include "snmp/snmpsend.h"
 #include "snmp/tablewalk.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <arpa/inet.h>
 #include <atomic>
