@@ -6,7 +6,7 @@
 #include "recording.h"
 #include "snmp/client.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 using vantrel::testsupport::Recording;

@@ -5,7 +5,7 @@
 #include "core/linemib.h"
 #include "recording.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 using vantrel::testsupport::Recording;

@@ -8,7 +8,7 @@
 #include "snmp/usmsession.h"
 #include "snmp/v3message.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 

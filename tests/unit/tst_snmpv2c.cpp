@@ -7,7 +7,7 @@
 #include "snmp/client.h"
 #include "snmp/snmpsend.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <thread>
 
