@@ -74,8 +74,8 @@ template <typename Moment> Passage passage(const Moment &a, const Moment &b) {
         return {Passage::Unknown, passed};
     const double tolerance = kClockToleranceSeconds + kClockToleranceShare * passed;
     const double agent = std::uint32_t(*b.uptime - *a.uptime) / kTicksPerSecond;
-    const bool ranOn = *b.uptime < *a.uptime ? std::fabs(agent - wall) <= tolerance
-                                             : agent >= wall - tolerance;
+    const bool ranOn =
+        *b.uptime < *a.uptime ? std::fabs(agent - wall) <= tolerance : agent >= wall - tolerance;
     if (!ranOn)
         return {Passage::Restarted, passed};
     return {Passage::RanOn, std::min(agent, passed + tolerance)};
@@ -84,16 +84,15 @@ template <typename Moment> Passage passage(const Moment &a, const Moment &b) {
 } // namespace
 
 CounterStep OctetAccount::takeOne(std::optional<Mark> &mark, const std::optional<TypedValue> &hc,
-                                  const std::optional<TypedValue> &plain,
-                                  const Moment &now) const {
+                                  const std::optional<TypedValue> &plain, const Moment &now) const {
     CounterStep step;
     step.fromMs = now.wallMs;
-    // The 64-bit counter where the agent gives one: it does not wrap between two readings.
-    std::optional<OctetCount> count;
-    if (hc)
-        count = OctetCountOf(*hc);
-    if (!count && plain)
-        count = OctetCountOf(*plain);
+    // The 64-bit counter where the agent gives one: it does not wrap between two readings. Some
+    // agents answer it with 0 for interfaces they count only in 32 bits.
+    std::optional<OctetCount> count = hc ? OctetCountOf(*hc) : std::nullopt;
+    const std::optional<OctetCount> narrow = plain ? OctetCountOf(*plain) : std::nullopt;
+    if (!count || (count->value == 0 && narrow && narrow->value != 0))
+        count = narrow;
     if (!count) {
         step.verdict = hc || plain ? CounterVerdict::Rejected : CounterVerdict::Missing;
         return step;
@@ -177,7 +176,8 @@ CounterStep OctetAccount::takeOne(std::optional<Mark> &mark, const std::optional
     }
     step.octets = growth;
     if (sinceReset)
-        step.fromMs = std::max(step.fromMs, now.wallMs - std::int64_t(std::llround(seconds * 1000)));
+        step.fromMs =
+            std::max(step.fromMs, now.wallMs - std::int64_t(std::llround(seconds * 1000)));
     return step;
 }
 

@@ -94,7 +94,8 @@ std::optional<SavedCounters> SavedCounters::FromTexts(const Texts &t) {
     if (!t.bootTime.isEmpty()) {
         s.bootMs = timeOf(t.bootTime);
         // The uptime it stands for must be one sysUpTime can show.
-        const std::int64_t maxUptimeMs = std::int64_t(std::numeric_limits<std::uint32_t>::max()) * 10;
+        const std::int64_t maxUptimeMs =
+            std::int64_t(std::numeric_limits<std::uint32_t>::max()) * 10;
         if (!s.bootMs || *s.bootMs > s.readingMs || s.readingMs - *s.bootMs > maxUptimeMs)
             return std::nullopt;
     }

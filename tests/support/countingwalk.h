@@ -208,8 +208,8 @@ private:
         // A clean reading that left a value to count on lets the next one be checked exactly.
         const auto settle = [&](Side &side, const core::CounterStep &step, std::uint64_t truth) {
             using V = core::CounterVerdict;
-            side.established = clean && step.verdict != V::Missing &&
-                               step.verdict != V::Rejected && step.verdict != V::Discarded;
+            side.established = clean && step.verdict != V::Missing && step.verdict != V::Rejected &&
+                               step.verdict != V::Discarded;
             side.trueAt = truth;
         };
         settle(inSide_, steps.in, inTrue_);

@@ -64,10 +64,9 @@ struct Rd {
 using Readings = std::vector<OctetReading>;
 
 const char *name(CounterVerdict v) {
-    static const char *const names[] = {"Missing",       "Rejected",     "Baseline",
-                                        "Rose",          "Wrapped",      "AgentRestart",
-                                        "RouterRestart", "Discontinuity", "WidthChanged",
-                                        "Discarded"};
+    static const char *const names[] = {
+        "Missing",      "Rejected",      "Baseline",      "Rose",         "Wrapped",
+        "AgentRestart", "RouterRestart", "Discontinuity", "WidthChanged", "Discarded"};
     return names[int(v)];
 }
 
@@ -126,27 +125,26 @@ void TestOctetAccount::counting_data() {
                     Rd(120, 3720, c32(1002000000))}
         << quint64(2000000) << "Rose";
     QTest::addRow("a text of digits is no counter")
-        << Readings{Rd(0, 3600, c32(1000000000)),
-                    Rd(60, 3660, TypedValue::Text("99999999999"))}
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, TypedValue::Text("99999999999"))}
         << quint64(0) << "Rejected";
     QTest::addRow("a gauge is no counter")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, gauge(4000000000))}
-        << quint64(0) << "Rejected";
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, gauge(4000000000))} << quint64(0)
+        << "Rejected";
     QTest::addRow("the agent restarted, the counter ran on: only its growth")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 5, c32(1001000000))}
-        << quint64(1000000) << "AgentRestart";
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 5, c32(1001000000))} << quint64(1000000)
+        << "AgentRestart";
     QTest::addRow("the router restarted: its counter since boot")
-        << Readings{Rd(0, 3600, c32(900000000)), Rd(60, 20, c32(300000))}
-        << quint64(300000) << "RouterRestart";
+        << Readings{Rd(0, 3600, c32(900000000)), Rd(60, 20, c32(300000))} << quint64(300000)
+        << "RouterRestart";
     QTest::addRow("the router restarted between readings and ran longer than before")
-        << Readings{Rd(0, 120, c32(80000000)), Rd(900, 300, c32(50000000))}
-        << quint64(50000000) << "RouterRestart";
+        << Readings{Rd(0, 120, c32(80000000)), Rd(900, 300, c32(50000000))} << quint64(50000000)
+        << "RouterRestart";
     QTest::addRow("a counter since boot that the uptime cannot hold")
         << Readings{Rd(0, 3600, c32(900000000)), Rd(60, 20, c32(800000000))} << quint64(0)
         << "Discarded";
     QTest::addRow("a wrap at 8 Mbit/s")
-        << Readings{Rd(0, 3600, c32(4294000000)), Rd(60, 3660, c32(33032704))}
-        << quint64(34000000) << "Wrapped";
+        << Readings{Rd(0, 3600, c32(4294000000)), Rd(60, 3660, c32(33032704))} << quint64(34000000)
+        << "Wrapped";
     QTest::addRow("a wrap at 110 Mbit/s after 312 s")
         << Readings{Rd(0, 3600, c32(1000000000)).Speed(110162000),
                     Rd(312, 3912, c32(705032704)).Speed(110162000)}
@@ -163,8 +161,7 @@ void TestOctetAccount::counting_data() {
                     Rd(60, 3660, c32(1500000000)).Speed(8128000, 100)}
         << quint64(500000000) << "Rose";
     QTest::addRow("no speed given: 1 Gbit/s")
-        << Readings{Rd(0, 3600, c64(1000000000)).Speed({}),
-                    Rd(60, 3660, c64(6000000000)).Speed({})}
+        << Readings{Rd(0, 3600, c64(1000000000)).Speed({}), Rd(60, 3660, c64(6000000000)).Speed({})}
         << quint64(5000000000) << "Rose";
     QTest::addRow("a speed of zero is not given")
         << Readings{Rd(0, 3600, c32(1000000000)).Speed(0, 0),
@@ -179,12 +176,11 @@ void TestOctetAccount::counting_data() {
                     Rd(60, {}, c32(33032704)).UptimeTicks(4704)}
         << quint64(34000000) << "Wrapped";
     QTest::addRow("an uptime fall near its wrap that the clock does not match is a restart")
-        << Readings{Rd(0, {}, c32(900000000)).UptimeTicks(4294000000u),
-                    Rd(60, 40, c32(300000))}
+        << Readings{Rd(0, {}, c32(900000000)).UptimeTicks(4294000000u), Rd(60, 40, c32(300000))}
         << quint64(300000) << "RouterRestart";
     QTest::addRow("without the uptime a rise counts")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, {}, c32(1001000000))}
-        << quint64(1000000) << "Rose";
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, {}, c32(1001000000))} << quint64(1000000)
+        << "Rose";
     QTest::addRow("without the uptime a fall tells nothing")
         << Readings{Rd(0, 3600, c32(4294000000)), Rd(60, {}, c32(33032704))} << quint64(0)
         << "Discarded";
@@ -206,21 +202,22 @@ void TestOctetAccount::counting_data() {
                     Rd(120, 3720, c32(105000)).Discontinuity(3650)}
         << quint64(105000) << "Rose";
     QTest::addRow("64-bit counters appear: counting starts again")
-        << Readings{Rd(0, 3600, c32(1000000000)),
-                    Rd(60, 3660, c32(1001000000)).Hc(5000001000000),
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, c32(1001000000)).Hc(5000001000000),
                     Rd(120, 3720, c32(1002000000)).Hc(5000002000000)}
         << quint64(1000000) << "Rose";
     QTest::addRow("64-bit counters go: counting starts again")
-        << Readings{Rd(0, 3600, c32(1000000000)).Hc(5000000000000),
-                    Rd(60, 3660, c32(1001000000))}
+        << Readings{Rd(0, 3600, c32(1000000000)).Hc(5000000000000), Rd(60, 3660, c32(1001000000))}
         << quint64(0) << "WidthChanged";
     QTest::addRow("the 64-bit counter is read past a 32-bit wrap")
         << Readings{Rd(0, 3600, c32(1000000000)).Hc(1000000000).Speed(110162000),
                     Rd(600, 4200, c32(2705032704)).Hc(7000000000).Speed(110162000)}
         << quint64(6000000000) << "Rose";
+    QTest::addRow("a 64-bit counter stuck at 0 beside a counting 32-bit one is not used")
+        << Readings{Rd(0, 3600, c32(1000000000)).Hc(0), Rd(60, 3660, c32(1001000000)).Hc(0)}
+        << quint64(1000000) << "Rose";
     QTest::addRow("a 64-bit counter going back cannot have wrapped")
-        << Readings{Rd(0, 3600, c64(5000000000000)), Rd(60, 3660, c64(4999000000000))}
-        << quint64(0) << "Discarded";
+        << Readings{Rd(0, 3600, c64(5000000000000)), Rd(60, 3660, c64(4999000000000))} << quint64(0)
+        << "Discarded";
 }
 
 void TestOctetAccount::counting() {
@@ -263,8 +260,7 @@ void TestOctetAccount::startAfterClose_data() {
         << "Rose";
     QTest::addRow("a value of the wrong type at close: the one before is kept")
         << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, TypedValue::Integer(-1))}
-        << Readings{Rd(hours8, 3600 + hours8, c32(1200000000))} << quint64(200000000)
-        << "Rose";
+        << Readings{Rd(hours8, 3600 + hours8, c32(1200000000))} << quint64(200000000) << "Rose";
 }
 
 void TestOctetAccount::startAfterClose() {
@@ -311,10 +307,8 @@ void TestOctetAccount::savedTexts_data() {
     row("a local time", {"Counter32 7", "", "2026-07-12T20:31:05.120", "", ""}, false);
     row("not a time", {"Counter32 7", "", "yesterday", "", ""}, false);
     row("no such day", {"Counter32 7", "", "2026-02-30T20:31:05.120Z", "", ""}, false);
-    row("a boot after the reading", {"Counter32 7", "", at, "2026-07-13T00:00:00.000Z", ""},
-        false);
-    row("an uptime past 497 days", {"Counter32 7", "", at, "2025-01-01T00:00:00.000Z", ""},
-        false);
+    row("a boot after the reading", {"Counter32 7", "", at, "2026-07-13T00:00:00.000Z", ""}, false);
+    row("an uptime past 497 days", {"Counter32 7", "", at, "2025-01-01T00:00:00.000Z", ""}, false);
     row("a discontinuity past 32 bits", {"Counter32 7", "", at, boot, "4294967296"}, false);
     row("a negative discontinuity", {"Counter32 7", "", at, boot, "-1"}, false);
 }
@@ -327,8 +321,8 @@ void TestOctetAccount::savedTexts() {
     QCOMPARE(bool(saved), kept);
     if (saved) {
         const SavedCounters::Texts again = saved->ToTexts();
-        QCOMPARE(QStringList({again.in, again.out, again.readingTime, again.bootTime,
-                              again.discontinuity}),
+        QCOMPARE(QStringList(
+                     {again.in, again.out, again.readingTime, again.bootTime, again.discontinuity}),
                  texts);
     }
 }
@@ -344,15 +338,14 @@ void TestOctetAccount::counterValues_data() {
         << asn1::kCounter32 << QByteArray::fromHex("ffffffff") << qint64(4294967295) << 32;
     QTest::addRow("Counter32 wider than 32 bits")
         << asn1::kCounter32 << QByteArray::fromHex("0100000000") << qint64(-1) << 0;
-    QTest::addRow("Counter32 with no content") << asn1::kCounter32 << QByteArray() << qint64(-1)
-                                               << 0;
+    QTest::addRow("Counter32 with no content")
+        << asn1::kCounter32 << QByteArray() << qint64(-1) << 0;
     QTest::addRow("Counter64") << asn1::kCounter64 << QByteArray::fromHex("0100000000")
                                << qint64(4294967296) << 64;
     QTest::addRow("Counter64 wider than 64 bits")
         << asn1::kCounter64 << QByteArray::fromHex("010000000000000000") << qint64(-1) << 0;
     QTest::addRow("INTEGER") << asn1::kInteger << QByteArray::fromHex("05") << qint64(-1) << 0;
-    QTest::addRow("TimeTicks") << asn1::kTimeTicks << QByteArray::fromHex("05") << qint64(-1)
-                               << 0;
+    QTest::addRow("TimeTicks") << asn1::kTimeTicks << QByteArray::fromHex("05") << qint64(-1) << 0;
 }
 
 void TestOctetAccount::counterValues() {
