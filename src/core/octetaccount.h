@@ -3,23 +3,25 @@
 // time, so that a wrap, a restart of the router or of its agent, a glitch or a change of
 // counter never adds what did not cross the line, and what did cross it is not lost.
 
+#include "core/octetcount.h"
 #include "core/savedcounters.h"
-#include "core/typedvalue.h"
+#include "snmp/varbind.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace vantrel::core {
 
-// One reading of the WAN interface, as the query gets it. Absent: the request got no answer.
+// One reading of the WAN interface: the bindings as the client gave them. Absent: no answer.
 struct OctetReading {
     std::int64_t wallMs = 0; // the program's clock when the reading was made (ms since 1970, UTC)
     // ifHCInOctets/ifHCOutOctets (Counter64, v2c and v3 only) and ifInOctets/ifOutOctets.
-    std::optional<TypedValue> hcIn, hcOut, in, out;
-    std::optional<TypedValue> uptime;        // sysUpTime
-    std::optional<TypedValue> discontinuity; // ifCounterDiscontinuityTime, where the agent has it
-    std::optional<TypedValue> highSpeed;     // ifHighSpeed, Mbit/s
-    std::optional<TypedValue> speed;         // ifSpeed, bit/s
+    std::optional<snmp::VarBind> hcIn, hcOut, in, out;
+    std::optional<snmp::VarBind> uptime; // sysUpTime
+    std::optional<snmp::VarBind>
+        discontinuity;                      // ifCounterDiscontinuityTime, where the agent has it
+    std::optional<snmp::VarBind> highSpeed; // ifHighSpeed, Mbit/s
+    std::optional<snmp::VarBind> speed;     // ifSpeed, bit/s
 };
 
 // What a reading did to one counter's account.
@@ -81,8 +83,8 @@ private:
         Moment at;
     };
 
-    CounterStep takeOne(std::optional<Mark> &mark, const std::optional<TypedValue> &hc,
-                        const std::optional<TypedValue> &plain, const Moment &now) const;
+    CounterStep takeOne(std::optional<Mark> &mark, const std::optional<snmp::VarBind> &hc,
+                        const std::optional<snmp::VarBind> &plain, const Moment &now) const;
 
     std::optional<Mark> in_, out_;
     std::uint64_t inTotal_ = 0, outTotal_ = 0;

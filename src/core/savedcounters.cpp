@@ -63,14 +63,6 @@ std::optional<std::int64_t> timeOf(const QString &text) {
 
 } // namespace
 
-std::optional<OctetCount> OctetCountOf(const TypedValue &value) {
-    if (const auto n = UnsignedOf(value, asn1::kCounter32, 32))
-        return OctetCount{*n, CounterWidth::Bits32};
-    if (const auto n = UnsignedOf(value, asn1::kCounter64, 64))
-        return OctetCount{*n, CounterWidth::Bits64};
-    return std::nullopt;
-}
-
 SavedCounters::Texts SavedCounters::ToTexts() const {
     Texts t;
     t.in = countText(in);

@@ -2,25 +2,13 @@
 // What the quota account keeps of the router's octet counters from one run of the program to
 // the next, and its texts in the settings file.
 
-#include "core/typedvalue.h"
+#include "core/octetcount.h"
 
 #include <QString>
 #include <cstdint>
 #include <optional>
 
 namespace vantrel::core {
-
-enum class CounterWidth { Bits32 = 32, Bits64 = 64 };
-
-// A counter's value and the width it wraps at.
-struct OctetCount {
-    std::uint64_t value = 0;
-    CounterWidth width = CounterWidth::Bits32;
-    bool operator==(const OctetCount &o) const { return value == o.value && width == o.width; }
-};
-
-// A value as a byte counter: a Counter32 or a Counter64; nothing for any other type.
-std::optional<OctetCount> OctetCountOf(const TypedValue &value);
 
 struct SavedCounters {
     std::optional<OctetCount> in, out; // the last values read

@@ -12,6 +12,7 @@
 //   answered, at most one 32-bit wrap apart), it counts exactly the octets that crossed.
 
 #include "core/octetaccount.h"
+#include "snmp/ber.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -91,7 +92,10 @@ public:
 private:
     static constexpr std::uint64_t kUptimeWrapMs = 42'949'672'960; // 2^32 ticks
 
-    using TypedValue = core::TypedValue;
+    using VarBind = snmp::VarBind;
+    static VarBind bind(int tag, std::uint64_t v) {
+        return {std::string(), tag, snmp::ber::UnsignedContent(v)};
+    }
     struct Side {
         std::int64_t spanEnd = 0; // where the last counted span ended
         bool established = false; // the account counts on from the last clean reading
@@ -120,9 +124,7 @@ private:
         static const double speeds[] = {64e3, 1e6, 8.128e6, 24e6, 110.162e6, 1e9, 4294967295, 1e10};
         const unsigned pick = src_.Byte();
         const double bps = speeds[pick % 8];
-        const auto gauge = [](double v) {
-            return TypedValue::Unsigned(core::asn1::kGauge32, std::uint64_t(v));
-        };
+        const auto gauge = [](double v) { return bind(snmp::ber::Gauge, std::uint64_t(v)); };
         const double mbit = double(std::uint64_t(bps / 1e6 + 0.5));
         highSpeed_.reset();
         speed_.reset();
@@ -142,7 +144,8 @@ private:
             best = std::max(std::min(bps, 4294967295.0), mbit > 0 ? mbit * 1e6 + 499999 : 0);
             break;
         case 3: // the wrong type says nothing
-            speed_ = TypedValue::Integer(std::int64_t(bps));
+            speed_ = VarBind{std::string(), snmp::ber::Integer,
+                             snmp::ber::IntegerContent(std::int64_t(bps))};
             break;
         default:
             break;
@@ -158,32 +161,32 @@ private:
     core::OctetReading reading(bool clean) {
         core::OctetReading r;
         r.wallMs = t_;
-        const auto counters = [this](std::uint64_t v, std::optional<TypedValue> &hc,
-                                     std::optional<TypedValue> &plain) {
+        const auto counters = [this](std::uint64_t v, std::optional<VarBind> &hc,
+                                     std::optional<VarBind> &plain) {
             if (wide_)
-                hc = TypedValue::Unsigned(core::asn1::kCounter64, v);
-            plain = TypedValue::Unsigned(core::asn1::kCounter32, v & 0xFFFFFFFF);
+                hc = bind(snmp::ber::Counter64, v);
+            plain = bind(snmp::ber::Counter, v & 0xFFFFFFFF);
         };
         counters(inTrue_, r.hcIn, r.in);
         counters(outTrue_, r.hcOut, r.out);
-        r.uptime = TypedValue::Unsigned(core::asn1::kTimeTicks, uptime());
+        r.uptime = bind(snmp::ber::TimeTicks, uptime());
         if (hasDiscontinuity_)
-            r.discontinuity = TypedValue::Unsigned(core::asn1::kTimeTicks, discontinuity_);
+            r.discontinuity = bind(snmp::ber::TimeTicks, discontinuity_);
         r.highSpeed = highSpeed_;
         r.speed = speed_;
         if (clean)
             return r;
         // Lost answers, or values of the wrong type, here and there.
         unsigned how = src_.Byte();
-        const auto spoil = [&how](std::optional<TypedValue> &v) {
+        const auto spoil = [&how](std::optional<VarBind> &v) {
             const unsigned bits = how & 3;
             how >>= 2;
             if (bits == 1)
                 v.reset();
             else if (bits == 2)
-                v = TypedValue::Integer(-1);
+                v = VarBind{std::string(), snmp::ber::Integer, snmp::ber::IntegerContent(-1)};
             else if (bits == 3)
-                v = TypedValue::Text("99999999999");
+                v = VarBind{std::string(), snmp::ber::OctetString, "99999999999"};
         };
         spoil(r.hcIn);
         spoil(r.in);
@@ -275,7 +278,7 @@ private:
     std::uint64_t inTrue_ = 0, outTrue_ = 0;
     std::uint32_t discontinuity_ = 0;
     bool hasDiscontinuity_ = false, wide_ = false, lied_ = false;
-    std::optional<TypedValue> highSpeed_, speed_;
+    std::optional<VarBind> highSpeed_, speed_;
     double bitsPerSecond_ = 1e9;
     std::map<std::int64_t, double> speeds_; // each reading's time and the speed given then
     Side inSide_, outSide_;

@@ -5,6 +5,7 @@
 
 #include "core/octetaccount.h"
 #include "countingwalk.h"
+#include "snmp/ber.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -18,24 +19,33 @@ namespace {
 const std::int64_t kStart =
     QDateTime(QDate(2026, 7, 12), QTime(20, 0), Qt::UTC).toMSecsSinceEpoch();
 
-TypedValue c32(std::uint64_t v) {
-    return TypedValue::Unsigned(asn1::kCounter32, v);
+namespace ber = vantrel::snmp::ber;
+using vantrel::snmp::VarBind;
+
+VarBind bind(int tag, std::string content) {
+    return {std::string(), tag, std::move(content)};
 }
-TypedValue c64(std::uint64_t v) {
-    return TypedValue::Unsigned(asn1::kCounter64, v);
+VarBind c32(std::uint64_t v) {
+    return bind(ber::Counter, ber::UnsignedContent(v));
 }
-TypedValue gauge(std::uint64_t v) {
-    return TypedValue::Unsigned(asn1::kGauge32, v);
+VarBind c64(std::uint64_t v) {
+    return bind(ber::Counter64, ber::UnsignedContent(v));
 }
-TypedValue ticks(std::uint64_t v) {
-    return TypedValue::Unsigned(asn1::kTimeTicks, v);
+VarBind gauge(std::uint64_t v) {
+    return bind(ber::Gauge, ber::UnsignedContent(v));
+}
+VarBind ticks(std::uint64_t v) {
+    return bind(ber::TimeTicks, ber::UnsignedContent(v));
+}
+VarBind integer(std::int64_t v) {
+    return bind(ber::Integer, ber::IntegerContent(v));
 }
 
 // A reading t seconds after the start, with the router up for `up` seconds (none: no answer),
 // its ifInOctets, and an ADSL line's ifSpeed of 8.128 Mbit/s unless told otherwise.
 struct Rd {
     OctetReading r;
-    Rd(double t, std::optional<double> up, std::optional<TypedValue> in) {
+    Rd(double t, std::optional<double> up, std::optional<VarBind> in) {
         r.wallMs = kStart + std::int64_t(t * 1000);
         if (up)
             r.uptime = ticks(std::uint64_t(*up * 100));
@@ -121,11 +131,12 @@ void TestOctetAccount::counting_data() {
                     Rd(240, 3840, c32(999500000))}
         << quint64(1500000) << "Rose";
     QTest::addRow("INTEGER -1 is no counter: the next value counts from the last good one")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, TypedValue::Integer(-1)),
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, integer(-1)),
                     Rd(120, 3720, c32(1002000000))}
         << quint64(2000000) << "Rose";
     QTest::addRow("a text of digits is no counter")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, TypedValue::Text("99999999999"))}
+        << Readings{Rd(0, 3600, c32(1000000000)),
+                    Rd(60, 3660, bind(ber::OctetString, "99999999999"))}
         << quint64(0) << "Rejected";
     QTest::addRow("a gauge is no counter")
         << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, gauge(4000000000))} << quint64(0)
@@ -259,7 +270,7 @@ void TestOctetAccount::startAfterClose_data() {
         << Readings{Rd(3600, {}, c32(1100000000)).UptimeTicks(292704)} << quint64(100000000)
         << "Rose";
     QTest::addRow("a value of the wrong type at close: the one before is kept")
-        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, TypedValue::Integer(-1))}
+        << Readings{Rd(0, 3600, c32(1000000000)), Rd(60, 3660, integer(-1))}
         << Readings{Rd(hours8, 3600 + hours8, c32(1200000000))} << quint64(200000000) << "Rose";
 }
 
@@ -333,19 +344,20 @@ void TestOctetAccount::counterValues_data() {
     QTest::addColumn<qint64>("value"); // -1: no counter
     QTest::addColumn<int>("bits");
     QTest::addRow("Counter32 with its leading zero")
-        << asn1::kCounter32 << QByteArray::fromHex("00ffffffff") << qint64(4294967295) << 32;
+        << int(ber::Counter) << QByteArray::fromHex("00ffffffff") << qint64(4294967295) << 32;
     QTest::addRow("Counter32 without the leading zero some agents leave out")
-        << asn1::kCounter32 << QByteArray::fromHex("ffffffff") << qint64(4294967295) << 32;
+        << int(ber::Counter) << QByteArray::fromHex("ffffffff") << qint64(4294967295) << 32;
     QTest::addRow("Counter32 wider than 32 bits")
-        << asn1::kCounter32 << QByteArray::fromHex("0100000000") << qint64(-1) << 0;
+        << int(ber::Counter) << QByteArray::fromHex("0100000000") << qint64(-1) << 0;
     QTest::addRow("Counter32 with no content")
-        << asn1::kCounter32 << QByteArray() << qint64(-1) << 0;
-    QTest::addRow("Counter64") << asn1::kCounter64 << QByteArray::fromHex("0100000000")
+        << int(ber::Counter) << QByteArray() << qint64(-1) << 0;
+    QTest::addRow("Counter64") << int(ber::Counter64) << QByteArray::fromHex("0100000000")
                                << qint64(4294967296) << 64;
     QTest::addRow("Counter64 wider than 64 bits")
-        << asn1::kCounter64 << QByteArray::fromHex("010000000000000000") << qint64(-1) << 0;
-    QTest::addRow("INTEGER") << asn1::kInteger << QByteArray::fromHex("05") << qint64(-1) << 0;
-    QTest::addRow("TimeTicks") << asn1::kTimeTicks << QByteArray::fromHex("05") << qint64(-1) << 0;
+        << int(ber::Counter64) << QByteArray::fromHex("010000000000000000") << qint64(-1) << 0;
+    QTest::addRow("INTEGER") << int(ber::Integer) << QByteArray::fromHex("05") << qint64(-1) << 0;
+    QTest::addRow("TimeTicks") << int(ber::TimeTicks) << QByteArray::fromHex("05") << qint64(-1)
+                               << 0;
 }
 
 void TestOctetAccount::counterValues() {
@@ -353,7 +365,7 @@ void TestOctetAccount::counterValues() {
     QFETCH(QByteArray, content);
     QFETCH(qint64, value);
     QFETCH(int, bits);
-    const auto count = OctetCountOf(TypedValue{type, content.toStdString()});
+    const auto count = OctetCountOf(bind(type, content.toStdString()));
     QCOMPARE(bool(count), value >= 0);
     if (count) {
         QCOMPARE(qint64(count->value), value);
