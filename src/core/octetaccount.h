@@ -17,11 +17,10 @@ struct OctetReading {
     std::int64_t wallMs = 0; // the program's clock when the reading was made (ms since 1970, UTC)
     // ifHCInOctets/ifHCOutOctets (Counter64, v2c and v3 only) and ifInOctets/ifOutOctets.
     std::optional<snmp::VarBind> hcIn, hcOut, in, out;
-    std::optional<snmp::VarBind> uptime; // sysUpTime
-    std::optional<snmp::VarBind>
-        discontinuity;                      // ifCounterDiscontinuityTime, where the agent has it
-    std::optional<snmp::VarBind> highSpeed; // ifHighSpeed, Mbit/s
-    std::optional<snmp::VarBind> speed;     // ifSpeed, bit/s
+    // sysUpTime, and ifCounterDiscontinuityTime where the agent has it.
+    std::optional<snmp::VarBind> uptime, discontinuity;
+    // ifHighSpeed (Mbit/s) and ifSpeed (bit/s).
+    std::optional<snmp::VarBind> highSpeed, speed;
 };
 
 // What a reading did to one counter's account.
