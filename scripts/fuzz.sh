@@ -14,7 +14,7 @@ source scripts/common.sh
 
 build=$test_build
 seconds=${VANTREL_FUZZ_SECONDS:-60}
-read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_reply_v3 fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion}"
+read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_reply_v3 fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion fuzz_quota}"
 
 configure_test_build
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
