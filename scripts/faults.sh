@@ -1,8 +1,9 @@
 #!/bin/bash
 # Fault scenarios against the real program, end to end, as an adversarial user would try them:
 # a full disk when the settings are saved, a settings file that cannot be read, a signal while
-# a box is open, agents that misbehave on purpose, and the exact captions of the boxes on a real
-# X server. Runs as root (CI does) inside its own network and mount namespaces: loopback only,
+# a box is open, Ctrl+C with an unsaved connection log, agents that misbehave on purpose, and on
+# a real X server the exact captions of the boxes, Cancel in the save dialog at close, and a
+# router reply holding a link. Runs as root (CI does) inside its own network and mount namespaces: loopback only,
 # and a tiny tmpfs for the full disk. Needs a build (scripts/test.sh makes one).
 #   VANTREL_BUILD=<dir>  build folder (default build)
 set -euo pipefail
@@ -14,12 +15,14 @@ if [ "${VANTREL_FAULTS_INSIDE:-}" != 1 ]; then
         echo "faults: run as root (the scenarios mount a tmpfs and drop capabilities)" >&2
         exit 1
     }
-    cmake --build "$build" -j"$(nproc)" --target vantrel vantrel-hostile-agent >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target vantrel vantrel-hostile-agent vantrel-routersim \
+        >/dev/null
     exec unshare -n -m bash -c "ip link set lo up && VANTREL_FAULTS_INSIDE=1 bash '$0'"
 fi
 
 program=$build/src/vantrel
 hostile=$build/tools/hostile/vantrel-hostile-agent
+routersim=$build/tools/routersim/vantrel-routersim
 work=$(mktemp -d -t vantrel-faults.XXXXXX)
 pids=()
 cleanup() {
@@ -58,9 +61,22 @@ start() {
     started=$!
     pids+=("$started")
 }
-# Sends SIGTERM to $1 and waits at most $2 seconds; leaves the exit status in $status.
+# Starts the simulated router (more options after the home), leaves its port in $port.
+simulate() {
+    local h=$1
+    shift
+    "$routersim" --port 0 "$@" >"$h/sim" 2>&1 &
+    pids+=("$!")
+    for _ in $(seq 20); do
+        port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$h/sim" | head -n1)
+        [ -n "$port" ] && return
+        sleep 0.1
+    done
+}
+# Sends SIGTERM (or the signal $3) to $1 and waits at most $2 seconds; leaves the exit status in
+# $status.
 terminate() {
-    kill -TERM "$1"
+    kill -"${3:-TERM}" "$1"
     local waited=0
     while kill -0 "$1" 2>/dev/null && [ $waited -lt $(($2 * 10)) ]; do
         sleep 0.1
@@ -120,6 +136,21 @@ else
     fail "signal with a box open: status $status"
 fi
 
+# 3b. Ctrl+C while the connection log holds lines nobody saved: the log is kept as at a
+#     shutdown, the settings are saved, and the program ends normally.
+h=$(home interrupt)
+simulate "$h" --drop-every 3 --drop-length 2
+settings "$h" "$port" 'Link logging=1\nLink check=1\n'
+start "$h"
+sleep 5
+terminate "$started" 3 INT
+if [ "$status" = 0 ] && grep -q '^Name=Vantrel' "$h/config/vantrel.ini" &&
+    grep -qs '^Disconnected: ' "$h"/state/vantrel/connection-log-*.log; then
+    pass "Ctrl+C: log and settings saved, exit status 0"
+else
+    fail "Ctrl+C: status $status; $(ls "$h/state/vantrel" 2>&1 | head -3)"
+fi
+
 # 4. and 5. Agents that misbehave: a walk that never leaves its subtree, and answers that are
 #    no answers. The program stays small, and a signal still ends it at once.
 for mode in endless junk; do
@@ -163,6 +194,86 @@ if command -v xvfb-run >/dev/null && command -v openbox >/dev/null && command -v
     fi
 else
     fail "captions: xvfb-run, openbox and xdotool are needed"
+fi
+
+# 7. Cancel in the save dialog that "Save connection log?" opens at close: the program stays,
+#    its log with it (a later SIGTERM still keeps the log).
+if command -v xvfb-run >/dev/null && command -v openbox >/dev/null && command -v xdotool >/dev/null; then
+    h=$(home cancel)
+    simulate "$h" --drop-every 3 --drop-length 2
+    settings "$h" "$port" 'Link logging=1\nLink check=1\n'
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+        openbox >/dev/null 2>&1 &
+        XDG_CONFIG_HOME='$h/config' XDG_RUNTIME_DIR='$h/runtime' XDG_STATE_HOME='$h/state' '$program' >/dev/null 2>&1 &
+        pid=\$!
+        raise() { # waits for a window named \$1 and brings it forward
+            for i in \$(seq 50); do
+                w=\$(xdotool search --onlyvisible --name \"\$1\" 2>/dev/null | tail -n1)
+                [ -n \"\$w\" ] && { xdotool windowactivate --sync \"\$w\" 2>/dev/null; return 0; }
+                sleep 0.2
+            done
+            return 1
+        }
+        raise '^Vantrel\$'
+        sleep 5
+        xdotool key alt+F4
+        raise '^Confirm\$' && xdotool key alt+y # Close Vantrel?
+        sleep 0.5
+        raise '^Confirm\$' && xdotool key alt+y # Save connection log?
+        raise '^Save As\$' && xdotool key Escape
+        sleep 1.5
+        if kill -0 \$pid 2>/dev/null && xdotool search --onlyvisible --name '^Vantrel\$' >/dev/null; then
+            echo stayed >'$h/after'
+        fi
+        kill -TERM \$pid 2>/dev/null; wait \$pid 2>/dev/null || true"
+    if [ -s "$h/after" ] && grep -qs '^Disconnected: ' "$h"/state/vantrel/connection-log-*.log; then
+        pass "save dialog cancelled at close: the window stays, the log is kept"
+    else
+        fail "save dialog cancelled at close: $(cat "$h/after" 2>/dev/null || echo the program closed)"
+    fi
+else
+    fail "cancel at close: xvfb-run, openbox and xdotool are needed"
+fi
+
+# 8. A router reply holding a link ends up in an error box: the box shows the characters (the
+#    text selected there is the markup itself) and clicks all over it run no program.
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v xclip >/dev/null; then
+    h=$(home richtext)
+    mkdir -p "$h/bin"
+    printf '#!/bin/sh\necho "$@" >>"%s/opened"\n' "$h" >"$h/bin/xdg-open"
+    chmod +x "$h/bin/xdg-open"
+    link='<a href="file:///etc/passwd">Click here to repair your router</a>'
+    sed "s#^1\.3\.6\.1\.2\.1\.2\.1\.0|2|.*#1.3.6.1.2.1.2.1.0|4|$link#" resources/demo/router.snmprec \
+        >"$h/router.snmprec"
+    simulate "$h" --drop-every 0 --profile "$h/router.snmprec"
+    settings "$h" "$port"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+        openbox >/dev/null 2>&1 &
+        PATH='$h/bin':\$PATH XDG_CONFIG_HOME='$h/config' XDG_RUNTIME_DIR='$h/runtime' XDG_STATE_HOME='$h/state' '$program' >/dev/null 2>&1 &
+        pid=\$!
+        for i in \$(seq 50); do
+            [ \$(xdotool search --onlyvisible --name '^Vantrel\$' 2>/dev/null | wc -l) -ge 2 ] && break
+            sleep 0.2
+        done
+        sleep 1
+        box=\$(xdotool getactivewindow)
+        eval \$(xdotool getwindowgeometry --shell \$box)
+        for y in \$(seq 10 8 \$((HEIGHT - 50))); do
+            for x in \$(seq 60 12 \$((WIDTH - 10))); do
+                xdotool mousemove --window \$box \$x \$y click 1
+            done
+        done
+        xdotool mousemove --window \$box 100 20 click --repeat 3 --delay 80 1
+        sleep 0.5
+        xclip -o -selection primary >'$h/selected' 2>/dev/null
+        kill -TERM \$pid 2>/dev/null; wait \$pid 2>/dev/null || true"
+    if grep -qF "'$link' is not a valid integer value." "$h/selected" && [ ! -e "$h/opened" ]; then
+        pass "a link in a router reply: shown as text, a click opens nothing"
+    else
+        fail "a link in a router reply: selected '$(head -c 200 "$h/selected")', opened '$(cat "$h/opened" 2>/dev/null)'"
+    fi
+else
+    fail "rich text: xvfb-run, xdotool and xclip are needed"
 fi
 
 [ $failures -eq 0 ] || {

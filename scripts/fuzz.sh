@@ -1,21 +1,22 @@
 #!/bin/bash
-# Builds the libFuzzer targets with clang-14 (AddressSanitizer and UndefinedBehaviorSanitizer
-# on) in their own build folder and runs each for 60 seconds from its seed corpus in
-# tests/fuzz/corpus/<target>, two targets at a time. Exits non-zero when a target finds an
-# input that crashes it or breaks the property it checks; the input is then in the artifacts
-# folder.
-#   VANTREL_FUZZ_BUILD    build folder (default build-fuzz)
+# Runs the libFuzzer targets of the test build (clang-14, AddressSanitizer and
+# UndefinedBehaviorSanitizer on; scripts/common.sh) for 60 seconds each from its seed corpus in
+# tests/fuzz/corpus/<target>, two targets at a time: the long runs, for when a parser changes.
+# (The test suite replays every corpus input; CI does not fuzz.) Exits non-zero when a target
+# finds an input that crashes it or breaks the property it checks; the input is then in the
+# artifacts folder; add it to the target's corpus.
+#   VANTREL_TEST_BUILD    build folder (default build-test)
 #   VANTREL_FUZZ_SECONDS  run time of each target (default 60)
 #   VANTREL_FUZZ_TARGETS  the targets to run (default all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-build=${VANTREL_FUZZ_BUILD:-build-fuzz}
+build=$test_build
 seconds=${VANTREL_FUZZ_SECONDS:-60}
-read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion}"
+read -r -a targets <<<"${VANTREL_FUZZ_TARGETS:-fuzz_reply fuzz_reply_v3 fuzz_walk fuzz_inifile fuzz_snmprec fuzz_fileversion fuzz_quota}"
 
-CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVANTREL_FUZZ=ON -DVANTREL_GUI=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=ON
+configure_test_build
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 # Each run grows a corpus of its own inside the build folder, starting from the seeds.

@@ -10,10 +10,11 @@ cd "$(dirname "$0")/.."
 folder=${1:-history-shots}
 days=${2:-31}
 range=${3:-31d}
-build=${VANTREL_BUILD:-build}
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_GUI=ON >/dev/null
+source scripts/common.sh
+build=$bench_build
+configure_bench_build -DVANTREL_GUI=ON
 cmake --build "$build" -j"$(nproc)" --target vantrel-historyshot
 
 mkdir -p "$folder"

@@ -5,7 +5,7 @@
 # its files are validated where they landed, every library the installed program loads must
 # come from the package's dependencies, and the installed program is started headless against
 # a simulated router on 127.0.0.1, inside a network namespace with only the loopback interface.
-#   VANTREL_BUILD=<dir>  build folder (default build)
+#   VANTREL_BUILD=<dir>  build folder (default build; scripts/build.sh builds it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,12 +13,9 @@ install=no
 [ "${1:-}" = "--install" ] && install=yes
 
 bash scripts/setup.sh
-build=${VANTREL_BUILD:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
-
-isolate=(unshare -n)
-[ "$(id -u)" -eq 0 ] || isolate=(unshare -rn)
+bash scripts/build.sh
+source scripts/common.sh
+build=$program_build
 fail() {
     echo "package: $*" >&2
     exit 1

@@ -5,19 +5,21 @@
 #   setup.sh --program only what building and running the program needs (the demo)
 set -euo pipefail
 
-# What the program needs to build and run.
+# What the program needs to build and run; ccache keeps a second build quick.
 PROGRAM=(
-    build-essential cmake
+    build-essential cmake ccache
     qt6-base-dev libgl-dev libxcb1-dev pkg-config
     libjpeg62-turbo-dev libcurl4-openssl-dev
     libqt6sql6-sqlite
+    # the cryptography of SNMP v3
+    nettle-dev
 )
 # What the tests, the fuzzers, the benchmarks and the package checks need besides.
 DEVELOPMENT=(
     snmpd snmp
     libbenchmark-dev
-    clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth openbox trayer xdotool x11-utils imagemagick
+    clang-14 libclang-rt-14-dev lld clang-format
+    xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick
     iproute2 util-linux
     dpkg-dev desktop-file-utils appstream
     # promtool (in prometheus) checks the metrics text of the line history

@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/qtprompter.h"
 #include "version/buildsettings.h"
 
 #include <QMessageBox>
@@ -24,7 +25,9 @@ bool VantrelApplication::notify(QObject *receiver, QEvent *event) {
         if (report_)
             report_(text);
         else
-            QMessageBox::critical(nullptr, QStringLiteral("Vantrel"), text);
+            MakeMessageBox(nullptr, QMessageBox::Critical, QStringLiteral("Vantrel"), text,
+                           QMessageBox::Ok)
+                ->exec();
     }
     return false;
 }

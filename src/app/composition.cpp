@@ -144,19 +144,11 @@ QByteArray metricsText(const Parts &p) {
     return MetricsText(s);
 }
 
-// What became of the history file when it was opened (or put aside while writing).
-void historyOpened(MainForm &f, Parts &p, bool ok, const QString &error, const QString &movedTo,
-                   const QString &reason) {
-    if (!movedTo.isEmpty())
-        f.Prompt().Warning(QStringLiteral("Vantrel"),
-                           QStringLiteral("The line history file %1 %2. It was renamed %3 and "
-                                          "a new one was started.")
-                               .arg(p.historyService->Path(), reason, movedTo));
-    if (!ok) {
-        if (!error.isEmpty())
-            f.SetStatus(QStringLiteral(" Line history not available: ") + error);
+// What became of the history file when it was opened.
+void historyOpened(Parts &p, const history::HistoryStore::OpenResult &r) {
+    p.historyMenu->Opened(r);
+    if (!r.ok)
         return;
-    }
     // The recorder goes on from what the file knew.
     using Known = std::pair<std::optional<history::LineSample>, std::optional<history::LineEvent>>;
     p.historyService->Run<Known>(
@@ -181,6 +173,7 @@ void BuildHistory(MainForm &f, Parts &p) {
     p.historyMenu =
         std::make_unique<HistoryMenu>(f, *p.historyService, *p.recorder, *p.alerts, *p.metrics);
     p.adsl.OnShowHistory = [&p] { p.historyMenu->ShowHistory(); };
+    p.historyMenu->RouterDescription = [&p] { return p.info.Description(); };
 
     // The drops and returns the connection monitor logged, with the log's line.
     QObject::connect(
@@ -193,13 +186,9 @@ void BuildHistory(MainForm &f, Parts &p) {
                      [&p] { p.historyMenu->SampleStored(); });
     using history::HistoryStore;
     QObject::connect(p.historyService.get(), &history::HistoryService::opened, &f,
-                     [&f, &p](const HistoryStore::OpenResult &r) {
-                         historyOpened(f, p, r.ok, r.error, r.movedTo, r.movedReason);
-                     });
+                     [&p](const HistoryStore::OpenResult &r) { historyOpened(p, r); });
     QObject::connect(p.historyService.get(), &history::HistoryService::movedAside, &f,
-                     [&f, &p](const HistoryStore::OpenResult &r) {
-                         historyOpened(f, p, false, QString(), r.movedTo, r.movedReason);
-                     });
+                     [&p](const HistoryStore::OpenResult &r) { p.historyMenu->TellMoved(r); });
     p.historyService->Open();
 }
 

@@ -7,11 +7,15 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantrel::app {
 
@@ -34,7 +38,11 @@ HelpWindow::HelpWindow(QWidget *parent, const QString &root)
     : QWidget(parent, Qt::Window), catalog_(root) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Vantrel Help"));
-    resize(860, 600);
+    // No larger than the screen it opens on, with room for the frame and title bar.
+    QSize size(860, 600);
+    if (const QScreen *screen = parent != nullptr ? parent->screen() : this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    resize(size);
 
     auto *splitter = new QSplitter(this);
     tabs_ = new QTabWidget(splitter);
@@ -95,14 +103,32 @@ HelpWindow::HelpWindow(QWidget *parent, const QString &root)
     browser_->setOpenExternalLinks(false);
     rightLayout->addWidget(browser_, 1);
 
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({250, 610});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(splitter);
 
     fillContents();
     fillIndex(QString());
+
+    // Entries are never cut short: the lists scroll sideways, and the pane beside the page
+    // starts as wide as its longest entry (up to nearly half the window).
+    contents_->header()->setStretchLastSection(false);
+    contents_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    for (QAbstractItemView *view :
+         std::initializer_list<QAbstractItemView *>{contents_, indexList_, searchList_}) {
+        view->setTextElideMode(Qt::ElideNone);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    // (The tree's own hint counts each entry's indent.)
+    const QAbstractItemView *tree = contents_;
+    const int entries = std::max(tree->sizeHintForColumn(0), indexList_->sizeHintForColumn(0));
+    const int chrome = 2 * contents_->frameWidth() +
+                       contents_->verticalScrollBar()->sizeHint().width() +
+                       style()->pixelMetric(QStyle::PM_LayoutLeftMargin) +
+                       style()->pixelMetric(QStyle::PM_LayoutRightMargin) + 8;
+    const int pane = std::clamp(entries + chrome, 250, width() * 45 / 100);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({pane, width() - pane});
 
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward, &QPushButton::clicked, browser_, &QTextBrowser::forward);
@@ -242,7 +268,12 @@ void HelpWindow::ShowTopic(int topic) {
 
 void HelpWindow::ShowContents() {
     tabs_->setCurrentIndex(ContentsTab);
-    ShowPage(HelpCatalog::ContentsPage);
+    // A window that shows a page keeps it: the command turns to the contents, as the Index
+    // command turns to the index. A window that was closed opens on the contents page.
+    if (isVisible())
+        present();
+    else
+        ShowPage(HelpCatalog::ContentsPage);
     contents_->setFocus();
 }
 
@@ -265,7 +296,10 @@ void HelpWindow::pageChanged(const QUrl &url) {
             contents_->setCurrentItem(*it);
             break;
         }
-    setWindowTitle(QStringLiteral("Vantrel Help - ") + catalog_.Title(page));
+    // The contents page is called "Vantrel Help" itself.
+    const QString title = catalog_.Title(page);
+    const QString name = QStringLiteral("Vantrel Help");
+    setWindowTitle(title.startsWith(name) ? title : name + QStringLiteral(" - ") + title);
 }
 
 QString HelpWindow::CurrentPage() const {

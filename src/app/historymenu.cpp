@@ -8,10 +8,15 @@
 #include "historyview/metricsdialog.h"
 #include "monitors/alerts.h"
 #include "monitors/recorder.h"
+#include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QColor>
+#include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <algorithm>
 
 namespace vantrel::app {
@@ -104,6 +109,56 @@ void HistoryMenu::buildMenu() {
             this, [this] { form_.Run([this] { OpenMetricsDialog(); }); });
 }
 
+void HistoryMenu::TellMoved(const history::HistoryStore::OpenResult &r) {
+    if (r.movedTo.isEmpty())
+        return;
+    QString text =
+        QStringLiteral("The line history file %1 %2.").arg(service_.Path(), r.movedReason);
+    if (r.kept.isEmpty())
+        text += QStringLiteral(" It was renamed %1 and a new one was started.").arg(r.movedTo);
+    else
+        text += QStringLiteral(" What could still be read was kept: %1. The damaged file was "
+                               "renamed %2.")
+                    .arg(r.kept, r.movedTo);
+    form_.Prompt().Warning(QStringLiteral("Vantrel"), text);
+}
+
+void HistoryMenu::showNotice(const QString &reason, bool shown) {
+    // Lasting, beside the status text that every refresh replaces; as much of it as leaves the
+    // status text its room, the whole on hovering.
+    constexpr int kWidth = 250;
+    if (notice_ == nullptr && reason.isEmpty())
+        return;
+    if (notice_ == nullptr) {
+        notice_ = ui::MakeLabel(form_.statusBar(), "HistoryNotice_Label", QString());
+        ui::SetLabelTextColour(notice_, QColor(160, 0, 0));
+        form_.statusBar()->addPermanentWidget(notice_);
+    }
+    const QString text = (shown ? QStringLiteral("Line history read-only: ")
+                                : QStringLiteral("Line history off: ")) +
+                         reason;
+    notice_->setText(notice_->fontMetrics().elidedText(text, Qt::ElideRight, kWidth));
+    notice_->setVisible(!reason.isEmpty());
+    noticeText_ =
+        reason.isEmpty()
+            ? QString()
+            : QStringLiteral("The line history file %1 %2: nothing is recorded, because "
+                             "%3.")
+                  .arg(service_.Path(),
+                       shown ? QStringLiteral("is shown") : QStringLiteral("is not open"), reason);
+    // The whole of it on hovering, escaped: the reason may quote the system or SQLite.
+    notice_->setToolTip(QStringLiteral("<p>%1</p>").arg(noticeText_.toHtmlEscaped()));
+}
+
+QString HistoryMenu::Notice() const {
+    return noticeText_;
+}
+
+void HistoryMenu::Opened(const history::HistoryStore::OpenResult &r) {
+    TellMoved(r);
+    showNotice(!r.ok ? r.error : r.readOnly ? r.readOnlyReason : QString(), r.ok);
+}
+
 void HistoryMenu::SampleStored() {
     if (window_)
         window_->SampleStored();
@@ -111,13 +166,17 @@ void HistoryMenu::SampleStored() {
 
 void HistoryMenu::ShowHistory() {
     const bool first = window_.isNull();
-    if (first)
+    if (first) {
         window_ = new HistoryWindow(form_, service_, &form_);
-    window_->show();
+        window_->SetRouterDescription(RouterDescription);
+        window_->ShowFitted();
+    } else {
+        window_->show();
+    }
     window_->raise();
     window_->activateWindow();
     if (first)
-        window_->ShowRange(HistoryWindow::Range::Day);
+        window_->ShowFitting();
     else
         window_->Refresh();
 }
@@ -153,7 +212,8 @@ void HistoryMenu::OpenMetricsDialog() {
 void HistoryMenu::serveMetrics(bool serve, const QString &address, int port, bool fromDialog) {
     serve_ = serve;
     metricsAddress_ = address.trimmed().isEmpty() ? QStringLiteral("127.0.0.1") : address.trimmed();
-    metricsPort_ = port >= 0 && port <= 65535 ? port : MetricsServer::DefaultPort;
+    // Port 0 would listen on a port nobody is told of: it is no choice, like one out of range.
+    metricsPort_ = port >= 1 && port <= 65535 ? port : MetricsServer::DefaultPort;
     metrics_.Stop();
     if (!serve_)
         return;

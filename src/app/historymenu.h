@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/settings.h"
+#include "history/historystore.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace vantrel::history {
@@ -39,12 +42,21 @@ public:
                 monitors::Alerts &alerts, MetricsServer &metrics);
     ~HistoryMenu() override;
 
-    // Opens the history window (made on first use) on the last 24 hours.
+    // Opens the history window (made on first use, on a range that fits the data).
     void ShowHistory();
+    // The router's description, named on the history's exports.
+    std::function<QString()> RouterDescription;
     void OpenAlertsDialog();
     void OpenMetricsDialog();
     // A new sample was stored: the window shows it.
     void SampleStored();
+    // The history file was opened (or not): a file put aside is told in a box, a history that
+    // records nothing in a lasting notice in the status bar.
+    void Opened(const history::HistoryStore::OpenResult &result);
+    // The file was found damaged while writing and put aside.
+    void TellMoved(const history::HistoryStore::OpenResult &result);
+    // Why nothing is recorded, as the lasting notice tells it ("" while the history records).
+    QString Notice() const;
 
     // The window and the dialogs while they exist.
     historyview::HistoryWindow *Window() const;
@@ -58,6 +70,8 @@ public:
 
 private:
     void buildMenu();
+    // reason: why nothing is recorded ("" while it records); shown: the file is open to read.
+    void showNotice(const QString &reason, bool shown);
     void serveMetrics(bool serve, const QString &address, int port, bool fromDialog);
 
     MainForm &form_;
@@ -67,6 +81,8 @@ private:
     MetricsServer &metrics_;
     QMenu *menu_ = nullptr;
     QAction *record_ = nullptr;
+    QLabel *notice_ = nullptr;
+    QString noticeText_;
     QPointer<historyview::HistoryWindow> window_;
     QPointer<historyview::AlertsDialog> alertsDialog_;
     QPointer<historyview::MetricsDialog> metricsDialog_;

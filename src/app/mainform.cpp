@@ -224,8 +224,7 @@ void MainForm::buildWindow() {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
-    statusText_ = new QLabel(RouterQuery::ReadyText, bar);
-    statusText_->setObjectName(QStringLiteral("StatusBar_Text"));
+    statusText_ = ui::MakeLabel(bar, "StatusBar_Text", RouterQuery::ReadyText);
     bar->addWidget(statusText_, 1);
 
     trayIcon_ = new QSystemTrayIcon(this);
@@ -492,11 +491,17 @@ bool MainForm::FormCloseQuery() {
     if (!SaveSettingsNow())
         return false;
     if (prompt && log_->Unsaved() && !log_->IsEmpty() &&
-        Prompt().Confirm(QStringLiteral("Save connection log?")))
-        Run([this] {
-            if (output_->SaveMemo(log_->Memo(), QStringLiteral("vantrel_connection")))
-                log_->SetUnsaved(false);
+        Prompt().Confirm(QStringLiteral("Save connection log?"))) {
+        // The user asked to keep the log: cancelling the dialog, or a file that could not be
+        // written, returns to the window with the log still there.
+        bool saved = false;
+        Run([this, &saved] {
+            saved = output_->SaveMemo(log_->Memo(), QStringLiteral("vantrel_connection"));
         });
+        if (!saved)
+            return false;
+        log_->SetUnsaved(false);
+    }
     return true;
 }
 

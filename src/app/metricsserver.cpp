@@ -1,18 +1,57 @@
 #include "app/metricsserver.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantrel::app {
 
 namespace {
 
 constexpr int kMaxRequestBytes = 8192;
+// A client has this long to send its request, and this long in all before it is let go.
+constexpr int kRequestTimeoutMs = 2000;
 constexpr int kClientTimeoutMs = 5000;
-constexpr int kMaxClients = 16;
+// Connections open at once, in all and from one address. A new connection that finds no room
+// makes it by closing the one that has waited longest without a request, so that idle clients
+// can never lock a scraper out: a scraper sends its request at once.
+constexpr int kMaxClients = 32;
+constexpr int kMaxPerClient = 8;
+
+const char kSince[] = "acceptedAt"; // a running number: the order connections came in
+const char kAnswered[] = "answered";
+
+// The value of header name (lower case, with its colon) in request, without blanks; nothing
+// when the request has no such header.
+std::optional<QByteArray> headerValue(const QByteArray &request, const QByteArray &name) {
+    const QList<QByteArray> lines = request.split('\n');
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.isEmpty())
+            break;
+        if (line.toLower().startsWith(name))
+            return line.mid(name.size()).trimmed();
+    }
+    return std::nullopt;
+}
+
+// The host part of a Host header: without its port, an IPv6 literal without its brackets.
+QString hostPart(const QByteArray &value) {
+    QString host = QString::fromLatin1(value);
+    if (host.startsWith(QLatin1Char('['))) {
+        const qsizetype close = host.indexOf(QLatin1Char(']'));
+        return close < 0 ? QString() : host.mid(1, close - 1);
+    }
+    if (host.count(QLatin1Char(':')) == 1)
+        host.truncate(host.indexOf(QLatin1Char(':')));
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    return host;
+}
 
 using history::LineFigure;
 
@@ -161,14 +200,15 @@ quint16 MetricsServer::Port() const {
 
 void MetricsServer::accept() {
     while (QTcpSocket *socket = server_->nextPendingConnection()) {
-        if (findChildren<QTcpSocket *>().size() > kMaxClients * 2) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
+        makeRoom(socket->peerAddress());
         socket->setParent(this);
-        // A client that says nothing, or too much, is let go.
+        socket->setProperty(kSince, ++accepted_);
+        // A client that says nothing, or too much, or too slowly, is let go.
         QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(kRequestTimeoutMs, socket, [guard] {
+            if (guard && !guard->property(kAnswered).toBool())
+                guard->abort();
+        });
         QTimer::singleShot(kClientTimeoutMs, socket, [guard] {
             if (guard)
                 guard->abort();
@@ -177,6 +217,57 @@ void MetricsServer::accept() {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
     }
+}
+
+int MetricsServer::Clients() const {
+    int open = 0;
+    for (const QTcpSocket *socket : findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly))
+        if (socket->state() != QAbstractSocket::UnconnectedState)
+            ++open;
+    return open;
+}
+
+void MetricsServer::makeRoom(const QHostAddress &peer) {
+    // The connections still open, and those of them that wait for a request, oldest first.
+    QList<QTcpSocket *> open;
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly))
+        if (socket->state() != QAbstractSocket::UnconnectedState)
+            open << socket;
+    std::sort(open.begin(), open.end(), [](const QTcpSocket *a, const QTcpSocket *b) {
+        return a->property(kSince).toLongLong() < b->property(kSince).toLongLong();
+    });
+    auto closeOldest = [&open](const std::function<bool(const QTcpSocket *)> &which) {
+        for (int i = 0; i < open.size(); ++i) {
+            if (!which(open[i]))
+                continue;
+            open[i]->abort();
+            open.removeAt(i);
+            return true;
+        }
+        return false;
+    };
+    auto waiting = [](const QTcpSocket *s) { return !s->property(kAnswered).toBool(); };
+    const auto fromPeer = [&peer](const QTcpSocket *s) { return s->peerAddress() == peer; };
+    if (std::count_if(open.begin(), open.end(), fromPeer) >= kMaxPerClient)
+        closeOldest([&](const QTcpSocket *s) { return fromPeer(s) && waiting(s); }) ||
+            closeOldest(fromPeer);
+    if (open.size() >= kMaxClients)
+        closeOldest(waiting) || closeOldest([](const QTcpSocket *) { return true; });
+}
+
+bool MetricsServer::hostAllowed(const QByteArray &value) const {
+    const QString host = hostPart(value);
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+        host.compare(QHostInfo::localHostName(), Qt::CaseInsensitive) == 0)
+        return true;
+    // A page that rebinds its own name to this address still sends its own name: only an
+    // address written out can be trusted to mean this server.
+    QHostAddress address;
+    if (!address.setAddress(host))
+        return false;
+    const QHostAddress bound = server_->serverAddress();
+    return address.isEqual(bound, QHostAddress::TolerantConversion) || bound == QHostAddress::Any ||
+           bound == QHostAddress::AnyIPv4 || bound == QHostAddress::AnyIPv6;
 }
 
 void MetricsServer::read(QTcpSocket *socket) {
@@ -193,15 +284,22 @@ void MetricsServer::read(QTcpSocket *socket) {
 
 void MetricsServer::answer(QTcpSocket *socket, const QByteArray &request) {
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    socket->setProperty(kAnswered, true);
     const QList<QByteArray> words = request.left(request.indexOf('\n')).trimmed().split(' ');
     QByteArray status = "200 OK";
     QByteArray body;
     const bool head = !words.isEmpty() && words[0] == "HEAD";
     QByteArray path = words.size() >= 2 ? words[1] : QByteArray();
     path = path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
-    if (words.size() != 3 || !words[2].startsWith("HTTP/")) {
+    // HTTP/1.1 asks for a Host header; a browser always sends one.
+    const std::optional<QByteArray> host = headerValue(request, "host:");
+    if (words.size() != 3 || !words[2].startsWith("HTTP/") || (!host && words[2] != "HTTP/1.0")) {
         status = "400 Bad Request";
         body = "Bad request\n";
+    } else if (host && !hostAllowed(*host)) {
+        // A web page that had its own name point at this address (DNS rebinding) reads nothing.
+        status = "403 Forbidden";
+        body = "Forbidden: the Host header names another server\n";
     } else if (words[0] != "GET" && !head) {
         status = "405 Method Not Allowed";
         body = "Only GET\n";

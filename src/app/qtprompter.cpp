@@ -7,25 +7,91 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace vantrel::app {
 
+namespace {
+
+// What a box shows at most: lines, characters in all, characters of one word.
+constexpr int kMaxLines = 20;
+constexpr int kMaxChars = 1200;
+constexpr int kMaxWord = 80;
+const QChar kEllipsis(0x2026);
+
+// text cut to keep characters by leaving out its middle: the end of a message ("... is not a
+// valid integer value.") matters as much as its start.
+QString middleCut(const QString &text, qsizetype keep) {
+    const qsizetype tail = keep / 3;
+    return text.left(keep - tail - 1) + kEllipsis + text.right(tail);
+}
+
+// The text as a box shows it, lines joined by LF; cut tells whether anything was left out.
+QString boxText(const QString &text, bool &cut) {
+    // A line ends at CR LF, CR or LF (the update message uses CR).
+    static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
+    static const QRegularExpression word(QStringLiteral("\\S{%1,}").arg(kMaxWord + 1));
+    QStringList lines = text.split(lineEnd);
+    cut = lines.size() > kMaxLines;
+    if (cut)
+        lines = lines.mid(0, kMaxLines - 3) + QStringList{QString(kEllipsis)} +
+                lines.mid(lines.size() - 2);
+    for (QString &line : lines) {
+        // A word longer than a line of the box would make the box wider than the screen.
+        for (qsizetype from = 0;;) {
+            const QRegularExpressionMatch m = word.match(line, from);
+            if (!m.hasMatch())
+                break;
+            const QString shorter = middleCut(m.captured(), kMaxWord);
+            line.replace(m.capturedStart(), m.capturedLength(), shorter);
+            from = m.capturedStart() + shorter.size();
+            cut = true;
+        }
+    }
+    QString shown = lines.join(QLatin1Char('\n'));
+    if (shown.size() > kMaxChars) {
+        shown = middleCut(shown, kMaxChars);
+        cut = true;
+    }
+    return shown;
+}
+
+} // namespace
+
+QString BoxText(const QString &text) {
+    bool cut = false;
+    return boxText(text, cut);
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget *parent, QMessageBox::Icon icon,
+                                            const QString &caption, const QString &text,
+                                            QMessageBox::StandardButtons buttons) {
+    auto box = std::make_unique<QMessageBox>(icon, caption, QString(), buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bool cut = false;
+    box->setText(boxText(text, cut));
+    if (cut)
+        box->setDetailedText(text);
+    return box;
+}
+
 void QtPrompter::Message(const QString &caption, const QString &text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
-    box.exec();
+    MakeMessageBox(parent_, QMessageBox::NoIcon, caption, text, QMessageBox::Ok)->exec();
 }
 
 void QtPrompter::Warning(const QString &caption, const QString &text) {
-    QMessageBox::warning(parent_, caption, text);
+    MakeMessageBox(parent_, QMessageBox::Warning, caption, text, QMessageBox::Ok)->exec();
 }
 
 void QtPrompter::Error(const QString &caption, const QString &text) {
-    QMessageBox::critical(parent_, caption, text);
+    MakeMessageBox(parent_, QMessageBox::Critical, caption, text, QMessageBox::Ok)->exec();
 }
 
 bool QtPrompter::Confirm(const QString &text) {
-    return QMessageBox::question(parent_, QStringLiteral("Confirm"), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return MakeMessageBox(parent_, QMessageBox::Question, QStringLiteral("Confirm"), text,
+                          QMessageBox::Yes | QMessageBox::No)
+               ->exec() == QMessageBox::Yes;
 }
 
 QString QtPrompter::SaveFileName(const ui::SaveRequest &request) {

@@ -8,6 +8,7 @@
 namespace vantrel::app {
 
 namespace {
+const int kEnding[] = {SIGTERM, SIGHUP, SIGINT};
 int fds[2] = {-1, -1};
 
 void onSignal(int number) {
@@ -29,13 +30,15 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    // Ctrl+C in the terminal the program was started from ends it the same way: nothing the
+    // user has not saved is lost.
+    for (const int number : kEnding)
+        sigaction(number, &action, nullptr);
 }
 
 SignalWatcher::~SignalWatcher() {
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
+    for (const int number : kEnding)
+        signal(number, SIG_DFL);
 }
 
 } // namespace vantrel::app

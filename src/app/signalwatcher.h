@@ -6,8 +6,8 @@ class QSocketNotifier;
 
 namespace vantrel::app {
 
-// Turns SIGTERM and SIGHUP into a Qt signal on the window thread, so the settings can be saved
-// before the program ends when the system shuts down.
+// Turns SIGTERM, SIGHUP and SIGINT into a Qt signal on the window thread, so the settings can be
+// saved before the program ends when the system shuts down.
 class SignalWatcher : public QObject {
     Q_OBJECT
 public:

@@ -3,12 +3,15 @@
 #include "core/convert.h"
 
 #include <QByteArrayView>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -121,6 +124,44 @@ bool writeAll(int fd, const QByteArray &bytes) {
     return true;
 }
 
+// A save writes "<name>.saving-XXXXXX" and renames it over the file; older versions wrote
+// "<name>.XXXXXX". A save that was killed half-way leaves its temporary file behind.
+const char kTemporaryMark[] = ".saving-";
+// Younger than this, a temporary file may belong to a save running right now.
+constexpr std::time_t kStaleSecs = 60;
+
+bool temporaryOf(const QString &candidate, const QString &name) {
+    if (!candidate.startsWith(name + QLatin1Char('.')))
+        return false;
+    const QString rest = candidate.mid(name.size());
+    static const QRegularExpression ours(QStringLiteral("\\A\\.saving-[A-Za-z0-9]{6}\\z"));
+    if (ours.match(rest).hasMatch())
+        return true;
+    // The older name: mkstemp's six random letters and digits, which a word a user gives a copy
+    // ("backup", "Before", "OLD") or a date is not.
+    static const QRegularExpression random(QStringLiteral("\\A\\.[A-Za-z0-9]{6}\\z"));
+    static const QRegularExpression word(
+        QStringLiteral("\\A\\.(?:[a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5}|[0-9]{6})\\z"));
+    return random.match(rest).hasMatch() && !word.match(rest).hasMatch();
+}
+
+// Removes the temporary files of our own saves of target that were interrupted.
+void removeStaleTemporaries(const QString &folder, const QString &name) {
+    const QDir dir(folder);
+    const std::time_t now = std::time(nullptr);
+    const QStringList entries =
+        dir.entryList({name + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        if (!temporaryOf(entry, name))
+            continue;
+        const QByteArray file = QFile::encodeName(dir.filePath(entry));
+        struct stat st {};
+        if (::lstat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid() &&
+            now - st.st_mtime >= kStaleSecs)
+            ::unlink(file.constData());
+    }
+}
+
 } // namespace
 
 bool IniFile::Load(const QString &path) {
@@ -197,7 +238,8 @@ bool IniFile::Save(const QString &path, QString *error) const {
             return fail(errno);
         mode = st.st_mode & 07777;
     }
-    QByteArray temporary = target + ".XXXXXX";
+    removeStaleTemporaries(info.absolutePath(), info.fileName());
+    QByteArray temporary = target + kTemporaryMark + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return fail(errno);

@@ -24,7 +24,8 @@ public:
     // Replaces the file at path: creates its folder (mode 0700) when missing, writes a
     // temporary file beside it without buffering, syncs it and renames it over the old one.
     // False when any step fails, with the system's reason in error; the old file is then
-    // untouched and no temporary file is left.
+    // untouched and no temporary file is left. Temporary files that an interrupted save left
+    // (a minute old or more) are removed first.
     bool Save(const QString &path, QString *error = nullptr) const;
 
     // The value as text: its bytes decoded as UTF-8 when they are valid UTF-8, else as Latin-1.

@@ -1,7 +1,6 @@
 #include "core/localaddress.h"
 
-#include "snmp/tsnmpsend.h"
-#include "snmp/tudpblocksocket.h"
+#include "snmp/client.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -61,12 +60,8 @@ std::string firstInterfaceAddress() {
 } // namespace
 
 std::string LocalAddressTowards(const std::string &target) {
-    std::string host;
-    unsigned short port = 0;
     sockaddr_in router{};
-    if (snmp::TSNMPSend::SplitTarget(target, "161", host, port) &&
-        snmp::TUDPBlockSocket::Resolve(host, router)) {
-        router.sin_port = htons(port);
+    if (snmp::ResolveTarget(target, router)) {
         const std::string local = routedFrom(router);
         in_addr localAddress{};
         // A router reached through loopback (the router is this computer) is the one case

@@ -65,6 +65,54 @@ QString number(double value) {
     return QString::fromStdString(core::FloatToStr(value));
 }
 
+// A value of the file that is not the number its key holds: the load stops there.
+struct BadNumber {
+    const char *section;
+    const char *key;
+    QString text;
+    bool integer;
+};
+
+// Converts the text a key was read into, naming the key when it is no number.
+double floatOf(const char *section, const char *key, const QString &text) {
+    try {
+        return core::StrToFloat(text.toStdString());
+    } catch (const core::ConvertError &) {
+        throw BadNumber{section, key, text, false};
+    }
+}
+
+int integerOf(const char *section, const char *key, const QString &text) {
+    try {
+        return core::StrToInt(text.toStdString());
+    } catch (const core::ConvertError &) {
+        throw BadNumber{section, key, text, true};
+    }
+}
+
+// The value as the message shows it: control characters (a NUL byte too, which would end the
+// message) written as \xHH.
+QString shown(const QString &text) {
+    QString out;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+            out += QStringLiteral("\\x") +
+                   QStringLiteral("%1").arg(int(u), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The conversion's own message, then where the value stands.
+QString badNumberMessage(const BadNumber &bad, const QString &path) {
+    return QStringLiteral("'%1' is not a valid %2 value.\nSettings file %3, section [%4], key %5.")
+        .arg(shown(bad.text),
+             bad.integer ? QStringLiteral("integer") : QStringLiteral("floating point"), path,
+             QLatin1String(bad.section), QLatin1String(bad.key));
+}
+
 // In the order the load reads them.
 #define TEXT(section, key, def, member)                                                            \
     {                                                                                              \
@@ -161,9 +209,9 @@ const Key kKeys[] = {
     {kQuota, "ISP bytes in Megabyte",
      [](Reading &r, Values &v) {
          v.MegabyteText = r.ini.Read(kQuota, "ISP bytes in Megabyte", QStringLiteral("1048576"));
-         v.BytesPerGB = core::StrToFloat(v.GigabyteText.toStdString());
+         v.BytesPerGB = floatOf(kQuota, "ISP bytes in Gigabyte", v.GigabyteText);
          r.Mark(kQuota, "ISP bytes in Gigabyte");
-         v.BytesPerMB = core::StrToFloat(v.MegabyteText.toStdString());
+         v.BytesPerMB = floatOf(kQuota, "ISP bytes in Megabyte", v.MegabyteText);
      },
      [](const Values &v) -> std::optional<QString> { return number(v.BytesPerMB); }},
     TEXT(kQuota, "GBQuota", QStringLiteral("0"), GBQuota),
@@ -171,7 +219,7 @@ const Key kKeys[] = {
     {kQuota, "Reset day",
      [](Reading &r, Values &v) {
          v.ResetDay =
-             core::StrToInt(r.ini.Read(kQuota, "Reset day", QStringLiteral("0")).toStdString());
+             integerOf(kQuota, "Reset day", r.ini.Read(kQuota, "Reset day", QStringLiteral("0")));
      },
      [](const Values &v) -> std::optional<QString> { return QString::number(v.ResetDay); }},
     // Written only by the monthly reset, at once.
@@ -298,8 +346,8 @@ SettingsFile::LoadResult SettingsFile::Load() {
     for (const Key &k : kKeys) {
         try {
             k.load(reading, result.values);
-        } catch (const core::ConvertError &e) {
-            result.error = QString::fromStdString(e.what());
+        } catch (const BadNumber &bad) {
+            result.error = badNumberMessage(bad, path_);
             break;
         }
         if (!k.convertedLater)

@@ -7,12 +7,19 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vantrel::history {
 
@@ -81,6 +88,138 @@ void readFigures(const QSqlQuery &q, int first,
         figures[std::size_t(i)] = optionalDouble(q.value(first + i));
 }
 
+// Whether this process may write into folder and, when it exists, into file: tried for real,
+// since root passes every permission test and yet a read-only mount refuses it.
+bool folderWritable(const QString &folder) {
+    QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.vantrel-probe-XXXXXX"));
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
+}
+
+bool fileWritable(const QString &file) {
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool fileReadable(const QString &file) {
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// "1234 samples", "1 sample"
+QString count(qint64 n, const char *one, const char *many) {
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+// The tables a file of each version holds.
+QStringList tablesOf(int version) {
+    QStringList tables = {QStringLiteral("sample"), QStringLiteral("event")};
+    if (version >= 2)
+        tables << QStringLiteral("summary") << QStringLiteral("meta");
+    if (version >= 3)
+        tables << QStringLiteral("block");
+    return tables;
+}
+
+// Copies the rows of table that can still be read from one database into the other, in the
+// order of their row numbers. Where a part of the table cannot be read the copy goes on after
+// it: the next place a read can start from is found by looking further and further ahead, then
+// back again by halves.
+qint64 copyReadable(QSqlDatabase &from, QSqlDatabase &to, const QString &table) {
+    constexpr qint64 kChunk = 256;
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr int kMaxRounds = 200000; // bounds the work on a thoroughly damaged file
+    const QString read = QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid >= ? ORDER BY rowid "
+                                        "LIMIT %2")
+                             .arg(table);
+    QSqlQuery q(from);
+    q.setForwardOnly(true);
+    QSqlQuery insert(to);
+    bool prepared = false;
+    qint64 copied = 0;
+    // Reads up to limit rows from start on, copying each; false when a read failed.
+    auto copyFrom = [&](qint64 start, qint64 limit, qint64 &rows, qint64 &next) {
+        rows = 0;
+        if (!q.prepare(read.arg(limit)))
+            return false;
+        q.addBindValue(start);
+        if (!q.exec())
+            return false;
+        while (q.next()) {
+            const QSqlRecord record = q.record();
+            if (!prepared) {
+                QStringList marks;
+                for (int i = 1; i < record.count(); ++i)
+                    marks << QStringLiteral("?");
+                prepared = insert.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 VALUES (%2)")
+                                              .arg(table, marks.join(QLatin1Char(','))));
+            }
+            for (int i = 1; i < record.count(); ++i)
+                insert.bindValue(i - 1, record.value(i));
+            if (prepared && insert.exec())
+                ++copied;
+            next = q.value(0).toLongLong() + 1;
+            ++rows;
+        }
+        const bool ok = !q.lastError().isValid();
+        q.finish();
+        return ok;
+    };
+    // Whether a read from start on gets its first row (or finds none).
+    auto readsFrom = [&](qint64 start) {
+        if (!q.prepare(read.arg(1)))
+            return false;
+        q.addBindValue(start);
+        const bool ok = q.exec() && (q.next() || !q.lastError().isValid());
+        q.finish();
+        return ok;
+    };
+    qint64 next = std::numeric_limits<qint64>::min();
+    for (int round = 0; round < kMaxRounds; ++round) {
+        qint64 rows = 0;
+        const bool ok = copyFrom(next, kChunk, rows, next);
+        if (ok && rows < kChunk)
+            return copied; // the end of the table
+        if (ok)
+            continue;
+        // A read from next on fails: look ahead for a start that reads.
+        qint64 bad = next;
+        qint64 step = 1;
+        std::optional<qint64> good;
+        while (bad <= kMax - step) {
+            if (readsFrom(bad + step)) {
+                good = bad + step;
+                break;
+            }
+            bad += step;
+            if (step > kMax / 2)
+                break;
+            step *= 2;
+        }
+        if (!good)
+            return copied;
+        while (*good - bad > 1) {
+            const qint64 middle = bad + (*good - bad) / 2;
+            if (readsFrom(middle))
+                good = middle;
+            else
+                bad = middle;
+        }
+        next = *good;
+    }
+    return copied;
+}
+
 } // namespace
 
 double ChartData::Lo(std::size_t figure, int column) const {
@@ -99,10 +238,21 @@ HistoryStore::~HistoryStore() {
     Close();
 }
 
-bool HistoryStore::connect() {
+bool HistoryStore::connect(bool readOnly, bool immutable) {
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    db_.setDatabaseName(path_);
-    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000");
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (immutable) {
+        // A file in a folder nobody may write lacks its shared-memory index, and SQLite reads it
+        // then only when told that nothing changes it meanwhile.
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db_.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(path_).toEncoded()) +
+                            QStringLiteral("?immutable=1"));
+    } else {
+        db_.setDatabaseName(path_);
+    }
+    db_.setConnectOptions(options);
     if (!db_.open()) {
         error_ = db_.lastError().text();
         return false;
@@ -123,6 +273,66 @@ void HistoryStore::disconnect() {
 
 void HistoryStore::Close() {
     disconnect();
+    readOnly_ = false;
+    unlock();
+}
+
+bool HistoryStore::lockForWriting() {
+    if (lockFd_ >= 0)
+        return true;
+    // A lock the system lets go when its process ends, however it ends.
+    const int fd = ::open(QFile::encodeName(path_ + QStringLiteral(".lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true; // nothing to hold: nobody else can hold it either
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;
+    }
+    lockFd_ = fd;
+    return true;
+}
+
+void HistoryStore::unlock() {
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+    lockFd_ = -1;
+}
+
+bool HistoryStore::openReadOnly(OpenResult &result, const QString &reason) {
+    disconnect();
+    if (!QFileInfo::exists(path_)) {
+        result.error = reason;
+        return false;
+    }
+    // Where the folder is read-only, only an unchangeable file can be read.
+    for (const bool immutable : {false, true}) {
+        disconnect();
+        if (!connect(true, immutable))
+            continue;
+        QSqlQuery q(db_);
+        if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next())
+            continue;
+        const qint64 applicationId = q.value(0).toLongLong();
+        q.finish();
+        const int version = Version();
+        if (applicationId != HistorySchema::ApplicationId || version != HistorySchema::Version) {
+            result.error = reason + QStringLiteral(", and it is not a line history this version "
+                                                   "of Vantrel can show as it is");
+            disconnect();
+            return false;
+        }
+        open_ = true;
+        readOnly_ = true;
+        result.ok = true;
+        result.readOnly = true;
+        result.readOnlyReason = reason;
+        return true;
+    }
+    result.error = reason + QStringLiteral(", and it cannot be read: ") + error_;
+    disconnect();
+    return false;
 }
 
 HistoryStore::Verdict HistoryStore::inspect() {
@@ -205,13 +415,15 @@ bool HistoryStore::setUp(OpenResult &result) {
 
     insertSample_ = std::make_unique<QSqlQuery>(db_);
     QStringList marks;
-    for (int i = 0; i < 5 + LineFigureCount; ++i)
+    for (int i = 0; i < 4 + LineFigureCount; ++i)
         marks << QStringLiteral("?");
-    // Arrival numbers are never used twice, not even after the newest samples were removed:
-    // what has been summed up is marked by them.
-    nextId_ = std::max(scalar(QStringLiteral("SELECT MAX(id) FROM sample")), folded()) + 1;
+    // The file numbers each sample as it goes in, so that a program writing beside this one
+    // cannot collide with it. Arrival numbers are never used twice, not even after the newest
+    // samples were removed: what has been summed up is marked by them.
     if (!insertSample_->prepare(
-            QStringLiteral("INSERT INTO sample (id, t, brk, link, uptime, %1) VALUES (%2)")
+            QStringLiteral("INSERT INTO sample (id, t, brk, link, uptime, %1) SELECT "
+                           "MAX(IFNULL((SELECT MAX(id) FROM sample), 0), IFNULL((SELECT value "
+                           "FROM meta WHERE key = 'folded'), 0)) + 1, %2")
                 .arg(figureList(QString()), marks.join(QLatin1Char(','))))) {
         result.error = insertSample_->lastError().text();
         return false;
@@ -229,47 +441,144 @@ bool HistoryStore::setUp(OpenResult &result) {
 HistoryStore::OpenResult HistoryStore::Open(const QDateTime &now) {
     Close();
     OpenResult result;
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    const QFileInfo info(path_);
+    if (info.exists() && !info.isFile()) {
+        result.error = info.isDir() ? QStringLiteral("a folder is in its place")
+                                    : QStringLiteral("something that is no file is in its place");
+        return result;
+    }
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        result.error = QStringLiteral("its folder cannot be made");
+        return result;
+    }
+    const bool exists = info.exists();
+    if (exists && !fileReadable(path_)) {
+        result.error = QStringLiteral("the file may not be read");
+        return result;
+    }
+    if (!folderWritable(folder)) {
+        openReadOnly(result, QStringLiteral("its folder may not be written"));
+        return result;
+    }
+    if (exists && !fileWritable(path_)) {
+        openReadOnly(result, QStringLiteral("the file may not be written"));
+        return result;
+    }
+    if (!lockForWriting()) {
+        openReadOnly(result, QStringLiteral("another copy of Vantrel is recording into it"));
+        return result;
+    }
     const Verdict verdict = inspect();
     if (verdict == Verdict::Unopenable) {
         result.error = error_;
         disconnect();
+        unlock();
         return result;
     }
-    if (verdict != Verdict::Usable) {
+    if (verdict == Verdict::Damaged) {
+        if (!replaceDamaged(now, result)) {
+            disconnect();
+            unlock();
+            return result;
+        }
+    } else if (verdict != Verdict::Usable) {
         disconnect();
         QString word;
-        switch (verdict) {
-        case Verdict::Foreign:
+        if (verdict == Verdict::Foreign) {
             word = QStringLiteral("foreign");
             result.movedReason = QStringLiteral("is not a Vantrel line history");
-            break;
-        case Verdict::Newer:
+        } else {
             word = QStringLiteral("newer");
             result.movedReason = QStringLiteral("was written by a newer version of Vantrel");
-            break;
-        default:
-            word = QStringLiteral("damaged");
-            result.movedReason = QStringLiteral("is damaged");
-            break;
         }
         result.movedTo = moveAside(now, word);
         if (result.movedTo.isEmpty()) {
             result.error = error_;
+            unlock();
             return result;
         }
     }
     if (!db_.isOpen() && !connect()) {
         result.error = error_;
         disconnect();
+        unlock();
         return result;
     }
     if (!setUp(result)) {
         disconnect();
+        unlock();
         return result;
     }
     result.ok = true;
     return result;
+}
+
+bool HistoryStore::replaceDamaged(const QDateTime &now, OpenResult &result) {
+    result.movedReason = QStringLiteral("is damaged");
+    // What can still be read goes into a new file beside it first.
+    const QString salvaged = path_ + QStringLiteral(".salvage");
+    for (const QString &leftover :
+         {salvaged, salvaged + QStringLiteral("-journal"), salvaged + QStringLiteral("-wal")})
+        QFile::remove(leftover);
+    QString kept;
+    const bool anyKept = db_.isOpen() && salvage(salvaged, kept);
+    disconnect();
+    result.movedTo = moveAside(now, QStringLiteral("damaged"));
+    if (result.movedTo.isEmpty()) {
+        result.error = error_;
+        QFile::remove(salvaged);
+        return false;
+    }
+    if (anyKept) {
+        if (QFile::rename(salvaged, path_))
+            result.kept = kept;
+        else
+            QFile::remove(salvaged);
+    } else {
+        QFile::remove(salvaged);
+    }
+    return true;
+}
+
+bool HistoryStore::salvage(const QString &target, QString &kept) {
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return false;
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version < 1 || version > HistorySchema::Version)
+        return false;
+    const QString name = connection_ + QStringLiteral("-salvage");
+    qint64 samples = 0, summaries = 0, events = 0;
+    bool ok = false;
+    {
+        QSqlDatabase to = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        to.setDatabaseName(target);
+        // The new file starts at the damaged one's version, so their columns match; it is
+        // brought up to date after the copy.
+        if (to.open() && HistorySchema::Migrate(to, 0, version, nullptr) && to.transaction()) {
+            for (const QString &table : tablesOf(version)) {
+                const qint64 n = copyReadable(db_, to, table);
+                if (table == QLatin1String("sample"))
+                    samples = n;
+                else if (table == QLatin1String("summary"))
+                    summaries = n;
+                else if (table == QLatin1String("event"))
+                    events = n;
+            }
+            ok =
+                to.commit() && HistorySchema::Migrate(to, version, HistorySchema::Version, nullptr);
+        }
+        to.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok || samples + summaries + events == 0)
+        return false;
+    kept = count(samples, "sample", "samples") + QStringLiteral(", ") +
+           count(summaries, "quarter-hour summary", "quarter-hour summaries") +
+           QStringLiteral(" and ") + count(events, "link event", "link events");
+    return true;
 }
 
 int HistoryStore::Version() {
@@ -287,13 +596,13 @@ HistoryStore::Status HistoryStore::statusOf(const QSqlQuery &query) {
 }
 
 bool HistoryStore::recover() {
-    // Writing found the file damaged: put it aside and go on in a new one.
+    // Writing found the file damaged: put it aside and go on in a new one, with what of it
+    // can still be read.
     const QDateTime now = QDateTime::currentDateTime();
-    disconnect();
+    insertSample_.reset();
+    insertEvent_.reset();
     OpenResult result;
-    result.movedReason = QStringLiteral("is damaged");
-    result.movedTo = moveAside(now, QStringLiteral("damaged"));
-    if (result.movedTo.isEmpty() || !connect() || !setUp(result)) {
+    if (!replaceDamaged(now, result) || !connect() || !setUp(result)) {
         disconnect();
         return false;
     }
@@ -315,36 +624,31 @@ HistoryStore::Status HistoryStore::write(const std::vector<LineSample> &samples)
         return Status::Failed;
     }
     QSqlQuery &q = *insertSample_;
-    const qint64 firstId = nextId_;
     for (const LineSample &s : samples) {
-        q.bindValue(0, nextId_);
-        q.bindValue(1, s.time);
-        q.bindValue(2, s.runStart ? 1 : 0);
-        q.bindValue(3, s.link ? QVariant(qint64(*s.link)) : nullInteger());
-        q.bindValue(4, s.uptime ? QVariant(*s.uptime) : nullInteger());
+        q.bindValue(0, s.time);
+        q.bindValue(1, s.runStart ? 1 : 0);
+        q.bindValue(2, s.link ? QVariant(qint64(*s.link)) : nullInteger());
+        q.bindValue(3, s.uptime ? QVariant(*s.uptime) : nullInteger());
         for (int i = 0; i < LineFigureCount; ++i)
-            q.bindValue(5 + i, figureValue(s.figures[std::size_t(i)]));
+            q.bindValue(4 + i, figureValue(s.figures[std::size_t(i)]));
         if (!q.exec()) {
             const Status status = statusOf(q);
             if (batch)
                 db_.rollback();
-            nextId_ = firstId;
             return status;
         }
-        ++nextId_;
     }
     if (batch && !db_.commit()) {
         error_ = db_.lastError().text();
         const bool full = db_.lastError().nativeErrorCode() == kFull;
         db_.rollback();
-        nextId_ = firstId;
         return full ? Status::DiskFull : Status::Failed;
     }
     return Status::Ok;
 }
 
 HistoryStore::Status HistoryStore::AppendAll(const std::vector<LineSample> &samples) {
-    if (!open_)
+    if (!open_ || readOnly_)
         return Status::NotOpen;
     if (samples.empty())
         return Status::Ok;
@@ -360,7 +664,7 @@ HistoryStore::Status HistoryStore::Append(const LineSample &sample) {
 }
 
 HistoryStore::Status HistoryStore::AddEvent(const LineEvent &event) {
-    if (!open_)
+    if (!open_ || readOnly_)
         return Status::NotOpen;
     QSqlQuery &q = *insertEvent_;
     q.bindValue(0, event.time);
@@ -493,7 +797,7 @@ int HistoryStore::prune(qint64 now, int maxRows) {
 }
 
 bool HistoryStore::Maintain(qint64 now, int maxRows) {
-    if (!open_)
+    if (!open_ || readOnly_)
         return false;
     const int summed = fold(now, maxRows);
     const int removed = prune(now, maxRows);
@@ -705,7 +1009,7 @@ qint64 HistoryStore::EventCount() {
 }
 
 void HistoryStore::LimitPages(qint64 pages) {
-    if (!open_)
+    if (!open_ || readOnly_)
         return;
     QSqlQuery q(db_);
     q.exec(

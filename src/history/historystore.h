@@ -58,7 +58,11 @@ public:
         bool created = false; // a new file was started
         QString movedTo;      // where a damaged or foreign file was put aside
         QString movedReason;  // why, for the user
+        QString kept;         // what of a damaged file could be read and was kept, for the user
         QString error;        // why the file could not be opened at all
+        // Opened for reading only (ok is true): the history is shown, nothing is recorded.
+        bool readOnly = false;
+        QString readOnlyReason;
     };
 
     explicit HistoryStore(QString path);
@@ -70,12 +74,16 @@ public:
 
     // Opens the file, creating or migrating it. A file that is damaged, is another program's,
     // or was written by a newer version is renamed aside with now's date in its name and a new
-    // one is started.
+    // one is started; what of a damaged file can still be read is copied into the new one
+    // first. A file that cannot be written (its folder is read-only, or another copy of the
+    // program records into it) is opened for reading only.
     OpenResult Open(const QDateTime &now);
     void Close();
     bool IsOpen() const { return open_; }
+    bool IsReadOnly() const { return readOnly_; }
     int Version();
 
+    // Writing to a file open for reading only gives NotOpen.
     Status Append(const LineSample &sample);
     // Many samples in one transaction (generated histories).
     Status AppendAll(const std::vector<LineSample> &samples);
@@ -108,10 +116,16 @@ public:
 private:
     enum class Verdict { Usable, Damaged, Foreign, Newer, Unopenable };
     Verdict inspect();
-    bool connect();
+    bool connect(bool readOnly = false, bool immutable = false);
     void disconnect();
     bool setUp(OpenResult &result);
+    bool openReadOnly(OpenResult &result, const QString &reason);
     QString moveAside(const QDateTime &now, const QString &word);
+    // Puts a damaged file aside and starts a new one holding what of it can still be read.
+    bool replaceDamaged(const QDateTime &now, OpenResult &result);
+    bool salvage(const QString &target, QString &kept);
+    bool lockForWriting();
+    void unlock();
     Status statusOf(const QSqlQuery &query);
     Status write(const std::vector<LineSample> &samples);
     bool recover();
@@ -126,7 +140,8 @@ private:
     std::unique_ptr<QSqlQuery> insertSample_;
     std::unique_ptr<QSqlQuery> insertEvent_;
     bool open_ = false;
-    qint64 nextId_ = 1;
+    bool readOnly_ = false;
+    int lockFd_ = -1; // held while this store records into the file
     QString error_;
     std::optional<OpenResult> movedNotice_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/regional.h"
+#include "core/routermodel.h"
 #include "history/historycsv.h"
 #include "history/historyservice.h"
 #include "historyview/historychart.h"
@@ -18,8 +19,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace vantrel::historyview {
 
@@ -33,6 +36,8 @@ struct RangeButton {
     const char *caption;
     qint64 span;
 };
+constexpr qint64 kHour = 3600;
+constexpr qint64 kDay = 86400;
 const RangeButton kRanges[] = {
     {HistoryWindow::Range::Hour, "Range1h_But", "1 h", 3600},
     {HistoryWindow::Range::Day, "Range24h_But", "24 h", 86400},
@@ -41,11 +46,33 @@ const RangeButton kRanges[] = {
     {HistoryWindow::Range::Year, "Range1y_But", "1 y", 365 * 86400},
 };
 
+// The size the window would like, and room for its frame and title bar, which are not known
+// before it shows.
+const QSize kPreferred(960, 760);
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 48;
+
+// The length of a range up to now that holds data that began `age` seconds ago, with a little
+// room before it: ten minutes at least, the last day at most.
+qint64 recentSpan(qint64 age) {
+    for (qint64 span : {600LL, 1800LL, kHour, 2 * kHour, 3 * kHour, 6 * kHour, 12 * kHour})
+        if (age + std::max<qint64>(60, age / 20) <= span)
+            return span;
+    return kDay;
+}
+
 QPushButton *button(QWidget *parent, const char *name, const QString &caption) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
+}
+
+void uncheckAll(QButtonGroup *group) {
+    group->setExclusive(false);
+    for (QAbstractButton *b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
 }
 
 QString when(qint64 secs) {
@@ -82,20 +109,24 @@ HistoryWindow::HistoryWindow(ui::PageContext &context, history::HistoryService &
       resizeDelay_(new QTimer(this)) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("Vantrel - Line history"));
-    resize(960, 760);
+    resize(kPreferred);
 
+    // Two rows of controls, so the window fits a small or scaled screen: the ranges up to now,
+    // then a range of the user's own and the steps.
     auto *layout = new QVBoxLayout(this);
-    auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Last:"), this));
+    auto *last = new QHBoxLayout;
+    last->addWidget(new QLabel(QStringLiteral("Last:"), this));
     for (const RangeButton &r : kRanges) {
         QPushButton *b = button(this, r.name, QString::fromLatin1(r.caption));
         b->setCheckable(true);
         ranges_->addButton(b, int(r.range));
-        top->addWidget(b);
+        last->addWidget(b);
     }
     connect(ranges_, &QButtonGroup::idClicked, this,
             [this](int id) { context_.Run([this, id] { ShowRange(Range(id)); }); });
-    top->addSpacing(16);
+    last->addStretch(1);
+    layout->addLayout(last);
+    auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("From"), this));
     for (QDateTimeEdit *edit : {fromEdit_, toEdit_}) {
         edit->setCalendarPopup(true);
@@ -126,6 +157,9 @@ HistoryWindow::HistoryWindow(ui::PageContext &context, history::HistoryService &
 
     auto *bottom = new QHBoxLayout;
     info_->setObjectName(QStringLiteral("HistoryInfo_Label"));
+    // A long range text breaks into lines rather than widen the window.
+    info_->setWordWrap(true);
+    info_->setTextFormat(Qt::PlainText);
     bottom->addWidget(info_, 1);
     QPushButton *csv = button(this, "ExportCsv_But", QStringLiteral("Export CSV..."));
     QPushButton *picture = button(this, "SavePicture_But", QStringLiteral("Save picture..."));
@@ -141,6 +175,14 @@ HistoryWindow::HistoryWindow(ui::PageContext &context, history::HistoryService &
         bottom->addWidget(b);
     layout->addLayout(bottom);
 
+    // The keyboard goes through the controls as they are seen, the ranges first.
+    QList<QWidget *> order;
+    for (QAbstractButton *b : ranges_->buttons())
+        order << b;
+    order << fromEdit_ << toEdit_ << show << earlier << later << csv << picture << report << close;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     // A new width needs as many columns anew, once the resizing has settled.
     resizeDelay_->setSingleShot(true);
     resizeDelay_->setInterval(150);
@@ -151,17 +193,76 @@ HistoryWindow::HistoryWindow(ui::PageContext &context, history::HistoryService &
     connect(chart_, &HistoryChart::columnsChanged, resizeDelay_, qOverload<>(&QTimer::start));
 }
 
+void HistoryWindow::ShowFitted() {
+    const QScreen *screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+    if (screen != nullptr) {
+        const QRect room = screen->availableGeometry();
+        const QSize size =
+            kPreferred.boundedTo(QSize(room.width() - kFrameWidth, room.height() - kFrameHeight))
+                .expandedTo(minimumSizeHint());
+        resize(size);
+        move(room.x() + std::max(0, room.width() - size.width() - kFrameWidth) / 2,
+             room.y() + std::max(0, room.height() - size.height() - kFrameHeight) / 2);
+    }
+    show();
+}
+
+void HistoryWindow::ShowFitting() {
+    if (fitting_)
+        return;
+    fitting_ = true;
+    const qint64 now = context_.Clock().Now().toSecsSinceEpoch() + 1;
+    // When the history holds nothing older than a day, the time of its first sample or event.
+    history_.Run<qint64>(
+        this,
+        [now](history::HistoryStore &store) -> qint64 {
+            history::ChartRequest older;
+            older.from = 0;
+            older.to = now - kDay;
+            older.now = now;
+            if (store.Chart(older).rows > 0)
+                return 0;
+            qint64 first = now;
+            const std::vector<history::HistoryRow> rows = store.Rows(now - kDay, now);
+            if (!rows.empty())
+                first = rows.front().time;
+            const std::vector<history::LineEvent> events = store.Events(now - kDay, now);
+            if (!events.empty())
+                first = std::min(first, events.front().time);
+            return first;
+        },
+        [this, now](qint64 &first) {
+            // A range the user chose meanwhile stays.
+            if (!fitting_)
+                return;
+            fitting_ = false;
+            const qint64 span = first > 0 ? recentSpan(now - first) : kDay;
+            recentFrom_ = first;
+            ShowRange(span == kDay ? Range::Day : Range::Recent);
+        });
+}
+
 void HistoryWindow::ShowRange(Range range) {
-    qint64 span = 86400;
+    fitting_ = false;
+    qint64 span = kDay;
     for (const RangeButton &r : kRanges)
         if (r.range == range)
             span = r.span;
     if (range == Range::Free)
         return;
-    range_ = range;
-    if (QAbstractButton *b = ranges_->button(int(range)))
-        b->setChecked(true);
     to_ = context_.Clock().Now().toSecsSinceEpoch() + 1;
+    if (range == Range::Recent) {
+        // It grows with the data, up to the last day.
+        span = recentSpan(to_ - recentFrom_);
+        if (span == kDay)
+            range = Range::Day;
+    }
+    range_ = range;
+    // A recent range as long as a button's shows that button, though it goes on growing.
+    uncheckAll(ranges_);
+    for (const RangeButton &r : kRanges)
+        if (r.span == span)
+            ranges_->button(int(r.range))->setChecked(true);
     from_ = to_ - span;
     fromEdit_->setDateTime(QDateTime::fromSecsSinceEpoch(from_));
     toEdit_->setDateTime(QDateTime::fromSecsSinceEpoch(to_));
@@ -175,11 +276,9 @@ void HistoryWindow::ShowFree(const QDateTime &from, const QDateTime &to) {
         return;
     if (b < a)
         std::swap(a, b);
+    fitting_ = false;
     range_ = Range::Free;
-    ranges_->setExclusive(false);
-    for (QAbstractButton *button : ranges_->buttons())
-        button->setChecked(false);
-    ranges_->setExclusive(true);
+    uncheckAll(ranges_);
     from_ = a;
     to_ = b;
     fromEdit_->setDateTime(QDateTime::fromSecsSinceEpoch(from_));
@@ -246,7 +345,7 @@ QString HistoryWindow::askFileName(const QString &suffix, const QStringList &fil
     request.defaultSuffix = suffix;
     request.filters = filters;
     request.proposedName = QStringLiteral("vantrel_history");
-    request.folder = context_.Output().SaveFolder();
+    request.folder = context_.Output().DialogFolder();
     const QString name = context_.Prompt().SaveFileName(request);
     if (!name.isEmpty())
         context_.Output().SetSaveFolder(QFileInfo(name).absolutePath());
@@ -259,12 +358,13 @@ bool HistoryWindow::ExportCsv() {
                                                        QStringLiteral("Any file (*.*)")});
     if (name.isEmpty())
         return false;
-    const qint64 from = from_;
-    const qint64 to = to_;
+    history::ExportSource source = Source();
+    source.from = from_;
+    source.to = to_;
     history_.Run<QByteArray>(
         this,
-        [from, to](history::HistoryStore &store) {
-            return history::HistoryCsv(store.Rows(from, to));
+        [source](history::HistoryStore &store) {
+            return history::HistoryCsv(store.Rows(source.from, source.to), source);
         },
         [this, name](QByteArray &csv) {
             QSaveFile file(name);
@@ -283,12 +383,7 @@ bool HistoryWindow::SavePicture() {
         askFileName(QStringLiteral("png"), QStringList{QStringLiteral("PNG picture (*.png)")});
     if (name.isEmpty())
         return false;
-    QImage picture(chart_->size(), QImage::Format_RGB32);
-    {
-        QPainter painter(&picture);
-        chart_->Paint(painter, picture.rect());
-    }
-    const bool ok = picture.save(name, "PNG");
+    const bool ok = Picture().save(name, "PNG");
     if (!ok)
         context_.ReportError(QStringLiteral("Cannot create file \"%1\".").arg(name));
     emit exported(name, ok);
@@ -298,8 +393,9 @@ bool HistoryWindow::SavePicture() {
 bool HistoryWindow::PrintReport() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Vantrel line history"));
+    printer.setCreator(QStringLiteral("Vantrel"));
     printer.setPageOrientation(QPageLayout::Portrait);
-    if (!context_.Prompt().PrintDialog(printer))
+    if (!context_.Output().PrintDialog(printer, QStringLiteral("vantrel_history")))
         return false;
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -313,34 +409,81 @@ bool HistoryWindow::PrintReport() {
     return true;
 }
 
-void HistoryWindow::PaintReport(QPainter &p, const QRect &page) const {
-    const history::ChartData &shownData = chart_->Data();
-    const double unit = std::max(1.0, p.device()->logicalDpiY() / 96.0);
-    QFont base = p.font();
+history::ExportSource HistoryWindow::Source() const {
+    history::ExportSource source;
+    source.description = description_ ? description_() : QString();
+    // The System page's placeholder is a row of dashes: nothing was read.
+    if (source.description.count(QLatin1Char('-')) == source.description.size())
+        source.description.clear();
+    source.address = QString::fromStdString(context_.Router().Host());
+    const history::ChartRequest &shownRange = chart_->Data().request;
+    source.from = chart_->HasData() ? shownRange.from : from_;
+    source.to = chart_->HasData() ? shownRange.to : to_;
+    return source;
+}
+
+double HistoryWindow::paintHeading(QPainter *p, QPaintDevice *device, const QRectF &area) const {
+    const double unit = std::max(1.0, device->logicalDpiY() / 96.0);
+    QFont base = chart_->font();
     base.setPointSizeF(9);
     QFont title = base;
     title.setPointSizeF(14);
     title.setBold(true);
-
-    double y = page.top();
-    p.setPen(Qt::black);
-    p.setFont(title);
-    QFontMetricsF titleMetrics(title, p.device());
-    p.drawText(QPointF(page.left(), y + titleMetrics.ascent()),
-               QStringLiteral("Vantrel line history"));
-    y += titleMetrics.lineSpacing() + 4 * unit;
-    p.setFont(base);
-    const QFontMetricsF metrics(base, p.device());
-    const QString lines[] = {
-        QStringLiteral("From %1 to %2")
-            .arg(when(shownData.request.from), when(shownData.request.to)),
-        eventsText(shownData) + QLatin1Char('.'),
-    };
-    for (const QString &line : lines) {
-        p.drawText(QPointF(page.left(), y + metrics.ascent()), line);
-        y += metrics.lineSpacing();
+    const QFontMetricsF titleMetrics(title, device);
+    const QFontMetricsF metrics(base, device);
+    QStringList lines = history::ExportHeading(Source());
+    if (chart_->HasData())
+        lines << eventsText(chart_->Data()) + QLatin1Char('.');
+    if (p != nullptr) {
+        p->setPen(Qt::black);
+        p->setFont(title);
+        p->drawText(QPointF(area.left(), area.top() + titleMetrics.ascent()),
+                    QStringLiteral("Vantrel line history"));
+        p->setFont(base);
     }
-    y += 6 * unit;
+    // A long router description wraps: evidence is never cut short.
+    double y = area.top() + titleMetrics.lineSpacing() + 4 * unit;
+    for (const QString &line : lines) {
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        const QRectF box(area.left(), y, area.width(), 1e6);
+        const double height =
+            std::max(metrics.lineSpacing(), metrics.boundingRect(box, flags, line).height());
+        if (p != nullptr)
+            p->drawText(QRectF(area.left(), y, area.width(), height), flags, line);
+        y += height;
+    }
+    return y - area.top() + 6 * unit;
+}
+
+QImage HistoryWindow::Picture() const {
+    // Drawn as on the screen, with the heading in a band above the graphs.
+    QImage sizing(1, 1, QImage::Format_RGB32);
+    const int margin = 8;
+    const QRectF area(margin, margin, chart_->width() - 2 * margin, 0);
+    const int heading = int(std::ceil(paintHeading(nullptr, &sizing, area))) + margin;
+    QImage picture(chart_->width(), heading + chart_->height(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        paintHeading(&painter, &picture, area);
+        painter.setFont(chart_->font());
+        chart_->Paint(painter, QRect(0, heading, chart_->width(), chart_->height()));
+    }
+    const QStringList lines = history::ExportHeading(Source());
+    picture.setText(QStringLiteral("Title"), QStringLiteral("Vantrel line history"));
+    picture.setText(QStringLiteral("Description"), lines.join(QLatin1Char('\n')));
+    picture.setText(QStringLiteral("Software"), QStringLiteral("Vantrel"));
+    return picture;
+}
+
+void HistoryWindow::PaintReport(QPainter &p, const QRect &page) const {
+    const history::ChartData &shownData = chart_->Data();
+    const double unit = std::max(1.0, p.device()->logicalDpiY() / 96.0);
+    QFont base = chart_->font();
+    base.setPointSizeF(9);
+    const QFontMetricsF metrics(base, p.device());
+    double y = page.top() + paintHeading(&p, p.device(), QRectF(page));
+    p.setFont(base);
 
     const int chartHeight = int(page.height() * 0.62);
     chart_->Paint(p, QRect(page.left(), int(y), page.width(), chartHeight));

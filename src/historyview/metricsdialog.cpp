@@ -30,6 +30,7 @@ MetricsDialog::MetricsDialog(const Choice &choice, QWidget *parent) : QDialog(pa
     form->addRow(QStringLiteral("Port:"), port_);
     layout->addLayout(form);
     auto *note = new QLabel(this);
+    note->setTextFormat(Qt::PlainText); // the address comes from the settings file
     auto updateNote = [this, note] {
         note->setText(QStringLiteral("Prometheus scrapes http://%1:%2/metrics")
                           .arg(address_->text().trimmed())

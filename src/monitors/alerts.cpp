@@ -75,7 +75,9 @@ void Alerts::OnLineEvent(const history::LineEvent &event, qint64 downSeconds) {
 }
 
 void Alerts::OnSample(const history::LineSample &sample) {
-    if (!settings_.margin)
+    // While the link is not up (down, training) a sample holds no figures; it neither counts
+    // nor breaks a row of low ones, so a line that keeps dropping still tells its low margin.
+    if (!settings_.margin || (sample.link && *sample.link != 1))
         return;
     const struct {
         LineFigure figure;
@@ -84,7 +86,7 @@ void Alerts::OnSample(const history::LineSample &sample) {
     for (std::size_t i = 0; i < margins_.size(); ++i) {
         MarginState &state = margins_[i];
         const std::optional<double> db = sample.Value(directions[i].figure);
-        // A sample without the figure (the link is down) breaks the row of low ones.
+        // A sample of a line that is up but without the figure breaks the row of low ones.
         if (!db) {
             state.lowSamples = 0;
             continue;

@@ -17,6 +17,13 @@ using ui::TextOutput;
 ConnectionLog::ConnectionLog(QObject *parent)
     : QObject(parent), memo_(MakeMemo(nullptr, "LinkLog_Memo", false, false)) {
     memo_->installEventFilter(this);
+    // A note the user types (or pastes, or deletes) is part of the log: it is offered for saving
+    // at close and kept when the session ends, like the monitor's own lines.
+    connect(memo_->document(), &QTextDocument::contentsChange, this,
+            [this](int, int removed, int added) {
+                if (removed != 0 || added != 0)
+                    unsaved_ = true;
+            });
 }
 
 ConnectionLog::~ConnectionLog() {

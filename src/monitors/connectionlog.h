@@ -9,8 +9,8 @@ class QWidget;
 namespace vantrel::monitors {
 
 // The connection log: its editable text box (the user may add notes) and whether it holds
-// lines not yet saved. The program's own lines go in through AppendLine: they never move the
-// user's typing cursor and cannot be undone with Ctrl+Z.
+// lines or notes not yet saved. The program's own lines go in through AppendLine: they never move
+// the user's typing cursor and cannot be undone with Ctrl+Z.
 class ConnectionLog : public QObject {
     Q_OBJECT
 public:

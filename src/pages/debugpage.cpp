@@ -35,7 +35,7 @@ QWidget *DebugPage::Build() {
     bold.setBold(true);
     heading->setFont(bold);
     logColumn->addWidget(heading);
-    log_ = ui::MakeMemo(page_, "DebugLog_Memo", true, true);
+    log_ = ui::TableBox::MakeBox(page_, "DebugLog_Memo");
     logColumn->addWidget(log_, 1);
     layout->addLayout(logColumn, 1);
 

@@ -108,7 +108,7 @@ QWidget *IpPage::Build() {
         auto *tabLayout = new QVBoxLayout(tab);
         tabLayout->setContentsMargins(8, 8, 8, 8);
         ui::TextOutput::Box box;
-        box.memo = ui::MakeMemo(tab, table.memo, true, true);
+        box.memo = ui::TableBox::MakeBox(tab, table.memo);
         box.proposedName = QString::fromLatin1(table.proposedName);
         *memos[i] = box.memo;
         tabLayout->addWidget(box.memo, 1);

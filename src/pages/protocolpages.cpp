@@ -179,7 +179,7 @@ QWidget *ProtocolPages::BuildUdp() {
 
     QGroupBox *listeners = ui::MakeGroup(page, "GroupBox2", QStringLiteral(" UDP listener table "));
     auto *tableLayout = new QVBoxLayout(listeners);
-    udpTable_ = ui::MakeMemo(listeners, "UDPTable_Memo", true, true);
+    udpTable_ = ui::TableBox::MakeBox(listeners, "UDPTable_Memo");
     // The port column clears the longest address (" 255.255.255.255").
     udpTable_->setTabStopDistance(
         QFontMetricsF(udpTable_->font()).horizontalAdvance(QStringLiteral("0")) * 18);

@@ -1,65 +1,56 @@
 #include "snmp/snmpsend.h"
 
-#include "snmp/ber.h"
-#include "snmp/tablewalk.h"
-
 namespace vantrel::snmp {
+
+namespace {
+
+ClientConfig v1(const std::string &host, const std::string &community,
+                const RequestOptions &options) {
+    ClientConfig config;
+    config.target = host;
+    config.community = community;
+    config.timeoutMs = options.timeoutMs;
+    config.cancel = options.cancel;
+    return config;
+}
+
+} // namespace
 
 bool SnmpGetValue(const std::string &oid, const std::string &community, const std::string &host,
                   std::string &value, const RequestOptions &options) {
     value.clear();
-    TSNMPSend client;
-    client.TargetHost = host;
-    client.Timeout = options.timeoutMs;
-    client.Cancel = options.cancel;
-    client.Query.Clear();
-    client.Query.Community = community;
-    client.Query.PDUType = ber::GetRequest;
-    client.Query.MIBAdd(oid, std::string(), ber::Null);
-    if (!client.SendRequest())
+    Client client(v1(host, community, options));
+    const Response r = client.Get({oid});
+    if (!r.Answered())
         return false;
     if (options.errorStatus != nullptr)
-        *options.errorStatus = client.Reply.ErrorStatus;
-    for (const TSNMPMib &mib : client.Reply.MIBList) {
-        if (mib.OID == oid) {
-            value = mib.Value;
+        *options.errorStatus = r.errorStatus;
+    for (const VarBind &b : r.bindings) {
+        if (b.oid == oid) {
+            value = ValueText(b);
             break;
         }
     }
     return true;
 }
 
-bool SnmpGetNextValue(TSNMPSend &client, std::string &oid, const std::string &community,
-                      std::string &value) {
+bool SnmpGetNextValue(Client &client, std::string &oid, std::string &value) {
     value.clear();
-    client.Query.Clear();
-    client.Query.ID = client.Query.ID + 1;
-    client.Query.Community = community;
-    client.Query.PDUType = ber::GetNextRequest;
-    client.Query.MIBAdd(oid, std::string(), ber::Null);
-    if (!client.SendRequest())
+    const Response r = client.GetNext({oid});
+    if (!r.Answered())
         return false;
-    if (!client.Reply.MIBList.empty()) {
-        oid = client.Reply.MIBList.front().OID;
-        value = client.Reply.MIBList.front().Value;
+    if (!r.bindings.empty()) {
+        oid = r.bindings.front().oid;
+        value = ValueText(r.bindings.front());
     }
     return true;
 }
 
 bool SnmpWalkTable(const std::string &base, const std::string &community, const std::string &host,
                    std::vector<std::string> &rows, const RequestOptions &options) {
-    TableWalk walk(base, rows);
-    TSNMPSend client;
-    client.TargetHost = host;
-    client.Timeout = options.timeoutMs;
-    client.Cancel = options.cancel;
-    while (true) {
-        std::string oid = walk.Next();
-        std::string value;
-        const bool ok = SnmpGetNextValue(client, oid, community, value);
-        if (!walk.Step(ok, oid, value))
-            return walk.Ok();
-    }
+    Client client(v1(host, community, options));
+    client.SetNextRequestId(2);
+    return WalkTable(client, base, rows);
 }
 
 } // namespace vantrel::snmp

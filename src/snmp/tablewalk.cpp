@@ -1,5 +1,7 @@
 #include "snmp/tablewalk.h"
 
+#include "snmp/client.h"
+
 namespace vantrel::snmp {
 
 namespace {
@@ -111,6 +113,43 @@ bool TableWalk::Step(bool ok, const std::string &oid, const std::string &value) 
     bytes_ += added;
     next_ = oid;
     return ok;
+}
+
+namespace {
+
+// The lines once the walk has ended: a walk that failed adds its empty value to the line of the
+// last name reached; one that passed the limits adds nothing.
+bool finish(TableWalk &lines, Outcome outcome) {
+    if (outcome == Outcome::Ok)
+        return true;
+    if (outcome != Outcome::WalkTooLarge)
+        lines.Step(false, lines.Next(), std::string());
+    return false;
+}
+
+} // namespace
+
+bool WalkTable(Client &client, const std::string &base, std::vector<std::string> &rows,
+               const WalkLimits &limits) {
+    TableWalk lines(base, rows, limits);
+    bool full = false;
+    const Outcome outcome = client.Walk(
+        base,
+        [&](const VarBind &b) {
+            full = !lines.Step(true, b.oid, ValueText(b));
+            return !full;
+        },
+        limits);
+    return full ? lines.Ok() : finish(lines, outcome);
+}
+
+bool WalkLines(const std::string &base, const WalkResult &walk, std::vector<std::string> &rows,
+               const WalkLimits &limits) {
+    TableWalk lines(base, rows, limits);
+    for (const VarBind &b : walk.bindings)
+        if (!lines.Step(true, b.oid, ValueText(b)))
+            return lines.Ok();
+    return finish(lines, walk.outcome);
 }
 
 } // namespace vantrel::snmp

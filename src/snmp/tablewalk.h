@@ -1,5 +1,7 @@
 #pragma once
 
+#include "snmp/clientconfig.h"
+
 #include <cstddef>
 #include <string>
 #include <unordered_map>
@@ -14,10 +16,7 @@ namespace vantrel::snmp {
 // may hold (failure: an agent that never leaves the subtree must not grow the rows without end).
 class TableWalk {
 public:
-    struct Limits {
-        std::size_t values = 100000;          // values in all rows
-        std::size_t bytes = 64 * 1024 * 1024; // bytes of all lines
-    };
+    using Limits = WalkLimits; // values in all rows, bytes of all lines
 
     // Clears rows and starts the walk at base.
     TableWalk(std::string base, std::vector<std::string> &rows, Limits limits);

@@ -4,6 +4,7 @@
 #include "ui/prompter.h"
 #include "ui/routerquery.h"
 #include "ui/textoutput.h"
+#include "ui/widgets.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -12,6 +13,12 @@
 #include <QTextDocument>
 
 namespace vantrel::ui::TableBox {
+
+QPlainTextEdit *MakeBox(QWidget *parent, const char *name) {
+    QPlainTextEdit *box = ui::MakeMemo(parent, name, true, false);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return box;
+}
 
 Look LookOf(const QPlainTextEdit *box) {
     Look look;

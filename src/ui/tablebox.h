@@ -10,6 +10,7 @@
 
 class QPlainTextEdit;
 class QTextDocument;
+class QWidget;
 
 namespace vantrel::ui {
 class PageContext;
@@ -22,10 +23,14 @@ namespace vantrel::ui::TableBox {
 // table out line by line. Disposed of with the result that carries it unless a box took it.
 using Document = std::shared_ptr<QTextDocument>;
 
+// A read-only box for a table or a dump in a fixed-pitch font. Its lines are never wrapped: a
+// row longer than the box scrolls sideways, so its columns stay under their heading.
+QPlainTextEdit *MakeBox(QWidget *parent, const char *name);
+
 // How a box lays its text out: read on the window's thread, used for the document.
 struct Look {
     QFont font;
-    QTextOption::WrapMode wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    QTextOption::WrapMode wrap = QTextOption::NoWrap;
     qreal tabStop = 80;
 };
 Look LookOf(const QPlainTextEdit *box);

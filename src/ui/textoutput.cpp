@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -183,6 +184,24 @@ bool TextOutput::WriteFile(const QString &fileName, const QStringList &lines, QS
     return true;
 }
 
+bool TextOutput::PrintDialog(QPrinter &printer, const QString &proposedName) {
+    const QString folder = DialogFolder();
+    // The dialog proposes its own file name in the working folder, but only inside the home
+    // folder; a file name given here it proposes wherever it is. Giving one also preselects
+    // printing to a file, so that happens only when the user did so last time or there is
+    // no printer anyway.
+    QDir::setCurrent(folder);
+    if (printedToFile_ || QPrinterInfo::availablePrinterNames().isEmpty())
+        printer.setOutputFileName(QDir(folder).filePath(proposedName + QStringLiteral(".pdf")));
+    if (!context_.Prompt().PrintDialog(printer))
+        return false;
+    printedToFile_ =
+        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (printedToFile_)
+        folder_ = QFileInfo(printer.outputFileName()).absolutePath();
+    return true;
+}
+
 void TextOutput::GenericPrint_ButClick(QObject *sender) {
     const Box *box = boxOf(sender, Column::Print);
     if (box == nullptr)
@@ -190,9 +209,8 @@ void TextOutput::GenericPrint_ButClick(QObject *sender) {
     QPlainTextEdit *memo = box->memo;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Vantrel"));
-    // The print dialog proposes its file (print to a file) in the working folder.
-    QDir::setCurrent(DialogFolder());
-    if (!context_.Prompt().PrintDialog(printer))
+    if (!PrintDialog(printer,
+                     box->proposedName.isEmpty() ? QStringLiteral("vantrel") : box->proposedName))
         return;
     // The dialog offers a page range: print only the pages chosen.
     int first = 1;

@@ -9,6 +9,7 @@ class QObject;
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 
 namespace vantrel::ui {
@@ -47,9 +48,14 @@ public:
     // The folder the save and print dialogs open in: the last one a file was saved to (while it
     // exists), at first the documents folder.
     QString DialogFolder() const;
-    // The last folder a file was saved to ("" before any), as the settings keep it.
+    // The last folder a file was saved or printed to ("" before any), as the settings keep it.
     QString SaveFolder() const { return folder_; }
     void SetSaveFolder(const QString &folder) { folder_ = folder; }
+
+    // The print dialog for printer, proposing to print to proposedName.pdf in DialogFolder()
+    // when the last print went to a file or there is no printer to choose; a print to a file
+    // makes its folder the last one used. False when the user cancelled.
+    bool PrintDialog(QPrinter &printer, const QString &proposedName);
 
     enum class ScrollTo { Start, End };
     static void ScrollMemo(QPlainTextEdit *memo, ScrollTo where);
@@ -86,6 +92,7 @@ private:
     PageContext &context_;
     std::vector<Box> boxes_;
     QString folder_;
+    bool printedToFile_ = false;
 };
 
 } // namespace vantrel::ui

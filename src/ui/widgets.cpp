@@ -11,8 +11,11 @@
 namespace vantrel::ui {
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text) {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    // A label may show what the router says: markup in it shows as its characters.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     return label;
 }
 

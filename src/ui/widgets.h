@@ -17,6 +17,7 @@ class QTimer;
 
 namespace vantrel::ui {
 
+// A label of plain text: what it shows is never read as markup.
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text);
 // A value label: bold, starting with its placeholder of dashes.
 QLabel *MakeValueLabel(QWidget *parent, const char *name, const QString &placeholder);

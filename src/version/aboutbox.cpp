@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -18,8 +19,10 @@ namespace vantrel::version {
 namespace {
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int x, int y) {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText); // the version comes from the executable's record
+    label->setText(text);
     label->move(x, y);
     label->adjustSize();
     return label;
@@ -29,6 +32,7 @@ LinkLabel *makeLink(QWidget *parent, const char *name, const QString &text, int 
                     int pixelSize, bool underline) {
     auto *link = new LinkLabel(parent);
     link->setObjectName(QString::fromLatin1(name));
+    link->setTextFormat(Qt::PlainText);
     link->setText(text);
     QFont font = link->font();
     font.setPixelSize(pixelSize);
@@ -108,9 +112,11 @@ AboutBox::AboutBox(QWidget *parent)
     copyright->setWordWrap(true);
     copyright->setGeometry(204, 72, panel->width() - 214, 40);
     copyright->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    makeLabel(panel, "Author_Label", QStringLiteral("The Vantrel developers"), 10, 128);
+    // The copyright notice above names the developers already.
+    makeLabel(panel, "Author_Label", QStringLiteral("An SNMP monitor for ADSL modem-routers"), 10,
+              128);
     makeLabel(panel, "AuthorJobTitle_Label",
-              QStringLiteral("An SNMP monitor for ADSL modem-routers"), 10, 150);
+              QStringLiteral("Questions, reports and ideas are welcome:"), 10, 150);
     makeLabel(panel, "Email_Label", QStringLiteral("Email:"), 10, 170);
     LinkLabel *email =
         makeLink(panel, "EmailVal_Label", QString::fromUtf8(Email), 84, 171, 13, false);
@@ -150,16 +156,39 @@ void AboutBox::OKButtonClick() {
     accept();
 }
 
+void AboutBox::openLink(const QUrl &url) {
+    const bool opened = opener_ ? opener_(url) : QDesktopServices::openUrl(url);
+    if (opened)
+        return;
+    // Without a browser or mail program nothing would happen at all: say so, and show the
+    // address where it can be selected and copied.
+    const bool mail = url.scheme() == QLatin1String("mailto");
+    const QString address = mail ? url.path() : url.toString();
+    auto *box = new QMessageBox(this);
+    box->setObjectName(QStringLiteral("LinkFailed_Box"));
+    box->setIcon(QMessageBox::Information);
+    box->setWindowTitle(windowTitle());
+    box->setTextFormat(Qt::PlainText);
+    box->setText((mail ? QStringLiteral("No e-mail program could be started to write to this "
+                                        "address:\n\n")
+                       : QStringLiteral("No web browser could be started to open this "
+                                        "address:\n\n")) +
+                 address);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 void AboutBox::ProgramIconClick() {
-    QDesktopServices::openUrl(SupportUrl());
+    openLink(SupportUrl());
 }
 
 void AboutBox::WebSiteVal_LabelClick() {
-    QDesktopServices::openUrl(WebSiteUrl());
+    openLink(WebSiteUrl());
 }
 
 void AboutBox::EmailVal_LabelClick() {
-    QDesktopServices::openUrl(EmailUrl());
+    openLink(EmailUrl());
 }
 
 void ShowAboutBox(QWidget *parent) {

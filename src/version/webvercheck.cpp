@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <array>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -24,8 +25,25 @@ struct Transfer {
     QByteArray body;
     qint64 maxBytes = 0;
     bool tooLarge = false;
+    qint64 headerBytes = 0;
+    qint64 maxHeaderBytes = 0;
+    bool headersTooLarge = false;
+    bool headersEnded = false; // the blank line after the last header of the final reply
     const std::atomic<bool> *cancel = nullptr;
 };
+
+// Each header line of each reply (a redirect's too), as libcurl has read it.
+size_t header(char *data, size_t size, size_t count, void *user) {
+    auto *t = static_cast<Transfer *>(user);
+    const size_t n = size * count;
+    t->headerBytes += qint64(n);
+    if (t->headerBytes > t->maxHeaderBytes) {
+        t->headersTooLarge = true;
+        return 0;
+    }
+    t->headersEnded = n <= 2 && (n == 0 || data[0] == '\r' || data[0] == '\n');
+    return n;
+}
 
 size_t receive(char *data, size_t size, size_t count, void *user) {
     auto *t = static_cast<Transfer *>(user);
@@ -90,6 +108,7 @@ WebVersionInfo FetchVersionFile(const QString &base, const QString &path, const 
                                    .toStdString());
     Transfer transfer;
     transfer.maxBytes = limits.maxBytes;
+    transfer.maxHeaderBytes = limits.maxHeaderBytes;
     transfer.cancel = cancel;
     char error[CURL_ERROR_SIZE] = {};
     const QByteArray urlBytes = url.toUtf8();
@@ -108,6 +127,8 @@ WebVersionInfo FetchVersionFile(const QString &base, const QString &path, const 
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, header);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
@@ -115,7 +136,12 @@ WebVersionInfo FetchVersionFile(const QString &base, const QString &path, const 
     const CURLcode code = curl_easy_perform(h);
     if (code != CURLE_OK) {
         QString reason;
-        if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+        // libcurl refuses a single header line of more than 100 KiB as "out of memory",
+        // before it reaches the header function.
+        if (transfer.headersTooLarge || (code == CURLE_OUT_OF_MEMORY && !transfer.headersEnded))
+            reason = QStringLiteral("the server's reply headers are too large (the limit is %1)")
+                         .arg(sizeText(limits.maxHeaderBytes));
+        else if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED)
             reason = QStringLiteral("the file is larger than %1").arg(sizeText(limits.maxBytes));
         else if (code == CURLE_ABORTED_BY_CALLBACK)
             reason = QStringLiteral("the check was cancelled");
@@ -135,13 +161,30 @@ bool LooksLikeVersion(const QString &text) {
     return shape.match(text).hasMatch();
 }
 
-int CompareVersionTexts(const QString &a, const QString &b) {
-    return a.compare(b, Qt::CaseSensitive);
+namespace {
+
+// The four numbers of a version text; false when it is none.
+bool versionNumbers(const QString &text, std::array<int, 4> &numbers) {
+    if (!LooksLikeVersion(text))
+        return false;
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        numbers[i] = parts[int(i)].toInt();
+    return true;
+}
+
+} // namespace
+
+int CompareVersions(const QString &a, const QString &b) {
+    std::array<int, 4> x{}, y{};
+    if (!versionNumbers(a, x) || !versionNumbers(b, y))
+        return a.compare(b, Qt::CaseSensitive);
+    return x < y ? -1 : (y < x ? 1 : 0);
 }
 
 QString UpdateMessage(const QString &running, const WebVersionInfo &web, const QString &website) {
     QStringList lines;
-    const int order = CompareVersionTexts(running, web.version);
+    const int order = CompareVersions(running, web.version);
     if (order < 0) {
         lines << QStringLiteral("You are using version ") + running + QLatin1Char('.') << QString()
               << QStringLiteral("A new version (") + web.version + QStringLiteral(") is available!")

@@ -25,6 +25,7 @@ struct FetchLimits {
     long connectTimeoutMs = 10000;
     long totalTimeoutMs = 10000;
     qint64 maxBytes = 64 * 1024;
+    qint64 maxHeaderBytes = 64 * 1024; // of the reply's header lines, all together
     long maxRedirects = 3;
 };
 
@@ -43,18 +44,20 @@ WebVersionInfo ParseVersionFile(const QByteArray &body);
 
 // One GET of base + path (http or https only), split into its three lines. Throws
 // UpdateCheckError when the request fails, the server answers with an error status, the body
-// exceeds limits.maxBytes, a time-out passes, or *cancel becomes true. Blocks; safe to run on
-// any thread.
+// exceeds limits.maxBytes or the headers limits.maxHeaderBytes, a time-out passes, or *cancel
+// becomes true. Blocks; safe to run on any thread.
 WebVersionInfo FetchVersionFile(const QString &base, const QString &path,
                                 const FetchLimits &limits = {},
                                 const std::atomic<bool> *cancel = nullptr);
 
 // True when text has the form of a version: four dot-separated decimal numbers, optionally
-// followed by blanks (which stay part of the text that is compared).
+// followed by blanks.
 bool LooksLikeVersion(const QString &text);
 
-// Plain text order on the character codes; a prefix sorts first. <0, 0 or >0.
-int CompareVersionTexts(const QString &a, const QString &b);
+// Two versions in order of their four numbers (0.1.0.10 is later than 0.1.0.9; blanks after
+// the last number do not count). A text that is no version is ordered as plain text on the
+// character codes, a prefix first. <0, 0 or >0.
+int CompareVersions(const QString &a, const QString &b);
 
 // The message shown for the running version against the published one; lines are separated
 // by a carriage return. website is the bare host name named by the "newer version" message.

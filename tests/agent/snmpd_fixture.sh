@@ -6,7 +6,10 @@
 #
 # The state dir receives snmpd.conf, the agent's log and persistent files, "port" and "pid".
 # The agent serves the objects of an ADSL router through "override" lines, beside what snmpd
-# itself reports for the machine's loopback interface.
+# itself reports for the machine's loopback interface, to the community "vormel" over v1 and
+# v2c, and to v3 users: "plain" without authentication, "auth<protocol>" for each
+# authentication protocol, and "priv<protocol><cipher>" with privacy. Each user's passphrases
+# are its name followed by "-auth" and "-priv".
 set -u
 
 command=${1:?start or stop}
@@ -55,7 +58,21 @@ override 1.3.6.1.4.1.763.3.1.5.0 octet_str 0x636166C3A9
 override 1.3.6.1.4.1.763.3.1.6.0 octet_str 0x4C696E650A5465787409
 override 1.3.6.1.4.1.763.3.1.7.0 octet_str ""
 override 1.3.6.1.4.1.763.3.2.2.2 integer 2147483647
+createUser plain
+rouser plain noauth
 EOF
+    local protocol pair user
+    for protocol in MD5 SHA SHA-224 SHA-256 SHA-384 SHA-512; do
+        user=auth${protocol//-/}
+        echo "createUser $user $protocol $user-auth"
+        echo "rouser $user auth"
+    done >>"$dir/snmpd.conf"
+    for pair in MD5:DES SHA:AES SHA:DES SHA-256:AES SHA-512:AES SHA-512:DES; do
+        user=priv${pair%%:*}${pair##*:}
+        user=${user//-/}
+        echo "createUser $user ${pair%%:*} $user-auth ${pair##*:} $user-priv"
+        echo "rouser $user priv"
+    done >>"$dir/snmpd.conf"
 }
 
 case $command in

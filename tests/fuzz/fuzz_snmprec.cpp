@@ -6,7 +6,8 @@
 #include "agent/loopbackagent.h"
 #include "property.h"
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/client.h"
+#include "snmp/message.h"
 
 #include <cstdint>
 #include <sstream>
@@ -19,21 +20,22 @@ namespace {
 
 // The line as the agent serves it, read back by the client's decoder.
 void servedAsRecorded(const std::string &oid, const AgentValue &value) {
-    TSNMPRec reply;
-    check(reply.DecodeBuf(EncodeGetResponse("public", 1, 0, 0, oid, value)));
-    check(reply.MIBList.size() == 1);
+    Message reply;
+    check(reply.Decode(EncodeGetResponse("public", 1, 0, 0, oid, value)));
+    check(reply.pdu.bindings.size() == 1);
+    const VarBind &b = reply.pdu.bindings[0];
     std::string canonical;
     check(ber::OidText(ber::OidContent(oid), canonical));
-    check(reply.MIBList[0].OID == canonical);
-    check(reply.MIBList[0].ValueType == value.tag);
-    check(reply.MIBList[0].Value == ber::RenderValue(value.tag, value.content));
+    check(b.oid == canonical);
+    check(b.type == value.tag);
+    check(b.value == value.content);
     switch (value.tag) {
     case ber::Integer:
     case ber::Counter:
     case ber::Gauge:
     case ber::TimeTicks:
         // Numbers fit their type: nothing is cut off when they are read.
-        check(ber::ValueContent(value.tag, reply.MIBList[0].Value) == value.content);
+        check(ber::ValueContent(value.tag, ValueText(b)) == value.content);
         break;
     case ber::IpAddress:
         check(value.content.size() == 4);

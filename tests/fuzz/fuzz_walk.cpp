@@ -5,8 +5,9 @@
 // bound on what a walk holds is kept and the walk ends.
 
 #include "property.h"
+#include "snmp/message.h"
 #include "snmp/tablewalk.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/varbind.h"
 
 #include <cstdint>
 #include <set>
@@ -83,18 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool ok = !in.Empty() && (in.Byte() & 0x0F) != 0;
         std::string oid = name, value;
         if (ok) {
-            TSNMPRec reply;
-            reply.PDUType = 0xA2;
-            reply.ID = ++id;
+            Message reply;
+            reply.pdu.type = 0xA2;
+            reply.pdu.requestId = ++id;
             if (in.Byte() & 0x07)
-                reply.MIBAdd(answerName(in, name, base), in.Bytes(in.Byte() % 40), 0x04);
+                reply.pdu.bindings.push_back(
+                    VarBind{answerName(in, name, base), 0x04, in.Bytes(in.Byte() % 40)});
             // A name with an arc beyond 32 bits makes a reply the client refuses: it waits on
             // and the step fails.
-            TSNMPRec decoded;
-            ok = decoded.DecodeBuf(reply.EncodeBuf());
-            if (ok && !decoded.MIBList.empty()) {
-                oid = decoded.MIBList.front().OID;
-                value = decoded.MIBList.front().Value;
+            Message decoded;
+            ok = decoded.Decode(reply.Encode());
+            if (ok && !decoded.pdu.bindings.empty()) {
+                oid = decoded.pdu.bindings.front().oid;
+                value = ValueText(decoded.pdu.bindings.front());
             }
         }
         goesOn = walk.Step(ok, oid, value);

@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "app/metricsserver.h"
 #include "core/quotamodel.h"
+#include "core/regional.h"
 #include "formfixture.h"
 #include "history/historyservice.h"
 #include "historydata.h"
@@ -17,10 +18,12 @@
 #include "monitors/notifier.h"
 #include "monitors/recorder.h"
 #include "snmp/ber.h"
+#include "vantrel_skip.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
@@ -28,8 +31,11 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -94,9 +100,10 @@ Composition &historyParts(FormFixture &f) {
     return PartsOf(f.form());
 }
 
-MainForm &createForm(FormFixture &f) {
+// load: with the settings load and the start-up reads (the System page knows the router).
+MainForm &createForm(FormFixture &f, bool load = false) {
     lineInSync(f.agent);
-    MainForm &form = f.Create(false);
+    MainForm &form = f.Create(load);
     SetWanRow(form, "2");
     if (!historyParts(f).HistoryService().WaitIdle())
         throw std::runtime_error("the history file did not open");
@@ -136,12 +143,14 @@ QString storedEvents(FormFixture &f) {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(20, 0, 0));
 
-LineSample marginSample(std::optional<double> downTenths) {
+// A sample of a line that is up with this downstream margin; -1: the link is down, -2: up but
+// without the figure.
+LineSample marginSample(int downTenths) {
     LineSample s;
     s.time = kStart.toSecsSinceEpoch();
-    s.link = downTenths ? 1 : 2;
-    if (downTenths) {
-        s.Figure(LineFigure::DownMargin) = *downTenths;
+    s.link = downTenths == -1 ? 2 : 1;
+    if (downTenths >= 0) {
+        s.Figure(LineFigure::DownMargin) = downTenths;
         s.Figure(LineFigure::UpMargin) = 120;
     }
     return s;
@@ -160,6 +169,49 @@ QByteArray httpGet(quint16 port, const QByteArray &request) {
     reply += socket.readAll();
     return reply;
 }
+
+// A paint device that keeps the texts drawn on it, in order.
+class TextRecorder : public QPaintDevice {
+public:
+    QStringList texts;
+    QPaintEngine *paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        // A wide page at 96 dpi, so no heading line wraps.
+        switch (m) {
+        case PdmWidth:
+            return 1600;
+        case PdmHeight:
+            return 1100;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 96;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder &owner) : QPaintEngine(AllFeatures), owner_(owner) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF &, const QTextItem &item) override {
+            owner_.texts << item.text();
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder &owner_;
+    };
+    mutable Engine engine_{*this};
+};
 
 quint16 freePort() {
     QTcpServer server;
@@ -189,8 +241,15 @@ private slots:
 
     void metricsEndpoint();
     void metricsPassPromtool();
+    void metricsPortZeroIsNoChoice();
+    void notRecordedIsSaidForGood_data();
+    void notRecordedIsSaidForGood();
 
     void historyWindowOnAMonth();
+    void opensOnARangeThatFits_data();
+    void opensOnARangeThatFits();
+    void rangeChosenWhileItOpensStays();
+    void windowFitsTheScreen();
     void exports_data();
     void exports();
     void menuAndSettings();
@@ -386,7 +445,7 @@ void TestHistory::damagedFileToldOnce() {
 }
 
 void TestHistory::marginAlert_data() {
-    QTest::addColumn<QList<int>>("margins"); // down margin per sample, tenths of a dB; -1: down
+    QTest::addColumn<QList<int>>("margins"); // as marginSample takes them
     QTest::addColumn<QList<int>>("alertAt"); // samples after which an alert was given
     QTest::addRow("three low in a row") << QList<int>{70, 59, 59, 59} << QList<int>{3};
     QTest::addRow("two low are not enough") << QList<int>{59, 59, 61, 59, 59} << QList<int>{};
@@ -395,7 +454,13 @@ void TestHistory::marginAlert_data() {
         << QList<int>{50, 50, 50, 65, 50, 50, 50} << QList<int>{2};
     QTest::addRow("one dB above clears it")
         << QList<int>{50, 50, 50, 70, 50, 50, 50} << QList<int>{2, 6};
-    QTest::addRow("a drop breaks the row") << QList<int>{50, 50, -1, 50, 50} << QList<int>{};
+    QTest::addRow("a drop neither counts nor breaks the row")
+        << QList<int>{50, 50, -1, 50, 50} << QList<int>{3};
+    QTest::addRow("an unstable line still tells")
+        << QList<int>{50, -1, 50, -1, -1, 50} << QList<int>{5};
+    QTest::addRow("drops alone tell nothing") << QList<int>{-1, -1, -1, -1} << QList<int>{};
+    QTest::addRow("a sample without the figure breaks the row")
+        << QList<int>{50, 50, -2, 50, 50} << QList<int>{};
     QTest::addRow("exactly the threshold is not below") << QList<int>{60, 60, 60} << QList<int>{};
 }
 
@@ -410,8 +475,7 @@ void TestHistory::marginAlert() {
     QList<int> got;
     for (int i = 0; i < margins.size(); ++i) {
         const int before = notes.shown.size();
-        alerts.OnSample(
-            marginSample(margins[i] < 0 ? std::nullopt : std::optional<double>(margins[i])));
+        alerts.OnSample(marginSample(margins[i]));
         if (notes.shown.size() > before)
             got << i;
     }
@@ -533,10 +597,73 @@ void TestHistory::metricsEndpoint() {
     QVERIFY(headOnly.startsWith("HTTP/1.1 200") && headOnly.endsWith("\r\n\r\n"));
 }
 
+void TestHistory::metricsPortZeroIsNoChoice() {
+    // Port 0 would listen on a port of the system's choosing that the user is never told of.
+    FormFixture f;
+    f.WriteSettings(f.DefaultSettings() +
+                    QStringLiteral("[Line history]\nServe metrics=1\nMetrics port=0\n"));
+    f.Create(true);
+    core::SettingsValues values;
+    historyParts(f).History().CollectSettings(values);
+    QCOMPARE(values.MetricsPort, int(MetricsServer::DefaultPort));
+    QVERIFY(!historyParts(f).Metrics().Listening() ||
+            historyParts(f).Metrics().Port() == MetricsServer::DefaultPort);
+}
+
+void TestHistory::notRecordedIsSaidForGood_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<qint64>("shownSamples"); // in the history file the window reads
+    QTest::addRow("a folder in its place") << "folder"
+                                           << "a folder is in its place" << qint64(-1);
+    QTest::addRow("another copy recording") << "copy"
+                                            << "another copy of Vantrel" << qint64(60);
+}
+
+void TestHistory::notRecordedIsSaidForGood() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QFETCH(qint64, shownSamples);
+    FormFixture f; // the data folder is its own
+    const QString path = HistoryFilePath();
+    std::unique_ptr<history::HistoryStore> other;
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        other = std::make_unique<history::HistoryStore>(path);
+        QVERIFY(other->Open(kStart).ok);
+        std::vector<history::LineSample> samples(static_cast<std::size_t>(shownSamples));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i].time = kStart.toSecsSinceEpoch() - 60 * qint64(i + 1);
+        QCOMPARE(other->AppendAll(samples), history::HistoryStore::Status::Ok);
+    }
+    MainForm &form = createForm(f);
+    QLabel *notice = Label(form, "HistoryNotice_Label");
+    QVERIFY(notice->isVisibleTo(&form));
+    QVERIFY(notice->text().startsWith(shownSamples >= 0 ? QStringLiteral("Line history read-only: ")
+                                                        : QStringLiteral("Line history off: ")));
+    QVERIFY2(historyParts(f).History().Notice().contains(reason),
+             qPrintable(historyParts(f).History().Notice()));
+    QVERIFY(historyParts(f).History().Notice().contains(path));
+    // A refresh's " Ready" does not take it away.
+    Button(form, "GetValues_But")->click();
+    QVERIFY(f.Settle());
+    QVERIFY(notice->isVisibleTo(&form));
+    if (shownSamples >= 0) {
+        qint64 count = -1;
+        historyParts(f).HistoryService().Run<qint64>(
+            nullptr, [](history::HistoryStore &store) { return store.SampleCount(); },
+            [&count](qint64 &n) { count = n; });
+        QVERIFY(historyParts(f).HistoryService().WaitIdle());
+        QCOMPARE(count, shownSamples);
+    }
+    f.Destroy();
+}
+
 void TestHistory::metricsPassPromtool() {
     const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
     if (promtool.isEmpty())
-        QSKIP("promtool (Debian package prometheus) is not installed");
+        VANTREL_SKIP("promtool (Debian package prometheus) is not installed");
     FormFixture f;
     MainForm &form = createForm(f);
     PartsOf(form).Account().SetAllowance(10e9);
@@ -632,6 +759,107 @@ void TestHistory::historyWindowOnAMonth() {
     form.ApproveClose();
 }
 
+void TestHistory::opensOnARangeThatFits_data() {
+    QTest::addColumn<QList<int>>("minutesAgo"); // [from, to] of each stretch of samples
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("minutes");    // the range's length
+    QTest::addColumn<QString>("button"); // the range button checked ("" none)
+    const int day = int(HistoryWindow::Range::Day), recent = int(HistoryWindow::Range::Recent);
+    QTest::addRow("a new file") << QList<int>{} << recent << 10 << "";
+    QTest::addRow("twenty minutes") << QList<int>{20, 0} << recent << 30 << "";
+    QTest::addRow("fifty minutes") << QList<int>{50, 0} << recent << 60 << "Range1h_But";
+    QTest::addRow("almost an hour") << QList<int>{58, 0} << recent << 120 << "";
+    QTest::addRow("five hours") << QList<int>{300, 0} << recent << 360 << "";
+    QTest::addRow("two days") << QList<int>{2880, 0} << day << 1440 << "Range24h_But";
+    QTest::addRow("today, and weeks ago")
+        << QList<int>{30000, 29000, 60, 0} << day << 1440 << "Range24h_But";
+}
+
+void TestHistory::opensOnARangeThatFits() {
+    QFETCH(QList<int>, minutesAgo);
+    QFETCH(int, range);
+    QFETCH(int, minutes);
+    QFETCH(QString, button);
+    FormFixture f;
+    createForm(f);
+    f.clock.Set(kStart);
+    const qint64 now = kStart.toSecsSinceEpoch();
+    std::vector<LineSample> samples;
+    for (int i = 0; i + 1 < minutesAgo.size(); i += 2)
+        for (int m = minutesAgo[i]; m >= minutesAgo[i + 1]; --m) {
+            LineSample s = marginSample(80);
+            s.time = now - m * 60;
+            s.runStart = m == minutesAgo[i];
+            samples.push_back(s);
+        }
+    historyParts(f).HistoryService().Post([samples](HistoryStore &s) { s.AppendAll(samples); });
+    historyParts(f).History().ShowHistory();
+    HistoryWindow *window = historyParts(f).History().Window();
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
+    QCOMPARE(int(window->CurrentRange()), range);
+    QCOMPARE(window->To() - window->From(), qint64(minutes) * 60);
+    QCOMPARE(window->To(), now + 1);
+    QStringList checked;
+    for (QPushButton *b : window->findChildren<QPushButton *>())
+        if (b->isChecked())
+            checked << b->objectName();
+    QCOMPARE(checked.join(QLatin1Char(',')), button);
+    // A recent range grows with the data: two hours later it still holds all of it.
+    if (range == int(HistoryWindow::Range::Recent) && !minutesAgo.isEmpty()) {
+        f.clock.Set(kStart.addSecs(7200));
+        window->Refresh();
+        QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
+        QVERIFY(window->From() <= now - minutesAgo[0] * 60);
+    }
+}
+
+void TestHistory::rangeChosenWhileItOpensStays() {
+    FormFixture f;
+    createForm(f);
+    historyParts(f).History().ShowHistory();
+    HistoryWindow *window = historyParts(f).History().Window();
+    Button(*window, "Range7d_But")->click();
+    QTRY_VERIFY(!window->Loading() && historyParts(f).HistoryService().Idle());
+    QCOMPARE(window->CurrentRange(), HistoryWindow::Range::Week);
+    QVERIFY(Button(*window, "Range7d_But")->isChecked());
+}
+
+void TestHistory::windowFitsTheScreen() {
+    // Run on the offscreen platform's screen, and by CTest again on a 1024 x 768 screen and on
+    // a 1280 x 1024 screen at 1.5 times (VANTREL_TEST_SCREEN names it).
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QByteArray expected = qgetenv("VANTREL_TEST_SCREEN");
+    if (!expected.isEmpty()) {
+        const QList<QByteArray> size = expected.split('x');
+        // Within a pixel: the scaled screen's logical size is rounded.
+        QVERIFY(qAbs(screen->geometry().width() * screen->devicePixelRatio() - size[0].toInt()) <
+                2);
+        QVERIFY(qAbs(screen->geometry().height() * screen->devicePixelRatio() - size[1].toInt()) <
+                2);
+    }
+    FormFixture f;
+    createForm(f);
+    historyParts(f).History().ShowHistory();
+    HistoryWindow *window = historyParts(f).History().Window();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QRect room = screen->availableGeometry();
+    // Inside the screen, with room for a title bar, and never smaller than its controls need.
+    const QRect frame = window->frameGeometry();
+    QVERIFY(room.contains(frame));
+    QVERIFY(frame.height() + 30 <= room.height());
+    QVERIFY(window->width() >= window->minimumSizeHint().width());
+    QVERIFY(window->height() >= window->minimumSizeHint().height());
+    // Every control is whole inside the window.
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->parentWidget() != window)
+            continue;
+        const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+        QVERIFY2(window->rect().contains(r), qPrintable(w->objectName()));
+    }
+    QVERIFY(Button(*window, "CloseHistory_But")->width() >=
+            Button(*window, "CloseHistory_But")->minimumSizeHint().width());
+}
+
 void TestHistory::exports_data() {
     QTest::addColumn<QString>("kind");
     QTest::addRow("CSV") << "csv";
@@ -642,7 +870,7 @@ void TestHistory::exports_data() {
 void TestHistory::exports() {
     QFETCH(QString, kind);
     FormFixture f;
-    createForm(f);
+    createForm(f, true);
     const qint64 now = kStart.toSecsSinceEpoch();
     f.clock.Set(kStart);
     const GeneratedHistory day = GenerateHistory(now, 2, 60, false);
@@ -671,11 +899,36 @@ void TestHistory::exports() {
     QFile out(file);
     QVERIFY(out.open(QIODevice::ReadOnly));
     const QByteArray bytes = out.readAll();
+    // Each export names the router, the range shown and the time zone of its times.
+    const QString router = QStringLiteral("Router: %1, address %2")
+                               .arg(Label(f.form(), "RouterDesc_Label")->text().simplified(),
+                                    QString::fromStdString(f.agent.Host()));
+    QVERIFY(router.startsWith(QStringLiteral("Router: Test ADSL Router")));
+    const QString range = QStringLiteral("From %1 to %2, ")
+                              .arg(DateTimeText(QDateTime::fromSecsSinceEpoch(window->From())),
+                                   DateTimeText(QDateTime::fromSecsSinceEpoch(window->To())));
+    auto namesItsSource = [&](const QStringList &lines) {
+        QVERIFY2(lines.contains(router), qPrintable(lines.join(QLatin1Char('|'))));
+        const QStringList ranges = lines.filter(range);
+        QCOMPARE(ranges.size(), 1);
+        QVERIFY2(ranges[0].contains(QStringLiteral(" time (UTC")), qPrintable(ranges[0]));
+    };
+    // The dialogs open where the user last saved (at first the documents folder), never in
+    // the folder the program happened to start from.
+    if (kind != QLatin1String("pdf")) {
+        QCOMPARE(f.prompter.saveRequests.size(), 1);
+        QVERIFY(QFileInfo(f.prompter.saveRequests.front().folder).isDir());
+        QVERIFY(f.prompter.saveRequests.front().folder != QDir::currentPath());
+    }
     if (kind == QLatin1String("csv")) {
         QCOMPARE(f.prompter.saveRequests.front().defaultSuffix, QStringLiteral("csv"));
-        const QList<QByteArray> lines = bytes.split('\n');
+        QList<QByteArray> lines = bytes.split('\n');
+        QStringList heading;
+        while (lines.front().startsWith("# "))
+            heading << QString::fromUtf8(lines.takeFirst().mid(2).chopped(1));
+        namesItsSource(heading);
         QVERIFY(lines[0].startsWith("time,samples,link,uptime_s,down_rate_kbps"));
-        // The range's samples, oldest first, one line each.
+        // The range's samples, oldest first, one line each, the link state in words.
         std::vector<qint64> inRange;
         for (const LineSample &s : day.samples)
             if (s.time >= window->From() && s.time < window->To())
@@ -686,13 +939,34 @@ void TestHistory::exports() {
         QCOMPARE(first.toSecsSinceEpoch(), inRange.front());
         QVERIFY(lines[1].left(25).endsWith("+00:00"));
         QVERIFY(lines[1].endsWith('\r'));
+        for (int i = 1; i + 1 < lines.size(); ++i)
+            QCOMPARE(lines[i].split(',').value(2), QByteArray("up"));
     } else if (kind == QLatin1String("png")) {
         QImage picture;
         QVERIFY(picture.loadFromData(bytes, "PNG"));
-        QCOMPARE(picture.size(), window->Chart()->size());
+        // The graphs as on the screen, under a band with the title and the heading.
+        const QSize chart = window->Chart()->size();
+        QCOMPARE(picture.width(), chart.width());
+        QVERIFY(picture.height() > chart.height() + 40);
+        const QImage band = picture.copy(0, 0, picture.width(), picture.height() - chart.height());
+        int dark = 0;
+        for (int y = 0; y < band.height(); ++y)
+            for (int x = 0; x < band.width(); ++x)
+                dark += qGray(band.pixel(x, y)) < 128 ? 1 : 0;
+        QVERIFY2(dark > 200, "no heading drawn above the graphs");
+        QCOMPARE(picture.text(QStringLiteral("Title")), QStringLiteral("Vantrel line history"));
+        namesItsSource(picture.text(QStringLiteral("Description")).split(QLatin1Char('\n')));
     } else {
         QCOMPARE(f.prompter.printDialogs, 1);
         QCOMPARE(int(bytes.count("/Type /Page\n")), 1);
+        TextRecorder page;
+        {
+            QPainter painter(&page);
+            window->PaintReport(painter, QRect(0, 0, page.width(), page.height()));
+        }
+        QCOMPARE(page.texts.value(0), QStringLiteral("Vantrel line history"));
+        namesItsSource(page.texts);
+        QVERIFY(page.texts.contains(QStringLiteral("Drops")));
     }
 }
 

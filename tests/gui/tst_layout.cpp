@@ -70,9 +70,10 @@ void objectPairs(QList<Control> &out, const QString &page, const QStringList &ob
              o + QStringLiteral("_Label"), placeholder);
 }
 
+// A table or dump box: its rows never wrap (they scroll sideways).
 void memo(QList<Control> &out, const QString &page, const QString &name) {
     add(out, page, name, QStringLiteral("QPlainTextEdit"), QString(),
-        {QStringLiteral("readonly"), QStringLiteral("wrap"), QStringLiteral("fixed")});
+        {QStringLiteral("readonly"), QStringLiteral("fixed")});
 }
 
 void button(QList<Control> &out, const QString &page, const QString &name, const QString &caption) {

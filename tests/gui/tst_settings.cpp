@@ -412,7 +412,9 @@ void TestSettings::conversionErrorEndsLoad() {
     QCOMPARE(f.prompter.shown.size(), 1);
     QCOMPARE(f.prompter.shown[0].kind, QStringLiteral("error"));
     QCOMPARE(f.prompter.shown[0].caption, QStringLiteral("Vantrel"));
-    QCOMPARE(f.prompter.shown[0].text, message);
+    // The conversion's message, then on a line of its own where the value stands.
+    QCOMPARE(f.prompter.shown[0].text.section(QLatin1Char('\n'), 0, 0), message);
+    QVERIFY(f.prompter.shown[0].text.section(QLatin1Char('\n'), 1).contains(f.SettingsPath()));
     QCOMPARE(f.agent.RequestCount(), 0); // the load ended before the first query
     // What was read before the error stays; nothing after it is applied.
     QCOMPARE(Edit(form, "IPaddress_Edit")->text(), QString::fromStdString(f.agent.Host()));
@@ -608,8 +610,8 @@ void TestSettings::keysTheLoadNeverReachedKeepTheirText() {
                                          "MBUsed=1536.5000\nReset day=7\n");
     f.WriteSettings(withAgent(f, quota));
     MainForm &form = f.Create();
-    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
-             QStringList{"'1,073,741,824' is not a valid floating point value."});
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")).value(0).section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("'1,073,741,824' is not a valid floating point value."));
     QVERIFY(PartsOf(form).Settings().Save());
     const QString after = f.ReadSettings();
     for (const char *line : {"ISP bytes in Gigabyte=1,073,741,824", "ISP bytes in Megabyte=1000000",

@@ -124,15 +124,18 @@ void TestShell::toldToEnd_data() {
     QTest::addColumn<bool>("fileTooLarge"); // the settings cannot be written
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("saved"); // in the settings file afterwards
-    QTest::addRow("running") << "" << false << 0 << QStringList{"Name=Vantrel"};
+    QTest::addColumn<int>("signalNumber");
+    QTest::addRow("running") << "" << false << 0 << QStringList{"Name=Vantrel"} << SIGTERM;
+    // Ctrl+C in the terminal ends the program the same way, saving first.
+    QTest::addRow("interrupted") << "" << false << 0 << QStringList{"Name=Vantrel"} << SIGINT;
     // The load stops at the reset day and shows its error box: the signal still ends the
     // program, and the keys the load never reached keep the file's own text.
     QTest::addRow("error box open at start-up")
         << "[Quota]\nGBQuota=25\nReset day=x\n"
-        << false << 0 << QStringList{"Name=Vantrel", "Reset day=x", "GBQuota=25"};
+        << false << 0 << QStringList{"Name=Vantrel", "Reset day=x", "GBQuota=25"} << SIGTERM;
     // Nothing can be written: the old file stays whole, the failure goes to standard error and
     // the exit status says so.
-    QTest::addRow("settings cannot be written") << "" << true << 1 << QStringList{};
+    QTest::addRow("settings cannot be written") << "" << true << 1 << QStringList{} << SIGTERM;
 }
 
 void TestShell::toldToEnd() {
@@ -140,6 +143,7 @@ void TestShell::toldToEnd() {
     QFETCH(bool, fileTooLarge);
     QFETCH(int, exitCode);
     QFETCH(QStringList, saved);
+    QFETCH(int, signalNumber);
     QTemporaryDir config;
     QUdpSocket probe; // a loopback port nobody listens on
     probe.bind(QHostAddress::LocalHost, 0);
@@ -177,7 +181,7 @@ void TestShell::toldToEnd() {
     QCOMPARE(program.state(), QProcess::Running);
     QElapsedTimer ending;
     ending.start();
-    ::kill(pid_t(program.processId()), SIGTERM);
+    ::kill(pid_t(program.processId()), signalNumber);
     QVERIFY(program.waitForFinished(10000));
     QVERIFY2(ending.elapsed() < 2000, "the program took too long to end");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);

@@ -7,6 +7,7 @@
 
 #include "core/routermodel.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 using namespace vantrel;
@@ -36,6 +39,14 @@ QStringList lines(const MainForm &form, const char *memo) {
     if (out.size() == 1 && out.front().isEmpty())
         out.clear();
     return out;
+}
+
+// Every line of a box laid out as one line: a long row scrolls sideways instead of wrapping.
+void notWrapped(QPlainTextEdit *box) {
+    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
+        box->document()->documentLayout()->blockBoundingRect(b);
+        QVERIFY2(b.layout()->lineCount() == 1, qPrintable(b.text()));
+    }
 }
 
 // What was asked, in order: each GET, and each walk by the object it started from.
@@ -276,6 +287,7 @@ void TestTables::tablesShown() {
     QCOMPARE(lines(*form, qPrintable(memo)), expected.split(QLatin1Char('\n')));
     QCOMPARE(Memo(*form, qPrintable(memo))->textCursor().position(), 0); // shows its head
     QCOMPARE(form->Status(), kReady);
+    notWrapped(Memo(*form, qPrintable(memo)));
 }
 
 void TestTables::interfaceFigures_data() {
@@ -589,6 +601,7 @@ void TestTables::dumpsFollowOneAnother() {
     QCOMPARE(log.mid(ip + 1, 3), (QStringList{" ", "\"1\",\"64\",\"0\"", "\"192.168.1.253\""}));
     QCOMPARE(Memo(*form, "DebugLog_Memo")->textCursor().position(), 0);
     QCOMPARE(form->Status(), kReady);
+    notWrapped(Memo(*form, "DebugLog_Memo"));
 }
 
 QTEST_MAIN(TestTables)

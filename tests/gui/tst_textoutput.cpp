@@ -18,6 +18,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -131,6 +132,7 @@ private slots:
     void pdfPagesFollowTheLayout();
     void printButtonPrintsTheBox();
     void cancelledPrintPrintsNothing();
+    void printDialogProposesTheLastFolder();
 
     void closeOffersToSaveTheLog_data();
     void closeOffersToSaveTheLog();
@@ -681,27 +683,70 @@ void TestTextOutput::cancelledPrintPrintsNothing() {
              QStringList({QStringLiteral("Printing failed.")}));
 }
 
+void TestTextOutput::printDialogProposesTheLastFolder() {
+    // The file it proposes to print to, where the dialog would otherwise fall back to the home
+    // folder. Without a printer printing to a file is the only choice, so it is proposed at
+    // once; with one, only after the user printed to a file.
+    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+    Memo(*form_, "DebugLog_Memo")->setPlainText(QStringLiteral("dump"));
+    const QString saved = path(QStringLiteral("saved"));
+    QVERIFY(QDir().mkpath(saved));
+    fixture_->prompter.saveAnswers << saved + QStringLiteral("/debug.log");
+    Button(*form_, "SaveDebugLog_But")->click();
+    Button(*form_, "DebugPrint_But")->click(); // cancelled
+    QCOMPARE(fixture_->prompter.printProposals,
+             QStringList(printers ? QString() : saved + QStringLiteral("/vantrel_debuglog.pdf")));
+
+    // A print to a file elsewhere: the next print, and the next save, go there.
+    const QString printed = path(QStringLiteral("printed"));
+    QVERIFY(QDir().mkpath(printed));
+    fixture_->prompter.printAnswers << true;
+    fixture_->prompter.printToFile = printed + QStringLiteral("/log.pdf");
+    Button(*form_, "DebugPrint_But")->click();
+    QVERIFY(readAll(printed + QStringLiteral("/log.pdf")).startsWith("%PDF"));
+    fixture_->prompter.Reset();
+    fixture_->prompter.printToFile.clear();
+    Button(*form_, "RouteTablePrint_But")->click();
+    QCOMPARE(fixture_->prompter.printProposals,
+             QStringList(printed + QStringLiteral("/vantrel_routetable.pdf")));
+    Button(*form_, "SaveDebugLog_But")->click();
+    QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
+    QCOMPARE(fixture_->prompter.saveRequests[0].folder, printed);
+}
+
 void TestTextOutput::closeOffersToSaveTheLog_data() {
     QTest::addColumn<bool>("prompt");
     QTest::addColumn<QString>("log");
     QTest::addColumn<bool>("unsaved");
     QTest::addColumn<bool>("savedFirst");
     QTest::addColumn<bool>("answerSave");
+    QTest::addColumn<QString>("chosenFile"); // in the save dialog; "" cancels it
     QTest::addColumn<QStringList>("questions");
     QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("closes");
 
     const QString line = QStringLiteral("Disconnected: 07/12/2026 22:31:05  (00:00:10:00)");
     const QStringList both{QStringLiteral("Close Vantrel?"),
                            QStringLiteral("Save connection log?")};
     const QStringList closeOnly{QStringLiteral("Close Vantrel?")};
-    QTest::addRow("unsaved line, Yes") << true << line << true << false << true << both << true;
-    QTest::addRow("unsaved line, No") << true << line << true << false << false << both << false;
+    const QString file = QStringLiteral("atclose.log");
+    QTest::addRow("unsaved line, Yes")
+        << true << line << true << false << true << file << both << true << true;
+    QTest::addRow("unsaved line, No")
+        << true << line << true << false << false << file << both << false << true;
+    // The user wanted the log kept: the program stays, log and all.
+    QTest::addRow("save dialog cancelled")
+        << true << line << true << false << true << "" << both << false << false;
+    QTest::addRow("file cannot be written")
+        << true << line << true << false << true << "missing/atclose.log" << both << false << false;
     QTest::addRow("saved with Save log")
-        << true << line << true << true << true << closeOnly << false;
-    QTest::addRow("nothing new") << true << line << false << false << true << closeOnly << false;
-    QTest::addRow("empty log") << true << "" << true << false << true << closeOnly << false;
+        << true << line << true << true << true << file << closeOnly << false << true;
+    QTest::addRow("nothing new") << true << line << false << false << true << file << closeOnly
+                                 << false << true;
+    QTest::addRow("empty log") << true << "" << true << false << true << file << closeOnly << false
+                               << true;
     QTest::addRow("prompt disabled")
-        << false << line << true << false << true << QStringList() << false;
+        << false << line << true << false << true << file << QStringList() << false << true;
 }
 
 void TestTextOutput::closeOffersToSaveTheLog() {
@@ -710,8 +755,10 @@ void TestTextOutput::closeOffersToSaveTheLog() {
     QFETCH(bool, unsaved);
     QFETCH(bool, savedFirst);
     QFETCH(bool, answerSave);
+    QFETCH(QString, chosenFile);
     QFETCH(QStringList, questions);
     QFETCH(bool, written);
+    QFETCH(bool, closes);
 
     // The choice in the menu, as the user makes it.
     QAction *choice = Action(*form_, prompt ? "ClosePromptEnabled" : "ClosePromptDisabled");
@@ -724,14 +771,14 @@ void TestTextOutput::closeOffersToSaveTheLog() {
         Button(*form_, "SaveLog_But")->click();
         fixture_->prompter.Reset();
     }
-    const QString file = path(QStringLiteral("atclose.log"));
+    const QString file = chosenFile.isEmpty() ? QString() : path(chosenFile);
     fixture_->prompter.confirmAnswers << true << answerSave;
     fixture_->prompter.saveAnswers << file;
 
-    QVERIFY(form_->FormCloseQuery());
+    QCOMPARE(form_->FormCloseQuery(), closes);
 
     QCOMPARE(fixture_->prompter.Texts(QStringLiteral("confirm")), questions);
-    QCOMPARE(QFile::exists(file), written);
+    QCOMPARE(QFile::exists(path(QStringLiteral("atclose.log"))), written);
     if (written) {
         QCOMPARE(fixture_->prompter.saveRequests.size(), 1);
         QCOMPARE(fixture_->prompter.saveRequests.constFirst().proposedName,
@@ -739,8 +786,12 @@ void TestTextOutput::closeOffersToSaveTheLog() {
         QCOMPARE(fixture_->prompter.saveRequests.constFirst().defaultSuffix, QStringLiteral("log"));
         QCOMPARE(readAll(file), log.toLatin1() + "\r\n");
         QVERIFY(!form_->Log().Unsaved());
-    } else {
+    } else if (questions.size() < 2 || !answerSave) {
         QCOMPARE(fixture_->prompter.saveRequests.size(), 0);
+    }
+    if (!closes) {
+        QCOMPARE(form_->Log().Lines(), QStringList{log});
+        QVERIFY(form_->Log().Unsaved());
     }
 }
 

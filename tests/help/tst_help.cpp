@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 
 using namespace vantrel::app;
@@ -108,6 +110,10 @@ private slots:
     void commands_data();
     void commands();
     void indexAndSearch();
+    void searchFinds_data();
+    void searchFinds();
+    void contentsCommandKeepsThePage();
+    void entriesShownWhole();
     void oneWindowThroughThePrompter();
 };
 
@@ -224,6 +230,67 @@ void TestHelp::indexAndSearch() {
                 .Search(QStringLiteral("NOISE margin attenuation"))
                 .contains(QStringLiteral("adsl.html")));
     QVERIFY(window.Catalog().Search(QStringLiteral("noise xyzzy")).isEmpty());
+}
+
+void TestHelp::searchFinds_data() {
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("page"); // among the pages found
+    QTest::addRow("history") << "history graphs ISP"
+                             << "history.html";
+    QTest::addRow("alerts") << "notification noise margin"
+                            << "alerts.html";
+    QTest::addRow("Prometheus") << "prometheus port"
+                                << "metrics.html";
+}
+
+void TestHelp::searchFinds() {
+    QFETCH(QString, words);
+    QFETCH(QString, page);
+    HelpCatalog catalog;
+    const QStringList found = catalog.Search(words);
+    QVERIFY2(found.contains(page), qPrintable(found.join(QLatin1Char(' '))));
+}
+
+void TestHelp::contentsCommandKeepsThePage() {
+    HelpWindow window;
+    window.ShowTopic(131);
+    window.Run(HelpCommand::Tab, -2);
+    QCOMPARE(window.CurrentTab(), int(HelpWindow::IndexTab));
+    // Back to the contents: the tab turns, the page stays.
+    window.Run(HelpCommand::Tab, -3);
+    QCOMPARE(window.CurrentTab(), int(HelpWindow::ContentsTab));
+    QCOMPARE(window.CurrentPage(), QStringLiteral("connectionlog.html"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Vantrel Help - ADSL page: Connection Log"));
+    // Closed and asked again, it opens on the contents page, whose title is not doubled.
+    window.close();
+    window.Run(HelpCommand::Tab, -3);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.CurrentPage(), QStringLiteral("index.html"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Vantrel Help"));
+}
+
+void TestHelp::entriesShownWhole() {
+    HelpWindow window;
+    window.ShowContents();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *tree = window.findChild<QTreeWidget *>("HelpContents");
+    QStringList cut;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const QRect r = tree->visualItemRect(*it);
+        const int text = tree->fontMetrics().horizontalAdvance((*it)->text(0));
+        if (r.left() + text > tree->viewport()->width())
+            cut << (*it)->text(0);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    window.ShowIndex();
+    auto *index = window.findChild<QListWidget *>("HelpIndexList");
+    QCOMPARE(index->textElideMode(), Qt::ElideNone);
+    for (int i = 0; i < index->count(); ++i) {
+        const int text = index->fontMetrics().horizontalAdvance(index->item(i)->text());
+        if (text > index->viewport()->width())
+            cut << index->item(i)->text();
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
 }
 
 void TestHelp::oneWindowThroughThePrompter() {

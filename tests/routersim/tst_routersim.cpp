@@ -1,5 +1,5 @@
-// The simulated router: its demo profile, the live objects under a test clock, and the
-// executable's command line, exit codes and clean stop.
+// The simulated router: its demo profile and the recordings of other routers, the live objects
+// under a test clock, restarts, and the executable's command line, exit codes and signals.
 
 #include "routersim/routersimulation.h"
 #include "snmp/ber.h"
@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <atomic>
 #include <set>
@@ -38,6 +38,28 @@ std::unique_ptr<RouterSimulation> demo(RouterSimulation::Schedule schedule = {})
     if (!sim->LoadProfile(Profile, &error))
         qWarning("%s", error.c_str());
     return sim;
+}
+
+// A simulation created at test clock 0 serving one of the recordings of other routers.
+std::unique_ptr<RouterSimulation> recorded(const QString &name, std::vector<int> dropRows = {},
+                                           std::vector<int> trafficRows = {}) {
+    clockMs = 0;
+    auto sim = std::make_unique<RouterSimulation>(RouterSimulation::Schedule(),
+                                                  [] { return milliseconds(clockMs); });
+    std::string error;
+    if (!sim->LoadProfile(std::string(VANTREL_ROUTERS_DIR) + "/" + name.toStdString() + ".snmprec",
+                          &error))
+        qWarning("%s", error.c_str());
+    sim->SetDropRows(std::move(dropRows));
+    sim->SetTrafficRows(std::move(trafficRows));
+    return sim;
+}
+
+QString rowsText(const std::vector<int> &rows) {
+    QStringList parts;
+    for (int r : rows)
+        parts << QString::number(r);
+    return parts.join(QLatin1Char(','));
 }
 
 // The value a GET of oid receives at the current test clock, as the client renders it.
@@ -77,6 +99,13 @@ private slots:
     void lineFiguresDriftWithinBounds_data();
     void lineFiguresDriftWithinBounds();
     void agentServesLiveValues();
+    void otherRouters_data();
+    void otherRouters();
+    void dropAnyInterface_data();
+    void dropAnyInterface();
+    void restart_data();
+    void restart();
+    void executableRestartsOnSignal();
     void executableExitCodes_data();
     void executableExitCodes();
     void executableStopsOnSignal_data();
@@ -336,6 +365,10 @@ void TestRouterSim::executableExitCodes_data() {
         << "shorter than the period";
     QTest::addRow("port in use") << QStringList() << QString() << true << 1
                                  << "Address already in use";
+    QTest::addRow("drop an interface the profile lacks")
+        << QStringList{"--drop-if", "9"} << QString() << false << 2 << "has no interface 9";
+    QTest::addRow("traffic on no number") << QStringList{"--traffic-if=4,x"} << QString() << false
+                                          << 2 << "--traffic-if wants interface numbers";
 }
 
 void TestRouterSim::executableExitCodes() {
@@ -396,6 +429,167 @@ void TestRouterSim::executableStopsOnSignal() {
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
     QVERIFY(QString::fromLocal8Bit(process.readAllStandardOutput()).contains("stopped"));
+}
+
+void TestRouterSim::otherRouters_data() {
+    QTest::addColumn<QString>("recording");
+    QTest::addColumn<QString>("linkRows"); // they drop and, by default, carry the traffic
+    QTest::addColumn<int>("wanRow");       // one of them, not an ATM one
+    QTest::addColumn<int>("lanRow");       // stays up, counts nothing
+    QTest::addRow("ADSL: line, channels, ATM, PPP") << "korvane-ka2100-adsl"
+                                                    << "11,12,13,14,15" << 15 << 3;
+    QTest::addRow("no ifNumber") << "meridel-m740-adsl2plus"
+                                 << "4,5,6,7" << 7 << 8;
+    QTest::addRow("VDSL2") << "tessaro-tv5500-vdsl2"
+                           << "8,9,12" << 12 << 2;
+    QTest::addRow("bridge modem: the bridge is the LAN's") << "halvik-hb300-vdsl2-bridge"
+                                                           << "4,5" << 5 << 2;
+    QTest::addRow("indexes up to 15201") << "orbant-sg60-gateway"
+                                         << "201,202,15201" << 15201 << 102;
+    QTest::addRow("no stack table") << "quillon-qr18-adsl2"
+                                    << "16,42,43" << 16 << 10;
+    QTest::addRow("G.SHDSL") << "strela-sr2-shdsl"
+                             << "2,3,4" << 4 << 10;
+}
+
+void TestRouterSim::otherRouters() {
+    QFETCH(QString, recording);
+    QFETCH(QString, linkRows);
+    QFETCH(int, wanRow);
+    QFETCH(int, lanRow);
+    auto sim = recorded(recording);
+    QCOMPARE(rowsText(sim->LinkRows()), linkRows);
+    QCOMPARE(sim->TrafficRows(), sim->LinkRows());
+    LoopbackAgent &agent = sim->Agent();
+    const int top = wanRow;
+    const std::uint64_t in = std::stoull(profileValue(agent, cell(10, top)));
+    const std::uint64_t lanIn = std::stoull(profileValue(agent, cell(10, lanRow)));
+    const std::string uptime = profileValue(agent, UpTime);
+
+    clockMs = 60000; // the first drop begins
+    QCOMPARE(served(*sim, agent, cell(8, top)), std::string("2"));
+    QCOMPARE(served(*sim, agent, cell(8, lanRow)), std::string("1"));
+    QCOMPARE(served(*sim, agent, UpTime), std::to_string(std::stoull(uptime) + 6000));
+    // 60 s of traffic, in the 32-bit counter and in the 64-bit one.
+    QCOMPARE(std::stoull(served(*sim, agent, cell(10, top))), (in + 12000000) % 4294967296u);
+    QCOMPARE(std::stoull(served(*sim, agent, cell(10, lanRow))), lanIn);
+    // This client renders no Counter64: compare the 64-bit counter's bytes.
+    const std::string hc = "1.3.6.1.2.1.31.1.1.1.6." + std::to_string(top);
+    if (auto value = agent.Get(hc)) {
+        std::uint64_t base = 0;
+        for (unsigned char c : value->content)
+            base = (base << 8) | c;
+        sim->Apply(hc, *value);
+        QCOMPARE(value->content, ber::UnsignedContent(base + 12000000));
+    }
+    clockMs = 80000;
+    QCOMPARE(served(*sim, agent, cell(8, top)), std::string("1"));
+}
+
+void TestRouterSim::dropAnyInterface_data() {
+    QTest::addColumn<QString>("recording"); // empty: the demo router
+    QTest::addColumn<int>("dropRow");
+    QTest::addColumn<int>("trafficRow"); // 0: the default
+    QTest::addColumn<int>("quietRow");   // neither drops nor counts
+    QTest::addRow("the demo router's LAN") << "" << LanRow << 0 << AtmRow;
+    QTest::addRow("the demo router's USB, traffic on its LAN") << "" << UsbRow << LanRow << PppRow;
+    QTest::addRow("a VDSL2 router's PPPoE only") << "tessaro-tv5500-vdsl2" << 12 << 0 << 8;
+}
+
+void TestRouterSim::dropAnyInterface() {
+    QFETCH(QString, recording);
+    QFETCH(int, dropRow);
+    QFETCH(int, trafficRow);
+    QFETCH(int, quietRow);
+    auto sim = recording.isEmpty() ? demo() : recorded(recording);
+    sim->SetDropRows({dropRow});
+    if (trafficRow != 0)
+        sim->SetTrafficRows({trafficRow});
+    const int counting = trafficRow != 0 ? trafficRow : dropRow;
+    LoopbackAgent &agent = sim->Agent();
+    const std::uint64_t in = std::stoull(profileValue(agent, cell(10, counting)));
+    const std::string quietIn = profileValue(agent, cell(10, quietRow));
+    clockMs = 65000;
+    QCOMPARE(served(*sim, agent, cell(8, dropRow)), std::string("2"));
+    QCOMPARE(served(*sim, agent, cell(8, quietRow)), profileValue(agent, cell(8, quietRow)));
+    QCOMPARE(std::stoull(served(*sim, agent, cell(10, counting))), (in + 12000000) % 4294967296u);
+    QCOMPARE(served(*sim, agent, cell(10, quietRow)), quietIn);
+}
+
+void TestRouterSim::restart_data() {
+    QTest::addColumn<QString>("oid");
+    QTest::addColumn<qint64>("restartMs");
+    QTest::addColumn<qint64>("nowMs");
+    QTest::addColumn<QString>("expected");
+    const QString ppp = QString::fromStdString(cell(10, PppRow));
+    QTest::addRow("uptime from zero")
+        << QString::fromStdString(UpTime) << qint64(30000) << qint64(42345) << "1234";
+    QTest::addRow("uptime right at the restart")
+        << QString::fromStdString(UpTime) << qint64(30000) << qint64(30000) << "0";
+    QTest::addRow("WAN octets: 10 s of traffic since")
+        << ppp << qint64(30000) << qint64(40000) << "2000000";
+    // Restarted at 50 s; 60-80 s is a drop: 10 s of traffic before it, 5 s after.
+    QTest::addRow("WAN octets across a drop") << ppp << qint64(50000) << qint64(85000) << "3000000";
+    QTest::addRow("ATM octets carry the cell headers")
+        << QString::fromStdString(cell(10, AtmRow)) << qint64(0) << qint64(48000) << "10600000";
+    QTest::addRow("LAN octets from zero")
+        << QString::fromStdString(cell(10, LanRow)) << qint64(1000) << qint64(90000) << "0";
+    QTest::addRow("SNMP counters from zero")
+        << "1.3.6.1.2.1.11.1.0" << qint64(1000) << qint64(2000) << "0";
+    QTest::addRow("line error counters from zero")
+        << QString::fromStdString(Adsl + "7.1.4.2") << qint64(1000) << qint64(2000) << "0";
+    QTest::addRow("a gauge keeps its value")
+        << QString::fromStdString(cell(5, PppRow)) << qint64(1000) << qint64(2000) << "8128000";
+    QTest::addRow("the last change before the restart is at zero")
+        << QString::fromStdString(cell(9, PppRow)) << qint64(70000) << qint64(75000) << "0";
+    QTest::addRow("the link's return after the restart")
+        << QString::fromStdString(cell(9, PppRow)) << qint64(70000) << qint64(85000) << "1000";
+}
+
+void TestRouterSim::restart() {
+    QFETCH(QString, oid);
+    QFETCH(qint64, restartMs);
+    QFETCH(qint64, nowMs);
+    QFETCH(QString, expected);
+    auto sim = demo();
+    QCOMPARE(sim->RestartedAt(), milliseconds(-1));
+    clockMs = restartMs;
+    sim->Restart();
+    QCOMPARE(sim->RestartedAt(), milliseconds(restartMs));
+    clockMs = nowMs;
+    QCOMPARE(QString::fromStdString(served(*sim, sim->Agent(), oid.toStdString())), expected);
+}
+
+void TestRouterSim::executableRestartsOnSignal() {
+    QProcess process;
+    process.start(VANTREL_ROUTERSIM_EXE,
+                  {"--port", "0", "--profile",
+                   QString(VANTREL_ROUTERS_DIR) + "/meridel-m740-adsl2plus.snmprec"});
+    QVERIFY(process.waitForStarted());
+    QString out;
+    QRegularExpressionMatch ready;
+    const QRegularExpression line("on 127\\.0\\.0\\.1:(\\d+), .*\\n(.*\\n)*.*SIGUSR1");
+    QTRY_VERIFY_WITH_TIMEOUT((out += QString::fromLocal8Bit(process.readAllStandardOutput()),
+                              (ready = line.match(out)).hasMatch()),
+                             5000);
+    QVERIFY2(out.contains("link (ifTable rows 4, 5, 6, 7)"), qPrintable(out));
+    const std::string host = "127.0.0.1:" + ready.captured(1).toStdString();
+    std::string before, after, octets;
+    QVERIFY(SnmpGetValue(UpTime, "vormel", host, before));
+    QVERIFY(std::stoull(before) >= 9912207);
+
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGUSR1), 0);
+    QTRY_VERIFY_WITH_TIMEOUT((out += QString::fromLocal8Bit(process.readAllStandardOutput()),
+                              out.contains("uptime and counters from zero")),
+                             5000);
+    QVERIFY(SnmpGetValue(UpTime, "vormel", host, after));
+    QVERIFY2(std::stoull(after) < 1000, after.c_str());
+    QVERIFY(SnmpGetValue(cell(10, 2), "vormel", host, octets)); // the LAN port
+    QCOMPARE(octets, std::string("0"));
+
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGTERM), 0);
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestRouterSim)

@@ -4,6 +4,7 @@
 
 bool ScriptedPrompter::PrintDialog(QPrinter &printer) {
     ++printDialogs;
+    printProposals << printer.outputFileName();
     const bool accept = printAnswers.isEmpty() ? false : printAnswers.takeFirst();
     if (accept && !printToFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -24,6 +24,7 @@ public:
     QList<QPair<HelpCommand, int>> helps;
     QList<SaveRequest> saveRequests;
     int printDialogs = 0;
+    QStringList printProposals; // the file each print dialog proposed ("" for none)
 
     QList<bool> confirmAnswers; // answers to Confirm(), in order; empty: No
     QStringList saveAnswers;    // file names for SaveFileName(), in order; empty: cancel
@@ -65,5 +66,6 @@ public:
         helps.clear();
         saveRequests.clear();
         printDialogs = 0;
+        printProposals.clear();
     }
 };

@@ -5,11 +5,13 @@
 #include "history/historycsv.h"
 #include "history/historyschema.h"
 #include "history/historystore.h"
+#include "readonlyfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -17,6 +19,7 @@
 #include <QTest>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 using namespace vantrel::core;
 using namespace vantrel::history;
@@ -107,10 +110,16 @@ private slots:
     void migrationFromFirstVersion();
     void fileMovedAside_data();
     void fileMovedAside();
+    void damagedFileKeepsWhatReads();
+    void fileThatCannotBeWritten_data();
+    void fileThatCannotBeWritten();
+    void secondCopyOfTheFile();
     void fullDisk();
     void killedWhileWriting();
     void csv_data();
     void csv();
+    void csvHeading_data();
+    void csvHeading();
 };
 
 void TestHistoryStore::summariesAfterFullResolution_data() {
@@ -417,7 +426,9 @@ void TestHistoryStore::fileMovedAside() {
     const QDateTime when(QDate(2026, 12, 7), QTime(22, 31, 5));
     const HistoryStore::OpenResult opened = store.Open(when);
     QVERIFY2(opened.ok, qPrintable(opened.error));
-    QVERIFY(opened.created);
+    // A damaged file's readable rows, when there are any, go on in the new file.
+    QCOMPARE(opened.created, opened.kept.isEmpty());
+    const qint64 kept = store.SampleCount();
     if (word.isEmpty()) {
         QVERIFY(opened.movedTo.isEmpty());
     } else {
@@ -429,13 +440,132 @@ void TestHistoryStore::fileMovedAside() {
         QVERIFY(!opened.movedReason.isEmpty());
     }
     QCOMPARE(store.Append(sample(kNow, 60, true)), HistoryStore::Status::Ok);
-    QCOMPARE(store.SampleCount(), qint64(1));
+    QCOMPARE(store.SampleCount(), kept + 1);
     // The next start finds the new file sound and keeps it.
     store.Close();
     const HistoryStore::OpenResult again = store.Open(when);
     QVERIFY(again.ok);
     QVERIFY(again.movedTo.isEmpty());
-    QCOMPARE(store.SampleCount(), qint64(1));
+    QCOMPARE(store.SampleCount(), kept + 1);
+}
+
+void TestHistoryStore::damagedFileKeepsWhatReads() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/history.sqlite");
+    qint64 samples = 0;
+    {
+        HistoryStore store(path);
+        QVERIFY(store.Open(QDateTime::currentDateTime()).ok);
+        QCOMPARE(store.AppendAll(series(kNow - 5 * kDay, kNow, 60)), HistoryStore::Status::Ok);
+        for (int i = 1; i <= 3; ++i)
+            store.AddEvent({kNow - i * kDay, LineEventKind::Drop, EventSource::Recorder, {}});
+        samples = store.SampleCount();
+    }
+    // Three bytes flipped in one page in the middle of the file, as a failing disk does.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 page = (file.size() / 4096 / 2) * 4096;
+    for (const qint64 at : {page, page + 100, page + 2000}) {
+        QVERIFY(file.seek(at));
+        char byte = 0;
+        QVERIFY(file.getChar(&byte));
+        QVERIFY(file.seek(at));
+        QVERIFY(file.putChar(char(byte ^ 0xFF)));
+    }
+    file.close();
+
+    HistoryStore store(path);
+    const HistoryStore::OpenResult opened = store.Open(QDateTime::currentDateTime());
+    QVERIFY2(opened.ok, qPrintable(opened.error));
+    QVERIFY(!opened.movedTo.isEmpty()); // the damaged file itself is kept aside
+    QVERIFY2(opened.kept.contains(QStringLiteral("%1 samples").arg(store.SampleCount())),
+             qPrintable(opened.kept));
+    QVERIFY2(store.SampleCount() >= samples * 9 / 10 && store.SampleCount() <= samples,
+             qPrintable(QStringLiteral("%1 of %2").arg(store.SampleCount()).arg(samples)));
+    QCOMPARE(store.EventCount(), qint64(3));
+    QCOMPARE(store.Append(sample(kNow, 60, true)), HistoryStore::Status::Ok);
+}
+
+void TestHistoryStore::fileThatCannotBeWritten_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("shown"); // opened for reading, its samples there
+    QTest::addColumn<QString>("reasonPart");
+    QTest::addRow("read-only folder") << "folder" << true << "folder may not be written";
+    QTest::addRow("read-only file") << "file" << true << "file may not be written";
+    QTest::addRow("read-only folder, no file")
+        << "empty folder" << false << "folder may not be written";
+    QTest::addRow("a folder in its place") << "in place" << false << "a folder is in its place";
+}
+
+void TestHistoryStore::fileThatCannotBeWritten() {
+    QFETCH(QString, kind);
+    QFETCH(bool, shown);
+    QFETCH(QString, reasonPart);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/data");
+    const QString path = folder + QStringLiteral("/history.sqlite");
+    QVERIFY(QDir().mkpath(kind == QLatin1String("in place") ? path : folder));
+    if (shown) {
+        HistoryStore writer(path);
+        QVERIFY(writer.Open(QDateTime::currentDateTime()).ok);
+        QCOMPARE(writer.AppendAll(series(kNow - kDay, kNow, 60)), HistoryStore::Status::Ok);
+    }
+    std::optional<ReadOnlyFolder> readOnlyFolder;
+    std::optional<CapabilitiesDropped> noOverride;
+    if (kind == QLatin1String("file")) {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+        noOverride.emplace();
+    } else if (kind != QLatin1String("in place")) {
+        readOnlyFolder.emplace(folder);
+    }
+    HistoryStore store(path);
+    const HistoryStore::OpenResult opened = store.Open(QDateTime::currentDateTime());
+    QCOMPARE(opened.ok, shown);
+    QCOMPARE(opened.readOnly, shown);
+    const QString reason = shown ? opened.readOnlyReason : opened.error;
+    QVERIFY2(reason.contains(reasonPart), qPrintable(reason));
+    if (shown) {
+        QCOMPARE(store.SampleCount(), qint64(1440));
+        QCOMPARE(store.Rows(kNow - kDay, kNow).size(), std::size_t(1440));
+        QCOMPARE(store.Append(sample(kNow, 60)), HistoryStore::Status::NotOpen);
+    }
+    store.Close();
+}
+
+void TestHistoryStore::secondCopyOfTheFile() {
+    OpenStore first;
+    QCOMPARE(first.store.AppendAll(series(kNow - kDay, kNow, 60)), HistoryStore::Status::Ok);
+    HistoryStore second(first.store.Path());
+    const HistoryStore::OpenResult opened = second.Open(QDateTime::currentDateTime());
+    QVERIFY(opened.ok);
+    QVERIFY(opened.readOnly);
+    QVERIFY2(opened.readOnlyReason.contains(QStringLiteral("another copy")),
+             qPrintable(opened.readOnlyReason));
+    QCOMPARE(second.Append(sample(kNow, 60)), HistoryStore::Status::NotOpen);
+    QCOMPARE(first.store.Append(sample(kNow, 60)), HistoryStore::Status::Ok);
+    QCOMPARE(second.SampleCount(), qint64(1441)); // the other copy's samples are shown
+
+    // A program that writes into the file beside the store takes the next row number: the
+    // store's next sample still goes in.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "beside");
+        other.setDatabaseName(first.store.Path());
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec("INSERT INTO sample (id, t, brk) SELECT MAX(id) + 1, 1, 0 FROM sample"));
+        q.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("beside");
+    QCOMPARE(first.store.Append(sample(kNow + 60, 60)), HistoryStore::Status::Ok);
+    QCOMPARE(first.store.SampleCount(), qint64(1443));
+
+    // Once the first copy has ended, the next start records.
+    first.store.Close();
+    second.Close();
+    const HistoryStore::OpenResult later = second.Open(QDateTime::currentDateTime());
+    QVERIFY(later.ok);
+    QVERIFY(!later.readOnly);
 }
 
 void TestHistoryStore::fullDisk() {
@@ -491,17 +621,23 @@ void TestHistoryStore::killedWhileWriting() {
 void TestHistoryStore::csv_data() {
     QTest::addColumn<qint64>("time");
     QTest::addColumn<int>("samples");
-    QTest::addColumn<bool>("down");
+    QTest::addColumn<int>("link"); // ifOperStatus; the figures are there while it is 1
     QTest::addColumn<QByteArray>("line");
     const qint64 t = QDateTime(QDate(2026, 12, 7), QTime(22, 31, 5), Qt::UTC).toSecsSinceEpoch();
-    QTest::addRow("sample") << t << 1 << false
-                            << QByteArray("2026-12-07T22:31:05+00:00,1,1,123456.78,8128,832,6.5,"
+    QTest::addRow("sample") << t << 1 << 1
+                            << QByteArray("2026-12-07T22:31:05+00:00,1,up,123456.78,8128,832,6.5,"
                                           "12,40.9,,,,,,,,17,,,,,123456789");
-    QTest::addRow("link down") << t << 1 << true
-                               << QByteArray("2026-12-07T22:31:05+00:00,1,2,123456.78" +
+    QTest::addRow("link down") << t << 1 << 2
+                               << QByteArray("2026-12-07T22:31:05+00:00,1,down,123456.78" +
                                              QByteArray(18, ','));
-    QTest::addRow("quarter summed up") << t - 5 << 15 << false
-                                       << QByteArray("2026-12-07T22:31:00+00:00,15,1,123456.78,"
+    QTest::addRow("line training")
+        << t << 1 << 3
+        << QByteArray("2026-12-07T22:31:05+00:00,1,testing,123456.78" + QByteArray(18, ','));
+    QTest::addRow("status no one knows")
+        << t << 1 << 9
+        << QByteArray("2026-12-07T22:31:05+00:00,1,9,123456.78" + QByteArray(18, ','));
+    QTest::addRow("quarter summed up") << t - 5 << 15 << 1
+                                       << QByteArray("2026-12-07T22:31:00+00:00,15,up,123456.78,"
                                                      "8128,832,6.5,12,40.9,,,,,,,,17,,,,,"
                                                      "123456789");
 }
@@ -509,14 +645,14 @@ void TestHistoryStore::csv_data() {
 void TestHistoryStore::csv() {
     QFETCH(qint64, time);
     QFETCH(int, samples);
-    QFETCH(bool, down);
+    QFETCH(int, link);
     QFETCH(QByteArray, line);
     HistoryRow r;
     r.time = time;
     r.samples = samples;
-    r.link = down ? 2 : 1;
+    r.link = link;
     r.uptime = 12345678;
-    if (!down) {
+    if (link == 1) {
         r.figures[std::size_t(Figure::DownRate)] = 8128000;
         r.figures[std::size_t(Figure::UpRate)] = 832000;
         r.figures[std::size_t(Figure::DownMargin)] = 65;
@@ -525,13 +661,63 @@ void TestHistoryStore::csv() {
         r.figures[std::size_t(Figure::ErroredToday)] = 17;
         r.figures[std::size_t(Figure::UpUncorrected)] = 123456789;
     }
-    const QList<QByteArray> lines = HistoryCsv({r}).split('\n');
+    QList<QByteArray> lines = HistoryCsv({r}, ExportSource{}).split('\n');
+    while (!lines.isEmpty() && lines.front().startsWith('#'))
+        lines.removeFirst();
     QCOMPARE(lines.size(), 3); // header, the row, and nothing after the last line end
     QVERIFY(lines[0].startsWith("time,samples,link,uptime_s,down_rate_kbps,up_rate_kbps,"
                                 "down_margin_db"));
     QCOMPARE(lines[0].count(','), 21);
     QCOMPARE(lines[1], line + '\r');
     QVERIFY(lines[2].isEmpty());
+}
+
+void TestHistoryStore::csvHeading_data() {
+    // Times in Europe/London; the range is one day from `from` (UTC).
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QString>("router"); // the heading's second and third lines
+    QTest::addColumn<QString>("range");
+    const QDateTime winter(QDate(2026, 12, 7), QTime(20, 0), Qt::UTC);
+    const QString winterRange =
+        "From 07/12/2026 20:00:00 to 08/12/2026 20:00:00, Europe/London time (UTC+00:00)";
+    QTest::addRow("winter") << "DSL router 2.1" << winter << "DSL router 2.1" << winterRange;
+    QTest::addRow("summer time")
+        << "DSL router 2.1" << QDateTime(QDate(2026, 7, 7), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 07/07/2026 21:00:00 to 08/07/2026 21:00:00, Europe/London time (UTC+01:00)";
+    QTest::addRow("summer time ends in the range")
+        << "DSL router 2.1" << QDateTime(QDate(2026, 10, 24), QTime(20, 0), Qt::UTC)
+        << "DSL router 2.1"
+        << "From 24/10/2026 21:00:00 to 25/10/2026 20:00:00, Europe/London time (UTC+01:00 at "
+           "the start, UTC+00:00 at the end)";
+    // The router's own bytes: a line break must not end the comment and start a data line.
+    QTest::addRow("line breaks in the description")
+        << "Model X\r\nFirmware 2\x0b" + QString("1") << winter << "Model X Firmware 2 1"
+        << winterRange;
+    QTest::addRow("never read") << "" << winter << "(description not read)" << winterRange;
+}
+
+void TestHistoryStore::csvHeading() {
+    QFETCH(QString, description);
+    QFETCH(QDateTime, from);
+    QFETCH(QString, router);
+    QFETCH(QString, range);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/London");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    ExportSource source{description, QStringLiteral("127.0.0.1:16161"), from.toSecsSinceEpoch(),
+                        from.toSecsSinceEpoch() + kDay};
+    const QStringList lines = QString::fromUtf8(HistoryCsv({}, source)).split("\r\n");
+    qputenv("TZ", zone);
+    QLocale::setDefault(QLocale::c());
+    const QString utc = from.toString(Qt::ISODate).replace("Z", "+00:00");
+    const QString utcEnd = from.addDays(1).toString(Qt::ISODate).replace("Z", "+00:00");
+    QCOMPARE(
+        lines.mid(0, 4),
+        (QStringList{"# Vantrel line history", "# Router: " + router + ", address 127.0.0.1:16161",
+                     "# " + range, "# The times below are in UTC: " + utc + " to " + utcEnd}));
+    QVERIFY(lines.value(4).startsWith("time,"));
 }
 
 int main(int argc, char **argv) {

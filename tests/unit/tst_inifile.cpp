@@ -3,8 +3,10 @@
 // or leaves the old one as it was and says why.
 
 #include "core/inifile.h"
+#include "core/settings.h"
 #include "readonlyfolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,6 +57,10 @@ private slots:
     void saveIntoReadOnlyFolderKeepsOldFile();
     void failedWriteKeepsOldFile();
     void saveOntoDirectoryFails();
+    void staleTemporariesRemoved_data();
+    void staleTemporariesRemoved();
+    void settingsMessageNamesThePlace_data();
+    void settingsMessageNamesThePlace();
 
 private:
     QTemporaryDir dir_;
@@ -436,6 +442,75 @@ void TestIniFile::saveOntoDirectoryFails() {
     ini.Write(QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Vantrel"));
     QVERIFY(!ini.Save(folder.filePath(QStringLiteral("vantrel.ini"))));
     QVERIFY(QFileInfo(folder.filePath(QStringLiteral("vantrel.ini"))).isDir());
+}
+
+void TestIniFile::staleTemporariesRemoved_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ageSecs");
+    QTest::addColumn<bool>("removed");
+    QTest::addRow("ours, interrupted") << "vantrel.ini.saving-a1B2c3" << 3600 << true;
+    QTest::addRow("older version's") << "vantrel.ini.Xq7rTz" << 3600 << true;
+    // A save may be running right now.
+    QTest::addRow("ours, seconds old") << "vantrel.ini.saving-a1B2c3" << 5 << false;
+    // The user's own copies.
+    QTest::addRow("a word") << "vantrel.ini.backup" << 3600 << false;
+    QTest::addRow("a capital word") << "vantrel.ini.Before" << 3600 << false;
+    QTest::addRow("a date") << "vantrel.ini.261207" << 3600 << false;
+    QTest::addRow("longer name") << "vantrel.ini.saving-a1B2c3.txt" << 3600 << false;
+    QTest::addRow("another file's") << "other.ini.saving-a1B2c3" << 3600 << false;
+}
+
+void TestIniFile::staleTemporariesRemoved() {
+    QFETCH(QString, name);
+    QFETCH(int, ageSecs);
+    QFETCH(bool, removed);
+    QTemporaryDir folder;
+    const QString left = folder.filePath(name);
+    writeAll(left, QByteArray(2048, 'x'));
+    QFile file(left);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSecs),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    IniFile ini;
+    ini.Write(QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Vantrel"));
+    QVERIFY(ini.Save(folder.filePath(QStringLiteral("vantrel.ini"))));
+    QCOMPARE(!QFile::exists(left), removed);
+    // The save itself leaves nothing behind.
+    QStringList expected{QStringLiteral("vantrel.ini")};
+    if (!removed)
+        expected << name;
+    expected.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+}
+
+void TestIniFile::settingsMessageNamesThePlace_data() {
+    QTest::addColumn<QByteArray>("quota");
+    QTest::addColumn<QString>("message"); // %1: the file's path
+    QTest::addRow("reset day") << QByteArray("Reset day=x\n")
+                               << "'x' is not a valid integer value.\nSettings file %1, section "
+                                  "[Quota], key Reset day.";
+    QTest::addRow("gigabyte") << QByteArray("ISP bytes in Gigabyte=1 GB\n")
+                              << "'1 GB' is not a valid floating point value.\nSettings file %1, "
+                                 "section [Quota], key ISP bytes in Gigabyte.";
+    // The megabyte is converted with the gigabyte, but named as itself.
+    QTest::addRow("megabyte") << QByteArray("ISP bytes in Megabyte=1048576,0\n")
+                              << "'1048576,0' is not a valid floating point value.\nSettings file "
+                                 "%1, section [Quota], key ISP bytes in Megabyte.";
+    // A NUL byte does not cut the message short; control bytes show as what they are.
+    QTest::addRow("NUL and escape bytes")
+        << QByteArray("Reset day=1\0\x1b[2J\n", 17)
+        << "'1\\x00\\x1B[2J' is not a valid integer value.\nSettings file %1, section [Quota], "
+           "key Reset day.";
+}
+
+void TestIniFile::settingsMessageNamesThePlace() {
+    QFETCH(QByteArray, quota);
+    QFETCH(QString, message);
+    const QString path = dir_.filePath(QStringLiteral("message.ini"));
+    writeAll(path, "[Quota]\n" + quota);
+    SettingsFile settings(path);
+    QCOMPARE(settings.Load().error, message.arg(path));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -2,9 +2,10 @@
 // never the host name's loopback alias, unless the router itself is on loopback.
 
 #include "core/localaddress.h"
+#include "vantrel_skip.h"
 
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 #include <net/if.h>
 
 using namespace vantrel::core;
@@ -40,7 +41,7 @@ void TestLocalAddress::routerOnTheNetwork() {
         if_freenameindex(names);
     }
     if (interfaces != QStringList{QStringLiteral("lo")})
-        QSKIP("only inside the tests' own network namespace (ctest under unshare -n)");
+        VANTREL_SKIP("only inside the tests' own network namespace (ctest under unshare -n)");
     QVERIFY(ip({"addr", "add", "192.0.2.10/32", "dev", "lo"}));
     QVERIFY(ip({"route", "add", "192.0.2.0/24", "dev", "lo", "src", "192.0.2.10"}));
     const std::string address = LocalAddressTowards("192.0.2.253");

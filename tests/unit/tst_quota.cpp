@@ -5,7 +5,7 @@
 #include "core/quota.h"
 #include "core/quotacalendar.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 

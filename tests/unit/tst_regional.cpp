@@ -4,7 +4,7 @@
 #include "core/regional.h"
 
 #include <QRegularExpression>
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 

@@ -2,9 +2,10 @@
 // the decoder refuses as not well-formed.
 
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/client.h"
+#include "snmp/message.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::snmp;
 
@@ -89,13 +90,10 @@ void TestSnmpCodec::encodeRequest() {
     QFETCH(QByteArray, oid);
     QFETCH(QByteArray, expected);
 
-    TSNMPRec query;
-    query.Clear();
-    query.ID = requestId;
-    query.Community = community.toStdString();
-    query.PDUType = pduType;
-    query.MIBAdd(oid.toStdString(), std::string(), ber::Null);
-    QCOMPARE(bytes(query.EncodeBuf()).toHex(' '), expected.toHex(' '));
+    Message query;
+    query.community = community.toStdString();
+    query.pdu = Pdu::Request(pduType, requestId, {oid.toStdString()});
+    QCOMPARE(bytes(query.Encode()).toHex(' '), expected.toHex(' '));
 }
 
 void TestSnmpCodec::renderValue_data() {
@@ -124,6 +122,9 @@ void TestSnmpCodec::renderValue_data() {
     QTest::addRow("IpAddress of 3 bytes") << 0x40 << hex("0A 00 01") << QByteArray("10.0.1");
     QTest::addRow("OID") << 0x06 << hex("2B 06 01 04 01") << QByteArray("1.3.6.1.4.1");
     QTest::addRow("OID 00") << 0x06 << hex("00") << QByteArray("0.0");
+    QTest::addRow("OID of three-digit one-byte arcs")
+        << 0x06 << hex("29 78 78 78 78 78 70 78 78")
+        << QByteArray("1.1.120.120.120.120.120.112.120.120");
     QTest::addRow("OID multi-byte arc")
         << 0x06 << hex("2B 06 01 04 01 85 7B") << QByteArray("1.3.6.1.4.1.763");
     QTest::addRow("OCTET STRING") << 0x04 << QByteArray("vormel") << QByteArray("vormel");
@@ -132,8 +133,12 @@ void TestSnmpCodec::renderValue_data() {
     QTest::addRow("OCTET STRING empty") << 0x04 << QByteArray() << QByteArray();
     QTest::addRow("Opaque raw") << 0x44 << hex("9F 78 04") << hex("9F 78 04");
     QTest::addRow("NULL") << 0x05 << QByteArray() << QByteArray();
-    QTest::addRow("Counter64 raw")
-        << 0x46 << hex("01 00 00 00 00 00 00 00 00") << hex("01 00 00 00 00 00 00 00 00");
+    QTest::addRow("Counter64 largest")
+        << 0x46 << hex("00 FF FF FF FF FF FF FF FF") << QByteArray("18446744073709551615");
+    QTest::addRow("Counter64 9 bytes keeps low 64 bits")
+        << 0x46 << hex("01 00 00 00 00 00 00 00 05") << QByteArray("5");
+    QTest::addRow("noSuchObject") << 0x80 << QByteArray() << QByteArray();
+    QTest::addRow("endOfMibView") << 0x82 << QByteArray() << QByteArray();
     QTest::addRow("other primitive tag raw") << 0x47 << hex("AB CD") << hex("AB CD");
     QTest::addRow("constructed tag raw") << 0x30 << hex("02 01 05") << hex("02 01 05");
 }
@@ -145,18 +150,18 @@ void TestSnmpCodec::renderValue() {
 
     // Through the whole decoder, so the value is read in its place in a real reply.
     const std::string oid = "1.3.6.1.2.1.1.1.0";
-    TSNMPRec reply;
-    QVERIFY(reply.DecodeBuf(replyWithItem(oid, ber::EncodeItem(tag, content.toStdString()))));
-    QVERIFY(!reply.MIBList.empty());
-    QCOMPARE(QByteArray::fromStdString(reply.MIBList.front().OID), QByteArray(oid.c_str()));
-    QCOMPARE(bytes(reply.MIBList.front().Value), text);
-    QCOMPARE(reply.MIBList.front().ValueType, tag);
+    Message reply;
+    QVERIFY(reply.Decode(replyWithItem(oid, ber::EncodeItem(tag, content.toStdString()))));
+    QVERIFY(!reply.pdu.bindings.empty());
+    QCOMPARE(QByteArray::fromStdString(reply.pdu.bindings.front().oid), QByteArray(oid.c_str()));
+    QCOMPARE(bytes(ValueText(reply.pdu.bindings.front())), text);
+    QCOMPARE(reply.pdu.bindings.front().type, tag);
 
     // Sent again, the value reads back as the same text.
-    TSNMPRec again;
-    QVERIFY(again.DecodeBuf(reply.EncodeBuf()));
-    QCOMPARE(bytes(again.MIBList.front().Value), text);
-    QCOMPARE(again.MIBList.front().ValueType, tag);
+    Message again;
+    QVERIFY(again.Decode(reply.Encode()));
+    QCOMPARE(bytes(ValueText(again.pdu.bindings.front())), text);
+    QCOMPARE(again.pdu.bindings.front().type, tag);
 }
 
 void TestSnmpCodec::decodeHeaderAndBindings() {
@@ -174,19 +179,19 @@ void TestSnmpCodec::decodeHeaderAndBindings() {
         ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
                            ber::EncodeItem(ber::OctetString, std::string("ab\0c", 4)) +
                            ber::EncodeItem(ber::GetResponse, pdu));
-    TSNMPRec reply;
-    QVERIFY(reply.DecodeBuf(message));
-    QCOMPARE(reply.Version, 0);
-    QCOMPARE(bytes(reply.Community), QByteArray("ab\0c", 4));
-    QCOMPARE(reply.PDUType, 0xA2);
-    QCOMPARE(reply.ID, 7);
-    QCOMPARE(reply.ErrorStatus, 2);
-    QCOMPARE(reply.ErrorIndex, 2);
-    QCOMPARE(int(reply.MIBList.size()), 2);
-    QCOMPARE(bytes(reply.MIBList[0].OID), QByteArray("1.3.6.1"));
-    QCOMPARE(bytes(reply.MIBList[0].Value), QByteArray("5"));
-    QCOMPARE(bytes(reply.MIBList[1].OID), QByteArray("1.3.6.2"));
-    QCOMPARE(reply.MIBList[1].ValueType, 0x05);
+    Message reply;
+    QVERIFY(reply.Decode(message));
+    QCOMPARE(reply.version, 0);
+    QCOMPARE(bytes(reply.community), QByteArray("ab\0c", 4));
+    QCOMPARE(reply.pdu.type, 0xA2);
+    QCOMPARE(reply.pdu.requestId, 7);
+    QCOMPARE(reply.pdu.errorStatus, 2);
+    QCOMPARE(reply.pdu.errorIndex, 2);
+    QCOMPARE(int(reply.pdu.bindings.size()), 2);
+    QCOMPARE(bytes(reply.pdu.bindings[0].oid), QByteArray("1.3.6.1"));
+    QCOMPARE(bytes(ValueText(reply.pdu.bindings[0])), QByteArray("5"));
+    QCOMPARE(bytes(reply.pdu.bindings[1].oid), QByteArray("1.3.6.2"));
+    QCOMPARE(reply.pdu.bindings[1].type, 0x05);
 }
 
 namespace {
@@ -287,14 +292,14 @@ void TestSnmpCodec::decodeMalformed() {
     QFETCH(bool, ok);
     QFETCH(QByteArray, oid);
 
-    TSNMPRec reply;
-    QCOMPARE(reply.DecodeBuf(datagram.toStdString()), ok);
+    Message reply;
+    QCOMPARE(reply.Decode(datagram.toStdString()), ok);
     if (!ok) {
-        QVERIFY(reply.MIBList.empty());
-        QVERIFY(reply.Community.empty());
+        QVERIFY(reply.pdu.bindings.empty());
+        QVERIFY(reply.community.empty());
     } else if (!oid.isEmpty()) {
-        QVERIFY(!reply.MIBList.empty());
-        QCOMPARE(bytes(reply.MIBList.front().OID), oid);
+        QVERIFY(!reply.pdu.bindings.empty());
+        QCOMPARE(bytes(reply.pdu.bindings.front().oid), oid);
     }
 }
 

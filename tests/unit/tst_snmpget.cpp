@@ -4,9 +4,10 @@
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
 #include "snmp/snmpsend.h"
+#include "snmp/udptransport.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <chrono>
 #include <thread>
@@ -187,14 +188,19 @@ void TestSnmpGet::requestOnTheWire() {
     std::string value;
     QVERIFY(SnmpGetValue(SysDescr, Community, agent_.Host(), value));
     QVERIFY(SnmpGetValue(SysDescr, Community, agent_.Host(), value));
+    QVERIFY(SnmpGetValue(SysDescr, Community, agent_.Host(), value));
     const auto requests = agent_.Requests();
-    QCOMPARE(int(requests.size()), 2);
+    QCOMPARE(int(requests.size()), 3);
     for (const AgentRequest &r : requests) {
         QCOMPARE(r.pduType, 0xA0);
         QCOMPARE(r.id, 1); // every GET is a fresh client starting at request id 1
         QCOMPARE(bytes(r.community), QByteArray(Community));
         QCOMPARE(bytes(r.oid), QByteArray(SysDescr));
     }
+    // Each from a socket of its own, so a late answer to one can never be taken for the next.
+    QVERIFY(requests[0].sourcePort != requests[1].sourcePort);
+    QVERIFY(requests[1].sourcePort != requests[2].sourcePort);
+    QVERIFY(requests[0].sourcePort != requests[2].sourcePort);
 }
 
 void TestSnmpGet::silentAgentTimesOut() {
@@ -281,7 +287,7 @@ void TestSnmpGet::splitTarget() {
 
     std::string gotHost;
     unsigned short gotPort = 0;
-    QCOMPARE(TSNMPSend::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
+    QCOMPARE(UdpTransport::SplitTarget(target.toStdString(), "161", gotHost, gotPort), ok);
     if (ok) {
         QCOMPARE(bytes(gotHost), host);
         QCOMPARE(int(gotPort), port);

@@ -6,7 +6,7 @@
 #include "snmp/snmpsend.h"
 #include "snmp/tablewalk.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -411,11 +411,13 @@ void TestSnmpWalk::getNextStep() {
     QVERIFY(agent.Start());
 
     // One step gives the next object's name and its raw value; hexadecimal is the walk's.
-    TSNMPSend client;
-    client.TargetHost = agent.Host();
+    ClientConfig config;
+    config.target = agent.Host();
+    config.community = Community;
+    Client client(config);
     std::string oid = "1.3.6.1.2.1.2.2.1.6";
     std::string value;
-    QVERIFY(SnmpGetNextValue(client, oid, Community, value));
+    QVERIFY(SnmpGetNextValue(client, oid, value));
     QCOMPARE(QByteArray::fromStdString(oid), QByteArray("1.3.6.1.2.1.2.2.1.6.2"));
     QCOMPARE(QByteArray::fromStdString(value), QByteArray::fromHex("000E501A2B3C"));
 }

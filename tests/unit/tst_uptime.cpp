@@ -3,7 +3,7 @@
 #include "core/convert.h"
 #include "core/uptime.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vantrel::core;
 

@@ -12,6 +12,7 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,8 @@ private slots:
     void linkHover();
     void links_data();
     void links();
+    void linkWithoutProgram_data();
+    void linkWithoutProgram();
     void enterClosesAndLeavesNothing();
     void decodeJpeg_data();
     void decodeJpeg();
@@ -140,6 +143,33 @@ void TestAboutBox::links() {
     QTest::mouseClick(box.findChild<QWidget *>(name), Qt::LeftButton, {}, QPoint(3, 3));
     QCOMPARE(recorder.opened, QList<QUrl>{target});
     QVERIFY(box.isVisible()); // the box stays open
+}
+
+void TestAboutBox::linkWithoutProgram_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("says"); // the program it could not start, and the address
+    const QString web = QStringLiteral("No web browser could be started to open");
+    QTest::addRow("web site") << "WebSiteVal_Label" << web + "|http://" + WebSite;
+    QTest::addRow("e-mail") << "EmailVal_Label"
+                            << "No e-mail program could be started to write to|" + QString(Email);
+    QTest::addRow("picture") << "ProgramIcon" << web + "|" + SupportUrl;
+}
+
+void TestAboutBox::linkWithoutProgram() {
+    QFETCH(QString, name);
+    QFETCH(QString, says);
+    AboutBox box;
+    box.SetLinkOpener([](const QUrl &) { return false; });
+    box.show();
+    QTest::mouseClick(box.findChild<QWidget *>(name), Qt::LeftButton, {}, QPoint(3, 3));
+    auto *message = box.findChild<QMessageBox *>("LinkFailed_Box");
+    QVERIFY(message != nullptr);
+    QVERIFY(message->isVisible());
+    const QStringList parts = says.split(QLatin1Char('|'));
+    QCOMPARE(message->text(), parts[0] + QStringLiteral(" this address:\n\n") + parts[1]);
+    QVERIFY(message->textInteractionFlags() & Qt::TextSelectableByMouse);
+    message->accept();
+    QVERIFY(box.isVisible()); // the About box stays open
 }
 
 void TestAboutBox::enterClosesAndLeavesNothing() {

@@ -102,15 +102,20 @@ void TestUpdateCheck::messages_data() {
         << lines({"You are using version 0.1.0.9.", "", "A new version (0.2.0.0) is available!",
                   "It was released on 2 May 2008.", "",
                   "Please visit the Vantrel web site at www.example.org soon to download it."});
-    QTest::addRow("compared as text, not as numbers")
+    // 0.1.0.10 follows 0.1.0.9, though its text sorts first.
+    QTest::addRow("compared as numbers, not as text")
         << kRunning << QByteArray("0.1.0.10\n1 June 2008\n")
-        << lines({"You are already using a later version (0.1.0.9)",
-                  "than the version (0.1.0.10) which is publicly", "available!"});
-    QTest::addRow("trailing blank makes the web text the higher")
-        << kRunning << QByteArray("0.1.0.9 \n1 March 2007\n")
-        << lines({"You are using version 0.1.0.9.", "", "A new version (0.1.0.9 ) is available!",
-                  "It was released on 1 March 2007.", "",
+        << lines({"You are using version 0.1.0.9.", "", "A new version (0.1.0.10) is available!",
+                  "It was released on 1 June 2008.", "",
                   "Please visit the Vantrel web site at www.example.org soon to download it."});
+    QTest::addRow("older published")
+        << QStringLiteral("0.1.0.10") << QByteArray("0.1.0.9\n1 March 2007\n")
+        << lines({"You are already using a later version (0.1.0.10)",
+                  "than the version (0.1.0.9) which is publicly", "available!"});
+    QTest::addRow("trailing blank does not count")
+        << kRunning << QByteArray("0.1.0.9 \n1 March 2007\n")
+        << lines({"You are already using the latest version (0.1.0.9 )",
+                  "which was released on 1 March 2007."});
 }
 
 void TestUpdateCheck::messages() {
@@ -133,6 +138,12 @@ void TestUpdateCheck::fetchFailures_data() {
     server.Serve("/moved.txt", {"302 Found", "Location: /loop.txt\r\n", {}, 0});
     server.Serve("/loop.txt", {"302 Found", "Location: /moved.txt\r\n", {}, 0});
     server.Serve("/toftp.txt", {"302 Found", "Location: ftp://127.0.0.1/x\r\n", {}, 0});
+    server.Serve("/hugeheader.txt",
+                 {"200 OK", "X-Junk: " + QByteArray(10 * 1024 * 1024, 'j') + "\r\n", {}, 0});
+    QByteArray manyHeaders;
+    for (int i = 0; i < 2000; ++i)
+        manyHeaders += "X-Junk-" + QByteArray::number(i) + ": " + QByteArray(60, 'j') + "\r\n";
+    server.Serve("/manyheaders.txt", {"200 OK", manyHeaders, "0.1.0.9\n", 0});
     QTest::addRow("missing file") << base << QByteArray("/nothere.txt") << QStringLiteral("404");
     QTest::addRow("empty body") << base << QByteArray("/empty.txt")
                                 << QStringLiteral("does not start with a version number");
@@ -140,6 +151,11 @@ void TestUpdateCheck::fetchFailures_data() {
                           << QStringLiteral("does not start with a version number");
     QTest::addRow("huge body") << base << QByteArray("/huge.txt")
                                << QStringLiteral("larger than 64 KiB");
+    // Not "Out of memory": the server sent too much.
+    QTest::addRow("10 MB header line")
+        << base << QByteArray("/hugeheader.txt") << QStringLiteral("headers are too large");
+    QTest::addRow("many header lines")
+        << base << QByteArray("/manyheaders.txt") << QStringLiteral("headers are too large");
     QTest::addRow("slow body") << base << QByteArray("/slow.txt") << QStringLiteral("timed out");
     QTest::addRow("closed port") << closedBase() << QByteArray("/vantrel/version.txt")
                                  << QStringLiteral("127.0.0.1");

@@ -1,7 +1,9 @@
 #include "agent/loopbackagent.h"
 
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
+
+#include <algorithm>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -16,8 +18,9 @@
 namespace vantrel::tools {
 
 namespace ber = vantrel::snmp::ber;
-using vantrel::snmp::TSNMPMib;
-using vantrel::snmp::TSNMPRec;
+using vantrel::snmp::Message;
+using vantrel::snmp::Pdu;
+using vantrel::snmp::VarBind;
 
 LoopbackAgent::LoopbackAgent(std::string community) : community_(std::move(community)) {}
 
@@ -32,6 +35,11 @@ std::string LoopbackAgent::Host() const {
 void LoopbackAgent::SetCommunity(const std::string &community) {
     std::lock_guard<std::mutex> lock(mutex_);
     community_ = community;
+}
+
+void LoopbackAgent::SetMaxResponseSize(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    maxResponseSize_ = bytes;
 }
 
 bool LoopbackAgent::Start(unsigned short port) {
@@ -77,22 +85,41 @@ void LoopbackAgent::run() {
                                        reinterpret_cast<sockaddr *>(&from), &len);
         if (got < 0)
             continue;
-        for (const std::string &reply : answer(datagram.substr(0, static_cast<std::size_t>(got))))
+        for (const std::string &reply :
+             answer(datagram.substr(0, static_cast<std::size_t>(got)), ntohs(from.sin_port)))
             ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr *>(&from), len);
     }
 }
 
 namespace {
 
-std::string encodeResponse(const std::string &community, std::int32_t id, int errorStatus,
-                           int errorIndex, const std::string &bindings) {
+const int TooBig = 1;
+const int NoSuchName = 2;
+
+using Binding = std::pair<std::string, AgentValue>;
+
+std::string encodeResponse(int version, const std::string &community, std::int32_t id,
+                           int errorStatus, int errorIndex, const std::string &bindings) {
     const std::string pdu = ber::EncodeItem(ber::Integer, ber::IntegerContent(id)) +
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(errorStatus)) +
                             ber::EncodeItem(ber::Integer, ber::IntegerContent(errorIndex)) +
                             ber::EncodeItem(ber::Sequence, bindings);
-    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::Integer, ber::IntegerContent(0)) +
-                                              ber::EncodeItem(ber::OctetString, community) +
-                                              ber::EncodeItem(ber::GetResponse, pdu));
+    return ber::EncodeItem(ber::Sequence,
+                           ber::EncodeItem(ber::Integer, ber::IntegerContent(version)) +
+                               ber::EncodeItem(ber::OctetString, community) +
+                               ber::EncodeItem(ber::GetResponse, pdu));
+}
+
+std::string encodeBinding(const std::string &oid, const AgentValue &value) {
+    return ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
+                                              ber::EncodeItem(value.tag, value.content));
+}
+
+std::string encodeBindings(const std::vector<Binding> &bindings) {
+    std::string out;
+    for (const auto &[oid, value] : bindings)
+        out += encodeBinding(oid, value);
+    return out;
 }
 
 // base.1.(n+1) for a request base.1.n, base.1.1 for anything else under base: always a new,
@@ -106,85 +133,191 @@ std::string endlessName(const std::string &base, const std::string &request) {
     return column + std::to_string(n + 1);
 }
 
+AgentValue exception(int tag) {
+    return AgentValue{tag, std::string()};
+}
+
 } // namespace
 
 std::string EncodeGetResponse(const std::string &community, std::int32_t id, int errorStatus,
-                              int errorIndex, const std::string &oid, const AgentValue &value) {
-    const std::string binding =
-        ber::EncodeItem(ber::Sequence, ber::EncodeItem(ber::ObjectId, ber::OidContent(oid)) +
-                                           ber::EncodeItem(value.tag, value.content));
-    return encodeResponse(community, id, errorStatus, errorIndex, binding);
+                              int errorIndex, const std::string &oid, const AgentValue &value,
+                              int version) {
+    return encodeResponse(version, community, id, errorStatus, errorIndex,
+                          encodeBinding(oid, value));
 }
 
-std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
-    TSNMPRec request;
-    if (!request.DecodeBuf(datagram) || request.Version != 0 || request.MIBList.empty())
+std::optional<LoopbackAgent::Entry> LoopbackAgent::nextAfter(const std::string &oid,
+                                                             bool v1) const {
+    std::vector<std::uint32_t> arcs;
+    if (!ParseOid(oid, arcs))
+        return std::nullopt;
+    if (endless_) {
+        const std::string &base = endless_->first;
+        if (oid == base || oid.compare(0, base.size() + 1, base + ".") == 0)
+            return Entry{endlessName(base, oid), endless_->second};
+    }
+    for (auto it = mib_.upper_bound(arcs); it != mib_.end(); ++it)
+        if (!v1 || it->second.value.tag != ber::Counter64) // v1 cannot carry a Counter64
+            return it->second;
+    return std::nullopt;
+}
+
+std::vector<std::string> LoopbackAgent::answer(const std::string &datagram,
+                                               unsigned short sourcePort) {
+    Message request;
+    if (!request.Decode(datagram) || request.version < 0 || request.version > 1 ||
+        request.pdu.bindings.empty())
         return {};
-    const std::string oid = request.MIBList.front().OID;
+    const bool v1 = request.version == 0;
+    const Pdu &pdu = request.pdu;
+    const std::string oid = pdu.bindings.front().oid;
     const AgentValue null{ber::Null, std::string()};
 
     std::optional<AgentFault> fault;
-    std::optional<Entry> served; // what the request reaches, if anything
+    std::vector<Binding> served; // the answer's bindings
+    int errorStatus = 0, errorIndex = 0;
     bool silentScript = false;
     Hook hook;
+    std::size_t maxSize = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         hook = hook_;
-        requests_.push_back(AgentRequest{request.PDUType, request.ID, request.Community, oid});
+        maxSize = maxResponseSize_;
+        requests_.push_back(AgentRequest{pdu.type, pdu.requestId, request.community, oid,
+                                         request.version, int(pdu.bindings.size()),
+                                         pdu.type == ber::GetBulkRequest ? pdu.MaxRepetitions() : 0,
+                                         sourcePort});
         const int number = static_cast<int>(requests_.size());
-        if (request.Community != community_)
-            return {}; // a v1 agent drops a request with a wrong community
+        if (request.community != community_)
+            return {}; // an agent drops a request with a wrong community
         if (auto f = requestFaults_.find(number); f != requestFaults_.end())
             fault = f->second;
         else if (auto g = oidFaults_.find(oid); g != oidFaults_.end())
             fault = g->second;
 
-        std::vector<std::uint32_t> arcs;
-        const bool parsed = ParseOid(oid, arcs);
-        if (request.PDUType == ber::GetRequest) {
-            auto script = scripts_.find(oid);
-            if (script != scripts_.end() && !script->second.empty()) {
-                const auto next = script->second.front();
-                script->second.erase(script->second.begin());
-                if (next)
-                    served = Entry{oid, *next};
-                else
-                    silentScript = true;
-            } else if (parsed) {
-                if (auto it = mib_.find(arcs); it != mib_.end())
-                    served = it->second;
+        // v1 ends at the first binding it has no value for: noSuchName, naming its place.
+        const auto missing = [&](std::size_t i, const std::string &name, int v2Exception) {
+            if (v1 && errorStatus == 0) {
+                errorStatus = NoSuchName;
+                errorIndex = int(i) + 1;
             }
-        } else if (request.PDUType == ber::GetNextRequest && parsed) {
-            const std::string &base = endless_ ? endless_->first : std::string();
-            if (endless_ && (oid == base || oid.compare(0, base.size() + 1, base + ".") == 0))
-                served = Entry{endlessName(base, oid), endless_->second};
-            else if (auto it = mib_.upper_bound(arcs); it != mib_.end())
-                served = it->second;
-        } else if (request.PDUType != ber::GetNextRequest) {
-            return {}; // only GET and GETNEXT are served
+            served.emplace_back(name, exception(v2Exception));
+        };
+        if (pdu.type == ber::GetRequest) {
+            auto script = scripts_.find(oid);
+            for (std::size_t i = 0; i < pdu.bindings.size(); ++i) {
+                const std::string &name = pdu.bindings[i].oid;
+                std::vector<std::uint32_t> arcs;
+                if (i == 0 && script != scripts_.end() && !script->second.empty()) {
+                    const auto next = script->second.front();
+                    script->second.erase(script->second.begin());
+                    if (next)
+                        served.emplace_back(name, *next);
+                    else
+                        silentScript = true;
+                } else if (auto it = ParseOid(name, arcs) ? mib_.find(arcs) : mib_.end();
+                           it != mib_.end() && !(v1 && it->second.value.tag == ber::Counter64)) {
+                    served.emplace_back(name, it->second.value);
+                } else {
+                    // noSuchInstance where the object's column holds other rows.
+                    const std::string column = name.substr(0, name.rfind('.'));
+                    const auto near = nextAfter(column, false);
+                    const bool inColumn =
+                        near && near->oid.compare(0, column.size() + 1, column + ".") == 0;
+                    missing(i, name, inColumn ? ber::NoSuchInstance : ber::NoSuchObject);
+                }
+            }
+        } else if (pdu.type == ber::GetNextRequest) {
+            for (std::size_t i = 0; i < pdu.bindings.size(); ++i) {
+                if (auto next = nextAfter(pdu.bindings[i].oid, v1))
+                    served.emplace_back(next->oid, next->value);
+                else
+                    missing(i, pdu.bindings[i].oid, ber::EndOfMibView);
+            }
+        } else if (pdu.type == ber::GetBulkRequest && !v1) {
+            // The non-repeaters once, then the rest round after round until every one of them
+            // has reached the end of the MIB.
+            const std::size_t count = pdu.bindings.size();
+            const std::size_t nonRepeaters =
+                std::min<std::size_t>(count, std::size_t(std::max(0, pdu.NonRepeaters())));
+            const int repetitions = std::max(0, pdu.MaxRepetitions());
+            std::vector<std::string> last;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (i < nonRepeaters) {
+                    auto next = nextAfter(pdu.bindings[i].oid, false);
+                    served.emplace_back(
+                        next ? Binding{next->oid, next->value}
+                             : Binding{pdu.bindings[i].oid, exception(ber::EndOfMibView)});
+                } else {
+                    last.push_back(pdu.bindings[i].oid);
+                }
+            }
+            for (int r = 0; r < repetitions && !last.empty(); ++r) {
+                bool any = false;
+                for (std::string &name : last) {
+                    auto next = nextAfter(name, false);
+                    if (next) {
+                        any = true;
+                        served.emplace_back(next->oid, next->value);
+                        name = next->oid;
+                    } else {
+                        served.emplace_back(name, exception(ber::EndOfMibView));
+                    }
+                }
+                if (!any)
+                    break;
+            }
+        } else {
+            return {}; // only GET, GETNEXT and (over v2c) GETBULK are served
         }
     }
     if (silentScript)
         return {};
-    if (served && hook)
-        hook(served->oid, served->value);
+    if (hook)
+        for (auto &[name, value] : served)
+            if (value.tag < ber::NoSuchObject || value.tag > ber::EndOfMibView)
+                hook(name, value);
 
-    // The answer a working agent sends: the value, or noSuchName echoing the binding.
-    const std::string normal =
-        served ? EncodeGetResponse(request.Community, request.ID, 0, 0, served->oid, served->value)
-               : EncodeGetResponse(request.Community, request.ID, 2, 1, oid, null);
+    // The answer a working agent sends: the values, or v1's noSuchName echoing the request.
+    std::string normal;
+    const auto echo = [&](int status, int index) {
+        std::string bindings;
+        for (const VarBind &b : pdu.bindings)
+            bindings += encodeBinding(b.oid, null);
+        return encodeResponse(request.version, request.community, pdu.requestId, status, index,
+                              bindings);
+    };
+    if (errorStatus != 0) {
+        normal = echo(errorStatus, errorIndex);
+    } else {
+        normal = encodeResponse(request.version, request.community, pdu.requestId, 0, 0,
+                                encodeBindings(served));
+        if (normal.size() > maxSize && pdu.type == ber::GetBulkRequest) {
+            // Fewer repetitions, from the end, until the answer fits.
+            while (!served.empty() && normal.size() > maxSize) {
+                served.pop_back();
+                normal = encodeResponse(request.version, request.community, pdu.requestId, 0, 0,
+                                        encodeBindings(served));
+            }
+        } else if (normal.size() > maxSize) {
+            normal = v1 ? echo(TooBig, 0)
+                        : encodeResponse(request.version, request.community, pdu.requestId, TooBig,
+                                         0, std::string());
+        }
+    }
     if (!fault)
         return {normal};
     switch (fault->kind) {
     case FaultKind::Silent:
         return {};
     case FaultKind::ErrorStatus:
-        return {EncodeGetResponse(request.Community, request.ID, fault->errorStatus, 1, oid, null)};
+        return {echo(fault->errorStatus, 1)};
     case FaultKind::OtherRequestId:
-        if (served)
-            return {EncodeGetResponse(request.Community, fault->requestId, 0, 0, served->oid,
-                                      served->value)};
-        return {EncodeGetResponse(request.Community, fault->requestId, 2, 1, oid, null)};
+        if (!served.empty() && errorStatus == 0)
+            return {encodeResponse(request.version, request.community, fault->requestId, 0, 0,
+                                   encodeBindings(served))};
+        return {encodeResponse(request.version, request.community, fault->requestId, NoSuchName, 1,
+                               encodeBinding(oid, null))};
     case FaultKind::Raw:
         return {fault->raw};
     case FaultKind::Twice:
@@ -192,7 +325,8 @@ std::vector<std::string> LoopbackAgent::answer(const std::string &datagram) {
     case FaultKind::JunkFirst:
         return {fault->raw, normal};
     case FaultKind::Bindings:
-        return {encodeResponse(request.Community, request.ID, 0, 0, fault->raw)};
+        return {
+            encodeResponse(request.version, request.community, pdu.requestId, 0, 0, fault->raw)};
     }
     return {normal};
 }
@@ -255,6 +389,9 @@ void LoopbackAgent::SetObjectId(const std::string &oid, const std::string &value
 }
 void LoopbackAgent::SetNull(const std::string &oid) {
     Set(oid, {ber::Null, std::string()});
+}
+void LoopbackAgent::SetCounter64(const std::string &oid, std::uint64_t v) {
+    Set(oid, {ber::Counter64, ber::UnsignedContent(v)});
 }
 
 void LoopbackAgent::Remove(const std::string &oid) {

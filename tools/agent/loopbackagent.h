@@ -1,7 +1,9 @@
 #pragma once
-// An SNMP v1 agent on a 127.0.0.1 UDP port, serving a MIB of OID -> (tag, content bytes) on its
-// own thread. It answers GetRequest and GetNextRequest as a real agent does (noSuchName with
-// error status 2 echoing the binding; noSuchName past the end of the MIB), ignores requests with
+// An SNMP v1 and v2c agent on a 127.0.0.1 UDP port, serving a MIB of OID -> (tag, content bytes)
+// on its own thread. It answers as a real agent does: over v1 GetRequest and GetNextRequest
+// (noSuchName with error status 2 echoing the binding; noSuchName past the end of the MIB; no
+// Counter64 values, which v1 cannot carry), over v2c also GetBulkRequest (the exceptions
+// noSuchObject, noSuchInstance and endOfMibView in place of values). It ignores requests with
 // another community, and can be told to misbehave for one OID or one request.
 
 #include <atomic>
@@ -40,15 +42,20 @@ struct AgentFault {
     std::string raw;
 };
 
-// A v1 GetResponse carrying one binding, as an agent sends it.
+// A GetResponse carrying one binding, as an agent sends it (version 0: v1, 1: v2c).
 std::string EncodeGetResponse(const std::string &community, std::int32_t id, int errorStatus,
-                              int errorIndex, const std::string &oid, const AgentValue &value);
+                              int errorIndex, const std::string &oid, const AgentValue &value,
+                              int version = 0);
 
 struct AgentRequest {
     int pduType = 0;
     std::int32_t id = 0;
     std::string community;
-    std::string oid;
+    std::string oid; // the first binding's
+    int version = 0;
+    int bindings = 0;
+    int maxRepetitions = 0; // of a GetBulkRequest
+    unsigned short sourcePort = 0;
 };
 
 class LoopbackAgent {
@@ -65,6 +72,9 @@ public:
     // "127.0.0.1:<port>", the router address text that reaches this agent.
     std::string Host() const;
     void SetCommunity(const std::string &community);
+    // The largest response it sends (default: what a datagram holds). A GetBulk answer is cut
+    // to fit; any other answer that does not fit becomes tooBig.
+    void SetMaxResponseSize(std::size_t bytes);
 
     // The MIB.
     void Set(const std::string &oid, AgentValue value);
@@ -76,6 +86,7 @@ public:
     void SetIpAddress(const std::string &oid, const std::string &dotted);
     void SetObjectId(const std::string &oid, const std::string &value);
     void SetNull(const std::string &oid);
+    void SetCounter64(const std::string &oid, std::uint64_t v);
     void Remove(const std::string &oid);
     void Clear();
     std::optional<AgentValue> Get(const std::string &oid) const;
@@ -126,7 +137,9 @@ private:
     };
     void run();
     // The datagrams that answer one request, in the order they are sent.
-    std::vector<std::string> answer(const std::string &datagram);
+    std::vector<std::string> answer(const std::string &datagram, unsigned short sourcePort);
+    // The object after oid that a request of this version may see; nullopt past the end.
+    std::optional<Entry> nextAfter(const std::string &oid, bool v1) const;
 
     mutable std::mutex mutex_;
     std::map<std::vector<std::uint32_t>, Entry> mib_;
@@ -136,6 +149,7 @@ private:
     std::vector<AgentRequest> requests_;
     std::optional<std::pair<std::string, AgentValue>> endless_;
     std::string community_;
+    std::size_t maxResponseSize_ = 65507;
     Hook hook_;
 
     int fd_ = -1;

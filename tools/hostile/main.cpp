@@ -8,7 +8,7 @@
 
 #include "agent/loopbackagent.h"
 #include "snmp/ber.h"
-#include "snmp/tsnmprec.h"
+#include "snmp/message.h"
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -30,23 +30,25 @@ void stop(int) {
     stopping = 1;
 }
 
-std::string answerFor(const std::string &mode, const snmp::TSNMPRec &request, int n,
+std::string answerFor(const std::string &mode, const snmp::Message &request, int n,
                       std::vector<std::string> &extra) {
-    const std::string oid = request.MIBList.empty() ? std::string("1.3") : request.MIBList[0].OID;
-    if (mode == "endless" && request.PDUType == snmp::ber::GetRequest) {
+    const std::string oid =
+        request.pdu.bindings.empty() ? std::string("1.3") : request.pdu.bindings[0].oid;
+    if (mode == "endless" && request.pdu.type == snmp::ber::GetRequest) {
         // Plain numbers for the GETs, so the program goes on to its walks.
         const tools::AgentValue zero{snmp::ber::Integer, snmp::ber::IntegerContent(0)};
-        return tools::EncodeGetResponse(request.Community, request.ID, 0, 0, oid, zero);
+        return tools::EncodeGetResponse(request.community, request.pdu.requestId, 0, 0, oid, zero);
     }
     if (mode == "endless") {
         tools::AgentValue value{snmp::ber::OctetString, std::string(60000, 'x')};
-        return tools::EncodeGetResponse(request.Community, request.ID, 0, 0,
+        return tools::EncodeGetResponse(request.community, request.pdu.requestId, 0, 0,
                                         oid + "." + std::to_string(n % 1000 + 1), value);
     }
     const tools::AgentValue value{snmp::ber::Integer, snmp::ber::IntegerContent(1)};
     const std::string real =
-        tools::EncodeGetResponse(request.Community, request.ID, 0, 0, oid, value);
-    extra.push_back(tools::EncodeGetResponse(request.Community, request.ID + 1, 0, 0, oid, value));
+        tools::EncodeGetResponse(request.community, request.pdu.requestId, 0, 0, oid, value);
+    extra.push_back(
+        tools::EncodeGetResponse(request.community, request.pdu.requestId + 1, 0, 0, oid, value));
     extra.push_back(real.substr(0, real.size() - 1));
     extra.push_back(std::string("\x30\x00", 2));
     return std::string(2000, '\xff');
@@ -94,8 +96,8 @@ int main(int argc, char **argv) {
                                        reinterpret_cast<sockaddr *>(&from), &fromLength);
         if (got <= 0)
             continue;
-        snmp::TSNMPRec request;
-        if (!request.DecodeBuf(buffer.substr(0, std::size_t(got))))
+        snmp::Message request;
+        if (!request.Decode(buffer.substr(0, std::size_t(got))))
             continue;
         std::vector<std::string> extra;
         const std::string first = answerFor(mode, request, n, extra);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace vantrel::tools {
@@ -16,24 +18,34 @@ namespace {
 
 const std::string SysUpTime = "1.3.6.1.2.1.1.3.0";
 const std::string IfEntry = "1.3.6.1.2.1.2.2.1.";
+const std::string IfXEntry = "1.3.6.1.2.1.31.1.1.1.";
+const std::string IfStackStatus = "1.3.6.1.2.1.31.1.2.1.3.";
 constexpr int IfDescrColumn = 2;
+constexpr int IfTypeColumn = 3;
+// ifType values: ATM, a bridge, the DSL lines (ADSL, VDSL, G.SHDSL, ADSL2, ADSL2+, VDSL2) and,
+// for a profile without a stack table, what carries a line's traffic (PPP, ATM, channels).
+constexpr std::int64_t AtmType = 37;
+constexpr std::int64_t BridgeType = 209;
+constexpr std::int64_t LineTypes[] = {94, 97, 169, 230, 238, 251};
+constexpr std::int64_t CarrierTypes[] = {23, 37, 124, 125};
 constexpr int IfOperStatusColumn = 8;
 constexpr int IfLastChangeColumn = 9;
 constexpr std::uint64_t Wrap32 = 0x100000000ULL;
 constexpr double Pi = 3.14159265358979323846;
 
-// Counters of the WAN rows that grow with the traffic. The ATM row counts the same frames, and
-// its octets include the 5-byte header of every 53-byte cell.
+// Counters of the traffic rows that grow, in ifTable and in ifXTable's 64-bit columns. An ATM
+// row counts the same frames, and its octets include the 5-byte header of every 53-byte cell.
 struct Growth {
     int column;
+    int highCapacityColumn;
     std::uint64_t perSecond;
     bool cellOverhead;
 };
 const Growth WanGrowth[] = {
-    {10, RouterSimulation::DownBytesPerSecond, true},         // ifInOctets
-    {11, RouterSimulation::DownBytesPerSecond / 1000, false}, // ifInUcastPkts, ~1000-byte frames
-    {16, RouterSimulation::UpBytesPerSecond, true},           // ifOutOctets
-    {17, RouterSimulation::UpBytesPerSecond / 250, false},    // ifOutUcastPkts, mostly acks
+    {10, 6, RouterSimulation::DownBytesPerSecond, true},         // ifInOctets
+    {11, 7, RouterSimulation::DownBytesPerSecond / 1000, false}, // ifInUcastPkts, 1000-byte frames
+    {16, 10, RouterSimulation::UpBytesPerSecond, true},          // ifOutOctets
+    {17, 11, RouterSimulation::UpBytesPerSecond / 250, false},   // ifOutUcastPkts, mostly acks
 };
 
 // ADSL line objects at instance 2 that wander a little, as a real line's figures do.
@@ -68,17 +80,29 @@ bool isUnsigned32(int tag) {
     return tag == ber::Counter || tag == ber::Gauge || tag == ber::TimeTicks;
 }
 
-// "<column>.<row>" behind the ifEntry prefix; false for anything else.
-bool ifTableCell(const std::string &oid, int &column, int &row) {
-    if (oid.compare(0, IfEntry.size(), IfEntry) != 0)
+// "<a>.<b>" behind prefix, each within an int; false for anything else.
+bool twoArcs(const std::string &oid, const std::string &prefix, int &a, int &b) {
+    if (oid.compare(0, prefix.size(), prefix) != 0)
         return false;
     std::vector<std::uint32_t> arcs;
-    if (!LoopbackAgent::ParseOid(oid.substr(IfEntry.size()), arcs) || arcs.size() != 2 ||
-        arcs[0] > 1000 || arcs[1] > 0x7FFFFFFF)
+    if (!LoopbackAgent::ParseOid(oid.substr(prefix.size()), arcs) || arcs.size() != 2 ||
+        arcs[0] > 0x7FFFFFFF || arcs[1] > 0x7FFFFFFF)
         return false;
-    column = static_cast<int>(arcs[0]);
-    row = static_cast<int>(arcs[1]);
+    a = static_cast<int>(arcs[0]);
+    b = static_cast<int>(arcs[1]);
     return true;
+}
+
+bool ifTableCell(const std::string &oid, int &column, int &row) {
+    return twoArcs(oid, IfEntry, column, row);
+}
+
+bool ifXTableCell(const std::string &oid, int &column, int &row) {
+    return twoArcs(oid, IfXEntry, column, row);
+}
+
+bool stackCell(const std::string &oid, int &higher, int &lower) {
+    return twoArcs(oid, IfStackStatus, higher, lower);
 }
 
 std::uint64_t ticksOf(milliseconds ms) {
@@ -111,36 +135,107 @@ bool RouterSimulation::LoadProfile(const std::string &path, std::string *error) 
 bool RouterSimulation::LoadProfileText(const std::string &text, std::string *error) {
     if (!agent_.LoadSnmprec(text, error))
         return false;
-    return findWanRows(text);
+    findRows(text);
+    return true;
 }
 
-bool RouterSimulation::findWanRows(const std::string &text) {
-    wanRows_.clear();
-    wanKinds_.clear();
+void RouterSimulation::findRows(const std::string &text) {
+    // The agent keeps the last line of an OID given twice; so does this scan.
+    std::map<int, std::string> descr;
+    std::map<int, std::int64_t> type;
+    std::set<std::pair<int, int>> stack; // higher, lower
     std::istringstream in(text);
     std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    int number = 0;
+    while (LoopbackAgent::NextSnmprecLine(in, line, number)) {
         std::string oid;
         AgentValue value;
-        int column = 0, row = 0;
-        if (line.empty() || line[0] == '#' ||
-            !LoopbackAgent::ParseSnmprecLine(line, oid, value, nullptr) ||
-            !ifTableCell(oid, column, row) || column != IfDescrColumn)
+        int column = 0, row = 0, higher = 0, lower = 0;
+        if (!LoopbackAgent::ParseSnmprecLine(line, oid, value, nullptr))
             continue;
-        // The agent keeps the last line of an OID given twice; so does this scan.
-        const auto known = std::find(wanRows_.begin(), wanRows_.end(), row);
-        if (known != wanRows_.end()) {
-            wanKinds_.erase(wanKinds_.begin() + (known - wanRows_.begin()));
-            wanRows_.erase(known);
-        }
-        if (value.content == "ATM" || value.content == "RFC-2364") {
-            wanRows_.push_back(row);
-            wanKinds_.push_back(value.content == "ATM" ? WanKind::Atm : WanKind::Ppp);
+        if (ifTableCell(oid, column, row)) {
+            if (column == IfDescrColumn)
+                descr[row] = value.content;
+            else if (column == IfTypeColumn && value.tag == ber::Integer)
+                type[row] = signedOf(value.content);
+            else
+                descr.emplace(row, std::string());
+        } else if (stackCell(oid, higher, lower) && higher > 0 && lower > 0) {
+            stack.emplace(higher, lower);
         }
     }
-    return true;
+
+    wanRows_.clear();
+    atmRows_.clear();
+    profileRows_.clear();
+    std::vector<int> lines;
+    bool designed = false; // the designed router: its "Bridge" and its WAN rows by name
+    for (const auto &[row, name] : descr) {
+        designed = designed || name == "Bridge";
+        profileRows_.push_back(row);
+        const auto t = type.find(row);
+        const std::int64_t ifType = t == type.end() ? 0 : t->second;
+        if (name == "ATM" || name == "RFC-2364")
+            wanRows_.push_back(row);
+        if (name == "ATM" || ifType == AtmType)
+            atmRows_.push_back(row);
+        if (std::find(std::begin(LineTypes), std::end(LineTypes), ifType) != std::end(LineTypes))
+            lines.push_back(row);
+    }
+
+    // The designed router's WAN rows; else the line and what runs on it, up to a bridge, which
+    // belongs to the LAN; without a stack table, the line and its PPP, ATM and channel rows.
+    if (designed && !wanRows_.empty()) {
+        defaultRows_ = wanRows_;
+        return;
+    }
+    std::set<int> rows;
+    if (!lines.empty()) {
+        rows.insert(lines.begin(), lines.end());
+        if (!stack.empty()) {
+            for (bool grew = true; grew;) {
+                grew = false;
+                for (const auto &[higher, lower] : stack) {
+                    const auto t = type.find(higher);
+                    if (rows.count(lower) && !rows.count(higher) &&
+                        (t == type.end() || t->second != BridgeType))
+                        grew = rows.insert(higher).second || grew;
+                }
+            }
+        } else {
+            for (const auto &[row, ifType] : type)
+                if (std::find(std::begin(CarrierTypes), std::end(CarrierTypes), ifType) !=
+                    std::end(CarrierTypes))
+                    rows.insert(row);
+        }
+    }
+    defaultRows_.assign(rows.begin(), rows.end());
+}
+
+void RouterSimulation::SetDropRows(std::vector<int> rows) {
+    if (rows.empty())
+        dropRows_.reset();
+    else
+        dropRows_ = std::move(rows);
+}
+
+void RouterSimulation::SetTrafficRows(std::vector<int> rows) {
+    if (rows.empty())
+        trafficRows_.reset();
+    else
+        trafficRows_ = std::move(rows);
+}
+
+bool RouterSimulation::HasRow(int row) const {
+    return std::find(profileRows_.begin(), profileRows_.end(), row) != profileRows_.end();
+}
+
+void RouterSimulation::Restart() {
+    restartMs_ = static_cast<long long>(Elapsed().count());
+}
+
+milliseconds RouterSimulation::RestartedAt() const {
+    return milliseconds(restartMs_.load());
 }
 
 bool RouterSimulation::Start(unsigned short port, const std::string &community) {
@@ -197,44 +292,73 @@ milliseconds RouterSimulation::NextChangeAt(milliseconds elapsed) const {
     return since % every < schedule_.length ? dropStart + schedule_.length : dropStart + every;
 }
 
+bool RouterSimulation::growCounter(int column, int row, bool highCapacity, milliseconds now,
+                                   milliseconds restart, AgentValue &value) const {
+    const auto &traffic = TrafficRows();
+    if (std::find(traffic.begin(), traffic.end(), row) == traffic.end())
+        return false;
+    for (const Growth &g : WanGrowth) {
+        if ((highCapacity ? g.highCapacityColumn : g.column) != column ||
+            value.tag != (highCapacity ? ber::Counter64 : ber::Counter))
+            continue;
+        std::uint64_t up = static_cast<std::uint64_t>(UpTimeAt(now).count());
+        if (restart.count() >= 0)
+            up -= static_cast<std::uint64_t>(UpTimeAt(restart).count());
+        std::uint64_t grown = g.perSecond * up / 1000;
+        if (g.cellOverhead && std::find(atmRows_.begin(), atmRows_.end(), row) != atmRows_.end())
+            grown = grown * 53 / 48;
+        const std::uint64_t base = restart.count() >= 0 ? 0 : unsignedOf(value.content);
+        value.content = ber::UnsignedContent(highCapacity ? base + grown : (base + grown) % Wrap32);
+        return true;
+    }
+    return false;
+}
+
 void RouterSimulation::Apply(const std::string &oid, AgentValue &value) const {
     const milliseconds now = Elapsed();
+    const milliseconds restart = RestartedAt();
+    const bool restarted = restart.count() >= 0;
+    // The router's uptime at a moment since the start: after a restart, from that restart.
+    auto uptimeAt = [&](milliseconds at, const std::string &profileUptime) {
+        if (restarted)
+            return ticksOf(std::max(milliseconds(0), at - restart)) % Wrap32;
+        return (unsignedOf(profileUptime) + ticksOf(at)) % Wrap32;
+    };
     if (oid == SysUpTime) {
         if (value.tag == ber::TimeTicks)
-            value.content =
-                ber::UnsignedContent((unsignedOf(value.content) + ticksOf(now)) % Wrap32);
+            value.content = ber::UnsignedContent(uptimeAt(now, value.content));
         return;
     }
 
     int column = 0, row = 0;
     if (ifTableCell(oid, column, row)) {
-        const auto wan = std::find(wanRows_.begin(), wanRows_.end(), row);
-        if (wan == wanRows_.end())
-            return;
-        const WanKind kind = wanKinds_[static_cast<std::size_t>(wan - wanRows_.begin())];
-        if (column == IfOperStatusColumn) {
+        const auto &link = LinkRows();
+        const bool linkRow = std::find(link.begin(), link.end(), row) != link.end();
+        if (linkRow && column == IfOperStatusColumn) {
             value = {ber::Integer, ber::IntegerContent(LinkUpAt(now) ? 1 : 2)};
             return;
         }
-        if (column == IfLastChangeColumn) {
+        if (linkRow && column == IfLastChangeColumn) {
             const milliseconds change = LastChangeAt(now);
             const auto uptime = agent_.Get(SysUpTime);
-            if (change.count() >= 0 && uptime && uptime->tag == ber::TimeTicks &&
+            if ((change.count() >= 0 || restarted) && uptime && uptime->tag == ber::TimeTicks &&
                 value.tag == ber::TimeTicks)
-                value.content =
-                    ber::UnsignedContent((unsignedOf(uptime->content) + ticksOf(change)) % Wrap32);
+                value.content = ber::UnsignedContent(uptimeAt(change, uptime->content));
             return;
         }
-        for (const Growth &g : WanGrowth) {
-            if (g.column != column || value.tag != ber::Counter)
-                continue;
-            const auto up = static_cast<std::uint64_t>(UpTimeAt(now).count());
-            std::uint64_t grown = g.perSecond * up / 1000;
-            if (g.cellOverhead && kind == WanKind::Atm)
-                grown = grown * 53 / 48;
-            value.content = ber::UnsignedContent((unsignedOf(value.content) + grown) % Wrap32);
-            return;
-        }
+        if (!growCounter(column, row, false, now, restart, value) && restarted &&
+            value.tag == ber::Counter)
+            value.content = ber::UnsignedContent(0);
+        return;
+    }
+    if (ifXTableCell(oid, column, row)) {
+        if (!growCounter(column, row, true, now, restart, value) && restarted &&
+            (value.tag == ber::Counter || value.tag == ber::Counter64))
+            value.content = ber::UnsignedContent(0);
+        return;
+    }
+    if (restarted && (value.tag == ber::Counter || value.tag == ber::Counter64)) {
+        value.content = ber::UnsignedContent(0);
         return;
     }
 
