@@ -7,6 +7,16 @@
 
 namespace vantrel::core {
 
+// One variable binding as the router gave it: the object's name, the BER tag its value came with
+// (Counter32 0x41, Gauge32 0x42, TimeTicks 0x43, Counter64 0x46, INTEGER 0x02, OCTET STRING
+// 0x04, IpAddress 0x40, ...) and the value as the program shows it: numbers in decimal (counters
+// and gauges unsigned), addresses dotted, strings as their bytes.
+struct Binding {
+    std::string oid;
+    int type = 0x05;
+    std::string value;
+};
+
 // How one GET came back.
 enum class Answer {
     None,  // no reply (time-out, unreachable, cancelled, undecodable)
@@ -22,6 +32,12 @@ public:
     virtual ~RouterLink() = default;
     // One GET. value is empty unless the answer is Value.
     virtual Answer Get(const std::string &oid, std::string &value) = 0;
+    // One GET that keeps the type of the value: binding is the agent's (with its name) when the
+    // answer is Value, and holds the object asked for otherwise.
+    virtual Answer GetBinding(const std::string &oid, Binding &binding) = 0;
+    // A walk of the subtree under base, its bindings in the router's order (within the same
+    // bounds as Walk); false when a step failed, with what was read before it.
+    virtual bool WalkBindings(const std::string &base, std::vector<Binding> &bindings) = 0;
     // A walk of the subtree under base into rows (one line per row key, values in double
     // quotes); false when a step failed, with the rows read so far.
     virtual bool Walk(const std::string &base, std::vector<std::string> &rows) = 0;

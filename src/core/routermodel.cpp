@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/localaddress.h"
 #include "snmp/canceltoken.h"
+#include "snmp/client.h"
 #include "snmp/snmpsend.h"
 
 namespace vantrel::core {
@@ -24,6 +25,31 @@ public:
             return Answer::None;
         return status == 0 ? Answer::Value : Answer::Error;
     }
+    Answer GetBinding(const std::string &oid, Binding &binding) override {
+        binding = Binding{oid, 0x05, std::string()};
+        if (Cancelled())
+            return Answer::None;
+        snmp::Client client(config());
+        const snmp::Response response = client.Get({oid});
+        if (!response.Answered())
+            return Answer::None;
+        const snmp::VarBind *value = response.Value(oid);
+        if (value == nullptr)
+            return Answer::Error;
+        binding = Binding{value->oid, value->type, snmp::ValueText(*value)};
+        return Answer::Value;
+    }
+    bool WalkBindings(const std::string &base, std::vector<Binding> &bindings) override {
+        bindings.clear();
+        if (Cancelled())
+            return false;
+        snmp::Client client(config());
+        const snmp::Outcome outcome = client.Walk(base, [&bindings](const snmp::VarBind &b) {
+            bindings.push_back(Binding{b.oid, b.type, snmp::ValueText(b)});
+            return true;
+        });
+        return outcome == snmp::Outcome::Ok;
+    }
     bool Walk(const std::string &base, std::vector<std::string> &rows) override {
         rows.clear();
         if (Cancelled()) {
@@ -44,6 +70,16 @@ public:
     InterfaceMap map; // the worker's thread only
 
 private:
+    // How the client reaches the current target.
+    snmp::ClientConfig config() const {
+        snmp::ClientConfig c;
+        c.target = model_.Host();
+        c.community = model_.Community();
+        c.timeoutMs = model_.options_.timeoutMs;
+        c.cancel = model_.cancel_.get();
+        return c;
+    }
+
     RouterModel &model_;
 };
 
