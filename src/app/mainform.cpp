@@ -395,6 +395,11 @@ void MainForm::SetStatus(const QString &text) {
         statusText_->setText(RouterQuery::BusyText);
     else
         statusText_->setText(text);
+    statusText_->setToolTip(QString());
+}
+
+void MainForm::SetStatusReason(const QString &reason) {
+    statusText_->setToolTip(QStringLiteral("The router did not answer: ") + reason);
 }
 
 QString MainForm::Status() const {
