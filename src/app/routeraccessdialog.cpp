@@ -218,18 +218,19 @@ void RouterAccessControl::LoadPassphrases(std::function<void()> ready) {
         return;
     }
     QPointer<RouterAccessControl> self(this);
-    store_->Read(settings_.Values().Ip, access.user,
-                 [self, ready](bool, bool found, const SecretStore::Passphrases &p, const QString &) {
-                     if (!self)
-                         return;
-                     if (found) {
-                         RouterAccess a = self->settings_.Access();
-                         a.authPassphrase = p.auth;
-                         a.privacyPassphrase = p.privacy;
-                         self->settings_.SetAccess(a, false);
-                     }
-                     ready();
-                 });
+    store_->Read(
+        settings_.Values().Ip, access.user,
+        [self, ready](bool, bool found, const SecretStore::Passphrases &p, const QString &) {
+            if (!self)
+                return;
+            if (found) {
+                RouterAccess a = self->settings_.Access();
+                a.authPassphrase = p.auth;
+                a.privacyPassphrase = p.privacy;
+                self->settings_.SetAccess(a, false);
+            }
+            ready();
+        });
 }
 
 void RouterAccessControl::OpenDialog() {

@@ -18,7 +18,8 @@ public:
         QString privacy;
     };
     // found: the store held an entry; available: a secret service answered at all.
-    using ReadDone = std::function<void(bool available, bool found, const Passphrases &, const QString &error)>;
+    using ReadDone =
+        std::function<void(bool available, bool found, const Passphrases &, const QString &error)>;
     using WriteDone = std::function<void(bool stored, const QString &error)>;
 
     explicit SecretStore(QObject *parent = nullptr) : QObject(parent) {}

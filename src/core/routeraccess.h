@@ -53,13 +53,13 @@ enum class LinkFailure {
     Unreachable,    // the computer refused the datagram (nothing listens on the port)
     Authentication, // wrong user name or passphrase
     UnknownUser,
-    SecurityLevel,  // the user is not set up for the security level asked for
-    Decryption,     // wrong privacy passphrase or protocol
-    TimeWindow,     // the agent's clock kept refusing the request
-    UnknownEngine,  // the agent named no v3 engine
-    Credentials,    // a user name or passphrase that cannot be used (too short, too long)
-    AgentReport,    // some other v3 report instead of an answer
-    TooLarge,       // a walk passed its bounds
+    SecurityLevel, // the user is not set up for the security level asked for
+    Decryption,    // wrong privacy passphrase or protocol
+    TimeWindow,    // the agent's clock kept refusing the request
+    UnknownEngine, // the agent named no v3 engine
+    Credentials,   // a user name or passphrase that cannot be used (too short, too long)
+    AgentReport,   // some other v3 report instead of an answer
+    TooLarge,      // a walk passed its bounds
 };
 
 // A v3 agent's refusal (a report), as opposed to silence or a fault on this side of the wire.
