@@ -395,7 +395,9 @@ void MainForm::SetStatus(const QString &text) {
         statusText_->setText(RouterQuery::BusyText);
     else
         statusText_->setText(text);
-    statusText_->setToolTip(QString());
+    // The reason stays with the error text (a later failure of the same query often knows none).
+    if (text != RouterQuery::ErrorText)
+        statusText_->setToolTip(QString());
 }
 
 void MainForm::SetStatusReason(const QString &reason) {

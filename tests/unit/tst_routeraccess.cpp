@@ -85,8 +85,8 @@ void TestRouterAccess::keysLoad_data() {
                                 << int(A::Level::NoAuthNoPriv) << int(A::Auth::Sha)
                                 << int(A::Privacy::Aes) << false;
     QTest::newRow("2c") << QByteArray("Version=2c\n") << int(A::Version::V2c)
-                        << int(A::Level::NoAuthNoPriv) << int(A::Auth::Sha)
-                        << int(A::Privacy::Aes) << false;
+                        << int(A::Level::NoAuthNoPriv) << int(A::Auth::Sha) << int(A::Privacy::Aes)
+                        << false;
     QTest::newRow("v3 authPriv SHA-512 DES, passphrases in the file")
         << QByteArray("Version=3\nUser=ops\nSecurity level=authPriv\nAuth protocol=SHA-512\n"
                       "Privacy protocol=DES\nAuth passphrase=secret-one\n"
@@ -200,7 +200,8 @@ void TestRouterAccess::failureText_data() {
                                         << "not a valid address";
     QTest::newRow("bad port") << int(LinkFailure::BadTarget) << "10.0.0.1:99999"
                               << "not a valid address";
-    QTest::newRow("empty") << int(LinkFailure::BadTarget) << "" << "not a valid address";
+    QTest::newRow("empty") << int(LinkFailure::BadTarget) << ""
+                           << "not a valid address";
     QTest::newRow("a name") << int(LinkFailure::BadTarget) << "router.home:161"
                             << "the name does not resolve";
     QTest::newRow("closed port") << int(LinkFailure::Unreachable) << "127.0.0.1:9"
@@ -208,7 +209,8 @@ void TestRouterAccess::failureText_data() {
     QTest::newRow("wrong passphrase")
         << int(LinkFailure::Authentication) << "127.0.0.1"
         << "the router refused the authentication: check the user name and passphrase";
-    QTest::newRow("no failure") << int(LinkFailure::None) << "127.0.0.1" << "";
+    QTest::newRow("no failure") << int(LinkFailure::None) << "127.0.0.1"
+                                << "";
 }
 
 void TestRouterAccess::failureText() {
@@ -301,8 +303,8 @@ void TestRouterAccess::failureReachesResult_data() {
                                   << "no answer within 1 s";
     QTest::newRow("closed port") << "closed" << int(LinkFailure::Unreachable)
                                  << "the port is closed (the computer refused it)";
-    QTest::newRow("not an address") << "999.1.1.1" << int(LinkFailure::BadTarget)
-                                    << "not a valid address";
+    QTest::newRow("not an address")
+        << "999.1.1.1" << int(LinkFailure::BadTarget) << "not a valid address";
 }
 
 void TestRouterAccess::failureReachesResult() {
