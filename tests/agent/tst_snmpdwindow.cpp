@@ -105,6 +105,9 @@ void TestSnmpdWindow::refusalSaysWhy() {
     QCOMPARE(form.Status(), QStringLiteral(" Error: Check IP address and/or SNMP community name"));
     const QString tip = Find<QLabel>(*form.statusBar(), "StatusBar_Text")->toolTip();
     QVERIFY2(tip.contains(reason), qPrintable(tip));
+    const QLabel *line = Label(form, "Reason_Label");
+    QVERIFY(!line->isHidden());
+    QVERIFY2(line->text().contains(reason), qPrintable(line->text()));
 }
 
 void TestSnmpdWindow::dialogChangesNothingUntilOk() {
