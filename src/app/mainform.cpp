@@ -401,7 +401,7 @@ void MainForm::SetStatus(const QString &text) {
 }
 
 void MainForm::SetStatusReason(const QString &reason) {
-    statusText_->setToolTip(QStringLiteral("The router did not answer: ") + reason);
+    statusText_->setToolTip(QStringLiteral("Reason: ") + reason);
 }
 
 QString MainForm::Status() const {

@@ -130,9 +130,6 @@ bool RouterAccessDialog::PassphrasesInFile() const {
 
 void RouterAccessDialog::SetStore(Store store) {
     store_ = store;
-    // Without a secret store the file is the only place that outlasts the run.
-    if (store == Store::Unavailable && Access().UsesAuth())
-        inFile_->setChecked(true);
     updateEnabled();
 }
 
@@ -146,6 +143,11 @@ void RouterAccessDialog::updateEnabled() {
     privacy_->setEnabled(a.UsesPrivacy());
     privPass_->setEnabled(a.UsesPrivacy());
     inFile_->setEnabled(a.UsesAuth());
+    // Without a secret store the file is the only place that outlasts the run: offered once.
+    if (store_ == Store::Unavailable && a.UsesAuth() && !fileOffered_) {
+        fileOffered_ = true;
+        inFile_->setChecked(true);
+    }
     QString text;
     if (!a.UsesAuth())
         text = QString();

@@ -48,6 +48,7 @@ private:
     core::RouterModel &router_;
     std::string community_;
     Store store_ = Store::Asking;
+    bool fileOffered_ = false;
     QComboBox *version_;
     QLineEdit *user_;
     QComboBox *level_;

@@ -179,7 +179,7 @@ void SystemPage::RetryStartupRead() {
 
 void SystemPage::render(const core::SystemFigures &f) {
     if (f.head.outcome.probeFailed && !f.head.outcome.failure.empty()) {
-        reason_->setText(QStringLiteral("The router did not answer: ") +
+        reason_->setText(QStringLiteral("Reason: ") +
                          QString::fromStdString(f.head.outcome.failure));
         reason_->show();
     } else if (!f.head.outcome.probeFailed && !f.head.outcome.cancelled) {
