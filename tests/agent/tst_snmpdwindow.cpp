@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -108,6 +109,18 @@ void TestSnmpdWindow::refusalSaysWhy() {
     const QLabel *line = Label(form, "Reason_Label");
     QVERIFY(!line->isHidden());
     QVERIFY2(line->text().contains(reason), qPrintable(line->text()));
+
+    // The connection monitor logs a refusal once while it lasts; silence is not a refusal.
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(QMetaObject::invokeMethod(Timer(form, "Connect_Timer"), "timeout",
+                                          Qt::DirectConnection));
+        QVERIFY(f.Settle());
+    }
+    const QString log = Memo(form, "LinkLog_Memo")->toPlainText();
+    QCOMPARE(log.count(QStringLiteral("Refused: ")),
+             access.startsWith(QLatin1String("Version=2c")) ? 0 : 1);
+    if (!access.startsWith(QLatin1String("Version=2c")))
+        QVERIFY2(log.contains(reason), qPrintable(log));
 }
 
 void TestSnmpdWindow::dialogChangesNothingUntilOk() {
