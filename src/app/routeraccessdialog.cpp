@@ -15,7 +15,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace vantrel::app {
 
@@ -43,6 +45,8 @@ const QStringList kLevels{QStringLiteral("noAuthNoPriv"), QStringLiteral("authNo
                           QStringLiteral("authPriv")};
 const QStringList kAuths{QStringLiteral("SHA"), QStringLiteral("SHA-256"),
                          QStringLiteral("SHA-512"), QStringLiteral("MD5")};
+constexpr int kStoreWaitMs = 3000;
+
 const QStringList kPrivacies{QStringLiteral("AES"), QStringLiteral("DES")};
 
 } // namespace
@@ -219,20 +223,29 @@ void RouterAccessControl::LoadPassphrases(std::function<void()> ready) {
         ready();
         return;
     }
+    // A secret service that is slow to answer holds the first query back a few seconds at most.
+    auto once = std::make_shared<std::function<void()>>(std::move(ready));
+    auto run = [once] {
+        if (*once) {
+            const std::function<void()> go = std::move(*once);
+            *once = nullptr;
+            go();
+        }
+    };
+    QTimer::singleShot(kStoreWaitMs, this, run);
     QPointer<RouterAccessControl> self(this);
-    store_->Read(
-        settings_.Values().Ip, access.user,
-        [self, ready](bool, bool found, const SecretStore::Passphrases &p, const QString &) {
-            if (!self)
-                return;
-            if (found) {
-                RouterAccess a = self->settings_.Access();
-                a.authPassphrase = p.auth;
-                a.privacyPassphrase = p.privacy;
-                self->settings_.SetAccess(a, false);
-            }
-            ready();
-        });
+    store_->Read(settings_.Values().Ip, access.user,
+                 [self, run](bool, bool found, const SecretStore::Passphrases &p, const QString &) {
+                     if (!self)
+                         return;
+                     if (found) {
+                         RouterAccess a = self->settings_.Access();
+                         a.authPassphrase = p.auth;
+                         a.privacyPassphrase = p.privacy;
+                         self->settings_.SetAccess(a, false);
+                     }
+                     run();
+                 });
 }
 
 void RouterAccessControl::OpenDialog() {
