@@ -11,8 +11,8 @@ PROGRAM=(
     qt6-base-dev libgl-dev libxcb1-dev pkg-config
     libjpeg62-turbo-dev libcurl4-openssl-dev
     libqt6sql6-sqlite
-    # the cryptography of SNMP v3
-    nettle-dev
+    # the cryptography of SNMP v3, and the desktop's secret store for its passphrases
+    nettle-dev qtkeychain-qt6-dev
 )
 # What the tests, the fuzzers, the benchmarks and the package checks need besides.
 DEVELOPMENT=(

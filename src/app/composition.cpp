@@ -2,6 +2,7 @@
 
 #include "app/historymenu.h"
 #include "app/metricsserver.h"
+#include "app/routeraccessdialog.h"
 #include "app/settingsstore.h"
 #include "app/traycontroller.h"
 #include "app/windowsettings.h"
@@ -129,6 +130,7 @@ public:
     std::unique_ptr<monitors::DesktopNotifier> desktop;
     std::unique_ptr<MetricsServer> metrics;
     std::unique_ptr<HistoryMenu> historyMenu;
+    RouterAccessControl *access = nullptr; // owned by the window
 };
 
 // The metrics of the latest sample, the link and the account.
@@ -285,13 +287,17 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         v.LastFolder = f.Output().SaveFolder();
         p.historyMenu->CollectSettings(v);
     };
+    p.access = new RouterAccessControl(f, p.options);
     f.PromptOnClose = [&p] { return p.options.Values().PromptOnClose; };
     f.OnCreate = [&p] {
         // A number that does not convert stops the load: no query, no start in the tray.
         if (!p.settings.Load())
             return;
-        p.system.GenSysInfoClick(core::Requester::Startup);
-        p.quota.CalcQuota_ButClick(core::Requester::Startup);
+        // A v3 user's passphrases come from the secret store before the first query.
+        p.access->LoadPassphrases([&p] {
+            p.system.GenSysInfoClick(core::Requester::Startup);
+            p.quota.CalcQuota_ButClick(core::Requester::Startup);
+        });
         if (p.options.Values().MinimiseOnStartup)
             p.tray->StartInTray();
     };

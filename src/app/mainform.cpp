@@ -395,6 +395,13 @@ void MainForm::SetStatus(const QString &text) {
         statusText_->setText(RouterQuery::BusyText);
     else
         statusText_->setText(text);
+    // The reason stays with the error text (a later failure of the same query often knows none).
+    if (text != RouterQuery::ErrorText)
+        statusText_->setToolTip(QString());
+}
+
+void MainForm::SetStatusReason(const QString &reason) {
+    statusText_->setToolTip(QStringLiteral("Reason: ") + reason);
 }
 
 QString MainForm::Status() const {

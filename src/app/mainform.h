@@ -104,6 +104,7 @@ public:
     monitors::ConnectionLog &Log() { return *log_; }
     ui::TextOutput &Output() override { return *output_; }
     void SetStatus(const QString &text) override;
+    void SetStatusReason(const QString &reason) override;
     QString Status() const override;
     void SetHelpContext(int topic) override;
     int HelpContext() const override;

@@ -83,6 +83,7 @@ void WindowSettings::show(Setting setting, Monitor monitor) {
         break;
     case Setting::Target:
     case Setting::Allowance:
+    case Setting::Access:
         break;
     }
 }

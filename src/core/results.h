@@ -5,6 +5,7 @@
 // read the same result.
 
 #include "core/grading.h"
+#include "core/routeraccess.h"
 #include "core/state.h"
 #include "core/trigger.h"
 
@@ -22,6 +23,9 @@ struct Outcome {
     bool probeFailed = false;    // the first request got no answer: nothing else was asked
     bool cancelled = false;      // abandoned part-way (closing, or the target changed)
     std::string conversionError; // a reply that is no number ended the query (its message)
+    // Why the first request got no answer, and the same for the user.
+    LinkFailure failureKind = LinkFailure::None;
+    std::string failure;
 
     bool Completed() const { return !probeFailed && !cancelled && conversionError.empty(); }
 };

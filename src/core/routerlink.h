@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/routeraccess.h"
 #include "core/state.h"
 
 #include <string>
@@ -44,6 +45,10 @@ public:
     // True once the query has been abandoned (the window closes, the target changed): every
     // further request fails at once.
     virtual bool Cancelled() const = 0;
+    // Why the last request that failed got no answer (None when not known), and the same as the
+    // user reads it.
+    virtual LinkFailure Failure() const { return LinkFailure::None; }
+    virtual std::string FailureReason() const { return std::string(); }
     // The interface map that discovery writes and the other queries read.
     virtual InterfaceMap &Interfaces() = 0;
     // This computer's IPv4 address towards the router, in dotted form ("" when none).

@@ -8,8 +8,106 @@
 
 namespace vantrel::core {
 
-// The worker's view of the router: the target read afresh before every request, the shared
-// cancel token, and the interface map the queries share.
+namespace {
+
+LinkFailure failureOf(snmp::Outcome outcome) {
+    using O = snmp::Outcome;
+    switch (outcome) {
+    case O::Ok:
+    case O::Cancelled:
+    case O::Unsupported:
+        return LinkFailure::None;
+    case O::BadTarget:
+        return LinkFailure::BadTarget;
+    case O::NoAnswer:
+        return LinkFailure::NoAnswer;
+    case O::Unreachable:
+        return LinkFailure::Unreachable;
+    case O::WalkTooLarge:
+        return LinkFailure::TooLarge;
+    case O::UnusableCredentials:
+        return LinkFailure::Credentials;
+    case O::UnknownEngine:
+        return LinkFailure::UnknownEngine;
+    case O::UnknownUser:
+        return LinkFailure::UnknownUser;
+    case O::UnsupportedSecurityLevel:
+        return LinkFailure::SecurityLevel;
+    case O::AuthenticationFailed:
+        return LinkFailure::Authentication;
+    case O::DecryptionFailed:
+        return LinkFailure::Decryption;
+    case O::NotInTimeWindow:
+        return LinkFailure::TimeWindow;
+    case O::AgentReport:
+        return LinkFailure::AgentReport;
+    }
+    return LinkFailure::None;
+}
+
+snmp::ClientConfig configOf(const std::string &host, const std::string &community,
+                            const RouterAccess &access) {
+    using A = RouterAccess;
+    snmp::ClientConfig c;
+    c.target = host;
+    c.community = community;
+    switch (access.version) {
+    case A::Version::V1:
+        c.version = snmp::Version::V1;
+        return c;
+    case A::Version::V2c:
+        c.version = snmp::Version::V2c;
+        return c;
+    case A::Version::V3:
+        c.version = snmp::Version::V3;
+        break;
+    }
+    c.user = access.user.toStdString();
+    c.securityLevel = access.level == A::Level::AuthPriv     ? snmp::SecurityLevel::AuthPriv
+                      : access.level == A::Level::AuthNoPriv ? snmp::SecurityLevel::AuthNoPriv
+                                                             : snmp::SecurityLevel::NoAuthNoPriv;
+    switch (access.auth) {
+    case A::Auth::Sha:
+        c.authProtocol = snmp::AuthProtocol::Sha1;
+        break;
+    case A::Auth::Sha256:
+        c.authProtocol = snmp::AuthProtocol::Sha256;
+        break;
+    case A::Auth::Sha512:
+        c.authProtocol = snmp::AuthProtocol::Sha512;
+        break;
+    case A::Auth::Md5:
+        c.authProtocol = snmp::AuthProtocol::Md5;
+        break;
+    }
+    c.privProtocol =
+        access.privacy == A::Privacy::Des ? snmp::PrivProtocol::Des : snmp::PrivProtocol::Aes128;
+    if (access.UsesAuth())
+        c.authPassphrase = access.authPassphrase.toStdString();
+    if (access.UsesPrivacy())
+        c.privPassphrase = access.privacyPassphrase.toStdString();
+    return c;
+}
+
+// The same agent and credentials: a kept client serves them.
+bool sameAccess(const snmp::ClientConfig &a, const snmp::ClientConfig &b) {
+    return a.target == b.target && a.version == b.version && a.community == b.community &&
+           a.user == b.user && a.securityLevel == b.securityLevel &&
+           a.authProtocol == b.authProtocol && a.authPassphrase == b.authPassphrase &&
+           a.privProtocol == b.privProtocol && a.privPassphrase == b.privPassphrase &&
+           a.timeoutMs == b.timeoutMs;
+}
+
+const char kSysDescr[] = "1.3.6.1.2.1.1.1.0";
+const char kIfHCInOctets[] = "1.3.6.1.2.1.31.1.1.1.6";
+
+} // namespace
+
+// The worker's view of the router: the target and access read afresh before every request, the
+// shared cancel token, and the interface map the queries share. SNMP v1 asks as it always has:
+// a fresh socket per GET and per walk, each GET with request id 1. v2c and v3 go through one
+// kept client, so a v3 agent's engine and the keys localised to it are learnt once, and walk
+// with GetBulk.
 class RouterModel::Link : public RouterLink {
 public:
     explicit Link(RouterModel &model) : model_(model) {}
@@ -18,36 +116,46 @@ public:
         value.clear();
         if (Cancelled())
             return Answer::None;
-        int status = 0;
-        const snmp::RequestOptions options{model_.options_.timeoutMs, model_.cancel_.get(),
-                                           &status};
-        if (!snmp::SnmpGetValue(oid, model_.Community(), model_.Host(), value, options))
-            return Answer::None;
-        return status == 0 ? Answer::Value : Answer::Error;
+        const snmp::ClientConfig c = config();
+        if (c.version == snmp::Version::V1) {
+            int status = 0;
+            snmp::Outcome outcome = snmp::Outcome::NoAnswer;
+            const snmp::RequestOptions options{c.timeoutMs, c.cancel, &status, &outcome};
+            const bool ok = snmp::SnmpGetValue(oid, c.community, c.target, value, options);
+            record(outcome);
+            if (!ok)
+                return Answer::None;
+            return status == 0 ? Answer::Value : Answer::Error;
+        }
+        Binding binding;
+        const Answer answer = getKept(c, oid, binding);
+        if (answer == Answer::Value)
+            value = binding.value;
+        return answer;
     }
     Answer GetBinding(const std::string &oid, Binding &binding) override {
         binding = Binding{oid, 0x05, std::string()};
         if (Cancelled())
             return Answer::None;
-        snmp::Client client(config());
-        const snmp::Response response = client.Get({oid});
-        if (!response.Answered())
-            return Answer::None;
-        const snmp::VarBind *value = response.Value(oid);
-        if (value == nullptr)
-            return Answer::Error;
-        binding = Binding{value->oid, value->type, snmp::ValueText(*value)};
-        return Answer::Value;
+        const snmp::ClientConfig c = config();
+        if (c.version == snmp::Version::V1) {
+            snmp::Client client(c);
+            return answerOf(client.Get({oid}), oid, binding);
+        }
+        return getKept(c, oid, binding);
     }
     bool WalkBindings(const std::string &base, std::vector<Binding> &bindings) override {
         bindings.clear();
         if (Cancelled())
             return false;
-        snmp::Client client(config());
+        const snmp::ClientConfig c = config();
+        std::unique_ptr<snmp::Client> fresh;
+        snmp::Client &client = clientFor(c, fresh);
         const snmp::Outcome outcome = client.Walk(base, [&bindings](const snmp::VarBind &b) {
             bindings.push_back(Binding{b.oid, b.type, snmp::ValueText(b)});
             return true;
         });
+        record(outcome);
         return outcome == snmp::Outcome::Ok;
     }
     bool Walk(const std::string &base, std::vector<std::string> &rows) override {
@@ -56,10 +164,24 @@ public:
             rows.push_back("\"\"");
             return false;
         }
-        const snmp::RequestOptions options{model_.options_.timeoutMs, model_.cancel_.get()};
-        return snmp::SnmpWalkTable(base, model_.Community(), model_.Host(), rows, options);
+        const snmp::ClientConfig c = config();
+        snmp::Outcome outcome = snmp::Outcome::NoAnswer;
+        bool ok = false;
+        if (c.version == snmp::Version::V1) {
+            const snmp::RequestOptions options{c.timeoutMs, c.cancel, nullptr, &outcome};
+            ok = snmp::SnmpWalkTable(base, c.community, c.target, rows, options);
+        } else {
+            std::unique_ptr<snmp::Client> none;
+            ok = snmp::WalkTable(clientFor(c, none), base, rows, {}, &outcome);
+        }
+        record(outcome);
+        return ok;
     }
     bool Cancelled() const override { return model_.cancel_->Cancelled(); }
+    LinkFailure Failure() const override { return failure_; }
+    std::string FailureReason() const override {
+        return FailureText(failure_, target_, model_.options_.timeoutMs).toStdString();
+    }
     InterfaceMap &Interfaces() override { return map; }
     std::string LocalAddress() override {
         const std::string target = model_.Host();
@@ -72,15 +194,52 @@ public:
 private:
     // How the client reaches the current target.
     snmp::ClientConfig config() const {
-        snmp::ClientConfig c;
-        c.target = model_.Host();
-        c.community = model_.Community();
+        snmp::ClientConfig c = configOf(model_.Host(), model_.Community(), model_.Access());
         c.timeoutMs = model_.options_.timeoutMs;
         c.cancel = model_.cancel_.get();
         return c;
     }
+    // v1: a fresh client (held by fresh); else the kept one, made anew when the target or the
+    // access changed.
+    snmp::Client &clientFor(const snmp::ClientConfig &c, std::unique_ptr<snmp::Client> &fresh) {
+        if (c.version == snmp::Version::V1) {
+            fresh = std::make_unique<snmp::Client>(c);
+            return *fresh;
+        }
+        if (!kept_ || !sameAccess(kept_->Config(), c))
+            kept_ = std::make_unique<snmp::Client>(c);
+        return *kept_;
+    }
+    Answer getKept(const snmp::ClientConfig &c, const std::string &oid, Binding &binding) {
+        std::unique_ptr<snmp::Client> none;
+        return answerOf(clientFor(c, none).Get({oid}), oid, binding);
+    }
+    Answer answerOf(const snmp::Response &response, const std::string &oid, Binding &binding) {
+        record(response.outcome);
+        if (!response.Answered())
+            return Answer::None;
+        const snmp::VarBind *value = response.Value(oid);
+        if (value == nullptr)
+            return Answer::Error;
+        binding = Binding{value->oid, value->type, snmp::ValueText(*value)};
+        return Answer::Value;
+    }
+
+public:
+    // Before each job: nothing has failed yet.
+    void ForgetFailure() { failure_ = LinkFailure::None; }
+
+private:
+    // Remembers how the last request ended.
+    void record(snmp::Outcome outcome) {
+        failure_ = failureOf(outcome);
+        target_ = model_.Host();
+    }
 
     RouterModel &model_;
+    std::unique_ptr<snmp::Client> kept_;
+    LinkFailure failure_ = LinkFailure::None;
+    std::string target_;
 };
 
 RouterModel::RouterModel(Options options, QObject *parent)
@@ -117,6 +276,21 @@ void RouterModel::SetTarget(const std::string &host, const std::string &communit
 std::string RouterModel::Host() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return host_;
+}
+
+void RouterModel::SetAccess(const RouterAccess &access) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (access == access_)
+            return;
+        access_ = access;
+    }
+    cancel_->Cancel();
+}
+
+RouterAccess RouterModel::Access() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return access_;
 }
 
 std::string RouterModel::Community() const {
@@ -179,6 +353,7 @@ void RouterModel::runJob(const std::function<void(RouterLink &)> &run) {
     cancel_->Reset();
     if (executor_.Stopping())
         cancel_->Cancel();
+    link_->ForgetFailure();
     run(*link_);
     std::lock_guard<std::mutex> lock(mutex_);
     published_ = link_->map;
@@ -222,6 +397,50 @@ bool RouterModel::ReadUptime(const QString &key, const ResultHead &head) {
     return Submit<UptimeReading>(
         key, JobKind::Background, head, [](RouterLink &link) { return core::ReadUptime(link); },
         [this, key](UptimeReading &u) { emit uptimeRead(key, u); });
+}
+
+} // namespace vantrel::core
+
+namespace vantrel::core {
+
+bool RouterModel::FindAccess(const std::string &community, const ResultHead &head,
+                             std::function<void(const AccessProbe &)> deliver) {
+    const int timeoutMs = options_.timeoutMs;
+    return Submit<AccessProbe>(
+        QStringLiteral("access:find"), KindOf(head), head,
+        [this, community, timeoutMs](RouterLink &) {
+            AccessProbe probe;
+            const std::string host = Host();
+            auto ask = [&](RouterAccess::Version version) {
+                RouterAccess access;
+                access.version = version;
+                snmp::ClientConfig c = configOf(host, community, access);
+                c.timeoutMs = timeoutMs;
+                c.cancel = cancel_.get();
+                snmp::Client client(c);
+                const snmp::Response r = client.Get({kSysDescr});
+                if (!r.Answered()) {
+                    probe.failure = FailureText(failureOf(r.outcome), host, timeoutMs);
+                    return false;
+                }
+                if (version == RouterAccess::Version::V2c) {
+                    const snmp::Response next = client.GetNext({kIfHCInOctets});
+                    probe.counters64 =
+                        next.Answered() && !next.bindings.empty() &&
+                        next.bindings.front().type == 0x46 && // Counter64
+                        next.bindings.front().oid.rfind(std::string(kIfHCInOctets) + ".", 0) == 0;
+                }
+                return true;
+            };
+            probe.v2c = ask(RouterAccess::Version::V2c);
+            if (!probe.v2c && !cancel_->Cancelled())
+                probe.v1 = ask(RouterAccess::Version::V1);
+            if (probe.v2c || probe.v1)
+                probe.failure.clear();
+            probe.head.outcome.cancelled = cancel_->Cancelled();
+            return probe;
+        },
+        [deliver](AccessProbe &probe) { deliver(probe); });
 }
 
 } // namespace vantrel::core

@@ -2,6 +2,7 @@
 
 #include "core/queries.h"
 #include "core/results.h"
+#include "core/routeraccess.h"
 #include "core/serialexecutor.h"
 #include "core/state.h"
 
@@ -21,6 +22,16 @@ class CancelToken;
 namespace vantrel::core {
 
 class Clock;
+
+// What "Find out" learnt of the router: which version answered with the community, and
+// whether it serves 64-bit octet counters.
+struct AccessProbe {
+    ResultHead head;
+    bool v2c = false;
+    bool v1 = false;
+    bool counters64 = false; // ifHCInOctets answered over v2c
+    QString failure;         // why neither answered
+};
 
 // The router as the program sees it: the current target, the interface map, and one thread of
 // its own (a serial executor) that runs the queries of the pages and monitors strictly one after
@@ -49,6 +60,10 @@ public:
     void SetTarget(const std::string &host, const std::string &community);
     std::string Host() const;
     std::string Community() const;
+    // The SNMP version and v3 security every following request uses. A change abandons the
+    // request that is waiting, as a new target does.
+    void SetAccess(const RouterAccess &access);
+    RouterAccess Access() const;
     int TimeoutMs() const { return options_.timeoutMs; }
 
     // A copy of the interface map as the last finished query left it.
@@ -65,6 +80,10 @@ public:
                      const ResultHead &head);
     bool PollLink(const LinkPollRequest &request, const ResultHead &head);
     bool ReadUptime(const QString &key, const ResultHead &head);
+    // Tries the current address with community over v2c, then v1 (on the worker, in order with
+    // the other queries); changes nothing.
+    bool FindAccess(const std::string &community, const ResultHead &head,
+                    std::function<void(const AccessProbe &)> deliver);
 
     // Any other query: run(link) on the worker, deliver(result) on the model's thread. The
     // result's head is head, with the outcome the query gave.
@@ -110,6 +129,7 @@ private:
     mutable std::mutex mutex_; // guards the target and the published map
     std::string host_;
     std::string community_;
+    RouterAccess access_;
     InterfaceMap published_;
     std::unique_ptr<snmp::CancelToken> cancel_;
     std::unique_ptr<Link> link_;
@@ -130,6 +150,11 @@ bool RouterModel::Submit(const QString &key, JobKind kind, const ResultHead &hea
         const Outcome outcome = result->head.outcome;
         result->head = head;
         result->head.outcome = outcome;
+        // Why the query's last request failed, when it did.
+        if (!outcome.cancelled && outcome.failureKind == LinkFailure::None) {
+            result->head.outcome.failureKind = link.Failure();
+            result->head.outcome.failure = link.FailureReason();
+        }
         post([this, key, kind, deliver, result] {
             startDelivery(kind);
             result->head.readAt = now();

@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/inifile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <optional>
 
@@ -34,6 +35,9 @@ struct Key {
     std::optional<QString> (*save)(const Values &);
     // Read now, but counted as reached only when a later key converts it.
     bool convertedLater = false;
+    // Written only when the file has the key already or the value is not the default, so the
+    // file of a user who never set it gains no key.
+    bool onlyWhenSet = false;
 };
 
 const char kSystem[] = "System Info Settings";
@@ -166,6 +170,31 @@ QString badNumberMessage(const BadNumber &bad, const QString &path) {
             [](const Values &v) -> std::optional<QString> { return QString::number(v.member); }    \
     }
 
+// A choice of the router access: a text that names none of its values keeps the default.
+#define ACCESS_CHOICE(key, member, parse, text)                                                    \
+    {                                                                                              \
+        kSystem, key,                                                                              \
+            [](Reading &r, Values &v) {                                                            \
+                if (const auto value = parse(r.ini.Read(kSystem, key, {})))                        \
+                    v.Access.member = *value;                                                      \
+            },                                                                                     \
+            [](const Values &v) -> std::optional<QString> { return text(v.Access.member); },       \
+            false, true                                                                            \
+    }
+// A passphrase the file holds; one kept in the secret store is cleared from the file.
+#define PASSPHRASE(key, member)                                                                    \
+    {                                                                                              \
+        kSystem, key,                                                                              \
+            [](Reading &r, Values &v) {                                                            \
+                v.Access.member = r.ini.Read(kSystem, key, {});                                    \
+                v.PassphrasesInFile = v.PassphrasesInFile || !v.Access.member.isEmpty();           \
+            },                                                                                     \
+            [](const Values &v) -> std::optional<QString> {                                        \
+                return v.PassphrasesInFile ? v.Access.member : QString();                          \
+            },                                                                                     \
+            false, true                                                                            \
+    }
+
 const Key kKeys[] = {
     {kSystem, "IP",
      [](Reading &r, Values &v) {
@@ -179,6 +208,15 @@ const Key kKeys[] = {
          v.CommunityBytes = r.ini.ReadBytes(kSystem, "Community", "vormel").toStdString();
      },
      [](const Values &v) -> std::optional<QString> { return v.Community; }},
+    ACCESS_CHOICE("Version", version, ParseVersion, VersionText),
+    {kSystem, "User",
+     [](Reading &r, Values &v) { v.Access.user = r.ini.Read(kSystem, "User", {}); },
+     [](const Values &v) -> std::optional<QString> { return v.Access.user; }, false, true},
+    ACCESS_CHOICE("Security level", level, ParseLevel, LevelText),
+    ACCESS_CHOICE("Auth protocol", auth, ParseAuth, AuthText),
+    ACCESS_CHOICE("Privacy protocol", privacy, ParsePrivacy, PrivacyText),
+    PASSPHRASE("Auth passphrase", authPassphrase),
+    PASSPHRASE("Privacy passphrase", privacyPassphrase),
     FLAG("Link logging", LinkLogging),
     INTERVAL("Link check", LinkCheck, Monitor::Connection),
     FLAG("Router status", RouterStatus),
@@ -255,6 +293,13 @@ const Key kKeys[] = {
 #undef CHOICE
 #undef HISTORY_FLAG
 #undef HISTORY_INTEGER
+#undef ACCESS_CHOICE
+#undef PASSPHRASE
+
+bool holds(const IniFile &ini, const Key &k) {
+    const QByteArray absent("\x01");
+    return ini.ReadBytes(QLatin1String(k.section), QLatin1String(k.key), absent) != absent;
+}
 
 QString fullName(const Key &k) {
     return QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.key);
@@ -375,6 +420,13 @@ bool SettingsFile::rewrite(const std::function<void(IniFile &)> &edit, QString &
         return false;
     }
     edit(ini);
+    // A file that holds a passphrase is its owner's alone, whatever mode it had: the mode is set
+    // before the replacement, which takes it over.
+    const QByteArray none;
+    if (!ini.ReadBytes(QLatin1String(kSystem), QStringLiteral("Auth passphrase"), none).isEmpty() ||
+        !ini.ReadBytes(QLatin1String(kSystem), QStringLiteral("Privacy passphrase"), none)
+             .isEmpty())
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return ini.Save(path_, &reason);
 }
 
@@ -393,6 +445,8 @@ bool SettingsFile::Save(const SettingsValues &values, const ProgramRecord &progr
                 // A key the load never reached (it stopped before, or the file could not give
                 // it) keeps the file's text, unless the user has changed the value since.
                 if (unreached_.count(fullName(k)) != 0 && k.save(atLoad_) == text)
+                    continue;
+                if (k.onlyWhenSet && !holds(ini, k) && k.save(SettingsValues()) == text)
                     continue;
                 ini.Write(QLatin1String(k.section), QLatin1String(k.key), *text);
             }

@@ -1,6 +1,8 @@
 #pragma once
 // The settings file: one table of keys drives both the load at start-up and the save at close.
 
+#include "core/routeraccess.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -30,6 +32,12 @@ struct SettingsValues {
     // The bytes the two were read from: the router gets these while the texts are unchanged.
     std::string IpBytes;
     std::string CommunityBytes;
+    // The SNMP version and v3 security ("Version", "User", "Security level", "Auth protocol",
+    // "Privacy protocol"); the passphrases only when the file holds them ("Auth passphrase",
+    // "Privacy passphrase"), else they come from the desktop's secret store.
+    RouterAccess Access;
+    // The file keeps the passphrases (in plain text: every write makes it private to its owner).
+    bool PassphrasesInFile = false;
     // [Options]: each monitor's switch and interval (an interval the monitor does not offer
     // is not taken: the default stays)
     bool LinkLogging = false;

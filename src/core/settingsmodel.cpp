@@ -44,6 +44,11 @@ SettingsFile::LoadResult SettingsModel::Load() {
     }
     if (target)
         tell(Setting::Target);
+    if (loaded.Reached(kSystem, "Version")) {
+        values_.Access = v.Access;
+        values_.PassphrasesInFile = v.PassphrasesInFile;
+        tell(Setting::Access);
+    }
     for (const MonitorKeys &keys : kMonitorKeys) {
         if (loaded.Reached(kOptions, keys.enabled)) {
             values_.MonitorOn(keys.monitor) = v.MonitorOn(keys.monitor);
@@ -89,6 +94,14 @@ std::string SettingsModel::HostBytes() const {
 
 std::string SettingsModel::CommunityBytes() const {
     return UserBytes(values_.Community, values_.CommunityBytes);
+}
+
+void SettingsModel::SetAccess(const RouterAccess &access, bool passphrasesInFile) {
+    if (access == values_.Access && passphrasesInFile == values_.PassphrasesInFile)
+        return;
+    values_.Access = access;
+    values_.PassphrasesInFile = passphrasesInFile;
+    tell(Setting::Access);
 }
 
 void SettingsModel::SetMonitor(Monitor monitor, bool on) {

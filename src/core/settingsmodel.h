@@ -18,6 +18,7 @@ enum class Setting {
     MinimiseOnStartup,
     PromptOnClose,
     Allowance, // the allowance as typed ("GBQuota")
+    Access,    // the SNMP version and v3 security
 };
 
 // The program's options as one typed object, read from the settings file at start-up and
@@ -44,6 +45,11 @@ public:
     void SetTarget(const QString &ip, const QString &community);
     std::string HostBytes() const;
     std::string CommunityBytes() const;
+
+    // The SNMP version and v3 security; passphrasesInFile: the settings file keeps the
+    // passphrases (else the secret store does, and the file's are cleared at the next write).
+    void SetAccess(const RouterAccess &access, bool passphrasesInFile);
+    const RouterAccess &Access() const { return values_.Access; }
 
     void SetMonitor(Monitor monitor, bool on);
     void SetInterval(Monitor monitor, int interval);

@@ -1,5 +1,6 @@
 #include "monitors/connectionmonitor.h"
 
+#include "core/clock.h"
 #include "core/durations.h"
 #include "core/linkmodel.h"
 #include "core/regional.h"
@@ -56,8 +57,22 @@ void ConnectionMonitor::Connect_TimerTimer() {
 }
 
 void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
-    if (!poll.answered && !poll.head.outcome.cancelled)
+    const core::Outcome &outcome = poll.head.outcome;
+    if (!poll.answered && !outcome.cancelled) {
         context_.SetStatus(RouterQuery::ErrorText);
+        if (!outcome.failure.empty())
+            context_.SetStatusReason(QString::fromStdString(outcome.failure));
+        // A v3 refusal is logged once, until the router answers again or refuses otherwise.
+        if (core::IsRefusal(outcome.failureKind) && outcome.failureKind != refusal_) {
+            log_.AppendLine(QStringLiteral("Refused: ") +
+                            core::DateTimeText(context_.Clock().Now()) + QStringLiteral("  (") +
+                            QString::fromStdString(outcome.failure) + QLatin1Char(')'));
+            log_.SetUnsaved(true);
+        }
+        refusal_ = outcome.failureKind;
+    } else if (poll.answered) {
+        refusal_ = core::LinkFailure::None;
+    }
     link_.Take(poll);
 }
 

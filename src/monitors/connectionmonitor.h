@@ -44,6 +44,7 @@ private:
     ui::PageContext &context_;
     core::LinkModel &link_;
     ConnectionLog &log_;
+    core::LinkFailure refusal_ = core::LinkFailure::None; // the refusal logged last
 };
 
 } // namespace vantrel::monitors

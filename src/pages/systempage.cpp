@@ -79,6 +79,10 @@ QWidget *SystemPage::Build() {
     commsLayout->addWidget(ip_, 1, 0);
     commsLayout->addWidget(community_, 1, 1);
     commsLayout->addWidget(defaults_, 1, 2);
+    reason_ = ui::MakeLabel(comms, "Reason_Label", QString());
+    reason_->setWordWrap(true);
+    reason_->hide();
+    commsLayout->addWidget(reason_, 2, 0, 1, 3);
     layout->addWidget(comms);
 
     QGroupBox *router = ui::MakeGroup(page_, "SysStatus_GroupBox", QStringLiteral(" Router "));
@@ -174,6 +178,13 @@ void SystemPage::RetryStartupRead() {
 }
 
 void SystemPage::render(const core::SystemFigures &f) {
+    if (f.head.outcome.probeFailed && !f.head.outcome.failure.empty()) {
+        reason_->setText(QStringLiteral("Reason: ") +
+                         QString::fromStdString(f.head.outcome.failure));
+        reason_->show();
+    } else if (!f.head.outcome.probeFailed && !f.head.outcome.cancelled) {
+        reason_->hide();
+    }
     if (f.head.outcome.probeFailed) {
         startupMissed_ = startupMissed_ || f.head.requester == core::Requester::Startup;
         // A retry from a timer fails quietly: no beep every few seconds while the router is off.

@@ -72,6 +72,7 @@ private:
     QLabel *uptime_ = nullptr;
     QLabel *descriptionCaption_ = nullptr;
     QLabel *description_ = nullptr;
+    QLabel *reason_ = nullptr; // why the router did not answer the last read
     QLineEdit *pcIp_ = nullptr;
     QLineEdit *routerIp_ = nullptr;
     QLineEdit *wanIp_ = nullptr;

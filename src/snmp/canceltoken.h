@@ -1,5 +1,7 @@
 #pragma once
 
+#include "snmp/outcome.h"
+
 #include <atomic>
 
 namespace vantrel::snmp {
@@ -34,6 +36,9 @@ struct RequestOptions {
     // When given, a GET stores the error status of the reply here (0 for a value, 2 for
     // noSuchName...), so a caller can tell an object the agent lacks from an empty value.
     int *errorStatus = nullptr;
+    // When given, how the request (or the walk) ended, so a caller can tell the user why it
+    // failed.
+    Outcome *outcome = nullptr;
 };
 
 } // namespace vantrel::snmp

@@ -103,9 +103,9 @@ bool ResolveTarget(const std::string &target, sockaddr_in &address);
 // quotes doubled, values holding a control byte other than the tab in lowercase hexadecimal),
 // joined by ",". A walk that fails adds an empty value to the line of the last name reached (or
 // makes the one line "" when it failed at once); one that passes the limits stops there. True
-// when the walk reached the end of the subtree.
+// when the walk reached the end of the subtree. outcome, when given, receives how the walk ended.
 bool WalkTable(Client &client, const std::string &base, std::vector<std::string> &rows,
-               const WalkLimits &limits = {});
+               const WalkLimits &limits = {}, Outcome *outcome = nullptr);
 // The same lines for a walk already made.
 bool WalkLines(const std::string &base, const WalkResult &walk, std::vector<std::string> &rows,
                const WalkLimits &limits = {});

@@ -21,6 +21,8 @@ bool SnmpGetValue(const std::string &oid, const std::string &community, const st
     value.clear();
     Client client(v1(host, community, options));
     const Response r = client.Get({oid});
+    if (options.outcome != nullptr)
+        *options.outcome = r.outcome;
     if (!r.Answered())
         return false;
     if (options.errorStatus != nullptr)
@@ -50,7 +52,7 @@ bool SnmpWalkTable(const std::string &base, const std::string &community, const 
                    std::vector<std::string> &rows, const RequestOptions &options) {
     Client client(v1(host, community, options));
     client.SetNextRequestId(2);
-    return WalkTable(client, base, rows);
+    return WalkTable(client, base, rows, {}, options.outcome);
 }
 
 } // namespace vantrel::snmp

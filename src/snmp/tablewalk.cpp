@@ -130,17 +130,19 @@ bool finish(TableWalk &lines, Outcome outcome) {
 } // namespace
 
 bool WalkTable(Client &client, const std::string &base, std::vector<std::string> &rows,
-               const WalkLimits &limits) {
+               const WalkLimits &limits, Outcome *outcome) {
     TableWalk lines(base, rows, limits);
     bool full = false;
-    const Outcome outcome = client.Walk(
+    const Outcome ended = client.Walk(
         base,
         [&](const VarBind &b) {
             full = !lines.Step(true, b.oid, ValueText(b));
             return !full;
         },
         limits);
-    return full ? lines.Ok() : finish(lines, outcome);
+    if (outcome != nullptr)
+        *outcome = full ? Outcome::WalkTooLarge : ended;
+    return full ? lines.Ok() : finish(lines, ended);
 }
 
 bool WalkLines(const std::string &base, const WalkResult &walk, std::vector<std::string> &rows,

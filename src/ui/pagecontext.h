@@ -31,6 +31,9 @@ public:
     // The one-part status bar.
     virtual void SetStatus(const QString &text) = 0;
     virtual QString Status() const = 0;
+    // Why the router did not answer, where the user can find it (the status bar's tooltip);
+    // the next status text clears it.
+    virtual void SetStatusReason(const QString &reason) { (void)reason; }
     // The help topic stored on the page control and the "&Update" button.
     virtual void SetHelpContext(int topic) = 0;
     virtual int HelpContext() const = 0;

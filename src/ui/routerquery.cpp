@@ -37,7 +37,7 @@ bool Answered(PageContext &context, const core::Outcome &outcome, QWidget *failC
     }
     if (outcome.probeFailed) {
         SetControlText(failControl, GetFailed);
-        ReportFailure(context);
+        ReportFailure(context, outcome.failure);
         return false;
     }
     return true;
@@ -49,8 +49,10 @@ void Finish(PageContext &context, const core::Outcome &outcome) {
         throw core::ConvertError(outcome.conversionError);
 }
 
-void ReportFailure(PageContext &context) {
+void ReportFailure(PageContext &context, const std::string &reason) {
     context.SetStatus(ErrorText);
+    if (!reason.empty())
+        context.SetStatusReason(QString::fromStdString(reason));
     context.Prompt().Beep();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QWidget;
 
@@ -38,8 +39,9 @@ bool Answered(PageContext &context, const core::Outcome &outcome, QWidget *failC
 // error box.
 void Finish(PageContext &context, const core::Outcome &outcome);
 
-// The error text and the beep, for a failure outside the first request.
-void ReportFailure(PageContext &context);
+// The error text and the beep, for a failure outside the first request; reason, when known,
+// says why the router did not answer.
+void ReportFailure(PageContext &context, const std::string &reason = std::string());
 
 // Puts text into a QLabel or a QLineEdit.
 void SetControlText(QWidget *control, const QString &text);
