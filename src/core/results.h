@@ -108,6 +108,8 @@ struct AdslFigures {
     bool delayAsked = false;
     std::optional<std::string> delay;
     std::array<std::optional<LineCount>, AdslCountRows> counts;
+    // Read from a discovered line: a figure left empty is one this router does not report.
+    bool discoveredLine = false;
 
     bool Has(AdslRow row) const;
     const std::optional<LineCount> &Count(AdslRow row) const {
@@ -124,6 +126,8 @@ struct SystemFigures {
     ResultHead head;
     InterfaceMap interfaces;            // after discovery
     std::vector<std::string> missing;   // "Error: Unable to find ... interface", in order
+    // Not the designed model: one line on what discovery found ("" for the designed model).
+    std::string discoverySummary;
     std::optional<std::int64_t> uptime; // sysUpTime ticks
     std::optional<std::string> description;
     std::array<std::optional<std::string>, 4> firmware; // firmware, its suffix, build, annex
@@ -139,6 +143,8 @@ struct SystemFigures {
 struct LinkPoll {
     ResultHead head;
     bool answered = false;
+    // Discovery found no interface whose state is the link's: nothing was asked.
+    bool nothingToWatch = false;
     LinkState status = LinkState::Other; // ifOperStatus of the WAN row
     bool uptimeAsked = false;            // a change of state (or a blind period) reads the uptime
     std::optional<std::int64_t> uptime;

@@ -1,6 +1,9 @@
 #pragma once
 // The state a run shares between its parts. None of it is saved, except through the settings.
 
+#include "core/discovery.h"
+
+#include <optional>
 #include <string>
 
 namespace vantrel::core {
@@ -18,6 +21,10 @@ struct InterfaceMap {
     std::string LanIfIndex;
     std::string WanIfIndex;
     std::string UsbIfIndex;
+    // A router that is not the designed model: what a walk of its tables found and what
+    // discovery made of it (the rows above then hold the discovered ifIndex values).
+    std::optional<Discovery> Discovered;
+    DiscoveryInput Found;
 };
 
 // Flags of the run, set at start-up and changed by the monitors and the tray.
