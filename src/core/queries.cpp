@@ -5,6 +5,7 @@
 #include "core/oids.h"
 
 #include <algorithm>
+#include <array>
 
 namespace vantrel::core {
 
@@ -74,6 +75,11 @@ std::optional<double> AdslFigures::*decibelField(AdslRow row) {
     }
 }
 
+// Whether a figure lies within what its object can hold.
+bool inRange(const Decode &range, double value) {
+    return value >= double(range.min) && value <= double(range.max);
+}
+
 // Decodes one reply into its row; throws ConvertError when a number the page computes with is
 // no number.
 void decodeRow(AdslFigures &f, AdslRow row, const std::string &reply) {
@@ -81,12 +87,23 @@ void decodeRow(AdslFigures &f, AdslRow row, const std::string &reply) {
     case Kind::Rate:
         f.*integerField(row) = StrToInt(reply.empty() ? std::string("0") : reply);
         break;
-    case Kind::Power:
-        f.*integerField(row) = StrToInt(reply);
+    case Kind::Power: {
+        const std::int32_t tenths = StrToInt(reply);
+        if (inRange(decode::AdslPower, tenths))
+            f.*integerField(row) = tenths;
+        else
+            f.outOfRange[std::size_t(row)] = true;
         break;
-    case Kind::Decibels:
-        f.*decibelField(row) = StrToFloat(reply);
+    }
+    case Kind::Decibels: {
+        const double tenths = StrToFloat(reply);
+        const bool attenuation = row == AdslRow::DownAttenuation || row == AdslRow::UpAttenuation;
+        if (inRange(attenuation ? decode::AdslAttenuation : decode::AdslMargin, tenths))
+            f.*decibelField(row) = tenths;
+        else
+            f.outOfRange[std::size_t(row)] = true;
         break;
+    }
     case Kind::LinkStatus:
         f.link = LinkStatus{LinkStateOf(reply), DecimalInteger(reply)};
         break;
@@ -235,11 +252,11 @@ AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery) {
             f.delay = std::to_string(*delay);
     }
     const LineFigure counts[AdslCountRows] = {
-        LineFigure::LossOfFramingSeconds,    LineFigure::LossOfSignalSeconds,
-        LineFigure::LossOfPowerSeconds,      LineFigure::ErroredSeconds,
+        LineFigure::LossOfFramingSeconds,     LineFigure::LossOfSignalSeconds,
+        LineFigure::LossOfPowerSeconds,       LineFigure::ErroredSeconds,
         LineFigure::CurrentDayErroredSeconds, LineFigure::PreviousDayErroredSeconds,
-        LineFigure::DownCorrectedBlocks,     LineFigure::DownUncorrectedBlocks,
-        LineFigure::UpCorrectedBlocks,       LineFigure::UpUncorrectedBlocks,
+        LineFigure::DownCorrectedBlocks,      LineFigure::DownUncorrectedBlocks,
+        LineFigure::UpCorrectedBlocks,        LineFigure::UpUncorrectedBlocks,
     };
     for (std::size_t i = 0; i < std::size_t(AdslCountRows); ++i)
         if (const auto count = figure(counts[i]))
@@ -399,14 +416,7 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
         f.interfaces = map;
         return f;
     }
-    const bool designed = map.BridgeRow != "0" && map.WanRow != "0";
-    if (designed && !anyChoice(request.choice)) {
-        f.missing = std::move(missing);
-    } else {
-        discoverByWalking(link, request, map);
-        if (map.Discovered)
-            f.discoverySummary = DiscoverySummary(*map.Discovered, map.Found).toStdString();
-    }
+    f.missing = std::move(missing);
     f.interfaces = map;
     if (abandoned(link, f.head))
         return f;
@@ -423,14 +433,30 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
         f.description = value;
     const std::string *const firmware[] = {&oid::MakerFirmware, &oid::MakerFirmwareSuffix,
                                            &oid::MakerBuild, &oid::MakerAnnex};
+    std::array<Answer, 4> firmwareAnswers{};
     for (std::size_t i = 0; i < 4; ++i) {
-        // Another maker's agent lacks these rows: no empty "Firmware:" line for it.
-        const Answer answer = link.Get(*firmware[i], value);
-        if (answer == Answer::Value || (answer == Answer::Error && !map.Discovered))
+        firmwareAnswers[i] = link.Get(*firmware[i], value);
+        if (firmwareAnswers[i] != Answer::None)
             f.firmware[i] = value;
     }
     if (abandoned(link, f.head))
         return f;
+    // The designed model: its bridge and WAN found by name, or its maker's own rows answering.
+    const bool designed =
+        (map.BridgeRow != "0" && map.WanRow != "0") || firmwareAnswers[0] == Answer::Value;
+    if (!designed || anyChoice(request.choice)) {
+        f.missing.clear();
+        // Another maker's agent lacks the firmware rows: no empty "Firmware:" line for it.
+        for (std::size_t i = 0; i < 4; ++i)
+            if (firmwareAnswers[i] != Answer::Value)
+                f.firmware[i].reset();
+        discoverByWalking(link, request, map);
+        f.interfaces = map;
+        if (map.Discovered)
+            f.discoverySummary = DiscoverySummary(*map.Discovered, map.Found).toStdString();
+        if (abandoned(link, f.head))
+            return f;
+    }
 
     f.addressesReached = true;
     if (request.wantLocalAddress)

@@ -166,6 +166,14 @@ QString badNumberMessage(const BadNumber &bad, const QString &path) {
             [](const Values &v) -> std::optional<QString> { return QString::number(v.member); }    \
     }
 
+// An interface the user chose (its ifIndex); empty or absent: as discovered.
+#define INTERFACE_CHOICE(key, member)                                                              \
+    {                                                                                              \
+        kSystem, key,                                                                              \
+            [](Reading &r, Values &v) { v.member = r.ini.Read(kSystem, key, QString()); },         \
+            [](const Values &v) { return unlessEmpty(v.member); }                                  \
+    }
+
 const Key kKeys[] = {
     {kSystem, "IP",
      [](Reading &r, Values &v) {
@@ -179,6 +187,9 @@ const Key kKeys[] = {
          v.CommunityBytes = r.ini.ReadBytes(kSystem, "Community", "vormel").toStdString();
      },
      [](const Values &v) -> std::optional<QString> { return v.Community; }},
+    INTERFACE_CHOICE("Line interface", LineInterface),
+    INTERFACE_CHOICE("WAN interface", WanInterface),
+    INTERFACE_CHOICE("LAN interface", LanInterface),
     FLAG("Link logging", LinkLogging),
     INTERVAL("Link check", LinkCheck, Monitor::Connection),
     FLAG("Router status", RouterStatus),

@@ -30,6 +30,10 @@ struct SettingsValues {
     // The bytes the two were read from: the router gets these while the texts are unchanged.
     std::string IpBytes;
     std::string CommunityBytes;
+    // The user's choice of the line, WAN and LAN interface (an ifIndex; "" as discovered).
+    QString LineInterface;
+    QString WanInterface;
+    QString LanInterface;
     // [Options]: each monitor's switch and interval (an interval the monitor does not offer
     // is not taken: the default stays)
     bool LinkLogging = false;

@@ -128,8 +128,7 @@ void TestQueries::foreignRouter() {
     QVERIFY(poll.answered);
     QCOMPARE(poll.status, LinkState::Up);
     const QStringList parts = rows.split(QLatin1Char(' '));
-    QCOMPARE(link.requests.front(),
-             oid::IfCell(oid::IfColumn::OperStatus, parts[2].toStdString()));
+    QCOMPARE(link.requests.front(), oid::IfCell(oid::IfColumn::OperStatus, parts[2].toStdString()));
     QCOMPARE(QString::fromStdString(link.map.LanRow), parts[0]);
     QCOMPARE(QString::fromStdString(link.map.WanRow), parts[1]);
 
