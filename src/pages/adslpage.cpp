@@ -168,7 +168,7 @@ QLabel *valueLabel(QWidget *parent, const char *name, const char *placeholder) {
 const char *longestText(Display display) {
     switch (display) {
     case Display::Rate:
-        return "99999 Kbps";
+        return "999999 Kbps"; // a VDSL2 line runs at up to some 300 Mbit/s
     case Display::Power:
         return "-99 dBm";
     case Display::Margin:

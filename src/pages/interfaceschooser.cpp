@@ -22,7 +22,8 @@ QString roleOf(const core::Discovery *d, std::int64_t index) {
         return QString();
     QStringList roles;
     if (d->line == index)
-        roles << QStringLiteral("%1 line").arg(QString::fromLatin1(core::LineKindText(d->lineKind)));
+        roles << QStringLiteral("%1 line").arg(
+            QString::fromLatin1(core::LineKindText(d->lineKind)));
     if (std::find(d->channels.begin(), d->channels.end(), index) != d->channels.end())
         roles << QStringLiteral("channel");
     if (d->wan == index)
@@ -86,12 +87,10 @@ InterfacesChooser::InterfacesChooser(const core::DiscoveryInput &found,
     table->setWordWrap(false);
     int r = 0;
     for (const core::InterfaceRow &row : found.interfaces) {
-        const QString cells[] = {QString::number(row.index),
-                                 QString::fromStdString(row.name),
-                                 QString::fromStdString(row.descr),
-                                 indexText(row.type),
-                                 statusText(row.operStatus),
-                                 roleOf(discovered, row.index)};
+        const QString cells[] = {
+            QString::number(row.index),        QString::fromStdString(row.name),
+            QString::fromStdString(row.descr), indexText(row.type),
+            statusText(row.operStatus),        roleOf(discovered, row.index)};
         for (int c = 0; c < 6; ++c)
             table->setItem(r, c, new QTableWidgetItem(cells[c]));
         ++r;
