@@ -204,7 +204,8 @@ namespace {
 // The line figures of a router found by walking, from wherever its line keeps them: each
 // figure the router does not report stays empty. The first request probes: a router that does
 // not answer it is asked nothing more.
-AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery) {
+AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery,
+                               std::vector<FigurePlan> &narrowed) {
     AdslFigures f;
     f.discoveredLine = true;
     bool asked = false;
@@ -218,9 +219,14 @@ AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery) {
         asked = true;
         return answer == Answer::Value ? std::optional<std::string>(value) : std::nullopt;
     };
-    const LineFigures read = ReadLine(LinePlan(discovery), get);
+    const bool planned = !narrowed.empty();
+    const std::vector<FigurePlan> plan = planned ? narrowed : LinePlan(discovery);
+    const LineFigures read = ReadLine(plan, get);
     if (abandoned(link, f.head) || f.head.outcome.probeFailed)
         return f;
+    // A line that is up reports all it ever will: later readings ask only where it answered.
+    if (!planned && read.Get(LineFigure::LinkStatus) == 1)
+        narrowed = NarrowPlan(plan, read);
     const auto figure = [&read](LineFigure which) { return read.Get(which); };
     const auto integer = [](std::optional<std::int64_t> v) -> std::optional<std::int32_t> {
         if (!v)
@@ -267,8 +273,9 @@ AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery) {
 } // namespace
 
 AdslFigures ReadAdsl(RouterLink &link) {
-    if (const std::optional<Discovery> &discovered = link.Interfaces().Discovered)
-        return readDiscoveredLine(link, *discovered);
+    InterfaceMap &map = link.Interfaces();
+    if (map.Discovered)
+        return readDiscoveredLine(link, *map.Discovered, map.LinePlan);
     AdslFigures f;
     for (int i = 0; i < AdslRowCount; ++i) {
         const auto row = static_cast<AdslRow>(i);

@@ -2,6 +2,7 @@
 // The state a run shares between its parts. None of it is saved, except through the settings.
 
 #include "core/discovery.h"
+#include "core/linemib.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct InterfaceMap {
     // discovery made of it (the rows above then hold the discovered ifIndex values).
     std::optional<Discovery> Discovered;
     DiscoveryInput Found;
+    // Where its line figures are read: the whole plan until a reading of the line while it was
+    // up showed which sources answer, then only those.
+    std::vector<FigurePlan> LinePlan;
 };
 
 // Flags of the run, set at start-up and changed by the monitors and the tray.
