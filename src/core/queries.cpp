@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace vantrel::core {
 
@@ -205,7 +206,7 @@ namespace {
 // figure the router does not report stays empty. The first request probes: a router that does
 // not answer it is asked nothing more.
 AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery,
-                               std::vector<FigurePlan> &narrowed) {
+                               std::shared_ptr<const std::vector<FigurePlan>> &narrowed) {
     AdslFigures f;
     f.discoveredLine = true;
     bool asked = false;
@@ -219,14 +220,14 @@ AdslFigures readDiscoveredLine(RouterLink &link, const Discovery &discovery,
         asked = true;
         return answer == Answer::Value ? std::optional<std::string>(value) : std::nullopt;
     };
-    const bool planned = !narrowed.empty();
-    const std::vector<FigurePlan> plan = planned ? narrowed : LinePlan(discovery);
+    const bool planned = narrowed != nullptr;
+    const std::vector<FigurePlan> plan = planned ? *narrowed : LinePlan(discovery);
     const LineFigures read = ReadLine(plan, get);
     if (abandoned(link, f.head) || f.head.outcome.probeFailed)
         return f;
     // A line that is up reports all it ever will: later readings ask only where it answered.
     if (!planned && read.Get(LineFigure::LinkStatus) == 1)
-        narrowed = NarrowPlan(plan, read);
+        narrowed = std::make_shared<const std::vector<FigurePlan>>(NarrowPlan(plan, read));
     const auto figure = [&read](LineFigure which) { return read.Get(which); };
     const auto integer = [](std::optional<std::int64_t> v) -> std::optional<std::int32_t> {
         if (!v)

@@ -2,12 +2,15 @@
 // The state a run shares between its parts. None of it is saved, except through the settings.
 
 #include "core/discovery.h"
-#include "core/linemib.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel::core {
+
+struct FigurePlan; // core/linemib.h
 
 // Which rows of the router's ifTable carry the bridge, LAN, WAN and USB interfaces ("0" when
 // not found; row texts are OID suffixes), and the ifIndex values read for them. Interface
@@ -28,7 +31,7 @@ struct InterfaceMap {
     DiscoveryInput Found;
     // Where its line figures are read: the whole plan until a reading of the line while it was
     // up showed which sources answer, then only those.
-    std::vector<FigurePlan> LinePlan;
+    std::shared_ptr<const std::vector<FigurePlan>> LinePlan;
 };
 
 // Flags of the run, set at start-up and changed by the monitors and the tray.

@@ -168,7 +168,7 @@ QLabel *valueLabel(QWidget *parent, const char *name, const char *placeholder) {
 const char *longestText(Display display) {
     switch (display) {
     case Display::Rate:
-        return "999999 Kbps"; // a VDSL2 line runs at up to some 300 Mbit/s
+        return "99999 Kbps";
     case Display::Power:
         return "-99 dBm";
     case Display::Margin:
@@ -339,7 +339,11 @@ void AdslPage::show(AdslRow row, const core::AdslFigures &f) {
     case AdslRow::DownRate:
     case AdslRow::UpRate: {
         const std::int32_t bps = row == AdslRow::DownRate ? *f.downRate : *f.upRate;
-        label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
+        // A VDSL2 line's 100 Mbit/s and more in Mbps, in the room of "99999 Kbps".
+        if (bps >= 100000000)
+            label->setText(QString::asprintf("%.1f Mbps", bps / 1e6));
+        else
+            label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
         break;
     }
     case AdslRow::DownPower:

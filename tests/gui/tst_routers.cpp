@@ -8,14 +8,18 @@
 #include "formfixture.h"
 #include "monitors/connectionmonitor.h"
 #include "pages/adslpage.h"
+#include "pages/interfaceschooser.h"
 #include "pages/interfacespage.h"
 #include "ui/widgets.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -51,6 +55,7 @@ private slots:
     void eachRouter();
     void nothingToWatchLeavesMonitorOff();
     void addressChangeClearsOldRouter();
+    void chosenWanWins();
 };
 
 void TestRouters::eachRouter_data() {
@@ -75,7 +80,7 @@ void TestRouters::eachRouter_data() {
     QTest::addRow("VDSL2 without ADSL-LINE-MIB")
         << "tessaro-tv5500-vdsl2" << 8
         << "VDSL2 line at interface 8; WAN: pppoe0 (interface 12); LAN: br0 (interface 2)"
-        << QStringList{"100000 Kbps", "9.1 dB", "40000 Kbps", "12.3 dB", "Up"} << "203.0.113.200"
+        << QStringList{"100.0 Mbps", "9.1 dB", "40000 Kbps", "12.3 dB", "Up"} << "203.0.113.200"
         << "1.5448 GB / 908.0767 MB";
     QTest::addRow("VDSL2 bridge modem")
         << "halvik-hb300-vdsl2-bridge" << 4
@@ -191,6 +196,29 @@ void TestRouters::addressChangeClearsOldRouter() {
     QCOMPARE(Edit(form, "WanIP_Edit")->text(), QString());
     QCOMPARE(Edit(form, "RouterIP_Edit")->text(), QString());
     QVERIFY(!Label(form, "DiscoveryVal_Label")->isVisibleTo(&form));
+}
+
+void TestRouters::chosenWanWins() {
+    FormFixture f;
+    serve(f, QStringLiteral("korvane-ka2100-adsl"));
+    MainForm &form = f.Create(true);
+    Find<QPushButton>(form, "Interfaces_But")->click();
+    auto *chooser = form.findChild<pages::InterfacesChooser *>();
+    QVERIFY(chooser != nullptr);
+    // Every interface the walk found is listed, each with its role.
+    auto *table = chooser->findChild<QTableWidget *>(QStringLiteral("Interfaces_Table"));
+    QCOMPARE(table->rowCount(), 9);
+    QCOMPARE(table->item(4, 5)->text(), QStringLiteral("ADSL line"));
+    auto *wan = chooser->findChild<QComboBox *>(QStringLiteral("Wan_Combo"));
+    wan->setCurrentIndex(wan->findData(QStringLiteral("14")));
+    const QString shots = qEnvironmentVariable("VANTREL_ROUTER_SHOTS");
+    if (!shots.isEmpty())
+        chooser->grab().save(shots + QStringLiteral("/chooser.png"));
+    chooser->accept();
+    QVERIFY(f.Settle());
+    QCOMPARE(text(form, "DiscoveryVal_Label"),
+             QStringLiteral("ADSL line at interface 11; WAN: atm0 (interface 14); LAN: br0 "
+                            "(interface 3)"));
 }
 
 QTEST_MAIN(TestRouters)
