@@ -254,6 +254,14 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
 
     p.connection = std::make_unique<monitors::ConnectionMonitor>(
         f, f.MonitorTimer(Monitor::Connection), p.link, f.Log());
+    p.connection->SwitchOff = [&p] { p.options.SetMonitor(Monitor::Connection, false); };
+    QObject::connect(&p.options, &core::SettingsModel::changed, p.connection.get(),
+                     [&p](core::Setting setting, Monitor monitor) {
+                         if (setting == core::Setting::MonitorSwitch &&
+                             monitor == Monitor::Connection &&
+                             p.options.Values().MonitorOn(Monitor::Connection))
+                             p.connection->SwitchedOn();
+                     });
     p.routerStatus = std::make_unique<monitors::RouterStatusMonitor>(
         f, f.MonitorTimer(Monitor::RouterStatus), p.options, p.system.Widget(), p.info);
     BuildHistory(f, p);

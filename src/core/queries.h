@@ -25,9 +25,22 @@ std::string AdslOid(AdslRow row, const InterfaceMap &map);
 struct SystemRequest {
     bool resetWanRow = false;      // the page dispatch finds the WAN row afresh each time
     bool wantLocalAddress = false; // the computer's address is looked up while its box is empty
+    // For a router that is not the designed model: the user's choice of interfaces, and the
+    // address the router is reached at (its interface is the LAN).
+    InterfaceChoice choice;
+    std::string routerAddress;
 };
+// The most rows of ifTable the search for the designed model's interfaces reads, whatever
+// ifNumber says.
+constexpr int MaxScannedRows = 10000;
+// Up to this many rows the search reads 1..ifNumber at once; a larger ifNumber is first
+// checked against a walk of ifDescr.
+constexpr int PlainScanRows = 64;
 // The System page update: ifNumber probes, then interface discovery, uptime, description and
-// firmware, and the address walks.
+// firmware, and the address walks. When the search by the designed model's interface names
+// does not find its bridge and WAN (or the user chose interfaces), the interface, stack and
+// address tables are walked and classified instead: no missing-interface messages then, one
+// summary line, and the addresses come from that walk.
 SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request);
 
 struct LinkPollRequest {

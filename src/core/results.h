@@ -112,6 +112,14 @@ struct AdslFigures {
     bool delayAsked = false;
     std::optional<std::string> delay;
     std::array<std::optional<LineCount>, AdslCountRows> counts;
+    // Read from a discovered line: a figure left empty is one this router does not report.
+    bool discoveredLine = false;
+    // Rows the router answered with a value the figure cannot have (an attenuation of
+    // -214748364.8 dB): not reported, whatever the line.
+    std::array<bool, AdslRowCount> outOfRange{};
+    bool NotReported(AdslRow row) const {
+        return !Has(row) && (discoveredLine || outOfRange[std::size_t(row)]);
+    }
 
     bool Has(AdslRow row) const;
     const std::optional<LineCount> &Count(AdslRow row) const {
@@ -126,8 +134,10 @@ struct AdslFigures {
 // and the three addresses.
 struct SystemFigures {
     ResultHead head;
-    InterfaceMap interfaces;            // after discovery
-    std::vector<std::string> missing;   // "Error: Unable to find ... interface", in order
+    InterfaceMap interfaces;          // after discovery
+    std::vector<std::string> missing; // "Error: Unable to find ... interface", in order
+    // Not the designed model: one line on what discovery found ("" for the designed model).
+    std::string discoverySummary;
     std::optional<std::int64_t> uptime; // sysUpTime ticks
     std::optional<std::string> description;
     std::array<std::optional<std::string>, 4> firmware; // firmware, its suffix, build, annex
@@ -143,6 +153,8 @@ struct SystemFigures {
 struct LinkPoll {
     ResultHead head;
     bool answered = false;
+    // Discovery found no interface whose state is the link's: nothing was asked.
+    bool nothingToWatch = false;
     LinkState status = LinkState::Other; // ifOperStatus of the WAN row
     bool uptimeAsked = false;            // a change of state (or a blind period) reads the uptime
     std::optional<std::int64_t> uptime;

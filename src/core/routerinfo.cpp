@@ -16,6 +16,7 @@ const char *const kFirmwarePrefix[] = {"\r\nFirmware: ", " ", "\r\nBuild: ", "\r
 
 void RouterInfo::Take(const SystemFigures &f) {
     interfaces_ = f.interfaces;
+    discoverySummary_ = QString::fromStdString(f.discoverySummary);
     if (f.uptime) {
         uptime_ = f.uptime;
         uptimeFailed_ = false;
@@ -40,6 +41,19 @@ void RouterInfo::Take(const SystemFigures &f) {
                 wanAddress_ = f.wanAddress;
         }
     }
+    emit changed();
+}
+
+void RouterInfo::Forget() {
+    interfaces_ = InterfaceMap{};
+    uptime_.reset();
+    uptimeFailed_ = uptimeStale_ = false;
+    description_ = NoDescription;
+    descriptionStale_ = false;
+    routerAddress_.reset();
+    wanAddress_.reset();
+    addressWalkFailed_ = false;
+    discoverySummary_.clear();
     emit changed();
 }
 

@@ -54,6 +54,12 @@ public:
     const std::optional<std::string> &RouterAddress() const { return routerAddress_; }
     bool AddressWalkFailed() const { return addressWalkFailed_; }
     const std::optional<std::string> &WanAddress() const { return wanAddress_; }
+    // For a router that is not the designed model, what discovery found in one line ("" for
+    // the designed model).
+    const QString &DiscoverySummary() const { return discoverySummary_; }
+
+    // The target changed: nothing read from the old router stays on screen.
+    void Forget();
 
 signals:
     void changed();
@@ -69,6 +75,7 @@ private:
     std::optional<std::string> routerAddress_;
     bool addressWalkFailed_ = false;
     std::optional<std::string> wanAddress_;
+    QString discoverySummary_;
 };
 
 } // namespace vantrel::core

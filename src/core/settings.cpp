@@ -194,6 +194,13 @@ QString badNumberMessage(const BadNumber &bad, const QString &path) {
             },                                                                                     \
             false, true                                                                            \
     }
+// An interface the user chose (its ifIndex); empty or absent: as discovered.
+#define INTERFACE_CHOICE(key, member)                                                              \
+    {                                                                                              \
+        kSystem, key,                                                                              \
+            [](Reading &r, Values &v) { v.member = r.ini.Read(kSystem, key, QString()); },         \
+            [](const Values &v) { return unlessEmpty(v.member); }                                  \
+    }
 
 const Key kKeys[] = {
     {kSystem, "IP",
@@ -217,6 +224,9 @@ const Key kKeys[] = {
     ACCESS_CHOICE("Privacy protocol", privacy, ParsePrivacy, PrivacyText),
     PASSPHRASE("Auth passphrase", authPassphrase),
     PASSPHRASE("Privacy passphrase", privacyPassphrase),
+    INTERFACE_CHOICE("Line interface", LineInterface),
+    INTERFACE_CHOICE("WAN interface", WanInterface),
+    INTERFACE_CHOICE("LAN interface", LanInterface),
     FLAG("Link logging", LinkLogging),
     INTERVAL("Link check", LinkCheck, Monitor::Connection),
     FLAG("Router status", RouterStatus),

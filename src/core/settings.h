@@ -38,6 +38,10 @@ struct SettingsValues {
     RouterAccess Access;
     // The file keeps the passphrases (in plain text: every write makes it private to its owner).
     bool PassphrasesInFile = false;
+    // The user's choice of the line, WAN and LAN interface (an ifIndex; "" as discovered).
+    QString LineInterface;
+    QString WanInterface;
+    QString LanInterface;
     // [Options]: each monitor's switch and interval (an interval the monitor does not offer
     // is not taken: the default stays)
     bool LinkLogging = false;

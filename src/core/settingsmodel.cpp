@@ -136,6 +136,13 @@ void SettingsModel::SetAllowanceText(const QString &gigabytes) {
     tell(Setting::Allowance);
 }
 
+void SettingsModel::SetInterfaceChoice(const QString &line, const QString &wan,
+                                       const QString &lan) {
+    values_.LineInterface = line;
+    values_.WanInterface = wan;
+    values_.LanInterface = lan;
+}
+
 bool SettingsModel::Save(const std::function<void(SettingsValues &)> &collect,
                          const ProgramRecord &program, QString &reason) {
     if (collect)

@@ -57,6 +57,9 @@ public:
     void SetMinimiseOnStartup(bool minimise);
     void SetPromptOnClose(bool prompt);
     void SetAllowanceText(const QString &gigabytes);
+    // The interfaces the user chose in the chooser (ifIndex texts; "" as discovered). The next
+    // System read takes them.
+    void SetInterfaceChoice(const QString &line, const QString &wan, const QString &lan);
 
     // Writes every key in one replacement of the file; collect first puts in the values kept
     // elsewhere. False with the system's reason when it could not be written.

@@ -26,6 +26,22 @@ bool isCounter(IfFigure figure) {
     return figure == IfFigure::InOctets || figure == IfFigure::OutOctets;
 }
 
+// ifHCInOctets or ifHCOutOctets of a row, when the agent answers it as a Counter64 (a v1
+// agent never does).
+std::optional<std::uint64_t> readCounter64(RouterLink &link, IfFigure figure,
+                                           const std::string &row) {
+    const std::string column =
+        figure == IfFigure::InOctets ? "1.3.6.1.2.1.31.1.1.1.6." : "1.3.6.1.2.1.31.1.1.1.10.";
+    Binding binding;
+    if (link.GetBinding(column + row, binding) != Answer::Value || binding.type != 0x46)
+        return std::nullopt;
+    try {
+        return std::uint64_t(std::stoull(binding.value));
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
 // Marks a query abandoned part-way; true when it was.
 bool abandoned(RouterLink &link, ResultHead &head) {
     if (!link.Cancelled())
@@ -57,14 +73,24 @@ InterfaceFigures ReadInterfaces(RouterLink &link) {
     f.interfaces = link.Interfaces();
     const std::string rows[IfGroupCount] = {f.interfaces.LanRow, f.interfaces.UsbRow,
                                             f.interfaces.WanRow};
+    const bool discovered = f.interfaces.Discovered.has_value();
     for (int g = 0; g < IfGroupCount; ++g) {
         const auto group = IfGroup(g);
         InterfaceGroupReading &reading = f.groups[std::size_t(g)];
+        // A router found by walking: a role it has no interface for (its USB) is not asked.
+        if (discovered && rows[g] == "0")
+            continue;
         reading.asked = true;
         for (int i = 0; i < IfFigureCount; ++i) {
             const auto figure = IfFigure(i);
             if (!IfFigureAsked(group, figure))
                 continue;
+            if (discovered && isCounter(figure)) {
+                if (const auto octets = readCounter64(link, figure, rows[g])) {
+                    reading.octets[std::size_t(i)] = octets;
+                    continue;
+                }
+            }
             std::string value;
             if (!link.GetAny(IfFigureOid(figure, rows[g]), value)) {
                 if (abandoned(link, f.head))

@@ -42,7 +42,8 @@ struct InterfaceGroupReading {
     // Nothing where no reply came or the figure was not asked: the status; an octet counter's
     // low 32 bits; every other figure's reply as it came.
     std::optional<LinkState> status;
-    std::array<std::optional<std::uint32_t>, IfFigureCount> octets;
+    // Counter32, or Counter64 where a router found by walking answers ifHCInOctets/ifHCOutOctets.
+    std::array<std::optional<std::uint64_t>, IfFigureCount> octets;
     std::array<std::optional<std::string>, IfFigureCount> replies;
     // A counter reply that is no number ended this group (USB and WAN): its message.
     std::string error;
@@ -50,7 +51,7 @@ struct InterfaceGroupReading {
     const std::optional<std::string> &Reply(IfFigure figure) const {
         return replies[std::size_t(figure)];
     }
-    const std::optional<std::uint32_t> &Octets(IfFigure figure) const {
+    const std::optional<std::uint64_t> &Octets(IfFigure figure) const {
         return octets[std::size_t(figure)];
     }
 };

@@ -56,7 +56,27 @@ void ConnectionMonitor::Connect_TimerTimer() {
     context_.Router().PollLink(link_.NextPoll(), head);
 }
 
+const QString ConnectionMonitor::NothingToWatchText =
+    QStringLiteral("Unable to monitor the connection: no DSL line or WAN interface was found on "
+                   "the router. Choose one with \"Interfaces...\" on the System page.");
+
+void ConnectionMonitor::SwitchedOn() {
+    const core::InterfaceMap map = context_.Router().Interfaces();
+    if (map.Discovered && !map.Discovered->LinkInterface())
+        nothingToWatch();
+}
+
+void ConnectionMonitor::nothingToWatch() {
+    if (SwitchOff)
+        SwitchOff();
+    context_.Prompt().Message(QStringLiteral("Vantrel"), NothingToWatchText);
+}
+
 void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
+    if (poll.nothingToWatch) {
+        nothingToWatch();
+        return;
+    }
     const core::Outcome &outcome = poll.head.outcome;
     if (!poll.answered && !outcome.cancelled) {
         context_.SetStatus(RouterQuery::ErrorText);

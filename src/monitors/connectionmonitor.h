@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QTimer;
 
@@ -36,8 +37,15 @@ public:
 
     // One poll: the WAN link's status, and the uptime when the state changes.
     void Connect_TimerTimer();
+    // "Monitor connection" was checked: a router found by walking that has neither a line nor
+    // a WAN interface leaves nothing to watch; the user is told why and SwitchOff called.
+    void SwitchedOn();
+    std::function<void()> SwitchOff;
+
+    static const QString NothingToWatchText;
 
 private:
+    void nothingToWatch();
     void onPoll(const core::LinkPoll &poll);
     void logged(const core::LinkEvent &event);
 

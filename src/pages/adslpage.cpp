@@ -189,6 +189,8 @@ const char *longestText(Display display) {
 
 } // namespace
 
+const QString AdslPage::NotReportedText = QStringLiteral("not reported");
+
 AdslPage::AdslPage(ui::PageContext &context, const core::LineModel &line) : context_(context) {
     // The page shows the readings it asked for; the recorder's come to the model too.
     connect(&line, &core::LineModel::changed, this, [this](const core::AdslFigures &f) {
@@ -300,14 +302,33 @@ void AdslPage::render(const core::AdslFigures &f) {
         const auto row = static_cast<AdslRow>(i);
         if (f.Has(row))
             show(row, f);
+        else if (f.head.outcome.Completed() && f.NotReported(row))
+            showNotReported(row);
         // A row the router did not give keeps what it showed, greyed.
         else if (!(i == 0 && f.head.outcome.probeFailed))
-            ui::SetStale(values_[std::size_t(i)], true);
+            setStale(row, true);
     }
     if (ScrollLog)
         ScrollLog();
     if (answered)
         RouterQuery::Finish(context_, f.head.outcome);
+}
+
+void AdslPage::setStale(AdslRow row, bool stale) {
+    ui::SetStale(values_[std::size_t(row)], stale);
+    // The distance is the downstream attenuation's.
+    if (row == AdslRow::DownAttenuation)
+        ui::SetStale(distance_, stale);
+}
+
+// A figure this router does not report (or reported as a value it cannot have): said so,
+// greyed, never as dashes or 0.
+void AdslPage::showNotReported(AdslRow row) {
+    QLabel *label = values_[std::size_t(row)];
+    label->setText(NotReportedText);
+    setStale(row, true);
+    if (row == AdslRow::DownAttenuation)
+        distance_->setText(NotReportedText);
 }
 
 // Writes one figure into the row's label as the row shows it.
@@ -318,7 +339,11 @@ void AdslPage::show(AdslRow row, const core::AdslFigures &f) {
     case AdslRow::DownRate:
     case AdslRow::UpRate: {
         const std::int32_t bps = row == AdslRow::DownRate ? *f.downRate : *f.upRate;
-        label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
+        // A VDSL2 line's 100 Mbit/s and more in Mbps, in the room of "99999 Kbps".
+        if (bps >= 100000000)
+            label->setText(QString::asprintf("%.1f Mbps", bps / 1e6));
+        else
+            label->setText(QString::number(bps / 1000) + QStringLiteral(" Kbps"));
         break;
     }
     case AdslRow::DownPower:

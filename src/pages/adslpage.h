@@ -26,6 +26,8 @@ namespace vantrel::pages {
 class AdslPage : public QObject {
     Q_OBJECT
 public:
+    // What a figure the router does not report shows.
+    static const QString NotReportedText;
     // line: the readings of the line, which the page shows when it asked for them.
     AdslPage(ui::PageContext &context, const core::LineModel &line);
     // logSheet: the connection log's sheet, shown as the second sub-page.
@@ -46,6 +48,8 @@ public:
 private:
     void render(const core::AdslFigures &f);
     void show(core::AdslRow row, const core::AdslFigures &f);
+    void showNotReported(core::AdslRow row);
+    void setStale(core::AdslRow row, bool stale);
 
     ui::PageContext &context_;
     QWidget *page_ = nullptr;

@@ -1,10 +1,12 @@
 #include "pages/systempage.h"
 
 #include "core/bytetext.h"
+#include "core/queries.h"
 #include "core/routerinfo.h"
 #include "core/routermodel.h"
 #include "core/settingsmodel.h"
 #include "core/uptime.h"
+#include "pages/interfaceschooser.h"
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
 #include "ui/routerquery.h"
@@ -101,6 +103,22 @@ QWidget *SystemPage::Build() {
     routerLayout->addWidget(uptime_, 0, 1);
     routerLayout->addWidget(descriptionCaption_, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     routerLayout->addWidget(description_, 1, 1);
+    // A router found by walking its tables: what was found, and the user's choice.
+    discoveryCaption_ = ui::MakeLabel(router, "Discovery_Label", QStringLiteral("Interfaces: "));
+    discovery_ = ui::MakeValueLabel(router, "DiscoveryVal_Label", QString());
+    discovery_->setWordWrap(true);
+    chooseInterfaces_ = ui::MakeButton(router, "Interfaces_But", QStringLiteral("Interfaces..."));
+    auto *discoveryRow = new QHBoxLayout;
+    discoveryRow->addWidget(discovery_, 1);
+    discoveryRow->addWidget(chooseInterfaces_, 0, Qt::AlignTop);
+    routerLayout->addWidget(discoveryCaption_, 2, 0, Qt::AlignLeft | Qt::AlignTop);
+    routerLayout->addLayout(discoveryRow, 2, 1);
+    for (QWidget *w :
+         {static_cast<QWidget *>(discoveryCaption_), static_cast<QWidget *>(discovery_),
+          static_cast<QWidget *>(chooseInterfaces_)})
+        w->hide();
+    connect(chooseInterfaces_, &QPushButton::clicked, this,
+            [this] { context_.Run([this] { ChooseInterfaces(); }); });
     routerLayout->setColumnStretch(1, 1);
     routerLayout->setRowStretch(1, 1); // the description takes the room, the uptime stays put
     routerLayout->setVerticalSpacing(10);
@@ -120,9 +138,12 @@ QWidget *SystemPage::Build() {
         connect(edit, &QLineEdit::textChanged, this, [this] { targetEdited(); });
     }
     connect(&settings_, &core::SettingsModel::changed, this, [this](core::Setting setting) {
-        if (setting == core::Setting::Target)
+        if (setting == core::Setting::Target) {
             showTarget();
+            forgetOldRouter();
+        }
     });
+    shownIp_ = settings_.Values().Ip;
     targetEdited();
     return page_;
 }
@@ -151,6 +172,31 @@ void SystemPage::showTarget() {
     showingTarget_ = false;
 }
 
+void SystemPage::forgetOldRouter() {
+    if (settings_.Values().Ip == shownIp_)
+        return;
+    shownIp_ = settings_.Values().Ip;
+    // What was read belongs to the old router: it goes, rather than staying greyed.
+    info_.Forget();
+    uptime_->setText(QStringLiteral("----"));
+    ui::SetStale(uptime_, false);
+    routerIp_->clear();
+    wanIp_->clear();
+}
+
+void SystemPage::ChooseInterfaces() {
+    const core::InterfaceMap &map = info_.Interfaces();
+    const core::SettingsValues &v = settings_.Values();
+    auto *dialog = new InterfacesChooser(map.Found, map.Discovered ? &*map.Discovered : nullptr,
+                                         v.LineInterface, v.WanInterface, v.LanInterface, page_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        settings_.SetInterfaceChoice(dialog->Line(), dialog->Wan(), dialog->Lan());
+        context_.Run([this] { GenSysInfoClick(); });
+    });
+    dialog->open();
+}
+
 void SystemPage::GenSysInfoDeafults_ButClick() {
     ip_->setText(QString::fromLatin1(DefaultHost));
     community_->setText(QString::fromLatin1(DefaultCommunity));
@@ -162,6 +208,7 @@ void SystemPage::GenSysInfoClick(core::Requester requester, bool resetWanRow) {
     request.resetWanRow = resetWanRow;
     // The computer's address is looked up once per run, until it gave one.
     request.wantLocalAddress = info_.WantsLocalAddress();
+    fillChoice(request);
     core::ResultHead head;
     head.requester = requester;
     context_.Router().RefreshSystem(request, head);
@@ -171,10 +218,26 @@ void SystemPage::RetryStartupRead() {
     RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
     core::SystemRequest request;
     request.wantLocalAddress = info_.WantsLocalAddress();
+    fillChoice(request);
     core::ResultHead head;
     head.requester = core::Requester::Startup;
     head.trigger = core::Trigger::Timer;
     context_.Router().RefreshSystem(request, head, core::RouterModel::JobKind::Background);
+}
+
+void SystemPage::fillChoice(core::SystemRequest &request) const {
+    const core::SettingsValues &v = settings_.Values();
+    const auto index = [](const QString &text) -> std::optional<std::int64_t> {
+        bool ok = false;
+        const qlonglong value = text.trimmed().toLongLong(&ok);
+        if (!ok || value < 1 || value > 2147483647)
+            return std::nullopt;
+        return value;
+    };
+    request.choice.line = index(v.LineInterface);
+    request.choice.wan = index(v.WanInterface);
+    request.choice.lan = index(v.LanInterface);
+    request.routerAddress = v.Ip.toStdString();
 }
 
 void SystemPage::render(const core::SystemFigures &f) {
@@ -207,6 +270,12 @@ void SystemPage::render(const core::SystemFigures &f) {
         RouterQuery::ReportFailure(context_);
         return;
     }
+    // A router found by walking: one line in the status bar instead of a box per interface.
+    if (!f.discoverySummary.empty() && f.head.outcome.Completed()) {
+        context_.SetStatus(QStringLiteral(" Interfaces: ") +
+                           QString::fromStdString(f.discoverySummary));
+        return;
+    }
     RouterQuery::Finish(context_, f.head.outcome);
 }
 
@@ -226,6 +295,12 @@ void SystemPage::show() {
         routerIp_->setText(core::RouterText(*info_.RouterAddress()));
     if (info_.WanAddress())
         wanIp_->setText(core::RouterText(*info_.WanAddress()));
+    const bool discovered = !info_.DiscoverySummary().isEmpty();
+    discovery_->setText(info_.DiscoverySummary());
+    for (QWidget *w :
+         {static_cast<QWidget *>(discoveryCaption_), static_cast<QWidget *>(discovery_),
+          static_cast<QWidget *>(chooseInterfaces_)})
+        w->setVisible(discovered);
 }
 
 } // namespace vantrel::pages

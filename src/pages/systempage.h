@@ -15,6 +15,7 @@ class QWidget;
 
 namespace vantrel::core {
 class RouterInfo;
+struct SystemRequest;
 class SettingsModel;
 } // namespace vantrel::core
 
@@ -46,6 +47,9 @@ public:
     bool StartupReadMissed() const { return startupMissed_; }
     // The start-up update made again from a timer: no help topic, focus or busy cursor.
     void RetryStartupRead();
+    // "Interfaces...": the interfaces found, and the user's choice of line, WAN and LAN; an
+    // accepted choice is stored and read at once.
+    void ChooseInterfaces();
 
     QWidget *Widget() const { return page_; }
 
@@ -61,6 +65,8 @@ private:
     void show();
     void targetEdited();
     void showTarget();
+    void forgetOldRouter();
+    void fillChoice(core::SystemRequest &request) const;
 
     ui::PageContext &context_;
     core::RouterInfo &info_;
@@ -76,6 +82,10 @@ private:
     QLineEdit *pcIp_ = nullptr;
     QLineEdit *routerIp_ = nullptr;
     QLineEdit *wanIp_ = nullptr;
+    QLabel *discoveryCaption_ = nullptr;
+    QLabel *discovery_ = nullptr;
+    QPushButton *chooseInterfaces_ = nullptr;
+    QString shownIp_;            // the address whose router the page shows
     bool showingTarget_ = false; // the boxes are being set from the settings
     bool startupMissed_ = false;
 };

@@ -71,7 +71,12 @@ ObjectPairNames ObjectPair(const std::string &object) {
 
 void SetLabelBackground(QLabel *label, const QColor &colour) {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colour);
+    // A stale (disabled) label is greyed on the plain background: an alarm colour belongs to
+    // the current reading only.
+    palette.setColor(QPalette::Active, QPalette::Window, colour);
+    palette.setColor(QPalette::Inactive, QPalette::Window, colour);
+    palette.setColor(QPalette::Disabled, QPalette::Window,
+                     QPalette().color(QPalette::Disabled, QPalette::Window));
     label->setPalette(palette);
     label->setAutoFillBackground(true);
 }

@@ -129,7 +129,7 @@ private slots:
     void placeholders();
     void figures_data();
     void figures();
-    void failedRowKeepsTextAndColour();
+    void failedRowKeepsTextGreyedWithoutColour();
     void probeAndMissingObjects();
     void conversionErrorEndsUpdate_data();
     void conversionErrorEndsUpdate();
@@ -179,6 +179,10 @@ void TestAdsl::figures_data() {
     row("margin 109", "3.1.4.2", "109", "DnSNRVal_Label", "10.9 dB", kRed, any);
     row("attenuation 0", "3.1.5.2", "0", "DnAttVal_Label", "0 dB", kGreen, "------");
     row("attenuation 409", "3.1.5.2", "409", "DnAttVal_Label", "40.9 dB", kGreen, "2.96 km");
+    // Values no line can have are not reported, never coloured as readings.
+    row("attenuation -214748364.8", "3.1.5.2", "-2147483648", "DnAttVal_Label", "not reported",
+        none, "not reported");
+    row("margin 0x7FFFFFFF", "3.1.4.2", "2147483647", "DnSNRVal_Label", "not reported", none, any);
     row("upstream margin not graded", "2.1.4.2", "65", "UpSNRVal_Label", "6.5 dB", none, any);
     row("upstream attenuation not graded", "2.1.5.2", "600", "UpAttVal_Label", "60 dB", none, any);
     row("status 3", status, "3", "StatusVal_Label", "Training", kYellow, any);
@@ -223,7 +227,7 @@ void TestAdsl::figures() {
     QCOMPARE(f.prompter.beeps, 0);
 }
 
-void TestAdsl::failedRowKeepsTextAndColour() {
+void TestAdsl::failedRowKeepsTextGreyedWithoutColour() {
     FormFixture f;
     MainForm &form = createForm(f);
     f.agent.SetInteger(kAdsl + "3.1.4.2", 109);
@@ -237,9 +241,12 @@ void TestAdsl::failedRowKeepsTextAndColour() {
     f.agent.SetCounter(kAdsl + "10.1.4.2", 7);
     update(f);
     QCOMPARE(Label(form, "DnSNRVal_Label")->text(), QStringLiteral("10.9 dB"));
-    QCOMPARE(background(Label(form, "DnSNRVal_Label")), kRed);
+    // Greyed on the plain background: the alarm colour was the old reading's.
+    QVERIFY(!Label(form, "DnSNRVal_Label")->isEnabled());
+    QVERIFY(background(Label(form, "DnSNRVal_Label")) != kRed);
     QCOMPARE(Label(form, "DnAttVal_Label")->text(), QStringLiteral("40.9 dB"));
     QCOMPARE(Label(form, "DistanceVal_Label")->text(), QStringLiteral("2.96 km"));
+    QVERIFY(!Label(form, "DistanceVal_Label")->isEnabled());
     QCOMPARE(Label(form, "UpUnCorrBlksVal_Label")->text(), QStringLiteral("7"));
     QCOMPARE(form.Status(), RouterQuery::ReadyText);
     QCOMPARE(f.prompter.beeps, 0);
