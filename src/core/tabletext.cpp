@@ -140,10 +140,12 @@ bool isIfIndex(const std::string &line) {
     return quotedNumber(line, 10, number) && number <= 2147483647u;
 }
 
+// A tab keeps its line (the boxes show it as a tab, as the walk's text leaves it); every other
+// control character, and the line and paragraph separators, would break it.
 bool breaksLine(const QString &text) {
     for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
+        if ((c.category() == QChar::Other_Control && c != QLatin1Char('\t')) ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             return true;
     return false;
 }

@@ -16,8 +16,9 @@ namespace vantrel::core {
 std::vector<std::string> WalkLineValues(const std::string &line);
 
 // One value as a table cell shows it: its text without double quotes, or, when it holds a
-// control character or a line or paragraph separator that would break the box's lines, its
-// bytes in lowercase hexadecimal (two digits per byte, as the walk gives other control bytes).
+// control character other than a tab or a line or paragraph separator that would break the
+// box's lines, its bytes in lowercase hexadecimal (two digits per byte, as the walk gives
+// other control bytes).
 QString CellText(const std::string &value);
 // A walk line as a cell: its values as above, joined by ",".
 QString LineCellText(const std::string &line);

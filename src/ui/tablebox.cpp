@@ -6,10 +6,9 @@
 #include "ui/textoutput.h"
 #include "ui/widgets.h"
 
-#include <QCoreApplication>
-#include <QFont>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace vantrel::ui::TableBox {
@@ -20,45 +19,22 @@ QPlainTextEdit *MakeBox(QWidget *parent, const char *name) {
     return box;
 }
 
-Look LookOf(const QPlainTextEdit *box) {
-    Look look;
-    look.font = box->font();
-    look.wrap =
-        box->lineWrapMode() == QPlainTextEdit::NoWrap ? QTextOption::NoWrap : box->wordWrapMode();
-    look.tabStop = box->tabStopDistance();
-    return look;
-}
-
-Document MakeDocument(const QString &text, const Look &look) {
-    auto *document = new QTextDocument;
-    document->setUndoRedoEnabled(false);
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
-    // As the box would set them, so taking the document over lays it out only once.
-    document->setDefaultFont(look.font);
-    QTextOption option = document->defaultTextOption();
-    option.setWrapMode(look.wrap);
-    option.setTabStopDistance(look.tabStop);
-    document->setDefaultTextOption(option);
-    document->setPlainText(text);
-    if (QCoreApplication::instance() != nullptr)
-        document->moveToThread(QCoreApplication::instance()->thread());
-    // A box that shows the document owns it as its child.
-    return Document(document, [](QTextDocument *d) {
-        if (d->parent() == nullptr)
-            delete d;
-    });
-}
-
-void Show(QPlainTextEdit *box, const Document &document) {
-    // Documents given here belong to the box; its first one is the box's own business.
-    QTextDocument *previous = box->document();
-    if (previous != nullptr && previous->parent() != box)
-        previous = nullptr;
-    document->setParent(box);
-    box->setDocument(document.get());
-    if (previous != nullptr)
-        previous->deleteLater();
+void Show(QPlainTextEdit *box, const QString &text) {
+    box->setPlainText(text);
     ui::TextOutput::ScrollMemo(box, ui::TextOutput::ScrollTo::Start);
+}
+
+void AppendShown(QPlainTextEdit *box, const QString &lines) {
+    // An empty last line is where the new lines begin (an empty box has one).
+    const QTextBlock last = box->document()->lastBlock();
+    const int first = last.blockNumber() + (last.text().isEmpty() ? 0 : 1);
+    ui::TextOutput::AppendLine(box, lines);
+    // Unwrapped, every line is one step of the scroll bar.
+    const QTextBlock block = box->document()->findBlockByNumber(first);
+    QTextCursor cursor(block);
+    box->setTextCursor(cursor);
+    box->verticalScrollBar()->setValue(first);
+    box->horizontalScrollBar()->setValue(0);
 }
 
 void ReportFailedWalk(ui::PageContext &context, bool anyRead, const QString &what, bool beep) {
