@@ -201,9 +201,19 @@ void MainForm::FitToContent() {
     const QSize needed = minimumSizeHint().expandedTo(
         QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height()));
     const QSize room = Room(screen());
-    const QSize size = needed.boundedTo(room);
+    // Pages that scroll one way need room for that scroll bar the other way, where there is.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pageScroll_);
+    QSize want = needed;
+    bool tall = want.height() > room.height();
+    bool wide = want.width() > room.width();
+    for (int pass = 0; pass < 2; ++pass) {
+        want = needed + QSize(tall ? bar : 0, wide ? bar : 0);
+        tall = want.height() > room.height();
+        wide = want.width() > room.width();
+    }
+    const QSize size = want.boundedTo(room);
     // Whatever does not fit is taken from the pages, which then scroll.
-    pageScroll_->setMinimumSize(pages - (needed - size).expandedTo(QSize(0, 0)));
+    pageScroll_->setMinimumSize(pages + (size - needed));
     setFixedSize(size);
 }
 

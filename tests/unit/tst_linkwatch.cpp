@@ -25,7 +25,7 @@ core::LinkPoll poll(int i, char step) {
     core::LinkPoll p;
     p.head.readAt = at(i);
     p.answered = step != '-';
-    p.status = step == 'u' ? core::LinkState::Up
+    p.status = step == 'u'   ? core::LinkState::Up
                : step == 'd' ? core::LinkState::Down
                              : core::LinkState::Testing;
     return p;
@@ -44,9 +44,11 @@ private slots:
 void TestLinkWatch::polls_data() {
     // One poll a minute: u up, d down, t training, - no answer.
     QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("text");  // "up 0": "Link up since" the time of poll 0
+    QTest::addColumn<QString>("text");   // "up 0": "Link up since" the time of poll 0
     QTest::addColumn<QString>("alerts"); // S silent, A answering again
-    QTest::addRow("nothing yet") << "" << "" << "";
+    QTest::addRow("nothing yet") << ""
+                                 << ""
+                                 << "";
     QTest::addRow("up from the first poll") << "uuu"
                                             << "up 0"
                                             << "";

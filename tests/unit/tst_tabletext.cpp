@@ -32,7 +32,9 @@ void TestTableText::values_data() {
                                       << "\"410042\"";
     QTest::addRow("tab beside a control byte") << QByteArray("\t\x01") << "0901"
                                                << "\"0901\"";
-    QTest::addRow("line separator is hex") << QByteArray("A\xe2\x80\xa8" "B") << "41e280a842"
+    QTest::addRow("line separator is hex") << QByteArray("A\xe2\x80\xa8"
+                                                         "B")
+                                           << "41e280a842"
                                            << "\"41e280a842\"";
     QTest::addRow("paragraph separator is hex") << QByteArray("\xe2\x80\xa9") << "e280a9"
                                                 << "\"e280a9\"";
@@ -57,8 +59,8 @@ void TestTableText::values() {
 
 void TestTableText::udpListenerKeepsItsTab() {
     // Two listeners sharing a row key share a line; a tab inside an address stays one.
-    const QString text = UdpListenerText({"\"10.0.0.1\",\"192.0.0.1\"", "\"a\tb\""},
-                                         {"\"53\",\"53\"", "\"7\""});
+    const QString text =
+        UdpListenerText({"\"10.0.0.1\",\"192.0.0.1\"", "\"a\tb\""}, {"\"53\",\"53\"", "\"7\""});
     QCOMPARE(text, QStringLiteral(" Address\tPort\n 10.0.0.1,192.0.0.1\t53,53\n a\tb\t7\n "));
 }
 
