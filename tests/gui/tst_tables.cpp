@@ -6,6 +6,7 @@
 #include "formfixture.h"
 
 #include "core/routermodel.h"
+#include "ui/tablebox.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -148,6 +149,7 @@ private slots:
     void routeColumns_data();
     void routeColumns();
     void dumpsFollowOneAnother();
+    void longTextsGoInSlices();
 
 private:
     void select(const char *page);
@@ -607,6 +609,40 @@ void TestTables::dumpsFollowOneAnother() {
     QVERIFY(memo->viewport()->rect().contains(memo->cursorRect()));
     QCOMPARE(form->Status(), kReady);
     notWrapped(Memo(*form, "DebugLog_Memo"));
+}
+
+void TestTables::longTextsGoInSlices() {
+    QStringList rows;
+    for (int i = 0; i < 9000; ++i)
+        rows << QStringLiteral(" Destination: 10.%1.%2.0").arg(i / 256).arg(i % 256);
+    const QString table = rows.join(QLatin1Char('\n'));
+
+    // A table box shows what it held until the whole new table is in, from its first line.
+    QPlainTextEdit *box = Memo(*form, "RouteTable_Memo");
+    box->setPlainText(QStringLiteral("old"));
+    ui::TableBox::Show(box, QStringLiteral("never shown\n").repeated(5000));
+    ui::TableBox::Show(box, table);
+    QCOMPARE(box->toPlainText(), QStringLiteral("old"));
+    int passes = 0;
+    while (box->toPlainText() == QLatin1String("old") && passes < 100) {
+        QCoreApplication::processEvents();
+        ++passes;
+    }
+    QVERIFY(passes > 1);
+    QCOMPARE(box->toPlainText(), table);
+    QCOMPARE(box->textCursor().position(), 0);
+    QTest::qWait(20);
+    QCOMPARE(box->toPlainText(), table); // the one replaced never comes back
+
+    // A log takes long dumps after its last line, and what follows them after them; it shows
+    // the first added line at its top.
+    QPlainTextEdit *log = Memo(*form, "DebugLog_Memo");
+    log->setPlainText(QStringLiteral("first"));
+    ui::TableBox::AppendShown(log, table);
+    ui::TableBox::AppendShown(log, QStringLiteral("Firmware information"));
+    QTRY_COMPARE(log->toPlainText(),
+                 QStringLiteral("first\n") + table + QStringLiteral("\nFirmware information"));
+    QCOMPARE(log->textCursor().blockNumber(), 1);
 }
 
 QTEST_MAIN(TestTables)
