@@ -161,7 +161,7 @@ void IpPage::render(const core::IpFigures &f) {
             break;
         ui::TableBox::Show(memos[t], walk.text);
         if (walk.Failed()) {
-            ui::TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
+            ui::TableBox::ReportFailedWalk(context_, walk.AnyRead(),
                                            QString::fromLatin1(kTables[t].what), true);
             return;
         }
