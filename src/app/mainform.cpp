@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -423,7 +424,9 @@ void MainForm::FormCreate() {
 }
 
 void MainForm::ShowAlert(const QString &title, const QString &text) {
-    alert_->setText(title);
+    // With the time it came, as it may stay a while.
+    alert_->setText(QStringLiteral("%1 (%2)").arg(
+        title, QLocale().toString(Clock().Now().time(), QLocale::ShortFormat)));
     alert_->setToolTip(text + QStringLiteral("\n(Click to dismiss.)"));
     alert_->show();
     // The task bar button asks for attention where the window is not in front.

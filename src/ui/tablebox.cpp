@@ -6,7 +6,6 @@
 #include "ui/textoutput.h"
 #include "ui/widgets.h"
 
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -47,99 +46,83 @@ void showFromLine(QPlainTextEdit *box, int line) {
     box->horizontalScrollBar()->setValue(0);
 }
 
-// Fills a box with a long text a slice at a time. A new table is laid into a document of its
-// own, which the box takes once it is whole (until then the box shows what it held); lines
-// added to a log go into the log's own document, after whatever the log holds by then.
+// Fills a box with a long text a slice at a time, straight into the box's document: a table in
+// place of what the box held, shown from its first line; lines added to a log after whatever
+// the log holds by then, shown from the first of them.
 class Filler : public QObject {
 public:
     static constexpr const char *Name = "TableBoxFiller";
 
     Filler(QPlainTextEdit *box, bool replace) : QObject(box), box_(box), replace_(replace) {
         setObjectName(QString::fromLatin1(Name));
-        if (replace_) {
-            document_ = new QTextDocument(this);
-            document_->setUndoRedoEnabled(false);
-            document_->setDocumentLayout(new QPlainTextDocumentLayout(document_));
-            // As the box would set them, so taking the document over lays it out once only.
-            document_->setDefaultFont(box->font());
-            QTextOption option = document_->defaultTextOption();
-            option.setWrapMode(box->lineWrapMode() == QPlainTextEdit::NoWrap ? QTextOption::NoWrap
-                                                                             : box->wordWrapMode());
-            option.setTabStopDistance(box->tabStopDistance());
-            document_->setDefaultTextOption(option);
-        } else {
-            document_ = box->document();
-        }
+        if (replace_)
+            box_->clear();
     }
-    static Filler *Of(QPlainTextEdit *box) {
+    static Filler *Of(const QPlainTextEdit *box) {
         return box->findChild<Filler *>(QString::fromLatin1(Name), Qt::FindDirectChildrenOnly);
     }
     bool Replacing() const { return replace_; }
-    // A newer table takes this one's place.
-    void Cancel() {
-        cancelled_ = true;
-        setObjectName(QString());
-        deleteLater();
-    }
 
     void Add(const QString &text) {
+        // An append goes on from the log's last line (or into it, when that is empty).
+        if (!replace_ && pending_.isEmpty() && !box_->document()->lastBlock().text().isEmpty())
+            pending_ += QLatin1Char('\n');
         pending_ += text;
-        // An append goes on from the log's last line (or into it, when it is empty).
-        if (!replace_ && !pending_.isEmpty() && pending_.size() == text.size()) {
-            const QTextBlock last = document_->lastBlock();
-            if (!last.text().isEmpty())
-                pending_.prepend(QLatin1Char('\n'));
-        }
         schedule();
+    }
+    // A newer table takes this one's place.
+    void Cancel() { finish(); }
+    // The rest at once (a command wants the whole text now).
+    void Complete() {
+        while (!done_)
+            step(pending_.size());
     }
 
 private:
     void schedule() {
         QMetaObject::invokeMethod(
-            this, [this] { step(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (!done_)
+                    step(sliceEnd(pending_, at_));
+            },
+            Qt::QueuedConnection);
     }
 
-    void step() {
-        if (cancelled_)
-            return;
-        const qsizetype end = sliceEnd(pending_, at_);
-        QTextCursor cursor(document_);
-        cursor.movePosition(QTextCursor::End);
+    void step(qsizetype end) {
         const bool first = at_ == 0;
-        const int firstLine = document_->lastBlock().blockNumber() +
-                              (!replace_ && pending_.startsWith(QLatin1Char('\n')) ? 1 : 0);
+        QTextDocument *document = box_->document();
+        const QTextBlock last = document->lastBlock();
+        const int firstLine = last.blockNumber() + (pending_.startsWith(QLatin1Char('\n')) ? 1 : 0);
+        QTextCursor cursor(document);
+        cursor.movePosition(QTextCursor::End);
         cursor.beginEditBlock();
         cursor.insertText(pending_.mid(at_, end - at_));
         cursor.endEditBlock();
         at_ = end;
-        if (!replace_ && first)
-            showFromLine(box_, firstLine);
-        if (at_ < pending_.size()) {
+        if (first) {
+            if (replace_)
+                ui::TextOutput::ScrollMemo(box_, ui::TextOutput::ScrollTo::Start);
+            else
+                showFromLine(box_, firstLine);
+        }
+        if (at_ < pending_.size())
             schedule();
-            return;
-        }
-        if (replace_) {
-            // Documents given here belong to the box; its first one is the box's own (it goes
-            // when the box takes another).
-            QTextDocument *previous = box_->document();
-            if (previous != nullptr && previous->parent() != box_)
-                previous = nullptr;
-            document_->setParent(box_);
-            box_->setDocument(document_);
-            if (previous != nullptr)
-                previous->deleteLater();
-            ui::TextOutput::ScrollMemo(box_, ui::TextOutput::ScrollTo::Start);
-        }
-        deleteLater();
+        else
+            finish();
+    }
+
+    void finish() {
+        done_ = true;
         setObjectName(QString());
+        deleteLater();
     }
 
     QPlainTextEdit *box_;
     bool replace_;
-    QTextDocument *document_;
     QString pending_;
     qsizetype at_ = 0;
-    bool cancelled_ = false;
+    bool done_ = false;
 };
 
 bool longText(const QString &text) {
@@ -177,6 +160,11 @@ void AppendShown(QPlainTextEdit *box, const QString &lines) {
     const int first = last.blockNumber() + (last.text().isEmpty() ? 0 : 1);
     ui::TextOutput::AppendLine(box, lines);
     showFromLine(box, first);
+}
+
+void Complete(QPlainTextEdit *box) {
+    if (Filler *filling = Filler::Of(box))
+        filling->Complete();
 }
 
 void ReportFailedWalk(ui::PageContext &context, bool anyRead, const QString &what, bool beep) {

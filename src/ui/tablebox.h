@@ -19,15 +19,18 @@ namespace vantrel::ui::TableBox {
 QPlainTextEdit *MakeBox(QWidget *parent, const char *name);
 
 // Shows the text in the box in place of what it held, from the first line. A long text (a table
-// of thousands of rows) is laid into a document of its own a slice of lines per pass of the
-// window's events, so no pass holds the window up for long, and the box takes it once it is
-// whole; until then the box shows what it held. A newer text replaces one still on its way.
+// of thousands of rows) goes in a slice of lines per pass of the window's events, so no pass
+// holds the window up for long; a newer text replaces one still on its way.
 void Show(QPlainTextEdit *box, const QString &text);
 
 // Adds the lines after the box's last line and shows the first of them at the top of the box,
-// so what was added is what the user sees. Long texts go in slices as above, straight into the
-// box; lines added meanwhile follow them.
+// so what was added is what the user sees. Long texts go in slices as above; lines added
+// meanwhile follow them.
 void AppendShown(QPlainTextEdit *box, const QString &lines);
+
+// Puts the rest of a text still on its way into the box at once: the copy, save and print
+// commands always take the whole of it.
+void Complete(QPlainTextEdit *box);
 
 // A walk that failed: with nothing read, the router's error text; part-way, a text saying that
 // `what` shows the rows read so far. beep: with the system beep.

@@ -244,14 +244,14 @@ void TestTray::alertsWithTheWindowOpen() {
         QVERIFY(!form.TrayIcon()->isVisible());
     } else {
         QVERIFY(alert->isVisible());
-        QCOMPARE(alert->text(), QStringLiteral("Router not answering"));
+        QVERIFY(alert->text().startsWith(QStringLiteral("Router not answering (22:31")));
         QVERIFY(alert->toolTip().startsWith(
             QStringLiteral("The router has not answered since 7 Dec 2026 22:31:05.")));
     }
     f.agent.ClearFaults();
     poll();
     if (!balloon)
-        QCOMPARE(alert->text(), QStringLiteral("Router answering"));
+        QVERIFY(alert->text().startsWith(QStringLiteral("Router answering (22:31")));
     if (!balloon) {
         alert->click();
         QVERIFY(!alert->isVisible());
