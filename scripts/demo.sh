@@ -60,6 +60,7 @@ done
     echo "demo: the simulated router did not say its port" >&2
     exit 1
 }
+echo "demo: the simulated router answers on 127.0.0.1:$port; kill -USR1 $sim_pid restarts it"
 
 if [ -n "$keep" ] && [ -f "$demo_home/vantrel.ini" ]; then
     # Kept settings: whatever address the last run ended with, this run's simulated router is

@@ -18,6 +18,7 @@
 #include "monitors/connectionlog.h"
 #include "monitors/connectionlogsheet.h"
 #include "monitors/connectionmonitor.h"
+#include "monitors/linkwatch.h"
 #include "monitors/notifier.h"
 #include "monitors/recorder.h"
 #include "monitors/routerstatusmonitor.h"
@@ -97,6 +98,8 @@ public:
     history::HistoryService &HistoryService() override { return *historyService; }
     monitors::Recorder &Recorder() override { return *recorder; }
     monitors::Alerts &Alerts() override { return *alerts; }
+    monitors::LinkWatch &Watch() override { return *linkWatch; }
+    monitors::DesktopNotifier &Desktop() override { return *desktop; }
     MetricsServer &Metrics() override { return *metrics; }
     core::QuotaModel &Account() override { return account; }
     core::LinkModel &Link() override { return link; }
@@ -126,6 +129,7 @@ public:
     // endpoint and the menu with the history window.
     std::unique_ptr<history::HistoryService> historyService;
     std::unique_ptr<monitors::Recorder> recorder;
+    std::unique_ptr<monitors::LinkWatch> linkWatch;
     std::unique_ptr<monitors::Alerts> alerts;
     std::unique_ptr<monitors::DesktopNotifier> desktop;
     std::unique_ptr<MetricsServer> metrics;
@@ -168,8 +172,13 @@ void BuildHistory(MainForm &f, Parts &p) {
     auto *timer = new QTimer(&f);
     timer->setObjectName(QStringLiteral("History_Timer"));
     p.recorder = std::make_unique<monitors::Recorder>(f, *p.historyService, timer);
+    p.linkWatch = std::make_unique<monitors::LinkWatch>(p.link);
+    p.linkWatch->Follow(f.Router());
     p.alerts = std::make_unique<monitors::Alerts>(f, *p.recorder, p.account);
-    p.desktop = std::make_unique<monitors::DesktopNotifier>(f.TrayIcon());
+    p.alerts->Watch(*p.linkWatch);
+    p.desktop = std::make_unique<monitors::DesktopNotifier>(f.TrayIcon(), &f);
+    // Without a notification service or a tray, the alert shows in the window.
+    p.desktop->InWindow = [&f](const monitors::Notification &n) { f.ShowAlert(n.title, n.text); };
     p.alerts->SetNotifier(p.desktop.get());
     p.metrics = std::make_unique<MetricsServer>([&p] { return metricsText(p); });
     p.historyMenu =
@@ -275,6 +284,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     // The tray shows the account and refreshes it as a quota tick would.
     p.tray = std::make_unique<TrayController>(
         f, f.Router(), p.account, [&p] { p.quota.QuotaClick(Trigger::Timer); }, p.options);
+    p.tray->ShowLink(*p.linkWatch);
     // The monthly reset's date is written at once.
     QObject::connect(&p.account, &core::QuotaModel::monthStarted, &f,
                      [&p](const QString &date) { p.settings.WriteLastResetDate(date); });

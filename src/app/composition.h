@@ -31,6 +31,8 @@ class HistoryService;
 namespace vantrel::monitors {
 class Alerts;
 class ConnectionMonitor;
+class DesktopNotifier;
+class LinkWatch;
 class Recorder;
 class RouterStatusMonitor;
 } // namespace vantrel::monitors
@@ -61,6 +63,8 @@ public:
     virtual history::HistoryService &HistoryService() = 0;
     virtual monitors::Recorder &Recorder() = 0;
     virtual monitors::Alerts &Alerts() = 0;
+    virtual monitors::LinkWatch &Watch() = 0;
+    virtual monitors::DesktopNotifier &Desktop() = 0;
     virtual MetricsServer &Metrics() = 0;
     // The models.
     virtual core::QuotaModel &Account() = 0;

@@ -253,6 +253,8 @@ void HistoryMenu::ApplySettings(const core::SettingsFile::LoadResult &loaded) {
         a.marginDb = v.MarginThreshold;
     if (reached("Quota alerts"))
         a.quota = v.QuotaAlerts;
+    if (reached("Router alerts"))
+        a.router = v.RouterAlerts;
     alerts_.SetSettings(a);
     if (reached("Quota alert level"))
         alerts_.SetQuotaLevelTold(std::clamp(v.QuotaAlertLevel, 0, 100));
@@ -268,6 +270,7 @@ void HistoryMenu::CollectSettings(core::SettingsValues &v) {
     v.MarginAlerts = a.margin;
     v.MarginThreshold = a.marginDb;
     v.QuotaAlerts = a.quota;
+    v.RouterAlerts = a.router;
     v.QuotaAlertLevel = alerts_.QuotaLevelTold();
     v.ServeMetrics = serve_;
     v.MetricsAddress = metricsAddress_;

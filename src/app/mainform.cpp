@@ -18,16 +18,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +50,9 @@ namespace {
 
 constexpr int kClientWidth = 633;
 constexpr int kClientHeight = 529;
+// Room kept on the screen for the window's frame and title bar.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 48;
 
 enum class ItemKind { SubMenu, Command, Check, Radio, AutoRadio, Separator };
 
@@ -187,10 +194,36 @@ void MainForm::FitToContent() {
         l->invalidate();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // What the pages need, as the scroll area around them would not say by itself.
+    const QSize pages = pageControl_->minimumSizeHint();
+    pageScroll_->setMinimumSize(pages);
     if (layout() != nullptr)
         layout()->activate();
-    setFixedSize(minimumSizeHint().expandedTo(
-        QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height())));
+    const QSize needed = minimumSizeHint().expandedTo(
+        QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height()));
+    const QSize room = Room(screen());
+    // Pages that scroll one way need room for that scroll bar the other way, where there is.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pageScroll_);
+    QSize want = needed;
+    bool tall = want.height() > room.height();
+    bool wide = want.width() > room.width();
+    for (int pass = 0; pass < 2; ++pass) {
+        want = needed + QSize(tall ? bar : 0, wide ? bar : 0);
+        tall = want.height() > room.height();
+        wide = want.width() > room.width();
+    }
+    const QSize size = want.boundedTo(room);
+    // Whatever does not fit is taken from the pages, which then scroll.
+    pageScroll_->setMinimumSize(pages + (size - needed));
+    setFixedSize(size);
+}
+
+QSize MainForm::Room(const QScreen *screen) {
+    if (screen == nullptr)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The frame and title bar are not known before the window shows.
+    const QRect area = screen->availableGeometry();
+    return QSize(area.width() - kFrameWidth, area.height() - kFrameHeight);
 }
 
 MainForm::~MainForm() {
@@ -208,7 +241,14 @@ void MainForm::buildWindow() {
     pageControl_ = new QTabWidget(central);
     pageControl_->setObjectName(QStringLiteral("PageControl"));
     pageControl_->tabBar()->setMouseTracking(true); // tabs highlight under the mouse
-    layout->addWidget(pageControl_, 1);
+    // On a screen too small for the pages (or scaled up) they scroll inside the window, so
+    // every control stays within reach; the buttons below and the status bar stay in view.
+    pageScroll_ = new QScrollArea(central);
+    pageScroll_->setObjectName(QStringLiteral("PageScroll"));
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setWidget(pageControl_);
+    layout->addWidget(pageScroll_, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -226,6 +266,14 @@ void MainForm::buildWindow() {
     bar->setSizeGripEnabled(false);
     statusText_ = ui::MakeLabel(bar, "StatusBar_Text", RouterQuery::ReadyText);
     bar->addWidget(statusText_, 1);
+    alert_ = new QToolButton(bar);
+    alert_->setObjectName(QStringLiteral("Alert_But"));
+    alert_->setAutoRaise(true);
+    alert_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    alert_->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    alert_->hide();
+    connect(alert_, &QToolButton::clicked, alert_, &QWidget::hide);
+    bar->addPermanentWidget(alert_);
 
     trayIcon_ = new QSystemTrayIcon(this);
     trayIcon_->setObjectName(QStringLiteral("TrayIcon1"));
@@ -367,10 +415,22 @@ void MainForm::FormCreate() {
     noteShutdownLog();
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen != nullptr) {
+        // Centred, and never with its title bar above the screen's top.
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+        move(area.x() + std::max(0, area.width() - width() - kFrameWidth) / 2,
+             area.y() + std::max(0, area.height() - height() - kFrameHeight) / 2);
     }
     getValues_->setFocus();
+}
+
+void MainForm::ShowAlert(const QString &title, const QString &text) {
+    // With the time it came, as it may stay a while.
+    alert_->setText(QStringLiteral("%1 (%2)").arg(
+        title, QLocale().toString(Clock().Now().time(), QLocale::ShortFormat)));
+    alert_->setToolTip(text + QStringLiteral("\n(Click to dismiss.)"));
+    alert_->show();
+    // The task bar button asks for attention where the window is not in front.
+    QApplication::alert(this);
 }
 
 void MainForm::showBusy(int pendingPageJobs) {

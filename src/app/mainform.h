@@ -19,9 +19,12 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QScreen;
+class QScrollArea;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 
 namespace vantrel::core {
 class RouterModel;
@@ -75,8 +78,11 @@ public:
     void AddPage(const Page &page);
     // Sizes the window to what its pages need with the user's fonts (value labels wide enough
     // for their longest plausible text, every tab in view), never below 633 x 529 and never
-    // resizable by the user. The composition calls it once every page is in.
+    // resizable by the user. On a screen with less room than that the window takes what there
+    // is and its pages scroll. The composition calls it once every page is in.
     void FitToContent();
+    // The room a window has on the screen, less its frame and title bar.
+    static QSize Room(const QScreen *screen);
 
     // Something that lives as long as the window (the pages and monitors).
     struct Part {
@@ -130,6 +136,10 @@ public:
     QMenu *SubMenu(const char *name) const;
     QTimer *MonitorTimer(Monitor monitor) const;
     QTimer *TrayTimer() const { return trayTimer_; }
+    // An alert shown in the window (beside the status text, until clicked or replaced), for
+    // desktops where no notification can carry it.
+    void ShowAlert(const QString &title, const QString &text);
+    QToolButton *AlertButton() const { return alert_; }
     // Whether the window shows itself busy (page queries on their way).
     bool BusyCursor() const { return busy_; }
 
@@ -184,9 +194,11 @@ private:
     std::unique_ptr<ui::TextOutput> output_;
 
     QTabWidget *pageControl_ = nullptr;
+    QScrollArea *pageScroll_ = nullptr;
     QPushButton *getValues_ = nullptr;
     QPushButton *helpButton_ = nullptr;
     QLabel *statusText_ = nullptr;
+    QToolButton *alert_ = nullptr;
     QSystemTrayIcon *trayIcon_ = nullptr;
     QTimer *trayTimer_ = nullptr;
     std::map<std::string, QAction *> items_;

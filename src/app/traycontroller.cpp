@@ -5,6 +5,7 @@
 #include "core/quotamodel.h"
 #include "core/routermodel.h"
 #include "core/settingsmodel.h"
+#include "monitors/linkwatch.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -202,6 +203,12 @@ void TrayController::Tray_TimerTimer() {
 void TrayController::onStatus(const core::WanStatusReading &r) {
     if (r.head.outcome.cancelled || !host_.Icon().isVisible())
         return;
+    if (watch_ != nullptr) {
+        std::optional<bool> up;
+        if (r.status == core::LinkState::Up || r.status == core::LinkState::Down)
+            up = r.status == core::LinkState::Up;
+        watch_->TakePoll(r.head.readAt, bool(r.status), up);
+    }
     const std::optional<core::TrayLights> lights = core::TrayLightsFor(
         bool(r.status), r.status.value_or(core::LinkState::Other), quota_.Level());
     // A state the lights do not show leaves them as they are.
@@ -261,11 +268,19 @@ QString TrayController::AttachedList() const {
     return list_ != nullptr ? list_->objectName() : QString();
 }
 
+void TrayController::ShowLink(monitors::LinkWatch &watch) {
+    watch_ = &watch;
+    connect(&watch, &monitors::LinkWatch::changed, this, &TrayController::UpdateToolTip);
+}
+
 void TrayController::UpdateToolTip() {
     QString tip = QStringLiteral("Vantrel\nQuota left ") + quota_.LeftText();
     const QString forecast = quota_.ForecastText();
     if (!forecast.isEmpty())
         tip += QLatin1Char('\n') + forecast;
+    const QString link = watch_ != nullptr ? watch_->Text() : QString();
+    if (!link.isEmpty())
+        tip += QLatin1Char('\n') + link;
     host_.Icon().setToolTip(tip);
 }
 

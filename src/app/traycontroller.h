@@ -16,6 +16,10 @@ class SettingsModel;
 class QMenu;
 class QTimer;
 
+namespace vantrel::monitors {
+class LinkWatch;
+}
+
 namespace vantrel::app {
 
 class TrayHost;
@@ -48,7 +52,9 @@ public:
     void OpenPrgClick();
     void ExitPrgClick();
     void FormShow();
-    // "Vantrel", "Quota left ..." and the forecast.
+    // The link's state for the tooltip; the tray's own polls of the link go to it too.
+    void ShowLink(monitors::LinkWatch &watch);
+    // "Vantrel", "Quota left ...", the forecast and the link's state ("Link up since ...").
     void UpdateToolTip();
 
     // The image list the icon animates ("" for the program's static icon), and its frame.
@@ -86,6 +92,7 @@ private:
     const core::QuotaModel &quota_;
     std::function<void()> refreshQuota_;
     const core::SettingsModel &settings_;
+    monitors::LinkWatch *watch_ = nullptr;
     std::string lightState_ = "------";
     bool restoreOnShow_ = true;
     QMenu *popup_ = nullptr;

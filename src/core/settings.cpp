@@ -292,6 +292,7 @@ const Key kKeys[] = {
      [](const Values &v) -> std::optional<QString> { return number(v.MarginThreshold); }},
     HISTORY_FLAG("Quota alerts", QuotaAlerts, 1),
     HISTORY_INTEGER("Quota alert level", QuotaAlertLevel, 0),
+    HISTORY_FLAG("Router alerts", RouterAlerts, 1),
     HISTORY_FLAG("Serve metrics", ServeMetrics, 0),
     TEXT(kHistory, "Metrics address", QStringLiteral("127.0.0.1"), MetricsAddress),
     HISTORY_INTEGER("Metrics port", MetricsPort, 9463),

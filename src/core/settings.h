@@ -78,7 +78,8 @@ struct SettingsValues {
     bool MarginAlerts = true;
     double MarginThreshold = 6; // dB
     bool QuotaAlerts = true;
-    int QuotaAlertLevel = 0; // the highest quota level told in this quota cycle
+    int QuotaAlertLevel = 0;  // the highest quota level told in this quota cycle
+    bool RouterAlerts = true; // the router stops answering, and answers again
     bool ServeMetrics = false;
     QString MetricsAddress = QStringLiteral("127.0.0.1");
     int MetricsPort = 9463;

@@ -160,8 +160,9 @@ IpFigures ReadIp(RouterLink &link, const std::vector<std::string> &statisticOids
         return f;
     for (std::size_t t = 0; t < f.tables.size(); ++t) {
         TableWalk &walk = f.tables[t];
-        walk = WalkTable(link, *kIpTables[t]);
-        walk.text = IpTableText(IpTable(t), walk.rows, walk.complete);
+        walk.asked = true;
+        walk.complete = link.WalkBindings(*kIpTables[t], walk.bindings);
+        walk.text = IpTableText(IpTable(t), *kIpTables[t], walk.bindings);
         // A table that could not be read ends the refresh: the ones after it keep their text.
         if (!walk.complete) {
             abandoned(link, f.head);

@@ -75,9 +75,12 @@ struct TableWalk {
     // The walk's lines (each value in double quotes), without the empty value that a step
     // without answer adds: only what the router gave.
     std::vector<std::string> rows;
+    // The walk's bindings instead, for a table read as typed values.
+    std::vector<Binding> bindings;
     QString text; // the table as its box shows it
 
     bool Failed() const { return asked && !complete; }
+    bool AnyRead() const { return !rows.empty() || !bindings.empty(); }
 };
 
 TableWalk WalkTable(RouterLink &link, const std::string &base);

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <unordered_map>
 
 namespace vantrel::core {
 
@@ -18,30 +21,21 @@ struct Field {
     Word word = Word::None;
 };
 
-// How a table's walk is laid out and shown.
+// How a table is shown.
 struct Layout {
-    int minColumns; // values per row the walk may give
-    int maxColumns;
-    bool firstColumnIsAddress; // else an ifIndex
     std::vector<Field> fields;
 };
 
 const Layout &layoutOf(IpTable table) {
     // Captions right-aligned to the table's colon column (15, 14 and 19 characters).
-    static const Layout address{5,
-                                5,
-                                true,
-                                {{0, "           IP: "},
+    static const Layout address{{{0, "           IP: "},
                                  {1, "    Interface: "},
                                  {2, "  Subnet mask: "},
                                  {3, "    Broadcast: "},
                                  {4, " ReAsmMaxSize: "}}};
-    // ipRouteEntry has thirteen columns; agents that leave out ipRouteMetric5 and ipRouteInfo
-    // give eleven or twelve. The page shows the first eleven.
-    static const Layout route{11,
-                              13,
-                              true,
-                              {{0, " Destination: "},
+    // ipRouteEntry has thirteen columns (agents may leave out the last ones); the page shows
+    // some of the first eleven.
+    static const Layout route{{{0, " Destination: "},
                                {1, "   Interface: "},
                                {2, "     Metric1: "},
                                {6, "     NextHop: "},
@@ -49,10 +43,7 @@ const Layout &layoutOf(IpTable table) {
                                {8, "       Proto: ", Word::RouteProto},
                                {9, "         Age: "},
                                {10, "        Mask: "}}};
-    static const Layout media{4,
-                              4,
-                              false,
-                              {{0, "        Interface: "},
+    static const Layout media{{{0, "        Interface: "},
                                {1, " Physical address: "},
                                {2, "      Net address: "},
                                {3, "             Type: ", Word::MediaType}}};
@@ -67,8 +58,8 @@ const Layout &layoutOf(IpTable table) {
     return media;
 }
 
-// Words by the number between the double quotes of the raw line.
-const char *wordOf(Word word, const std::string &line) {
+// Words by the number the value is, as its exact text ("01" is no number of the list).
+const char *wordOf(Word word, const std::string &value) {
     static const char *const routeTypes[] = {"other", "invalid", "direct", "indirect"};
     static const char *const routeProtos[] = {"other",     "local",     "netmgmt", "icmp",  "egp",
                                               "ggp",       "hello",     "rip",     "is-is", "es-is",
@@ -93,57 +84,17 @@ const char *wordOf(Word word, const std::string &line) {
         return nullptr;
     }
     for (int i = 0; i < count; ++i)
-        if (line == "\"" + std::to_string(i + 1) + "\"")
+        if (value == std::to_string(i + 1))
             return words[i];
     return nullptr;
 }
 
-// The digits between the double quotes of a raw line, when it is a number of up to maxDigits
-// digits without leading zeros.
-bool quotedNumber(const std::string &line, std::size_t maxDigits, std::uint64_t &number) {
-    if (line.size() < 3 || line.front() != '"' || line.back() != '"')
-        return false;
-    const std::size_t digits = line.size() - 2;
-    if (digits > maxDigits || (digits > 1 && line[1] == '0'))
-        return false;
-    number = 0;
-    for (std::size_t i = 1; i + 1 < line.size(); ++i) {
-        if (line[i] < '0' || line[i] > '9')
-            return false;
-        number = number * 10 + std::uint64_t(line[i] - '0');
-    }
-    return true;
-}
-
-// An IpAddress value as the walk gives it: "a.b.c.d".
-bool isAddress(const std::string &line) {
-    if (line.size() < 9 || line.front() != '"' || line.back() != '"')
-        return false;
-    int parts = 0;
-    std::size_t start = 1;
-    while (start < line.size()) {
-        std::size_t end = line.find('.', start);
-        if (end == std::string::npos)
-            end = line.size() - 1;
-        std::uint64_t part = 0;
-        if (!quotedNumber("\"" + line.substr(start, end - start) + "\"", 3, part) || part > 255)
-            return false;
-        ++parts;
-        start = end + 1;
-    }
-    return parts == 4;
-}
-
-// An ifIndex value: a whole number from 0 to 2147483647.
-bool isIfIndex(const std::string &line) {
-    std::uint64_t number = 0;
-    return quotedNumber(line, 10, number) && number <= 2147483647u;
-}
-
+// A tab keeps its line (the boxes show it as a tab, as the walk's text leaves it); every other
+// control character, and the line and paragraph separators, would break it.
 bool breaksLine(const QString &text) {
     for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
+        if ((c.category() == QChar::Other_Control && c != QLatin1Char('\t')) ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             return true;
     return false;
 }
@@ -254,38 +205,43 @@ QString DumpLineText(const std::string &line) {
     });
 }
 
-std::size_t IpTableRows(IpTable table, const std::vector<std::string> &lines, bool complete) {
+QString IpTableText(IpTable table, const std::string &base, const std::vector<Binding> &bindings) {
     const Layout &layout = layoutOf(table);
-    const std::size_t n = lines.size();
-    // The first column's values have a shape of their own (addresses, or small numbers
-    // before hardware addresses), so where they end the second column begins.
-    std::size_t run = 0;
-    while (run < n && (layout.firstColumnIsAddress ? isAddress(lines[run]) : isIfIndex(lines[run])))
-        ++run;
-    if (complete) {
-        if (layout.minColumns == layout.maxColumns)
-            return n / std::size_t(layout.minColumns);
-        if (run > 0 && n % run == 0 && n / run >= std::size_t(layout.minColumns) &&
-            n / run <= std::size_t(layout.maxColumns))
-            return run;
-        return n / std::size_t(layout.maxColumns);
+    // The cells by column (numbered from 1, as in the OID) and row index.
+    const std::string entry = base + ".1.";
+    std::map<int, std::unordered_map<std::string, const std::string *>> cells;
+    std::vector<std::string> rows;
+    for (const Binding &b : bindings) {
+        if (b.oid.compare(0, entry.size(), entry) != 0)
+            continue;
+        const std::size_t dot = b.oid.find('.', entry.size());
+        if (dot == std::string::npos)
+            continue;
+        int column = 0;
+        try {
+            column = std::stoi(b.oid.substr(entry.size(), dot - entry.size()));
+        } catch (const std::exception &) {
+            continue;
+        }
+        std::string index = b.oid.substr(dot + 1);
+        if (column == 1)
+            rows.push_back(index);
+        cells[column].emplace(std::move(index), &b.value);
     }
-    return run > 0 ? run : n / std::size_t(layout.maxColumns);
-}
-
-QString IpTableText(IpTable table, const std::vector<std::string> &lines, bool complete) {
-    const Layout &layout = layoutOf(table);
-    const std::size_t rows = IpTableRows(table, lines, complete);
     Lines text;
-    text.Reserve(rows * layout.fields.size() * 32);
-    for (std::size_t i = 0; i < rows; ++i) {
+    text.Reserve(rows.size() * layout.fields.size() * 32);
+    for (const std::string &index : rows) {
         for (const Field &field : layout.fields) {
-            const std::size_t at = i + std::size_t(field.column) * rows;
-            if (at >= lines.size())
+            const auto column = cells.find(field.column + 1);
+            if (column == cells.end())
                 continue;
-            const char *word = wordOf(field.word, lines[at]);
+            const auto cell = column->second.find(index);
+            if (cell == column->second.end())
+                continue;
+            const std::string &value = *cell->second;
+            const char *word = wordOf(field.word, value);
             text.Add(QLatin1String(field.caption) +
-                     (word != nullptr ? QLatin1String(word) : LineCellText(lines[at])));
+                     (word != nullptr ? QLatin1String(word) : CellText(value)));
         }
         text.Add(QStringLiteral(" "));
     }

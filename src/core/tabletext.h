@@ -5,6 +5,8 @@
 // off the window's thread, so a table of thousands of rows costs the window one replacement
 // of the box's text.
 
+#include "core/routerlink.h"
+
 #include <QString>
 #include <string>
 #include <vector>
@@ -16,8 +18,9 @@ namespace vantrel::core {
 std::vector<std::string> WalkLineValues(const std::string &line);
 
 // One value as a table cell shows it: its text without double quotes, or, when it holds a
-// control character or a line or paragraph separator that would break the box's lines, its
-// bytes in lowercase hexadecimal (two digits per byte, as the walk gives other control bytes).
+// control character other than a tab or a line or paragraph separator that would break the
+// box's lines, its bytes in lowercase hexadecimal (two digits per byte, as the walk gives
+// other control bytes).
 QString CellText(const std::string &value);
 // A walk line as a cell: its values as above, joined by ",".
 QString LineCellText(const std::string &line);
@@ -27,15 +30,13 @@ QString DumpLineText(const std::string &line);
 
 enum class IpTable { Address, Route, NetToMedia };
 
-// The number of rows in a walk of the table: the walk gives the columns one after another,
-// so this is also the stride from one column to the next. complete: every step of the walk
-// answered; otherwise the first column, read whole or in part, gives the count.
-std::size_t IpTableRows(IpTable table, const std::vector<std::string> &lines, bool complete);
-
-// The text of an IP table box: one entry per row, each field on a line with its caption
-// right-aligned to the table's colon column, a line holding one space after every entry. A
-// field that the walk did not reach (it stopped part-way) is left out.
-QString IpTableText(IpTable table, const std::vector<std::string> &lines, bool complete);
+// The text of an IP table box from the bindings of a walk of the table at base: one entry per
+// row, each field on a line with its caption right-aligned to the table's colon column, a line
+// holding one space after every entry. The rows are the indexes of the first column, in the
+// router's order, and each field is the cell of its column at that row's index, so neither the
+// number of columns the router gives nor a missing cell can shift a value; a field that the walk
+// did not reach (it stopped part-way) is left out.
+QString IpTableText(IpTable table, const std::string &base, const std::vector<Binding> &bindings);
 
 // The UDP listener box: the heading " Address<tab>Port", one line per listener pairing the two
 // walks by position (as far as both reach), and a line holding one space.

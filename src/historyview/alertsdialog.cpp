@@ -1,6 +1,7 @@
 #include "historyview/alertsdialog.h"
 
 #include "core/grading.h"
+#include "monitors/linkwatch.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -32,6 +33,10 @@ AlertsDialog::AlertsDialog(const monitors::Alerts::Settings &settings, QWidget *
     link_ = check(this, "LinkAlert_Check", QStringLiteral("the link drops and comes back"),
                   settings.link);
     grid->addWidget(link_, 0, 0, 1, 3);
+    router_ = check(this, "RouterAlert_Check",
+                    QStringLiteral("the router stops answering for %1 polls, and answers again")
+                        .arg(monitors::LinkWatch::SilentPolls),
+                    settings.router);
     margin_ = check(this, "MarginAlert_Check", QStringLiteral("a noise margin stays below"),
                     settings.margin);
     threshold_ = new QDoubleSpinBox(this);
@@ -53,6 +58,7 @@ AlertsDialog::AlertsDialog(const monitors::Alerts::Settings &settings, QWidget *
                        .arg(core::QuotaCriticalPercent),
                    settings.quota);
     grid->addWidget(quota_, 2, 0, 1, 3);
+    grid->addWidget(router_, 3, 0, 1, 3);
     layout->addLayout(grid);
     connect(margin_, &QCheckBox::toggled, threshold_, &QWidget::setEnabled);
     threshold_->setEnabled(settings.margin);
@@ -70,6 +76,7 @@ monitors::Alerts::Settings AlertsDialog::Settings() const {
     s.margin = margin_->isChecked();
     s.marginDb = threshold_->value();
     s.quota = quota_->isChecked();
+    s.router = router_->isChecked();
     return s;
 }
 

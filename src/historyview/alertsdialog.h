@@ -21,6 +21,7 @@ private:
     QCheckBox *margin_;
     QDoubleSpinBox *threshold_;
     QCheckBox *quota_;
+    QCheckBox *router_;
 };
 
 } // namespace vantrel::historyview

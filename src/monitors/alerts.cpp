@@ -4,12 +4,14 @@
 #include "core/quota.h"
 #include "core/quotamodel.h"
 #include "core/regional.h"
+#include "monitors/linkwatch.h"
 #include "monitors/notifier.h"
 #include "monitors/recorder.h"
 #include "ui/pagecontext.h"
 
 #include <QDateTime>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace vantrel::monitors {
@@ -47,6 +49,35 @@ Alerts::Alerts(ui::PageContext &context, Recorder &recorder, const core::QuotaMo
     connect(quotaTimer_, &QTimer::timeout, this,
             [this] { context_.Run([this] { CheckQuota(); }); });
     quotaTimer_->start();
+}
+
+void Alerts::Watch(LinkWatch &watch) {
+    connect(&watch, &LinkWatch::silent, this,
+            [this](const QDateTime &since) { context_.Run([this, since] { OnSilent(since); }); });
+    connect(&watch, &LinkWatch::answering, this,
+            [this](const QDateTime &since, const QDateTime &at) {
+                context_.Run([this, since, at] { OnAnswering(since, at); });
+            });
+}
+
+void Alerts::OnSilent(const QDateTime &since) {
+    if (!settings_.router)
+        return;
+    silentTold_ = true;
+    notify("silent", QStringLiteral("Router not answering"),
+           QStringLiteral("The router has not answered since %1.")
+               .arg(core::DateTimeText(since.toLocalTime())));
+}
+
+void Alerts::OnAnswering(const QDateTime &since, const QDateTime &at) {
+    // Only the end of a silence that was told.
+    if (!silentTold_)
+        return;
+    silentTold_ = false;
+    notify("answering", QStringLiteral("Router answering"),
+           QStringLiteral("The router answers again at %1 after %2 without answer.")
+               .arg(core::DateTimeText(at.toLocalTime()),
+                    history::DurationText(std::max<qint64>(0, since.secsTo(at)))));
 }
 
 void Alerts::SetSettings(const Settings &settings) {

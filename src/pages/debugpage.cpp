@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -93,12 +92,12 @@ void DebugPage::IPAddrTable_ButClick() {
 
 namespace {
 
-// The lines a dump adds to a log that holds `log` (raw text, blocks apart by paragraph
-// separators): a line holding one space when the log is not empty, the heading, a line holding
-// one space, the lines read, and a mark where the router stopped answering.
-QString dumpLines(const QString &log, const QString &heading, const core::TableWalk &walk) {
+// The lines a dump adds to the log: a line holding one space when the log is not empty, the
+// heading, a line holding one space, the lines read, and a mark where the router stopped
+// answering.
+QString dumpLines(bool logEmpty, const QString &heading, const core::TableWalk &walk) {
     QStringList lines;
-    if (!log.isEmpty())
+    if (!logEmpty)
         lines << QStringLiteral(" ");
     lines << heading << QStringLiteral(" ");
     if (!walk.rows.empty())
@@ -108,71 +107,42 @@ QString dumpLines(const QString &log, const QString &heading, const core::TableW
     return lines.join(QLatin1Char('\n'));
 }
 
-// The log with the dump's lines after its last line (or in its last line, when that is empty).
-QString withDump(const QString &log, const QString &lines) {
-    if (log.isEmpty() || log.endsWith(QChar::ParagraphSeparator))
-        return log + lines;
-    return log + QLatin1Char('\n') + lines;
-}
-
 } // namespace
 
 void DebugPage::dump(const std::string &base, const QString &heading) {
     // No help topic and no focus move: the page keeps what showing it set.
     RouterQuery::Begin(context_, -1, RouterQuery::NoFocus);
-    // A long dump is laid into the log's next document on the router model's thread, from the
-    // log as it is now; it is used if the log has not changed meanwhile.
-    struct Result {
-        core::ResultHead head;
-        core::DumpReading dump;
-        ui::TableBox::Document log;
-    };
-    const QString log = log_->document()->toRawText();
+    // The dump's text is made on the router model's thread; the window adds it to the log.
     const core::ResultHead head;
-    context_.Router().Submit<Result>(
+    context_.Router().Submit<core::DumpReading>(
         QStringLiteral("page:Debug ") + heading, core::RouterModel::KindOf(head), head,
-        [oid = base, log, heading, look = ui::TableBox::LookOf(log_)](core::RouterLink &link) {
-            Result r;
-            r.dump = core::ReadDump(link, oid);
-            r.head = r.dump.head;
-            if (!r.head.outcome.cancelled && (r.dump.walk.complete || !r.dump.walk.rows.empty()))
-                r.log = ui::TableBox::MakeDocument(
-                    withDump(log, dumpLines(log, heading, r.dump.walk)), look);
-            return r;
-        },
-        [this, heading, log](Result &r) {
-            r.dump.head = r.head;
-            context_.Run([this, &r, &heading, &log] { render(r.dump, heading, log, r.log); });
+        [oid = base](core::RouterLink &link) { return core::ReadDump(link, oid); },
+        [this, heading](core::DumpReading &d) {
+            context_.Run([this, &d, &heading] { render(d, heading); });
         });
 }
 
-void DebugPage::render(const core::DumpReading &d, const QString &heading, const QString &before,
-                       const ui::TableBox::Document &after) {
+void DebugPage::render(const core::DumpReading &d, const QString &heading) {
     if (d.head.outcome.cancelled) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
     // A walk that read nothing leaves the log as it was; one cut short still adds what it
-    // read, marked, so a saved log never passes a part for the whole.
-    if (after) {
-        const QString now = log_->document()->toRawText();
-        if (now == before)
-            ui::TableBox::Show(log_, after);
-        else
-            ui::TextOutput::AppendLine(log_, dumpLines(now, heading, d.walk));
-    }
+    // read, marked, so a saved log never passes a part for the whole. The log shows what was
+    // added, from its first line.
+    if (d.walk.complete || !d.walk.rows.empty())
+        ui::TableBox::AppendShown(log_, dumpLines(log_->document()->isEmpty(), heading, d.walk));
     if (d.walk.complete)
         context_.SetStatus(RouterQuery::ReadyText);
     else
         ui::TableBox::ReportFailedWalk(context_, !d.walk.rows.empty(), QStringLiteral("log"),
                                        false);
-    ui::TextOutput::ScrollMemo(log_, ui::TextOutput::ScrollTo::Start);
 }
 
 void DebugPage::FirmwareVer_ButClick() {
     // No query: the description as the System page last showed it, one line per CR LF part.
-    ui::TextOutput::AppendLine(log_,
-                               QStringLiteral("Firmware information\n\n") + info_.Description());
+    ui::TableBox::AppendShown(log_,
+                              QStringLiteral("Firmware information\n\n") + info_.Description());
 }
 
 } // namespace vantrel::pages

@@ -42,8 +42,7 @@ private:
     void dump(const std::string &base, const QString &heading);
     // before: the log when the dump was asked; after: it with the dump, made off the window's
     // thread.
-    void render(const core::DumpReading &d, const QString &heading, const QString &before,
-                const ui::TableBox::Document &after);
+    void render(const core::DumpReading &d, const QString &heading);
 
     ui::PageContext &context_;
     const core::RouterInfo &info_;

@@ -139,31 +139,16 @@ void IpPage::IPClick(core::Trigger trigger) {
     }
     core::ResultHead head;
     head.trigger = trigger;
-    // The tables are laid into their documents on the router model's thread too.
-    struct Result {
-        core::ResultHead head;
-        core::IpFigures figures;
-        Documents documents;
-    };
-    context_.Router().Submit<Result>(
+    // The tables' texts are made on the router model's thread with the figures.
+    context_.Router().Submit<core::IpFigures>(
         kKey, core::RouterModel::KindOf(head), head,
-        [oids = ui::StatOids(kStatistics),
-         look = ui::TableBox::LookOf(addressTable_)](core::RouterLink &link) {
-            Result r;
-            r.figures = core::ReadIp(link, oids);
-            r.head = r.figures.head;
-            for (std::size_t t = 0; t < r.documents.size(); ++t)
-                if (r.figures.tables[t].asked)
-                    r.documents[t] = ui::TableBox::MakeDocument(r.figures.tables[t].text, look);
-            return r;
+        [oids = ui::StatOids(kStatistics)](core::RouterLink &link) {
+            return core::ReadIp(link, oids);
         },
-        [this](Result &r) {
-            r.figures.head = r.head;
-            context_.Run([this, &r] { render(r.figures, r.documents); });
-        });
+        [this](core::IpFigures &f) { context_.Run([this, &f] { render(f); }); });
 }
 
-void IpPage::render(const core::IpFigures &f, const Documents &documents) {
+void IpPage::render(const core::IpFigures &f) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
     if (!ui::ShowStatRows(context_, kStatistics, statistics_, statistics))
@@ -174,9 +159,9 @@ void IpPage::render(const core::IpFigures &f, const Documents &documents) {
         // A walk that failed ended the query: the tables after it keep their text.
         if (!walk.asked)
             break;
-        ui::TableBox::Show(memos[t], documents[t]);
+        ui::TableBox::Show(memos[t], walk.text);
         if (walk.Failed()) {
-            ui::TableBox::ReportFailedWalk(context_, !walk.rows.empty(),
+            ui::TableBox::ReportFailedWalk(context_, walk.AnyRead(),
                                            QString::fromLatin1(kTables[t].what), true);
             return;
         }

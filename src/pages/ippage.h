@@ -31,8 +31,7 @@ public:
 
 private:
     // The three tables' documents, in core::IpTable order.
-    using Documents = std::array<ui::TableBox::Document, 3>;
-    void render(const core::IpFigures &f, const Documents &documents);
+    void render(const core::IpFigures &f);
 
     ui::PageContext &context_;
     QTabWidget *tabs_ = nullptr;

@@ -189,12 +189,13 @@ QWidget *ProtocolPages::BuildUdp() {
     ui::TextOutput::Box box;
     box.memo = udpTable_;
     box.proposedName = QStringLiteral("vantrel_udptable");
+    // In the order of the IP page's tables.
+    box.copy = ui::MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table"));
     box.save = ui::MakeButton(listeners, "UDPTableSave_But", QStringLiteral("Save table"));
     box.print = ui::MakeButton(listeners, "UDPTablePrint_But", QStringLiteral("Print table"));
-    box.copy = ui::MakeButton(listeners, "UDPTableCopy_But", QStringLiteral("Copy table"));
+    buttons->addWidget(box.copy);
     buttons->addWidget(box.save);
     buttons->addWidget(box.print);
-    buttons->addWidget(box.copy);
     tableLayout->addLayout(buttons);
     layout->addWidget(listeners, 1);
     context_.Output().Register(box);
@@ -217,26 +218,10 @@ void ProtocolPages::UDPClick() {
     // The statistics, then the listener table from its two columns.
     RouterQuery::Begin(context_, udp_.helpContext);
     const core::ResultHead head;
-    struct Result {
-        core::ResultHead head;
-        core::UdpFigures figures;
-        ui::TableBox::Document table;
-    };
-    context_.Router().Submit<Result>(
+    context_.Router().Submit<core::UdpFigures>(
         udp_.key, core::RouterModel::KindOf(head), head,
-        [oids = ui::StatOids(kUdp),
-         look = ui::TableBox::LookOf(udpTable_)](core::RouterLink &link) {
-            Result r;
-            r.figures = core::ReadUdp(link, oids);
-            r.head = r.figures.head;
-            if (r.figures.ports.asked)
-                r.table = ui::TableBox::MakeDocument(r.figures.text, look);
-            return r;
-        },
-        [this](Result &r) {
-            r.figures.head = r.head;
-            context_.Run([this, &r] { renderUdp(r.figures, r.table); });
-        });
+        [oids = ui::StatOids(kUdp)](core::RouterLink &link) { return core::ReadUdp(link, oids); },
+        [this](core::UdpFigures &f) { context_.Run([this, &f] { renderUdp(f); }); });
 }
 
 void ProtocolPages::SNMPClick() {
@@ -253,14 +238,16 @@ void ProtocolPages::render(StatPage &page, const core::RowReadings &readings) {
         RouterQuery::Finish(context_, readings.head.outcome);
 }
 
-void ProtocolPages::renderUdp(const core::UdpFigures &f, const ui::TableBox::Document &table) {
+void ProtocolPages::renderUdp(const core::UdpFigures &f) {
     core::RowReadings statistics = f.statistics;
     statistics.head = f.head;
     if (!ui::ShowStatRows(context_, kUdp, udp_.labels, statistics))
         return;
     // The table is written from whatever the walks read; each failed walk beeps, and the
     // status says so rather than " Ready".
-    ui::TableBox::Show(udpTable_, table);
+    // Both walks were asked (each whatever became of the other): the box shows what they read.
+    if (f.ports.asked)
+        ui::TableBox::Show(udpTable_, f.text);
     const bool anyRead = !f.addresses.rows.empty() && !f.ports.rows.empty();
     bool failed = false;
     for (const core::TableWalk *walk : {&f.addresses, &f.ports}) {

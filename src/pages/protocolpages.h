@@ -47,7 +47,7 @@ private:
     QWidget *buildPage(StatPage &page, const QString &placeholder, int columns);
     void refresh(StatPage &page);
     void render(StatPage &page, const core::RowReadings &readings);
-    void renderUdp(const core::UdpFigures &f, const ui::TableBox::Document &table);
+    void renderUdp(const core::UdpFigures &f);
 
     ui::PageContext &context_;
     StatPage icmp_;

@@ -2,6 +2,7 @@
 
 #include "ui/pagecontext.h"
 #include "ui/prompter.h"
+#include "ui/tablebox.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -128,6 +129,8 @@ bool TextOutput::save(const Box &box, const QString &proposedName) {
     if (fileName.isEmpty())
         return false;
     folder_ = QFileInfo(fileName).absolutePath();
+    // A long table or dump still on its way goes whole into the file.
+    TableBox::Complete(box.memo);
     if (box.beforeSave)
         box.beforeSave();
     // Read after the dialog: a monitor may have added a line while it was open.
@@ -207,6 +210,7 @@ void TextOutput::GenericPrint_ButClick(QObject *sender) {
     if (box == nullptr)
         return;
     QPlainTextEdit *memo = box->memo;
+    TableBox::Complete(memo);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Vantrel"));
     if (!PrintDialog(printer,
@@ -347,6 +351,7 @@ void TextOutput::GenericCopy_ButClick(QObject *sender) {
     if (box == nullptr)
         return;
     QPlainTextEdit *memo = box->memo;
+    TableBox::Complete(memo);
     memo->selectAll();
     // An empty selection copies nothing, as with any edit box: the clipboard keeps its text.
     const QString text = memo->toPlainText();
@@ -358,6 +363,8 @@ void TextOutput::GenericClear_ButClick(QObject *sender) {
     const Box *box = boxOf(sender, Column::Clear);
     if (box == nullptr)
         return;
+    // All of it, also what was still on its way.
+    TableBox::Complete(box->memo);
     box->memo->clear();
     if (box->cleared)
         box->cleared();

@@ -989,6 +989,7 @@ void TestHistory::menuAndSettings() {
     QCOMPARE(Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->value(), 6.0);
     Find<QDoubleSpinBox>(*dialog, "MarginThreshold_Spin")->setValue(7.5);
     Find<QCheckBox>(*dialog, "QuotaAlert_Check")->setChecked(false);
+    Find<QCheckBox>(*dialog, "RouterAlert_Check")->setChecked(false);
     dialog->accept();
     QCOMPARE(historyParts(f).Alerts().Current().marginDb, 7.5);
     QVERIFY(!historyParts(f).Alerts().Current().quota);
@@ -997,7 +998,7 @@ void TestHistory::menuAndSettings() {
     QVERIFY(form.FormCloseQuery());
     const QString saved = f.ReadSettings();
     for (const char *line : {"[Line history]\nRecord=0\nInterval=300\n", "Margin threshold=7.5\n",
-                             "Quota alerts=0\n", "Serve metrics=0\n"})
+                             "Quota alerts=0\n", "Router alerts=0\n", "Serve metrics=0\n"})
         QVERIFY2(saved.contains(QLatin1String(line)), line);
 
     f.Destroy();
@@ -1007,6 +1008,7 @@ void TestHistory::menuAndSettings() {
     QVERIFY(!Timer(again, "History_Timer")->isActive());
     QCOMPARE(Timer(again, "History_Timer")->interval(), 300000);
     QCOMPARE(historyParts(f).Alerts().Current().marginDb, 7.5);
+    QVERIFY(!historyParts(f).Alerts().Current().router);
 }
 
 QTEST_MAIN(TestHistory)

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +84,7 @@ private slots:
     void helpCommands();
     void timersHeldWhileTargetEdited();
     void windowIsFixed();
+    void windowFitsTheScreen();
     void shutdownSavesTheLogAndNamesItAtNextStart();
     void closeAsksOnceAndSaves_data();
     void closeAsksOnceAndSaves();
@@ -349,6 +351,41 @@ void TestMainForm::windowIsFixed() {
     QCOMPARE(form.width(), 633);
     QCOMPARE(form.PageControl()->count(), 10);
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel"));
+}
+
+void TestMainForm::windowFitsTheScreen() {
+    // Run on the offscreen platform's screen, and by CTest again on a 1024 x 768 screen at 1x
+    // and at 1.5x (VANTREL_TEST_SCREEN names it).
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QByteArray expected = qgetenv("VANTREL_TEST_SCREEN");
+    if (!expected.isEmpty())
+        QVERIFY(qAbs(screen->geometry().width() * screen->devicePixelRatio() -
+                     expected.split('x')[0].toInt()) < 2);
+    FormFixture f;
+    MainForm &form = f.Create(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect room = screen->availableGeometry();
+    // Inside the screen with room for a title bar, and still fixed.
+    QVERIFY(room.contains(form.frameGeometry()));
+    QVERIFY(form.frameGeometry().height() + 30 <= room.height());
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    // The buttons and the status text are whole inside the window...
+    for (const QWidget *w : {static_cast<QWidget *>(form.GetValuesButton()),
+                             form.findChild<QWidget *>(QStringLiteral("Help_But")),
+                             form.findChild<QWidget *>(QStringLiteral("StatusBar_Text"))}) {
+        const QRect r(w->mapTo(&form, QPoint(0, 0)), w->size());
+        QVERIFY2(form.rect().contains(r), qPrintable(w->objectName()));
+    }
+    // ...and every page keeps the size it needs: what does not fit scrolls into view.
+    QTabWidget *pages = form.PageControl();
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QApplication::processEvents();
+        QVERIFY2(pages->width() >= pages->minimumSizeHint().width() &&
+                     pages->height() >= pages->minimumSizeHint().height(),
+                 qPrintable(pages->widget(i)->objectName()));
+    }
 }
 
 void TestMainForm::shutdownSavesTheLogAndNamesItAtNextStart() {

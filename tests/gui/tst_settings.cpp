@@ -212,7 +212,7 @@ void TestSettings::firstRunDefaults() {
                        "[Quota]\nData=DownloadOnly\nISP bytes in Gigabyte=1073741824\n"
                        "ISP bytes in Megabyte=1048576\nGBQuota=0\nMBUsed=0\nReset day=0\n"
                        "[Line history]\nRecord=1\nInterval=60\nLink alerts=1\nMargin alerts=1\n"
-                       "Margin threshold=6\nQuota alerts=1\nQuota alert level=0\n"
+                       "Margin threshold=6\nQuota alerts=1\nQuota alert level=0\nRouter alerts=1\n"
                        "Serve metrics=0\nMetrics address=127.0.0.1\nMetrics port=9463\n")
             .arg(closed, DateTimeText(f.clock.Now()));
     QCOMPARE(f.ReadSettings(), expected);

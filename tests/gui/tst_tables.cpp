@@ -6,9 +6,11 @@
 #include "formfixture.h"
 
 #include "core/routermodel.h"
+#include "ui/tablebox.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +150,7 @@ private slots:
     void routeColumns_data();
     void routeColumns();
     void dumpsFollowOneAnother();
+    void longTextsGoInSlices();
 
 private:
     void select(const char *page);
@@ -500,7 +503,7 @@ void TestTables::cellBytes_data() {
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<QString>("shown");
     QTest::addRow("line feed") << QByteArray("ab\ncd") << "61620a6364";
-    QTest::addRow("tab") << QByteArray("ab\tcd") << "6162096364";
+    QTest::addRow("tab") << QByteArray("ab\tcd") << "ab\tcd";
     QTest::addRow("delete") << QByteArray("ab\x7f") << "61627f";
     QTest::addRow("C1 control as Latin-1") << QByteArray("ab\x85") << "616285";
     QTest::addRow("line separator") << QByteArray("ab\xe2\x80\xa8") << "6162e280a8";
@@ -526,7 +529,9 @@ void TestTables::cellBytes() {
     const QByteArray bytes = saved.readAll();
     QCOMPARE(bytes.count("\r\n"), 10);
     QCOMPARE(bytes.count('\n'), 10);
-    QVERIFY(!bytes.contains('\t') && !bytes.contains('\x7f'));
+    // A tab stays a tab in the file too; other control bytes do not reach it.
+    QCOMPARE(bytes.contains('\t'), value.contains('\t'));
+    QVERIFY(!bytes.contains('\x7f'));
 
     // The raw dump shows the value in its line, quoted, without breaking it.
     select("Debug");
@@ -599,9 +604,52 @@ void TestTables::dumpsFollowOneAnother() {
     // The group's scalars share one line, ipRoutingDiscards too although the tables come
     // between; the table values follow one per line.
     QCOMPARE(log.mid(ip + 1, 3), (QStringList{" ", "\"1\",\"64\",\"0\"", "\"192.168.1.253\""}));
-    QCOMPARE(Memo(*form, "DebugLog_Memo")->textCursor().position(), 0);
+    // The log shows what came last, from the line before its heading.
+    QPlainTextEdit *memo = Memo(*form, "DebugLog_Memo");
+    QCOMPARE(memo->textCursor().blockNumber(), int(ip - 1));
+    QVERIFY(memo->viewport()->rect().contains(memo->cursorRect()));
     QCOMPARE(form->Status(), kReady);
     notWrapped(Memo(*form, "DebugLog_Memo"));
+}
+
+void TestTables::longTextsGoInSlices() {
+    QStringList rows;
+    for (int i = 0; i < 9000; ++i)
+        rows << QStringLiteral(" Destination: 10.%1.%2.0").arg(i / 256).arg(i % 256);
+    const QString table = rows.join(QLatin1Char('\n'));
+
+    // A long table goes into its box a slice at a time, from its first line; a newer one
+    // replaces one still on its way.
+    QPlainTextEdit *box = Memo(*form, "RouteTable_Memo");
+    box->setPlainText(QStringLiteral("old"));
+    ui::TableBox::Show(box, QStringLiteral("never shown\n").repeated(5000));
+    QCoreApplication::processEvents();
+    ui::TableBox::Show(box, table);
+    QVERIFY(box->toPlainText().isEmpty());
+    int passes = 0;
+    while (box->toPlainText() != table && passes < 100) {
+        QCoreApplication::processEvents();
+        ++passes;
+    }
+    QVERIFY(passes > 1);
+    QCOMPARE(box->toPlainText(), table);
+    QCOMPARE(box->textCursor().position(), 0);
+    QTest::qWait(20);
+    QCOMPARE(box->toPlainText(), table);
+    // "Copy table" takes the whole of a table still on its way.
+    ui::TableBox::Show(box, table);
+    Button(*form, "RouteTableCopy_But")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), table);
+
+    // A log takes long dumps after its last line, and what follows them after them; it shows
+    // the first added line at its top.
+    QPlainTextEdit *log = Memo(*form, "DebugLog_Memo");
+    log->setPlainText(QStringLiteral("first"));
+    ui::TableBox::AppendShown(log, table);
+    ui::TableBox::AppendShown(log, QStringLiteral("Firmware information"));
+    QTRY_COMPARE(log->toPlainText(),
+                 QStringLiteral("first\n") + table + QStringLiteral("\nFirmware information"));
+    QCOMPARE(log->textCursor().blockNumber(), 1);
 }
 
 QTEST_MAIN(TestTables)

@@ -3,11 +3,14 @@
 // task bar button follows "Hide"/"Show" at the next show, and a desktop without a tray gets an
 // ordinary minimise.
 
+#include "app/composition.h"
 #include "app/mainform.h"
 #include "app/traycontroller.h"
 #include "core/quotamodel.h"
 #include "core/state.h"
 #include "formfixture.h"
+#include "monitors/linkwatch.h"
+#include "monitors/notifier.h"
 #include "snmp/ber.h"
 
 #include <QAction>
@@ -17,6 +20,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace vantrel;
 using namespace vantrel::app;
@@ -70,6 +74,10 @@ private slots:
     void lights_data();
     void lights();
     void samePatternKeepsAnimation();
+    void toolTipTellsTheLink_data();
+    void toolTipTellsTheLink();
+    void alertsWithTheWindowOpen_data();
+    void alertsWithTheWindowOpen();
     void quotaPassesThresholds();
     void clickRestores_data();
     void clickRestores();
@@ -100,7 +108,8 @@ void TestTray::minimiseGoesToTray() {
     QVERIFY(QMetaObject::invokeMethod(tray.AnimationTimer(), "timeout"));
     QCOMPARE(tray.IconIndex(), 1);
     QCOMPARE(tray.AnimationTimer()->interval(), 900);
-    QCOMPARE(form.TrayIcon()->toolTip(), QStringLiteral("Vantrel\nQuota left ----"));
+    QCOMPARE(form.TrayIcon()->toolTip(),
+             QStringLiteral("Vantrel\nQuota left ----\nLink up since 7 Dec 2026 22:31:05"));
 }
 
 void TestTray::lights_data() {
@@ -166,6 +175,91 @@ void TestTray::samePatternKeepsAnimation() {
 }
 
 // The tray's own ticks refresh the quota whatever page shows, and the third light follows.
+void TestTray::toolTipTellsTheLink_data() {
+    // One tray tick a minute: the WAN status the agent gives (1 up, 2 down), "-" no answer.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("link"); // the tooltip's last line
+    QTest::addRow("up") << QStringList{"1", "1"} << "Link up since 7 Dec 2026 22:31:05";
+    QTest::addRow("down") << QStringList{"1", "2", "2"} << "Link down since 7 Dec 2026 22:32:05";
+    QTest::addRow("no answer") << QStringList{"1", "-", "-"}
+                               << "No answer from the router since 7 Dec 2026 22:32:05";
+    QTest::addRow("answers again")
+        << QStringList{"2", "-", "2"} << "Link down since 7 Dec 2026 22:31:05";
+}
+
+void TestTray::toolTipTellsTheLink() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, link);
+    FormFixture f;
+    MainForm &form = shown(f);
+    minimise(form);
+    for (int i = 0; i < steps.size(); ++i) {
+        f.clock.Set(QDateTime(QDate(2026, 12, 7), QTime(22, 31 + i, 5)));
+        f.agent.ClearFaults();
+        if (steps[i] == QLatin1String("-"))
+            f.agent.SetFault(kWanStatus, AgentFault{});
+        else
+            f.agent.SetInteger(kWanStatus, steps[i].toInt());
+        tick(f);
+    }
+    QCOMPARE(form.TrayIcon()->toolTip().split(QLatin1Char('\n')).last(), link);
+}
+
+void TestTray::alertsWithTheWindowOpen_data() {
+    QTest::addColumn<bool>("balloon"); // the desktop has a tray with balloons, else neither
+    QTest::addRow("tray balloon") << true;
+    QTest::addRow("no tray, no service") << false;
+}
+
+void TestTray::alertsWithTheWindowOpen() {
+    QFETCH(bool, balloon);
+    FormFixture f;
+    MainForm &form = shown(f);
+    using Channel = monitors::DesktopNotifier::Channel;
+    PartsOf(form).Desktop().Probe = [balloon] {
+        return balloon ? Channel::TrayBalloon : Channel::Window;
+    };
+    QToolButton *alert = form.AlertButton();
+    auto poll = [&f, &form] {
+        QVERIFY(QMetaObject::invokeMethod(form.MonitorTimer(core::Monitor::Connection), "timeout"));
+        QVERIFY(f.Settle());
+    };
+    poll();
+    // The router falls silent: told after a few polls, with the window on screen.
+    f.agent.SetFault(kWanStatus, AgentFault{});
+    for (int i = 0; i < monitors::LinkWatch::SilentPolls - 1; ++i)
+        poll();
+    QVERIFY(!alert->isVisible());
+    QVERIFY(!form.TrayIcon()->isVisible());
+    poll();
+    QVERIFY(form.isVisible());
+    if (balloon) {
+        // The balloon's icon is shown for it, and goes again while the window stays.
+        QVERIFY(form.TrayIcon()->isVisible());
+        QVERIFY(!alert->isVisible());
+        QTimer *hide =
+            PartsOf(form).Desktop().findChild<QTimer *>(QStringLiteral("AlertIcon_Timer"));
+        QVERIFY(hide != nullptr && hide->isActive());
+        QVERIFY(QMetaObject::invokeMethod(hide, "timeout"));
+        QVERIFY(!form.TrayIcon()->isVisible());
+    } else {
+        QVERIFY(alert->isVisible());
+        QVERIFY(alert->text().startsWith(QStringLiteral("Router not answering (22:31")));
+        QVERIFY(alert->toolTip().startsWith(
+            QStringLiteral("The router has not answered since 7 Dec 2026 22:31:05.")));
+    }
+    f.agent.ClearFaults();
+    poll();
+    if (!balloon)
+        QVERIFY(alert->text().startsWith(QStringLiteral("Router answering (22:31")));
+    if (!balloon) {
+        alert->click();
+        QVERIFY(!alert->isVisible());
+    }
+    // The status text is the router's, not the alerts'.
+    QVERIFY(!form.Status().contains(QLatin1String("Router")));
+}
+
 void TestTray::quotaPassesThresholds() {
     FormFixture f;
     f.agent.SetCounter(kIn, 1000);
@@ -178,7 +272,9 @@ void TestTray::quotaPassesThresholds() {
     f.agent.SetCounter(kIn, 1000 + 100 * 1048576);
     tick(f);
     QCOMPARE(tray.AttachedList(), QStringLiteral("ImageList_GGY_GNY"));
-    QCOMPARE(form.TrayIcon()->toolTip(), QStringLiteral("Vantrel\nQuota left 324.0000 MB (32%)"));
+    QCOMPARE(form.TrayIcon()->toolTip(),
+             QStringLiteral("Vantrel\nQuota left 324.0000 MB (32%)\nLink up since 7 Dec 2026 "
+                            "22:31:05"));
     f.agent.SetCounter(kIn, 1000 + 300 * 1048576);
     tick(f);
     QCOMPARE(tray.AttachedList(), QStringLiteral("ImageList_GGR_GNR"));
