@@ -20,17 +20,23 @@ struct LinkEvent {
         Restart, // the router's uptime went back meanwhile: it restarted at when
     };
     Kind kind = Kind::Drop;
-    QDateTime when;
+    QDateTime when;  // Restart: invalid when the time is unknown
     QDateTime until; // Blind only
     // Drop and Return: how long the state that ended lasted, in sysUpTime ticks (nothing when
     // the uptime got no answer); Restart: the router's uptime since the restart.
     std::optional<std::int64_t> ticks;
+    // Restart: the uptime puts the restart outside the time since the last good reading, so its
+    // time is unknown. Drop and Return: a restart (or an uptime that went back) lies within the
+    // state that ended, so no duration can be given.
+    bool timeUnknown = false;
 };
 
 // The WAN link as the connection monitor follows it: up or down, and the drops, returns,
 // restarts and stretches without answer that its polls reveal. Every duration is taken from
 // the router's own uptime, measured from the last change, and a stretch nobody could see is
-// told before anything seen after it.
+// told before anything seen after it. A restart is told once the uptime has fallen and then
+// risen from there as the time that passed says (an uptime that jumps back and forth is no
+// restart), and no duration spans one.
 class LinkModel : public QObject {
     Q_OBJECT
 public:
@@ -52,12 +58,25 @@ signals:
     void changed(const vantrel::core::LinkEvent &event);
 
 private:
-    void change(bool up, const LinkPoll &poll);
+    // An uptime read and when.
+    struct Mark {
+        std::int64_t ticks = 0;
+        QDateTime at;
+    };
+    // Where an uptime stands against the readings before it.
+    enum class Fit { Series, Fallen, Restarted };
+    Fit observe(std::int64_t ticks, const QDateTime &at);
+    void change(bool up, const LinkPoll &poll, Fit fit);
 
     bool up_ = true;
-    std::int64_t lastChange_ = 0;            // the sysUpTime of the last change (0 until one)
-    std::optional<std::int64_t> lastUptime_; // the last uptime read, to see a restart
-    QDateTime blindFrom_;                    // polls without answer since the last answer
+    // The sysUpTime of the last change (0 until one: the router's uptime); nothing when a
+    // restart of unknown time lies since.
+    std::optional<std::int64_t> lastChange_ = 0;
+    std::optional<Mark> good_;   // the last uptime of the series the durations count in
+    std::optional<Mark> fallen_; // an uptime below it, until the next one tells what it was
+    std::optional<std::int64_t> fallenChange_; // a change's uptime while fallen_ waits
+    bool changedWhileFallen_ = false;
+    QDateTime blindFrom_; // polls without answer since the last answer
     QDateTime blindTo_;
 };
 

@@ -138,8 +138,7 @@ void TestQuotaAccount::requests() {
     rig.Set(QStringLiteral("0 c1000@360000"));
     rig.link.SetTyped(kSpeed, tag::Gauge32, "8128000");
     rig.Calculate();
-    const std::vector<std::string> first(rig.link.requests.begin(),
-                                         rig.link.requests.begin() + 3);
+    const std::vector<std::string> first(rig.link.requests.begin(), rig.link.requests.begin() + 3);
     QCOMPARE(first, (std::vector<std::string>{kIn, kOut, kUptime}));
     // ifHCInOctets (lacking: not ifHCOutOctets), ifCounterDiscontinuityTime, the two speeds
     QCOMPARE(rig.link.requests.size(), std::size_t(7));
@@ -163,8 +162,8 @@ void TestQuotaAccount::closedMeanwhile_data() {
         << "3660 c1500000000@726000" << true << 1048576 + 499000000.0;
     QTest::addRow("the router restarted meanwhile: its counter since the boot")
         << "3660 c7000000@60000" << true << 1048576 + 7000000.0;
-    QTest::addRow("nothing saved: nothing to count from") << "3660 c1500000000@726000" << false
-                                                          << 1048576.0;
+    QTest::addRow("nothing saved: nothing to count from")
+        << "3660 c1500000000@726000" << false << 1048576.0;
 }
 
 void TestQuotaAccount::closedMeanwhile() {
@@ -243,16 +242,15 @@ void TestQuotaAccount::resetDue_data() {
     QTest::addColumn<QDate>("lastReset"); // invalid: never
     QTest::addColumn<QDate>("today");
     QTest::addColumn<bool>("due");
-    QTest::addRow("31 on the 30th of April") << 31 << QDate(2026, 3, 31) << QDate(2026, 4, 30)
-                                             << true;
-    QTest::addRow("31 not on the 29th of April") << 31 << QDate(2026, 3, 31)
-                                                 << QDate(2026, 4, 29) << false;
-    QTest::addRow("30 on the 28th of February") << 30 << QDate(2026, 1, 30) << QDate(2026, 2, 28)
-                                                << true;
-    QTest::addRow("already reset today") << 7 << QDate(2026, 12, 7) << QDate(2026, 12, 7)
-                                         << false;
-    QTest::addRow("a reset day that passed unseen") << 7 << QDate(2026, 11, 7)
-                                                    << QDate(2026, 12, 9) << true;
+    QTest::addRow("31 on the 30th of April")
+        << 31 << QDate(2026, 3, 31) << QDate(2026, 4, 30) << true;
+    QTest::addRow("31 not on the 29th of April")
+        << 31 << QDate(2026, 3, 31) << QDate(2026, 4, 29) << false;
+    QTest::addRow("30 on the 28th of February")
+        << 30 << QDate(2026, 1, 30) << QDate(2026, 2, 28) << true;
+    QTest::addRow("already reset today") << 7 << QDate(2026, 12, 7) << QDate(2026, 12, 7) << false;
+    QTest::addRow("a reset day that passed unseen")
+        << 7 << QDate(2026, 11, 7) << QDate(2026, 12, 9) << true;
     QTest::addRow("never reset, not the day") << 7 << QDate() << QDate(2026, 12, 9) << false;
     QTest::addRow("day 0 never") << 0 << QDate(2026, 11, 7) << QDate(2026, 12, 9) << false;
 }
