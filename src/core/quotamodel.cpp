@@ -189,9 +189,10 @@ QString QuotaModel::ForecastText() const {
 }
 
 bool QuotaModel::ResetDue(const QDate &today) {
+    // Done today exactly when the last reset's date is today's, as the settings hold it.
+    resetDoneToday_ = lastResetDate_ == ShortDateText(today);
     if (IsResetDay(today, resetDay_))
         return !resetDoneToday_;
-    resetDoneToday_ = false;
     // A reset day that passed unseen (the program was closed or the computer asleep): the
     // account still holds last month's use when the last reset is before that day.
     const std::optional<QDate> last = LastResetDay(today, resetDay_);

@@ -10,6 +10,7 @@
 #include "core/quotamodel.h"
 #include "core/regional.h"
 #include "formfixture.h"
+#include "readonlyfolder.h"
 #include "snmp/ber.h"
 #include "ui/routerquery.h"
 
@@ -138,6 +139,8 @@ private slots:
     void monthlyReset();
     void resetOncePerDay();
     void forecast();
+    void boxes();
+    void resetDateNotWritten();
 };
 
 void TestQuotaPage::initTestCase() {
@@ -583,6 +586,58 @@ void TestQuotaPage::forecast() {
     QVERIFY(PartsOf(form).Settings().Save());
     QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
              QStringLiteral("12288.0000"));
+}
+
+// What the boxes let the user type, and what the page says when it cannot show an amount.
+void TestQuotaPage::boxes() {
+    FormFixture f;
+    Router router{f.agent};
+    MainForm &form = openQuotaPage(f, router);
+    for (const char *name : {"GBQuota_Edit", "MBUsed_Edit", "Gbytes_Edit", "MBytes_Edit"}) {
+        QLineEdit *edit = Edit(form, name);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("1a2,.5x.7 "));
+        QCOMPARE(edit->text(), QStringLiteral("12.57"));
+    }
+    // The reset day is typed, and follows the arrow keys.
+    QLineEdit *day = Edit(form, "ResetDay_Edit");
+    day->clear();
+    QTest::keyClicks(day, QStringLiteral("31"));
+    QCOMPARE(Find<QSpinBox>(form, "Day_UpDn")->value(), 31);
+    QTest::keyClick(day, Qt::Key_Down);
+    QTest::keyClick(day, Qt::Key_Down);
+    QCOMPARE(day->text(), QStringLiteral("29"));
+    QCOMPARE(PartsOf(form).Account().ResetDay(), 29);
+    // A quota of 0 says why nothing is shown.
+    calculate(f, QStringLiteral("0"), QStringLiteral("0"));
+    QCOMPARE(Label(form, "NothingShown_Label")->text(),
+             QStringLiteral("No quota is shown: the full quota is 0 gigabytes. Enter it and press "
+                            "Calculate."));
+    calculate(f, QStringLiteral("10"), QStringLiteral("0"));
+    QCOMPARE(Label(form, "NothingShown_Label")->text(), QString());
+}
+
+// The monthly reset's date cannot be written: said like a failed save.
+void TestQuotaPage::resetDateNotWritten() {
+    FormFixture f;
+    Router router{f.agent};
+    router.Apply();
+    f.clock.Set(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\nGBQuota=10\nMBUsed=100\n"
+                                                "Reset day=7\nLast reset date=07/11/2026\n")));
+    MainForm &form = f.Create();
+    QVERIFY(f.Settle());
+    f.prompter.Reset();
+    f.clock.Set(QDateTime(QDate(2026, 12, 7), QTime(0, 1)));
+    {
+        ReadOnlyFolder readOnly(f.configDir.path());
+        QVERIFY2(!readOnly.Writable(), "the folder could not be made read-only");
+        QVERIFY(QMetaObject::invokeMethod(Timer(form, "QuotaDay_Timer"), "timeout"));
+        QVERIFY(f.Settle());
+    }
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
+             QStringList{QStringLiteral("Unable to write to %1.").arg(f.SettingsPath())});
+    QCOMPARE(Label(form, "LastResetDate_Label")->text(), core::ShortDateText(f.clock.Now().date()));
 }
 
 QTEST_MAIN(TestQuotaPage)
