@@ -285,8 +285,8 @@ settings "$h" 0 '[Quota]\nGBQuota=10\nMBUsed=100\n'
 quota_t0=$(date +%s%N)
 quota_run() { # WAN in-octets; leaves "MBUsed|Last in octets" of the saved settings in $quota
     local ticks=$((263412345 + ($(date +%s%N) - quota_t0) / 10000000))
-    sed -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.10\.3|65|.*/1.3.6.1.2.1.2.2.1.10.3|65|$1/" \
-        -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.5\.3|66|.*/1.3.6.1.2.1.2.2.1.5.3|66|100000000/" \
+    sed -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.10\.4|65|.*/1.3.6.1.2.1.2.2.1.10.4|65|$1/" \
+        -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.5\.4|66|.*/1.3.6.1.2.1.2.2.1.5.4|66|100000000/" \
         -e "s/^1\.3\.6\.1\.2\.1\.1\.3\.0|67|.*/1.3.6.1.2.1.1.3.0|67|$ticks/" \
         resources/demo/router.snmprec >"$h/router.snmprec"
     simulate "$h" --drop-every 0 --traffic-if 1 --profile "$h/router.snmprec"
