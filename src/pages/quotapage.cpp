@@ -243,6 +243,7 @@ QWidget *QuotaPage::Build() {
     resetRow->addWidget(MakeLabel(box, "ResetQ1_Label", QStringLiteral("Reset quota on day  ")));
     resetDay_ = makeEdit(box, "ResetDay_Edit", QStringLiteral("0"), 36, false);
     resetDay_->setValidator(new QIntValidator(0, 31, resetDay_));
+    resetDay_->setProperty("longestText", QStringLiteral("31"));
     resetDay_->setAlignment(Qt::AlignRight);
     resetRow->addWidget(resetDay_);
     dayUpDown_ = makeUpDown(box, resetDay_);
