@@ -36,12 +36,12 @@ std::optional<Binding> get(RouterLink &link, const std::string &oid, bool *lacks
     return std::nullopt;
 }
 
-// A counter reply that is no counter: a number of another type is left out quietly; a text
-// that is not even an integer is the conversion error the page reports.
+// A counter reply that is no counter: a number of another type, or an empty value, is left out
+// quietly; a text that is not even an integer is the conversion error the page reports.
 void checkCounter(std::optional<Binding> &b) {
     if (!b || OctetCountOf(*b))
         return;
-    if (b->type != tag::Integer)
+    if (b->type != tag::Integer && !b->value.empty())
         StrToInt64(b->value); // throws ConvertError for a text that is no integer
     b.reset();
 }
