@@ -32,7 +32,7 @@ LinkPollRequest LinkModel::NextPoll() const {
     request.linkUp = up_;
     // After a silence, or while an uptime that went back waits for the next one to tell a
     // restart from a glitch, the poll reads the uptime too.
-    request.afterBlind = blindFrom_.isValid() || fallen_.has_value();
+    request.afterBlind = blindFrom_.isValid() || restarts_.Waiting();
     return request;
 }
 
@@ -43,56 +43,68 @@ std::int64_t LinkModel::TicksSince(std::int64_t start, std::int64_t now) {
     return now < from ? now : now - from;
 }
 
-LinkModel::Fit LinkModel::observe(std::int64_t ticks, const QDateTime &at) {
+RestartWatch::Fit RestartWatch::Observe(std::int64_t ticks, const QDateTime &at) {
     const auto from = [&](const Mark &m) { return carriesOn(m.ticks, m.at, ticks, at); };
+    Fit fit;
+    fit.droppedOff = off_.has_value();
     if (!good_ || from(*good_)) {
-        // The series goes on; an uptime that was off before was a glitch. A change told while
-        // it waited has no uptime to measure the next one from.
-        if (fallen_ && changedWhileFallen_)
-            lastChange_.reset();
         good_ = Mark{ticks, at};
-        fallen_.reset();
-        changedWhileFallen_ = false;
-        return Fit::Series;
+        off_.reset();
+        return fit;
     }
-    if (!fallen_ || !from(*fallen_)) {
-        // Off the series (back, or further on than the time allows): the next uptime tells.
-        if (fallen_ && changedWhileFallen_)
-            lastChange_.reset();
-        fallen_ = Mark{ticks, at};
-        changedWhileFallen_ = false;
-        return Fit::Fallen;
+    if (!off_ || !from(*off_)) {
+        off_ = Mark{ticks, at};
+        fit.kind = Fit::Off;
+        return fit;
     }
-    // A new series carries on from the uptime that was off. When it went back, the router
-    // restarted: at the time its uptime then gives, when that lies between the last good
-    // reading and the fall; otherwise that time cannot be trusted.
+    // A new series carries on from the off uptime. When it fell, the router restarted: at the
+    // time its uptime then gives, when that lies between the last good reading and the fall.
+    fit.droppedOff = false;
     const Mark was = *good_;
-    const Mark fell = *fallen_;
-    const bool restarted = fell.ticks < was.ticks;
-    const QDateTime when = fell.at.addMSecs(-fell.ticks * 10);
-    const bool known = restarted && when >= was.at && when <= fell.at;
-    // Durations count from the restart, or from a change since, in the new series.
-    if (changedWhileFallen_)
-        lastChange_ = fallenChange_;
-    else if (known)
-        lastChange_ = 0;
+    const Mark off = *off_;
+    good_ = Mark{ticks, at};
+    off_.reset();
+    if (off.ticks >= was.ticks) {
+        fit.kind = Fit::Carried;
+        return fit;
+    }
+    fit.kind = Fit::Restarted;
+    const QDateTime when = off.at.addMSecs(-off.ticks * 10);
+    if (when >= was.at && when <= off.at)
+        fit.restart = when;
+    return fit;
+}
+
+bool LinkModel::observe(std::int64_t ticks, const QDateTime &at) {
+    const RestartWatch::Fit fit = restarts_.Observe(ticks, at);
+    // A change told while an off uptime waited has no uptime to measure the next one from,
+    // unless that uptime began the new series.
+    if (fit.droppedOff && offChange_)
+        lastChange_.reset();
+    if (fit.kind == RestartWatch::Fit::Series || fit.kind == RestartWatch::Fit::Off) {
+        offChange_.reset();
+        return fit.kind == RestartWatch::Fit::Off;
+    }
+    const bool known = fit.restart.has_value();
+    if (offChange_)
+        lastChange_ = offChange_;
+    else if (fit.kind == RestartWatch::Fit::Restarted && known)
+        lastChange_ = 0; // durations count from the restart
     else
         lastChange_.reset();
-    good_ = Mark{ticks, at};
-    fallen_.reset();
-    changedWhileFallen_ = false;
-    if (!restarted)
-        return Fit::Series;
-    LinkEvent restart;
-    restart.kind = LinkEvent::Kind::Restart;
-    if (known) {
-        restart.when = when;
-        restart.ticks = ticks;
-    } else {
-        restart.timeUnknown = true;
+    offChange_.reset();
+    if (fit.kind == RestartWatch::Fit::Restarted) {
+        LinkEvent restart;
+        restart.kind = LinkEvent::Kind::Restart;
+        if (known) {
+            restart.when = *fit.restart;
+            restart.ticks = ticks;
+        } else {
+            restart.timeUnknown = true;
+        }
+        emit changed(restart);
     }
-    emit changed(restart);
-    return Fit::Restarted;
+    return false;
 }
 
 void LinkModel::Take(const LinkPoll &poll) {
@@ -121,32 +133,28 @@ void LinkModel::Take(const LinkPoll &poll) {
     // A reply that is not a number ends a change's poll here, before anything is told.
     if (change && !poll.uptimeError.empty())
         throw ConvertError(poll.uptimeError);
-    Fit fit = Fit::Series;
-    if (poll.uptime)
-        fit = observe(*poll.uptime, poll.head.readAt);
+    const bool off = poll.uptime && observe(*poll.uptime, poll.head.readAt);
     if (change)
-        this->change(poll.status == LinkState::Up, poll, fit);
+        this->change(poll.status == LinkState::Up, poll, off);
 }
 
-void LinkModel::change(bool up, const LinkPoll &poll, Fit fit) {
+void LinkModel::change(bool up, const LinkPoll &poll, bool off) {
     LinkEvent event;
     event.kind = up ? LinkEvent::Kind::Return : LinkEvent::Kind::Drop;
     event.when = poll.head.readAt;
     if (poll.uptime) {
         const std::int64_t now = *poll.uptime;
-        if (fit == Fit::Fallen || !lastChange_) {
+        if (off || !lastChange_) {
             // The uptime went back, or a restart of unknown time lies since the last change.
             event.timeUnknown = true;
         } else {
             // Within one series: modulo the wrap of the tick count.
             event.ticks = (now - *lastChange_ + kWrapTicks) % kWrapTicks;
         }
-        if (fit == Fit::Fallen) {
-            changedWhileFallen_ = true;
-            fallenChange_ = now;
-        } else {
+        if (off)
+            offChange_ = now;
+        else
             lastChange_ = now;
-        }
     } else {
         // Without an uptime for it, the next one gives the router's uptime rather than a
         // figure that spans two states.

@@ -307,6 +307,10 @@ void TestHistory::runsBreak_data() {
     QTest::addRow("router restarted")
         << QStringList{"0:1:100000", "60:1:106000", "120:1:3000", "180:1:9000"} << "1010"
         << "S";
+    QTest::addRow("an uptime that jumps back and forth is no restart")
+        << QStringList{"0:1:100000", "60:1:50", "120:1:112000", "180:1:60", "240:1:124000"}
+        << "11010"
+        << "";
     QTest::addRow("router silent for a while")
         << QStringList{"0:1:100000", "60:-:0", "120:1:112000", "180:1:118000"} << "110"
         << "";
