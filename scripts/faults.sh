@@ -3,7 +3,7 @@
 # a full disk when the settings are saved, a settings file that cannot be read, a signal while
 # a box is open, Ctrl+C with an unsaved connection log, agents that misbehave on purpose, and on
 # a real X server the exact captions of the boxes, Cancel in the save dialog at close, and a
-# router reply holding a link. Runs as root (CI does) inside its own network and mount namespaces: loopback only,
+# router reply holding a link; the quota account across closes of the program. Runs as root (CI does) inside its own network and mount namespaces: loopback only,
 # and a tiny tmpfs for the full disk. Needs a build (scripts/test.sh makes one).
 #   VANTREL_BUILD=<dir>  build folder (default build)
 set -euo pipefail
@@ -274,6 +274,41 @@ if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v
     fi
 else
     fail "rich text: xvfb-run, xdotool and xclip are needed"
+fi
+
+# 9. The quota account across closes, against a router that runs on (its uptime carries on
+#    from one run to the next) on a 100 Mbit/s WAN interface that carries no traffic of its own:
+#    what its counter grew while the program was closed is added at the next start; a counter
+#    that went back meanwhile adds nothing (not the ~4 GiB of a wrap the line could not carry).
+h=$(home quota)
+settings "$h" 0 '[Quota]\nGBQuota=10\nMBUsed=100\n'
+quota_t0=$(date +%s%N)
+quota_run() { # WAN in-octets; leaves "MBUsed|Last in octets" of the saved settings in $quota
+    local ticks=$((263412345 + ($(date +%s%N) - quota_t0) / 10000000))
+    sed -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.10\.4|65|.*/1.3.6.1.2.1.2.2.1.10.4|65|$1/" \
+        -e "s/^1\.3\.6\.1\.2\.1\.2\.2\.1\.5\.4|66|.*/1.3.6.1.2.1.2.2.1.5.4|66|100000000/" \
+        -e "s/^1\.3\.6\.1\.2\.1\.1\.3\.0|67|.*/1.3.6.1.2.1.1.3.0|67|$ticks/" \
+        resources/demo/router.snmprec >"$h/router.snmprec"
+    simulate "$h" --drop-every 0 --traffic-if 1 --profile "$h/router.snmprec"
+    local sim=${pids[-1]}
+    sed -i "s/^IP=.*/IP=127.0.0.1:$port/" "$h/config/vantrel.ini"
+    start "$h"
+    sleep 4
+    terminate "$started" 3
+    kill "$sim" 2>/dev/null || true
+    quota="$(sed -n 's/^MBUsed=//p' "$h/config/vantrel.ini")|$(sed -n 's/^Last in octets=//p' "$h/config/vantrel.ini")"
+}
+quota_run 1001000000
+first=$quota
+quota_run $((1001000000 + 104857600))
+second=$quota
+quota_run 998000000
+third=$quota
+if [ "$first" = "100.0000|Counter32 1001000000" ] && [ "${second%%|*}" = 200.0000 ] &&
+    [ "${third%%|*}" = 200.0000 ]; then
+    pass "quota across closes: traffic while closed added, a counter gone back adds nothing"
+else
+    fail "quota across closes: MBUsed and counter after each run: $first / $second / $third"
 fi
 
 [ $failures -eq 0 ] || {

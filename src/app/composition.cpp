@@ -62,6 +62,8 @@ void ApplyQuota(core::QuotaModel &account, const core::SettingsFile::LoadResult 
         account.SetResetDay(v.ResetDay);
     if (loaded.Reached(kQuota, "Last reset date"))
         account.RestoreLastResetDate(v.LastResetDate);
+    if (loaded.Reached(kQuota, core::SavedCounters::kDiscontinuityKey))
+        account.RestoreCounters(v.Counters);
 }
 
 // The account's values for the save: the definitions in use (not the boxes' texts, which may
@@ -74,6 +76,7 @@ void CollectQuota(const core::QuotaModel &account, core::SettingsValues &v) {
     v.ResetDay = account.ResetDay();
     v.LastResetDate = account.LastResetDate();
     v.MBUsed = account.UsedToStore();
+    v.Counters = account.CountersToStore();
 }
 
 class Parts : public Composition {
@@ -285,6 +288,12 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
     p.tray = std::make_unique<TrayController>(
         f, f.Router(), p.account, [&p] { p.quota.QuotaClick(Trigger::Timer); }, p.options);
     p.tray->ShowLink(*p.linkWatch);
+    // Another router's counters are not this one's.
+    QObject::connect(&p.options, &core::SettingsModel::changed, &p.account,
+                     [&p](core::Setting setting) {
+                         if (setting == core::Setting::Target)
+                             p.account.StartAfresh();
+                     });
     // The monthly reset's date is written at once.
     QObject::connect(&p.account, &core::QuotaModel::monthStarted, &f,
                      [&p](const QString &date) { p.settings.WriteLastResetDate(date); });
@@ -314,7 +323,7 @@ std::unique_ptr<MainForm> CreateMainForm(const Services &services) {
         // A v3 user's passphrases come from the secret store before the first query.
         p.access->LoadPassphrases([&p] {
             p.system.GenSysInfoClick(core::Requester::Startup);
-            p.quota.CalcQuota_ButClick(core::Requester::Startup);
+            p.quota.Start();
         });
         if (p.options.Values().MinimiseOnStartup)
             p.tray->StartInTray();

@@ -74,8 +74,15 @@ bool SettingsStore::Save(bool quiet) {
 }
 
 bool SettingsStore::WriteLastResetDate(const QString &date) {
+    // A file that could not be read at start-up is left alone, as at the close.
+    if (settings_.Unreadable())
+        return true;
     QString reason;
-    return settings_.WriteLastResetDate(date, reason);
+    if (settings_.WriteLastResetDate(date, reason))
+        return true;
+    // Told like a failed save: the next start would otherwise reset the month again.
+    context_.ReportError(QStringLiteral("Unable to write to ") + settings_.Path());
+    return false;
 }
 
 } // namespace vantrel::app

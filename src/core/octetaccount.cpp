@@ -1,7 +1,5 @@
 #include "core/octetaccount.h"
 
-#include "snmp/ber.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -41,10 +39,10 @@ std::uint64_t saturated(std::uint64_t total, std::uint64_t more) {
                : total + more;
 }
 
-std::optional<std::uint32_t> ticksOf(const std::optional<snmp::VarBind> &value) {
+std::optional<std::uint32_t> ticksOf(const std::optional<Binding> &value) {
     if (!value)
         return std::nullopt;
-    if (const auto n = UnsignedOf(*value, snmp::ber::TimeTicks, 32))
+    if (const auto n = UnsignedOf(*value, tag::TimeTicks, 32))
         return std::uint32_t(*n);
     return std::nullopt;
 }
@@ -54,10 +52,10 @@ std::optional<std::uint32_t> ticksOf(const std::optional<snmp::VarBind> &value) 
 double InterfaceBitsPerSecond(const OctetReading &r) {
     double best = 0;
     if (r.highSpeed)
-        if (const auto n = UnsignedOf(*r.highSpeed, snmp::ber::Gauge, 32); n && *n)
+        if (const auto n = UnsignedOf(*r.highSpeed, tag::Gauge32, 32); n && *n)
             best = double(*n) * 1e6 + 499999; // ifHighSpeed n stands for up to n + 0.5 Mbit/s
     if (r.speed)
-        if (const auto n = UnsignedOf(*r.speed, snmp::ber::Gauge, 32); n && *n)
+        if (const auto n = UnsignedOf(*r.speed, tag::Gauge32, 32); n && *n)
             best = std::max(best, double(*n));
     return best > 0 ? best : kDefaultBitsPerSecond;
 }
@@ -85,9 +83,8 @@ template <typename Moment> Passage passage(const Moment &a, const Moment &b) {
 
 } // namespace
 
-CounterStep OctetAccount::takeOne(std::optional<Mark> &mark, const std::optional<snmp::VarBind> &hc,
-                                  const std::optional<snmp::VarBind> &plain,
-                                  const Moment &now) const {
+CounterStep OctetAccount::takeOne(std::optional<Mark> &mark, const std::optional<Binding> &hc,
+                                  const std::optional<Binding> &plain, const Moment &now) const {
     CounterStep step;
     step.fromMs = now.wallMs;
     // The 64-bit counter where the agent gives one: it does not wrap between two readings. Some

@@ -5,7 +5,6 @@
 
 #include "core/octetcount.h"
 #include "core/savedcounters.h"
-#include "snmp/varbind.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,11 +15,11 @@ namespace vantrel::core {
 struct OctetReading {
     std::int64_t wallMs = 0; // the program's clock when the reading was made (ms since 1970, UTC)
     // ifHCInOctets/ifHCOutOctets (Counter64, v2c and v3 only) and ifInOctets/ifOutOctets.
-    std::optional<snmp::VarBind> hcIn, hcOut, in, out;
+    std::optional<Binding> hcIn, hcOut, in, out;
     // sysUpTime, and ifCounterDiscontinuityTime where the agent has it.
-    std::optional<snmp::VarBind> uptime, discontinuity;
+    std::optional<Binding> uptime, discontinuity;
     // ifHighSpeed (Mbit/s) and ifSpeed (bit/s).
-    std::optional<snmp::VarBind> highSpeed, speed;
+    std::optional<Binding> highSpeed, speed;
 };
 
 // What a reading did to one counter's account.
@@ -82,8 +81,8 @@ private:
         Moment at;
     };
 
-    CounterStep takeOne(std::optional<Mark> &mark, const std::optional<snmp::VarBind> &hc,
-                        const std::optional<snmp::VarBind> &plain, const Moment &now) const;
+    CounterStep takeOne(std::optional<Mark> &mark, const std::optional<Binding> &hc,
+                        const std::optional<Binding> &plain, const Moment &now) const;
 
     std::optional<Mark> in_, out_;
     std::uint64_t inTotal_ = 0, outTotal_ = 0;

@@ -71,60 +71,37 @@ QString UsedMegabytesText(const QuotaAccount &account, bool downloadOnly) {
     return megabytes(core::StrToFloat(core::FloatToStr(used)), account.BytesPerMB);
 }
 
-double CounterGrowth(std::uint32_t ref, std::uint32_t now, std::optional<bool> restarted) {
-    if (restarted.value_or(false))
-        return now;
-    if (now >= ref)
-        return double(now - ref);
-    // Below the previous reading: a wrap past 2^32 while the router kept running; without an
-    // uptime to tell a wrap from a restart, only the new reading is certain.
-    if (!restarted)
-        return now;
-    return double(now) + (4294967296.0 - double(ref));
-}
-
-std::optional<std::uint32_t> CounterValue(const std::string &reply) {
-    if (reply.empty())
+void QuotaAccount::note(const OctetReading &r) {
+    // The counters as read.
+    const auto value = [](const std::optional<Binding> &hc,
+                          const std::optional<Binding> &plain) -> std::optional<double> {
+        for (const auto *b : {&hc, &plain})
+            if (*b)
+                if (const auto count = OctetCountOf(**b))
+                    return double(count->value);
         return std::nullopt;
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(core::StrToInt64(reply)));
+    };
+    InOctetsNow = value(r.hcIn, r.in).value_or(0);
+    if (const auto out = value(r.hcOut, r.out))
+        OutOctetsNow = *out;
 }
 
-void QuotaAccount::Capture(const CounterSample &s) {
-    InOctetsNow = s.inOctets.value_or(0);
-    if (s.outOctets)
-        OutOctetsNow = *s.outOctets;
-    InOctetsBase = InOctetsNow;
-    OutOctetsBase = OutOctetsNow;
-    InGrowth = 0;
-    OutGrowth = 0;
-    // An empty reply is no counter: the next real reading becomes the baseline.
-    inRef_ = s.inOctets;
-    if (s.outOctets)
-        outRef_ = s.outOctets;
-    if (s.uptime)
-        uptimeRef_ = s.uptime;
+void QuotaAccount::Capture(const OctetReading &r, bool carryOn) {
+    const OctetSteps steps = octets_.Take(r);
+    note(r);
+    InGrowth = carryOn ? double(steps.in.octets) : 0;
+    OutGrowth = carryOn ? double(steps.out.octets) : 0;
+    InOctetsBase = double(octets_.InOctets()) - InGrowth;
+    OutOctetsBase = double(octets_.OutOctets()) - OutGrowth;
     Calculated = true;
     LastReadingFailed = false;
 }
 
-void QuotaAccount::Take(const CounterSample &s) {
-    std::optional<bool> restarted;
-    if (s.uptime && uptimeRef_)
-        restarted = *s.uptime < *uptimeRef_;
-    InOctetsNow = s.inOctets.value_or(0);
-    if (s.inOctets) {
-        if (inRef_)
-            InGrowth += CounterGrowth(*inRef_, *s.inOctets, restarted);
-        inRef_ = s.inOctets;
-    }
-    if (s.outOctets) {
-        OutOctetsNow = *s.outOctets;
-        if (outRef_)
-            OutGrowth += CounterGrowth(*outRef_, *s.outOctets, restarted);
-        outRef_ = s.outOctets;
-    }
-    if (s.uptime)
-        uptimeRef_ = s.uptime;
+void QuotaAccount::Take(const OctetReading &r) {
+    const OctetSteps steps = octets_.Take(r);
+    note(r);
+    InGrowth += double(steps.in.octets);
+    OutGrowth += double(steps.out.octets);
     LastReadingFailed = false;
 }
 

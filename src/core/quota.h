@@ -1,6 +1,8 @@
 #pragma once
 // The monthly data-quota account and the texts of byte amounts.
 
+#include "core/octetaccount.h"
+
 #include <QLocale>
 #include <QString>
 #include <cstdint>
@@ -9,23 +11,15 @@
 
 namespace vantrel::core {
 
-// One reading of the WAN counters as the quota queries take it: the low 32 bits of ifInOctets
-// and ifOutOctets, and the router's sysUpTime read after them. Nothing where a request got no
-// answer, or (for the counters) where the reply was empty.
-struct CounterSample {
-    std::optional<std::uint32_t> inOctets;
-    std::optional<std::uint32_t> outOctets;
-    std::optional<std::uint32_t> uptime;
-};
-
-// The account, in bytes. The used amount is the amount entered at "Calculate" plus the counters'
-// growth, added up reading by reading: a counter below its previous reading has wrapped past
-// 2^32 when the router's uptime kept rising, and restarted from zero when it did not. So the
-// used amount never goes down between two "Calculate"s or resets.
+// The account, in bytes. The used amount is the amount entered at "Calculate" plus what the
+// octet account counted of the WAN counters since: wraps only where the line could have
+// carried them, the growth across a restart of the agent, the counters since its boot after a
+// restart of the router, nothing for a reading that is no counter or could not have crossed the
+// line. So the used amount never goes down between two "Calculate"s or resets.
 struct QuotaAccount {
     double InOctetsNow = 0; // last ifInOctets read; 0 after a reading that got no answer
     double OutOctetsNow = 0;
-    double InOctetsBase = 0; // at the last "Calculate"
+    double InOctetsBase = 0; // the octets counted up to the last "Calculate"
     double OutOctetsBase = 0;
     double QuotaBytes = 0;      // the full allowance
     double UsedAtCalcBytes = 0; // entered at the last "Calculate"; 0 after the monthly reset
@@ -37,10 +31,12 @@ struct QuotaAccount {
     bool Calculated = false;        // a "Calculate" got an answer since start-up
     bool LastReadingFailed = false; // the last refresh got no answer for ifInOctets
 
-    // "Calculate": the sample becomes the baseline and the growth starts again from zero.
-    void Capture(const CounterSample &sample);
-    // A refresh: adds the growth since the previous reading.
-    void Take(const CounterSample &sample);
+    // "Calculate": the growth starts again from zero at this reading. carryOn (the start-up
+    // "Calculate"): what the reading counted since the counters saved at the last close (the
+    // traffic while the program was closed) stays in the growth.
+    void Capture(const OctetReading &reading, bool carryOn = false);
+    // A refresh: adds what crossed the interface since the previous reading.
+    void Take(const OctetReading &reading);
     // A refresh whose ifInOctets got no answer: the growth waits for the next good reading.
     void ReadingFailed();
     // The monthly reset: nothing used so far this month; the growth counts on from the last
@@ -49,20 +45,19 @@ struct QuotaAccount {
     // Bytes used so far.
     double Used(bool downloadOnly) const;
 
+    // The counters the growth was counted to, for the close; and at start, before the first
+    // reading, the ones saved at the last close. Another router or interface starts afresh.
+    std::optional<SavedCounters> SaveCounters() const { return octets_.Save(); }
+    void RestoreCounters(const SavedCounters &saved) { octets_.Restore(saved); }
+    void StartAfresh() { octets_.StartAfresh(); }
+    // Octets counted since start-up, in each direction (never going down).
+    double CountedIn() const { return double(octets_.InOctets()); }
+    double CountedOut() const { return double(octets_.OutOctets()); }
+
 private:
-    // The readings the next growth counts from.
-    std::optional<std::uint32_t> inRef_;
-    std::optional<std::uint32_t> outRef_;
-    std::optional<std::uint32_t> uptimeRef_;
+    void note(const OctetReading &reading);
+    OctetAccount octets_;
 };
-
-// How much a counter grew from ref to now. restarted: true, false, or unknown (no uptime to
-// tell by); an unknown drop counts only what is certain, the new reading.
-double CounterGrowth(std::uint32_t ref, std::uint32_t now, std::optional<bool> restarted);
-
-// A counter reply as the account takes it: a 64-bit decimal integer of which the low 32 bits
-// count; nothing for an empty reply. Anything else throws ConvertError.
-std::optional<std::uint32_t> CounterValue(const std::string &reply);
 
 // A byte amount (decimal text) in ISP gigabytes when it is more than one, else in ISP megabytes:
 // four decimals, rounded, no digit before the separator below one, the regional decimal

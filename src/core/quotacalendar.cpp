@@ -1,17 +1,18 @@
 #include "core/quotacalendar.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantrel::core {
 
 namespace {
 
-// The reset day in the month of date, when that month has it.
+// The reset day in the month of date: the month's last day when it has no such day.
 std::optional<QDate> inMonth(const QDate &date, int day) {
     const QDate first(date.year(), date.month(), 1);
-    if (day < 1 || day > first.daysInMonth())
+    if (day < 1)
         return std::nullopt;
-    return QDate(date.year(), date.month(), day);
+    return QDate(date.year(), date.month(), std::min(day, first.daysInMonth()));
 }
 
 } // namespace
@@ -19,8 +20,7 @@ std::optional<QDate> inMonth(const QDate &date, int day) {
 std::optional<QDate> LastResetDay(const QDate &today, int day) {
     if (day < 1 || day > 31 || !today.isValid())
         return std::nullopt;
-    // Every day from 1 to 31 comes round within a year.
-    for (int back = 0; back < 13; ++back) {
+    for (int back = 0; back < 2; ++back) {
         const QDate month = QDate(today.year(), today.month(), 1).addMonths(-back);
         const std::optional<QDate> date = inMonth(month, day);
         if (date && *date <= today)
@@ -32,7 +32,7 @@ std::optional<QDate> LastResetDay(const QDate &today, int day) {
 std::optional<QDate> NextResetDay(const QDate &today, int day) {
     if (day < 1 || day > 31 || !today.isValid())
         return std::nullopt;
-    for (int ahead = 0; ahead < 13; ++ahead) {
+    for (int ahead = 0; ahead < 2; ++ahead) {
         const QDate month = QDate(today.year(), today.month(), 1).addMonths(ahead);
         const std::optional<QDate> date = inMonth(month, day);
         if (date && *date > today)
@@ -57,25 +57,33 @@ std::optional<QDate> ParseShortDate(const QString &text, const QDate &today,
     return date;
 }
 
-std::optional<double> ProjectedUse(double usedBytes, const QDateTime &start, const QDateTime &now,
-                                   const QDateTime &until) {
-    const qint64 elapsed = start.secsTo(now);
-    const qint64 period = start.secsTo(until);
-    if (elapsed < 24 * 3600 || period <= 0 || !std::isfinite(usedBytes) || usedBytes < 0)
+bool IsResetDay(const QDate &today, int day) {
+    return today.isValid() && LastResetDay(today, day) == today;
+}
+
+std::optional<double> ProjectedUse(double usedBytes, double countedBytes, qint64 basisSeconds,
+                                   const QDateTime &now, const QDateTime &until) {
+    const qint64 ahead = now.secsTo(until);
+    if (basisSeconds < kForecastBasisSeconds || ahead <= 0 || !std::isfinite(usedBytes) ||
+        usedBytes < 0 || !std::isfinite(countedBytes) || countedBytes < 0)
         return std::nullopt;
-    return usedBytes / double(elapsed) * double(period);
+    return usedBytes + countedBytes / double(basisSeconds) * double(ahead);
 }
 
 QString ForecastText(double projectedBytes, const QDate &by, double bytesPerGB, double bytesPerMB,
-                     const QLocale &locale) {
+                     qint64 basisSeconds, const QLocale &locale) {
     if (!(bytesPerGB > 0) || !(bytesPerMB > 0) || !std::isfinite(projectedBytes))
         return QString();
     const double gb = projectedBytes / bytesPerGB;
     const QString amount =
         gb > 1.0 ? locale.toString(gb, 'f', 1) + QStringLiteral(" GB")
                  : locale.toString(projectedBytes / bytesPerMB, 'f', 1) + QStringLiteral(" MB");
+    const qint64 hours = basisSeconds / 3600;
+    const QString basis = hours >= 48 ? QStringLiteral("%1 days").arg(hours / 24)
+                                      : QStringLiteral("%1 hours").arg(hours);
     return QStringLiteral("At this rate: ") + amount + QStringLiteral(" by ") +
-           locale.toString(by, QStringLiteral("d MMM"));
+           locale.toString(by, QStringLiteral("d MMM")) + QStringLiteral(" (from ") + basis +
+           QStringLiteral(" of readings)");
 }
 
 } // namespace vantrel::core

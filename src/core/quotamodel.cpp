@@ -14,8 +14,7 @@ namespace vantrel::core {
 const QString QuotaModel::NoAmountText = QStringLiteral("----");
 const QString QuotaModel::NoResetDateText = QStringLiteral("------");
 
-QuotaModel::QuotaModel(const Clock &clock, QObject *parent)
-    : QObject(parent), clock_(clock), startDate_(clock.Now().date()) {}
+QuotaModel::QuotaModel(const Clock &clock, QObject *parent) : QObject(parent), clock_(clock) {}
 
 void QuotaModel::SetDownloadOnly(bool downloadOnly) {
     downloadOnly_ = downloadOnly;
@@ -44,8 +43,61 @@ QString QuotaModel::UsedToStore() const {
     return used.isEmpty() ? storedUsed_ : used;
 }
 
-void QuotaModel::Calculated(const CounterSample &sample) {
-    account_.Capture(sample);
+void QuotaModel::RestoreCounters(const SavedCounters::Texts &texts) {
+    restored_ = texts;
+    if (const auto saved = SavedCounters::FromTexts(texts))
+        account_.RestoreCounters(*saved);
+}
+
+SavedCounters::Texts QuotaModel::CountersToStore() const {
+    if (!account_.Calculated)
+        return restored_.value_or(SavedCounters::Texts{});
+    const std::optional<SavedCounters> saved = account_.SaveCounters();
+    return saved ? saved->ToTexts() : SavedCounters::Texts{};
+}
+
+void QuotaModel::StartAfresh() {
+    account_.StartAfresh();
+    objects_ = QuotaObjects();
+    highSpeed_.reset();
+    speed_.reset();
+    rateFromMs_.reset();
+}
+
+OctetReading QuotaModel::prepare(const QuotaReading &r) {
+    if (!wanRow_.empty() && r.wanRow != wanRow_)
+        StartAfresh();
+    wanRow_ = r.wanRow;
+    objects_.wide = objects_.wide && !r.lacking.wide;
+    objects_.discontinuity = objects_.discontinuity && !r.lacking.discontinuity;
+    OctetReading o = r.reading;
+    o.wallMs = clock_.Now().toMSecsSinceEpoch();
+    if (objects_.speed) {
+        if (r.lacking.speed || o.highSpeed || o.speed) {
+            objects_.speed = false;
+            highSpeed_ = o.highSpeed;
+            speed_ = o.speed;
+        }
+    } else {
+        o.highSpeed = highSpeed_;
+        o.speed = speed_;
+    }
+    return o;
+}
+
+void QuotaModel::noteReading(std::int64_t ms) {
+    if (!rateFromMs_ || ms < *rateFromMs_) {
+        rateFromMs_ = ms;
+        rateFromIn_ = account_.CountedIn();
+        rateFromOut_ = account_.CountedOut();
+    }
+    lastReadingMs_ = ms;
+}
+
+void QuotaModel::Calculated(const QuotaReading &reading, bool carryOn) {
+    const OctetReading o = prepare(reading);
+    account_.Capture(o, carryOn);
+    noteReading(o.wallMs);
 }
 
 void QuotaModel::SetAllowance(double bytes) {
@@ -64,8 +116,10 @@ void QuotaModel::CalculateFailed() {
     calculateMissed_ = !account_.Calculated;
 }
 
-void QuotaModel::Take(const CounterSample &sample) {
-    account_.Take(sample);
+void QuotaModel::Take(const QuotaReading &reading) {
+    const OctetReading o = prepare(reading);
+    account_.Take(o);
+    noteReading(o.wallMs);
 }
 
 void QuotaModel::ReadingFailed() {
@@ -99,35 +153,50 @@ bool QuotaModel::Show(bool mayLower) {
     return true;
 }
 
+QString QuotaModel::NothingShownText() const {
+    // A definition of 0 or fewer bytes makes every amount meaningless (a negative gigabyte
+    // makes the allowance negative, which switches the account off).
+    const auto definition = [](const char *unit, double bytes) {
+        return QStringLiteral("No amount is shown: the ISP's %1 is defined as %2 bytes. A %1 "
+                              "must be more than 0 bytes: redefine it.")
+            .arg(QLatin1String(unit), FloatToStr(bytes).c_str());
+    };
+    if (!(account_.BytesPerGB > 0))
+        return definition("gigabyte", account_.BytesPerGB);
+    if (!(account_.BytesPerMB > 0))
+        return definition("megabyte", account_.BytesPerMB);
+    if (account_.Calculated && !(account_.QuotaBytes > 0))
+        return QStringLiteral("No quota is shown: the full quota is 0 gigabytes. Enter it and "
+                              "press Calculate.");
+    return QString();
+}
+
 QString QuotaModel::ForecastText() const {
-    if (!account_.Calculated || !(account_.QuotaBytes > 0))
+    if (!account_.Calculated || !(account_.QuotaBytes > 0) || !rateFromMs_)
         return QString();
     const QDateTime now = clock_.Now();
-    const std::optional<QDate> from = LastResetDay(now.date(), resetDay_);
     const std::optional<QDate> to = NextResetDay(now.date(), resetDay_);
-    if (!from || !to)
+    if (!to)
         return QString();
-    // A reset that ran later than the reset day (the program was not running then) starts the
-    // month's figures.
-    QDate start = *from;
-    const std::optional<QDate> done = ParseShortDate(lastResetDate_, now.date());
-    if (done && *done > start && *done <= now.date())
-        start = *done;
+    const qint64 basis = (lastReadingMs_ - *rateFromMs_) / 1000;
+    const double counted = account_.CountedIn() - rateFromIn_ +
+                           (downloadOnly_ ? 0.0 : account_.CountedOut() - rateFromOut_);
     const std::optional<double> projected =
-        ProjectedUse(account_.Used(downloadOnly_), start.startOfDay(), now, to->startOfDay());
+        ProjectedUse(account_.Used(downloadOnly_), counted, basis, now, to->startOfDay());
     if (!projected)
         return QString();
-    return core::ForecastText(*projected, *to, account_.BytesPerGB, account_.BytesPerMB);
+    return core::ForecastText(*projected, *to, account_.BytesPerGB, account_.BytesPerMB, basis);
 }
 
 bool QuotaModel::ResetDue(const QDate &today) {
-    if (today.day() == resetDay_)
+    // Done today exactly when the last reset's date is today's, as the settings hold it.
+    resetDoneToday_ = lastResetDate_ == ShortDateText(today);
+    if (IsResetDay(today, resetDay_))
         return !resetDoneToday_;
-    resetDoneToday_ = false;
-    // A reset day that passed while the program was not running: the account still holds last
-    // month's use when the last reset is before that day.
+    // A reset day that passed unseen (the program was closed or the computer asleep): the
+    // account still holds last month's use when the last reset is before that day.
     const std::optional<QDate> last = LastResetDay(today, resetDay_);
-    if (!last || startDate_ <= *last)
+    if (!last)
         return false;
     const std::optional<QDate> done = ParseShortDate(lastResetDate_, today);
     return done && *done < *last;

@@ -2,6 +2,8 @@
 
 #include "core/grading.h"
 #include "core/quota.h"
+#include "core/quotaqueries.h"
+#include "core/savedcounters.h"
 
 #include <QDate>
 #include <QObject>
@@ -48,9 +50,21 @@ public:
     // "MBUsed" for the save.
     QString UsedToStore() const;
 
-    // A "Calculate" got an answer: the reading is the new baseline. Then the allowance and the
-    // amount used, each set when its text converted.
-    void Calculated(const CounterSample &sample);
+    // The counters saved at the last close, as the settings hold them: the first reading counts
+    // from them what crossed the interface while the program was closed. Their texts for the
+    // save: the counters the stored amount was counted to (those loaded while the account has
+    // not run).
+    void RestoreCounters(const SavedCounters::Texts &texts);
+    SavedCounters::Texts CountersToStore() const;
+    // Another router or interface: the next reading counts afresh.
+    void StartAfresh();
+    // The objects the next reading asks for.
+    const QuotaObjects &Objects() const { return objects_; }
+
+    // A "Calculate" got an answer: the growth starts from the reading (carryOn: the start-up
+    // "Calculate", which keeps what crossed while the program was closed). Then the allowance
+    // and the amount used, each set when its text converted.
+    void Calculated(const QuotaReading &reading, bool carryOn = false);
     void SetAllowance(double bytes);
     void SetUsedAtCalculate(double bytes);
     // The figures of a "Calculate" are all in: the views may show them.
@@ -59,7 +73,7 @@ public:
     void CalculateFailed();
     bool CalculateMissed() const { return calculateMissed_ && !account_.Calculated; }
     // A refresh's reading, or a refresh that got no answer.
-    void Take(const CounterSample &sample);
+    void Take(const QuotaReading &reading);
     void ReadingFailed();
 
     // The share used as the bar shows it (0 to 100), when the bar was ever set; the level of
@@ -73,7 +87,11 @@ public:
     // allowance of 0 bytes): nothing changes.
     bool Show(bool mayLower);
 
-    // "At this rate: ..." once a day of data exists since the month began; empty otherwise.
+    // Why the account shows no amount (an allowance or a gigabyte of 0), or empty.
+    QString NothingShownText() const;
+
+    // "At this rate: ... (from n hours of readings)" once the readings since the month began,
+    // the last "Calculate" or the start span a few hours; empty otherwise.
     QString ForecastText() const;
 
     // The quota tick: true when the monthly reset is due today (the reset day, or a reset day
@@ -95,12 +113,23 @@ private:
     int resetDay_ = 0;
     QString lastResetDate_ = NoResetDateText;
     bool resetDoneToday_ = false;
-    QDate startDate_; // the day the program started
     bool calculateMissed_ = false;
     QString storedUsed_ = QStringLiteral("0");
     int barPercent_ = 0;
     bool percentShown_ = false;
     QString leftText_ = NoAmountText;
+    QuotaObjects objects_;
+    std::optional<Binding> highSpeed_, speed_; // the speeds as last read
+    std::string wanRow_;
+    std::optional<SavedCounters::Texts> restored_;
+    // The forecast's rate: what was counted since the first reading on this router.
+    std::optional<std::int64_t> rateFromMs_;
+    std::int64_t lastReadingMs_ = 0;
+    double rateFromIn_ = 0, rateFromOut_ = 0;
+
+    // Stamps the reading with the time and fills in what is kept between readings.
+    OctetReading prepare(const QuotaReading &reading);
+    void noteReading(std::int64_t ms);
 };
 
 } // namespace vantrel::core

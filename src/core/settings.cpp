@@ -276,6 +276,11 @@ const Key kKeys[] = {
          v.LastResetDate = r.ini.Read(kQuota, "Last reset date", QStringLiteral("------"));
      },
      [](const Values &) -> std::optional<QString> { return std::nullopt; }},
+    TEXT(kQuota, SavedCounters::kInKey, QString(), Counters.in),
+    TEXT(kQuota, SavedCounters::kOutKey, QString(), Counters.out),
+    TEXT(kQuota, SavedCounters::kReadingTimeKey, QString(), Counters.readingTime),
+    TEXT(kQuota, SavedCounters::kBootTimeKey, QString(), Counters.bootTime),
+    TEXT(kQuota, SavedCounters::kDiscontinuityKey, QString(), Counters.discontinuity),
     {kFiles, "Last folder",
      [](Reading &r, Values &v) { v.LastFolder = r.ini.Read(kFiles, "Last folder", QString()); },
      [](const Values &v) { return unlessEmpty(v.LastFolder); }},

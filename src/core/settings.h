@@ -2,6 +2,7 @@
 // The settings file: one table of keys drives both the load at start-up and the save at close.
 
 #include "core/routeraccess.h"
+#include "core/savedcounters.h"
 
 #include <QString>
 #include <functional>
@@ -67,6 +68,7 @@ struct SettingsValues {
     QString MBUsed = QStringLiteral("0");
     int ResetDay = 0;
     QString LastResetDate = QStringLiteral("------");
+    SavedCounters::Texts Counters; // the WAN counters the used amount was counted to
     // [Files]: where the save and print dialogs open (our own key; "" until a file was saved)
     QString LastFolder;
     // [Program], written only

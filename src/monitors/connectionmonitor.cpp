@@ -18,9 +18,12 @@ namespace RouterQuery = ui::RouterQuery;
 
 QString LinkEventLine(const core::LinkEvent &event) {
     using Kind = core::LinkEvent::Kind;
-    const auto duration = [&event] {
+    const QString unknown = QStringLiteral("time unknown");
+    const auto duration = [&event, &unknown] {
         return QStringLiteral("  (") +
-               (event.ticks ? core::ElapsedText(*event.ticks) : RouterQuery::GetFailed) +
+               (event.ticks         ? core::ElapsedText(*event.ticks)
+                : event.timeUnknown ? unknown
+                                    : RouterQuery::GetFailed) +
                QLatin1Char(')');
     };
     switch (event.kind) {
@@ -34,6 +37,8 @@ QString LinkEventLine(const core::LinkEvent &event) {
     case Kind::Restart:
         break;
     }
+    if (event.timeUnknown)
+        return QStringLiteral("Router restarted: ") + unknown;
     return QStringLiteral("Router restarted: ") + core::DateTimeText(event.when) + duration();
 }
 
@@ -99,7 +104,7 @@ void ConnectionMonitor::onPoll(const core::LinkPoll &poll) {
 void ConnectionMonitor::logged(const core::LinkEvent &event) {
     const bool change =
         event.kind == core::LinkEvent::Kind::Drop || event.kind == core::LinkEvent::Kind::Return;
-    if (change && !event.ticks)
+    if (change && !event.ticks && !event.timeUnknown)
         RouterQuery::ReportFailure(context_);
     log_.AppendLine(LinkEventLine(event));
     log_.SetUnsaved(true);

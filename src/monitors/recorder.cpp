@@ -1,5 +1,6 @@
 #include "monitors/recorder.h"
 
+#include "core/linkmodel.h"
 #include "core/routermodel.h"
 #include "history/historyquery.h"
 #include "history/historyservice.h"
@@ -89,18 +90,35 @@ void Recorder::onReading(const history::LineReading &reading) {
 
     if (s.uptime) {
         const qint64 boot = s.time - *s.uptime / 100;
-        // Within a run the uptime only grows; across runs the router's boot time stays put
-        // unless it restarted.
-        const bool restarted =
-            lastUptime_ && (*s.uptime < *lastUptime_ || (lastFromEarlierRun_ && lastBoot_ &&
-                                                         boot > *lastBoot_ + kRestartSlackSecs));
-        if (restarted) {
-            const qint64 when = std::max(boot, lastTime_.value_or(boot));
-            const LineEvent restart{when, LineEventKind::Restart, EventSource::Recorder,
-                                    QStringLiteral("Router restarted")};
-            record(restart);
-            emit lineEvent(restart, -1);
-            needBreak_ = true;
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(s.time);
+        std::optional<LineEvent> restart;
+        if (lastFromEarlierRun_) {
+            // Across runs the router's boot time stays put unless it restarted (the uptime
+            // fell, or rose by clearly less than the time that passed).
+            if (lastUptime_ &&
+                (*s.uptime < *lastUptime_ || (lastBoot_ && boot > *lastBoot_ + kRestartSlackSecs)))
+                restart =
+                    LineEvent{std::max(boot, lastTime_.value_or(boot)), LineEventKind::Restart,
+                              EventSource::Recorder, QStringLiteral("Router restarted")};
+            restarts_.Reset();
+            restarts_.Observe(*s.uptime, at);
+        } else {
+            // Within a run: an uptime that fell and then rose from there as the time says (one
+            // that jumps back and forth is no restart). A sample off the series starts a run.
+            const core::RestartWatch::Fit fit = restarts_.Observe(*s.uptime, at);
+            if (fit.kind == core::RestartWatch::Fit::Off)
+                needBreak_ = true;
+            if (fit.kind == core::RestartWatch::Fit::Restarted)
+                restart = fit.restart
+                              ? LineEvent{fit.restart->toSecsSinceEpoch(), LineEventKind::Restart,
+                                          EventSource::Recorder, QStringLiteral("Router restarted")}
+                              : LineEvent{lastTime_.value_or(s.time), LineEventKind::Restart,
+                                          EventSource::Recorder,
+                                          QStringLiteral("Router restarted (time unknown)")};
+        }
+        if (restart) {
+            record(*restart);
+            emit lineEvent(*restart, -1);
         }
         lastUptime_ = s.uptime;
         lastBoot_ = boot;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/linkmodel.h"
 #include "history/historysample.h"
 #include "history/historystore.h"
 
@@ -93,6 +94,7 @@ private:
     std::optional<qint64> lastUptime_;
     std::optional<qint64> lastBoot_;
     bool lastFromEarlierRun_ = false;
+    core::RestartWatch restarts_; // within a run
     std::vector<history::LineEvent> unstoredEvents_;
 };
 

@@ -20,14 +20,19 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -64,10 +69,16 @@ double realIn(const QLineEdit *edit) {
     return core::StrToFloat(edit->text().toStdString());
 }
 
-QLineEdit *makeEdit(QWidget *parent, const char *name, const QString &text, int width) {
+// A box for a number: what can be typed is digits with one decimal point (a text set from the
+// settings file is not held to it, and still gets its conversion message).
+QLineEdit *makeEdit(QWidget *parent, const char *name, const QString &text, int width,
+                    bool number = true) {
     auto *edit = new QLineEdit(text, parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setFixedWidth(width);
+    if (number)
+        edit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9]{0,15}(\\.[0-9]{0,6})?")), edit));
     return edit;
 }
 
@@ -80,7 +91,7 @@ QFrame *makeBevel(QWidget *parent, const char *name) {
 }
 
 // The up-down control of the reset day: a spin box showing only its arrows, whose value is the
-// text of the read-only edit beside it.
+// text of the edit beside it. The edit takes a typed day (0 to 31) and the arrow keys too.
 QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
     auto *upDown = new QSpinBox(parent);
     upDown->setObjectName(QStringLiteral("Day_UpDn"));
@@ -89,10 +100,49 @@ QSpinBox *makeUpDown(QWidget *parent, QLineEdit *buddy) {
     upDown->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     upDown->setFixedSize(upDown->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4,
                          buddy->sizeHint().height());
-    QObject::connect(upDown, &QSpinBox::valueChanged, buddy,
-                     [buddy](int day) { buddy->setText(QString::number(day)); });
+    QObject::connect(upDown, &QSpinBox::valueChanged, buddy, [buddy](int day) {
+        if (buddy->text() != QString::number(day))
+            buddy->setText(QString::number(day));
+    });
+    QObject::connect(buddy, &QLineEdit::textEdited, upDown, [upDown](const QString &text) {
+        if (!text.isEmpty())
+            upDown->setValue(text.toInt());
+    });
+    // An empty box left behind shows the day in force again.
+    QObject::connect(buddy, &QLineEdit::editingFinished, upDown,
+                     [upDown, buddy] { buddy->setText(QString::number(upDown->value())); });
     return upDown;
 }
+
+// The arrow keys and page keys in the reset-day box step the day.
+class DayKeys : public QObject {
+public:
+    DayKeys(QSpinBox *upDown, QObject *parent) : QObject(parent), upDown_(upDown) {}
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress) {
+            switch (static_cast<QKeyEvent *>(event)->key()) {
+            case Qt::Key_Up:
+                upDown_->stepUp();
+                return true;
+            case Qt::Key_Down:
+                upDown_->stepDown();
+                return true;
+            case Qt::Key_PageUp:
+                upDown_->stepBy(10);
+                return true;
+            case Qt::Key_PageDown:
+                upDown_->stepBy(-10);
+                return true;
+            default:
+                break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QSpinBox *upDown_;
+};
 
 } // namespace
 
@@ -132,6 +182,11 @@ QWidget *QuotaPage::Build() {
     forecast_ = MakeLabel(page, "Forecast_Label", QString());
     forecast_->setContentsMargins(4, 0, 0, 0);
     detailsColumn->addWidget(forecast_);
+    // Why no amount is shown (an allowance or a definition of 0).
+    nothingShown_ = MakeLabel(page, "NothingShown_Label", QString());
+    nothingShown_->setContentsMargins(4, 0, 0, 0);
+    nothingShown_->setWordWrap(true);
+    detailsColumn->addWidget(nothingShown_);
 
     QGroupBox *box = MakeGroup(page, "Quota_GBox", QStringLiteral(" Data quota details "));
     auto *grid = new QGridLayout(box);
@@ -186,11 +241,13 @@ QWidget *QuotaPage::Build() {
     auto *resetRow = new QHBoxLayout;
     resetRow->setSpacing(0);
     resetRow->addWidget(MakeLabel(box, "ResetQ1_Label", QStringLiteral("Reset quota on day  ")));
-    resetDay_ = makeEdit(box, "ResetDay_Edit", QStringLiteral("0"), 36);
-    resetDay_->setReadOnly(true);
+    resetDay_ = makeEdit(box, "ResetDay_Edit", QStringLiteral("0"), 36, false);
+    resetDay_->setValidator(new QIntValidator(0, 31, resetDay_));
+    resetDay_->setProperty("longestText", QStringLiteral("31"));
     resetDay_->setAlignment(Qt::AlignRight);
     resetRow->addWidget(resetDay_);
     dayUpDown_ = makeUpDown(box, resetDay_);
+    resetDay_->installEventFilter(new DayKeys(dayUpDown_, resetDay_));
     resetRow->addWidget(dayUpDown_);
     resetRow->addSpacing(6);
     resetRow->addWidget(MakeLabel(box, "ResetQ2_Label", QStringLiteral("of each month")));
@@ -241,7 +298,7 @@ void QuotaPage::QuotaClick(Trigger trigger) {
         // again, with the "MBUsed" the box holds.
         if (OnRetryCalculate)
             OnRetryCalculate();
-        calculate(timer ? core::Requester::Monitor : core::Requester::Page, trigger);
+        calculate(timer ? core::Requester::Monitor : core::Requester::Page, trigger, true);
         return;
     }
     if (!wanted || !(quota_.Account().QuotaBytes > 0)) {
@@ -253,7 +310,9 @@ void QuotaPage::QuotaClick(Trigger trigger) {
     head.requester = timer ? core::Requester::Monitor : core::Requester::Page;
     context_.Router().Submit<core::QuotaReading>(
         timer ? kTimerKey : kPageKey, core::RouterModel::KindOf(head), head,
-        [](core::RouterLink &link) { return core::ReadQuotaCounters(link); },
+        [ask = quota_.Objects()](core::RouterLink &link) {
+            return core::ReadQuotaCounters(link, ask);
+        },
         [this](core::QuotaReading &r) { context_.Run([this, &r] { showReading(r); }); });
 }
 
@@ -278,7 +337,7 @@ void QuotaPage::showReading(const core::QuotaReading &r) {
         context_.SetStatus(RouterQuery::ReadyText);
         return;
     }
-    quota_.Take(r.sample);
+    quota_.Take(r);
     if (!quota_.Show(r.head.trigger == Trigger::PushButton))
         context_.Prompt().Warning(kWarning, QStringLiteral("Division by zero error!"));
     context_.SetStatus(RouterQuery::ReadyText);
@@ -294,6 +353,7 @@ void QuotaPage::render() {
     palette.setColor(QPalette::Highlight, barColour(quota_.BarPercent()));
     bar->setPalette(palette);
     forecast_->setText(quota_.ForecastText());
+    nothingShown_->setText(quota_.NothingShownText());
     lastResetDate_->setText(quota_.LastResetDate());
 }
 
@@ -305,19 +365,22 @@ void QuotaPage::CalcQuota_ButClick(core::Requester requester) {
     calculate(requester, std::nullopt);
 }
 
-void QuotaPage::calculate(core::Requester requester, std::optional<Trigger> refresh) {
+void QuotaPage::calculate(core::Requester requester, std::optional<Trigger> refresh, bool carryOn) {
     context_.SetStatus(RouterQuery::BusyText);
     core::ResultHead head;
     head.requester = requester;
     context_.Router().Submit<core::QuotaReading>(
         kCalculateKey, core::RouterModel::KindOf(head), head,
-        [](core::RouterLink &link) { return core::ReadQuotaCounters(link); },
-        [this, refresh](core::QuotaReading &r) {
-            context_.Run([this, &r, refresh] { captured(r, refresh); });
+        [ask = quota_.Objects()](core::RouterLink &link) {
+            return core::ReadQuotaCounters(link, ask);
+        },
+        [this, refresh, carryOn](core::QuotaReading &r) {
+            context_.Run([this, &r, refresh, carryOn] { captured(r, refresh, carryOn); });
         });
 }
 
-void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> refresh) {
+void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> refresh,
+                         bool carryOn) {
     const core::Outcome &outcome = r.head.outcome;
     if (outcome.cancelled) {
         context_.SetStatus(RouterQuery::ReadyText);
@@ -335,13 +398,22 @@ void QuotaPage::captured(const core::QuotaReading &r, std::optional<Trigger> ref
         return;
     }
     RouterQuery::Finish(context_, outcome); // a counter that is no number goes to the error box
-    quota_.Calculated(r.sample);
+    quota_.Calculated(r, carryOn);
     // One after the other: a text that is no number leaves the fields before it assigned.
     quota_.SetAllowance(realIn(gbQuota_) * quota_.Account().BytesPerGB);
     quota_.SetUsedAtCalculate(realIn(mbUsed_) * quota_.Account().BytesPerMB);
     quota_.Announce();
-    if (refresh)
+    if (refresh) {
         QuotaClick(*refresh);
+        return;
+    }
+    // The account is known now: the stored amount and no growth yet.
+    showAccount(r.head.requester != core::Requester::Monitor);
+}
+
+void QuotaPage::showAccount(bool mayLower) {
+    if (!(quota_.Account().QuotaBytes > 0) || !quota_.Show(mayLower))
+        render(); // says why nothing is shown
 }
 
 void QuotaPage::ReDefGB_ButClick() {
@@ -352,13 +424,35 @@ void QuotaPage::ReDefMB_ButClick() {
     quota_.SetBytesPerMB(realIn(mbytes_));
 }
 
-void QuotaPage::Quota_TimerTimer() {
+void QuotaPage::CheckResetDay() {
     const QDate today = context_.Clock().Now().date();
+    checkedDay_ = today;
     if (quota_.ResetDue(today)) {
         quota_.StartMonth(today);
         CalcQuota_ButClick(core::Requester::Monitor);
     }
+}
+
+void QuotaPage::Quota_TimerTimer() {
+    CheckResetDay();
     QuotaClick(Trigger::Timer);
+}
+
+void QuotaPage::Start() {
+    CheckResetDay();
+    calculate(core::Requester::Startup, std::nullopt, true);
+    if (!dayTimer_) {
+        // A change of day is looked for each minute: that also sees a day that passed while the
+        // computer slept, or the clock being set.
+        dayTimer_ = new QTimer(page_);
+        dayTimer_->setObjectName(QStringLiteral("QuotaDay_Timer"));
+        dayTimer_->setInterval(60000);
+        connect(dayTimer_, &QTimer::timeout, this, [this] {
+            if (context_.Clock().Now().date() != checkedDay_)
+                context_.Run([this] { CheckResetDay(); });
+        });
+    }
+    dayTimer_->start();
 }
 
 void QuotaPage::ShowSettings(const core::SettingsFile::LoadResult &loaded) {

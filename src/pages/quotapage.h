@@ -15,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 class QWidget;
 
 namespace vantrel::ui {
@@ -50,6 +51,12 @@ public:
     void ReDefMB_ButClick();
     // One quota tick: the monthly reset when it is due, then the refresh.
     void Quota_TimerTimer();
+    // At start-up: the monthly reset when it is due, then the start-up "Calculate", which
+    // counts what crossed the interface while the program was closed. From then on the reset
+    // is checked at each change of day, whether or not the quota monitor runs.
+    void Start();
+    // The monthly reset when it is due today (no router request of its own before "Calculate").
+    void CheckResetDay();
     // Called before a refresh makes a missed "Calculate" again: the reads it needs first.
     std::function<void()> OnRetryCalculate;
 
@@ -64,8 +71,12 @@ private:
     // Shows the account as the model has it.
     void render();
     // A "Calculate"; with refresh, the page is refreshed with that trigger once it got an answer.
-    void calculate(core::Requester requester, std::optional<core::Trigger> refresh);
-    void captured(const core::QuotaReading &reading, std::optional<core::Trigger> refresh);
+    void calculate(core::Requester requester, std::optional<core::Trigger> refresh,
+                   bool carryOn = false);
+    void captured(const core::QuotaReading &reading, std::optional<core::Trigger> refresh,
+                  bool carryOn);
+    // Shows the account at once (after "Calculate"), or why it cannot.
+    void showAccount(bool mayLower);
 
     ui::PageContext &context_;
     core::QuotaModel &quota_;
@@ -75,6 +86,9 @@ private:
     QLabel *percentUsed_ = nullptr;
     QLabel *quotaRemaining_ = nullptr;
     QLabel *forecast_ = nullptr;
+    QLabel *nothingShown_ = nullptr;
+    QTimer *dayTimer_ = nullptr;
+    QDate checkedDay_;
     QLineEdit *gbQuota_ = nullptr;
     QLineEdit *mbUsed_ = nullptr;
     QLineEdit *gbytes_ = nullptr;

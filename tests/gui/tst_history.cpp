@@ -219,6 +219,15 @@ quint16 freePort() {
     return server.serverPort();
 }
 
+// A reading of the WAN counters: ifInOctets and sysUpTime as the agent types them.
+core::QuotaReading quotaReading(std::uint32_t in, std::uint32_t ticks) {
+    core::QuotaReading r;
+    r.reading.in = core::Binding{std::string(), core::tag::Counter32, std::to_string(in)};
+    r.reading.out = core::Binding{std::string(), core::tag::Counter32, "0"};
+    r.reading.uptime = core::Binding{std::string(), core::tag::TimeTicks, std::to_string(ticks)};
+    return r;
+}
+
 } // namespace
 
 class TestHistory : public QObject {
@@ -298,6 +307,10 @@ void TestHistory::runsBreak_data() {
     QTest::addRow("router restarted")
         << QStringList{"0:1:100000", "60:1:106000", "120:1:3000", "180:1:9000"} << "1010"
         << "S";
+    QTest::addRow("an uptime that jumps back and forth is no restart")
+        << QStringList{"0:1:100000", "60:1:50", "120:1:112000", "180:1:60", "240:1:124000"}
+        << "11010"
+        << "";
     QTest::addRow("router silent for a while")
         << QStringList{"0:1:100000", "60:-:0", "120:1:112000", "180:1:118000"} << "110"
         << "";
@@ -523,6 +536,7 @@ void TestHistory::quotaAlerts() {
     alerts.SetQuotaLevelTold(toldBefore);
     core::QuotaModel &a = PartsOf(form).Account();
     a.SetBytesPerGB(1e9);
+    const auto reading = quotaReading;
     std::uint32_t counter = 1000;
     std::uint32_t uptime = 100;
     for (const QString &step : steps) {
@@ -530,17 +544,17 @@ void TestHistory::quotaAlerts() {
         if (w[0] == QLatin1String("calc")) {
             a.SetAllowance(10e9);
             a.SetUsedAtCalculate(w[1].toDouble() * 1e9);
-            a.Calculated({counter, 0, uptime});
+            a.Calculated(reading(counter, uptime));
         } else if (w[0] == QLatin1String("grow")) {
             for (double left = w[1].toDouble(); left > 0; left -= 3e9) {
                 counter += std::uint32_t(std::min(left, 3e9));
-                uptime += 100;
-                a.Take({counter, 0, uptime});
+                uptime += 3000; // 30 s: a gigabit line carries 3 GB in it
+                a.Take(reading(counter, uptime));
             }
         } else if (w[0] == QLatin1String("restart")) {
             counter = w[1].toUInt();
             uptime = 50;
-            a.Take({counter, 0, uptime});
+            a.Take(reading(counter, uptime));
         } else if (w[0] == QLatin1String("reset")) {
             a.StartMonth(f.clock.Now().date());
         } else {
@@ -565,8 +579,8 @@ void TestHistory::metricsEndpoint() {
     MainForm &form = createForm(f);
     core::QuotaModel &quota = PartsOf(form).Account();
     quota.SetAllowance(10e9);
-    quota.Calculated({1000, 0, 100});
-    quota.Take({std::uint32_t(2.5e9 + 1000), 0, 200});
+    quota.Calculated(quotaReading(1000, 100));
+    quota.Take(quotaReading(std::uint32_t(2.5e9 + 1000), 3100));
     MetricsServer &metrics = historyParts(f).Metrics();
     QString error;
     QVERIFY2(metrics.Start(QStringLiteral("127.0.0.1"), 0, &error), qPrintable(error));

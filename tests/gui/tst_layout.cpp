@@ -123,8 +123,8 @@ QList<Control> quotaControls() {
     for (const auto &e : edits)
         add(c, p, QString::fromLatin1(e.first), QStringLiteral("QLineEdit"),
             QString::fromLatin1(e.second));
-    add(c, p, QStringLiteral("ResetDay_Edit"), QStringLiteral("QLineEdit"), QStringLiteral("0"),
-        {QStringLiteral("readonly")});
+    // The day can be typed too.
+    add(c, p, QStringLiteral("ResetDay_Edit"), QStringLiteral("QLineEdit"), QStringLiteral("0"));
     add(c, p, QStringLiteral("Day_UpDn"), QStringLiteral("QSpinBox"), QString());
     button(c, p, QStringLiteral("CalcQuota_But"), QStringLiteral("Calculate"));
     button(c, p, QStringLiteral("ReDefGB_But"), QStringLiteral("Redefine"));

@@ -10,6 +10,7 @@
 #include "core/quotamodel.h"
 #include "core/regional.h"
 #include "formfixture.h"
+#include "readonlyfolder.h"
 #include "snmp/ber.h"
 #include "ui/routerquery.h"
 
@@ -138,6 +139,8 @@ private slots:
     void monthlyReset();
     void resetOncePerDay();
     void forecast();
+    void boxes();
+    void resetDateNotWritten();
 };
 
 void TestQuotaPage::initTestCase() {
@@ -185,18 +188,22 @@ void TestQuotaPage::barMovesDownOnlyByButton() {
     calculate(f, QStringLiteral("10"), QStringLiteral("5120")); // half used
     update(f);
     QCOMPARE(bar(form)->value(), 50);
-    // A larger allowance: selecting the page and a quota tick leave the bar, "&Update" moves it.
+    // A larger allowance: "Calculate" shows the account at once, without a request of its own.
+    const int requests = f.agent.RequestCount();
     calculate(f, QStringLiteral("20"), QStringLiteral("5120"));
-    form.PageControl()->setCurrentIndex(0);
-    showQuotaPage(f);
-    QCOMPARE(bar(form)->value(), 50);
-    QVERIFY(QMetaObject::invokeMethod(Timer(form, "Quota_Timer"), "timeout"));
-    QVERIFY(f.Settle());
-    QCOMPARE(bar(form)->value(), 50);
-    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("15.0000 GB (50%)"));
-    update(f);
     QCOMPARE(bar(form)->value(), 25);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("25%"));
+    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral("15.0000 GB (75%)"));
+    QCOMPARE(f.agent.RequestCount() - requests, 3); // the "Calculate"'s own reading
+    // Selecting the page and a quota tick never move the bar down.
+    PartsOf(form).Account().SetAllowance(40 * kGB);
+    form.PageControl()->setCurrentIndex(0);
+    showQuotaPage(f);
+    QVERIFY(QMetaObject::invokeMethod(Timer(form, "Quota_Timer"), "timeout"));
+    QVERIFY(f.Settle());
+    QCOMPARE(bar(form)->value(), 25);
+    update(f);
+    QCOMPARE(bar(form)->value(), 12);
 }
 
 void TestQuotaPage::downloadedAndUploaded() {
@@ -251,18 +258,27 @@ void TestQuotaPage::counterWrapAndRestart() {
     update(f);
     QCOMPARE(PartsOf(form).Account().Account().Used(true), 1000000.0);
     QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("93%"));
-    // The router restarts: its uptime and counters begin again.
+    // The router restarts: its uptime and counters begin again, below their last readings.
     router.ticks = 300;
-    router.in = 50000;
+    router.in = 20000;
     router.Apply();
     update(f);
-    QCOMPARE(PartsOf(form).Account().Account().Used(true), 1050000.0);
-    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("97%"));
-    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral(".0226 MB (3%)"));
-    // The stored figure is the account's.
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), 1020000.0);
+    QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("94%"));
+    QCOMPARE(Label(form, "QuotaRemaining_Label")->text(), QStringLiteral(".0513 MB (6%)"));
+    // Only the agent restarts: the counter runs on, and only its growth counts.
+    router.ticks = 200;
+    router.in = 30000;
+    router.Apply();
+    update(f);
+    QCOMPARE(PartsOf(form).Account().Account().Used(true), 1030000.0);
+    // The stored figure is the account's, with the counters it was counted to.
     QVERIFY(PartsOf(form).Settings().Save());
-    QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
-             QStringLiteral("1.0014"));
+    const core::IniFile saved = savedFile(f);
+    QCOMPARE(saved.Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
+             QStringLiteral(".9823"));
+    QCOMPARE(saved.Read(QStringLiteral("Quota"), QStringLiteral("Last in octets"), QString()),
+             QStringLiteral("Counter32 30000"));
 }
 
 void TestQuotaPage::badEdits_data() {
@@ -443,25 +459,31 @@ void TestQuotaPage::monthlyReset_data() {
     QTest::addColumn<int>("resetDay");
     QTest::addColumn<QString>("lastReset"); // stored "Last reset date"
     QTest::addColumn<bool>("reset");
+    QTest::addColumn<double>("usedAfter"); // bytes: what crossed after a reset at start-up
     const QDate today(2026, 12, 7);
-    QTest::addRow("on the reset day") << today << today << 7 << "07/11/2026" << true;
-    QTest::addRow("day 0 never") << today << today << 0 << "07/11/2026" << false;
-    QTest::addRow("another day") << today << today << 8 << "08/11/2026" << false;
-    QTest::addRow("restart after the day's reset") << today << today << 7 << "07/12/2026" << false;
+    const double mb = 1048576;
+    QTest::addRow("on the reset day, at start-up")
+        << today << today << 7 << "07/11/2026" << true << mb;
+    QTest::addRow("day 0 never") << today << today << 0 << "07/11/2026" << false << 0.0;
+    QTest::addRow("another day") << today << today << 8 << "08/11/2026" << false << 0.0;
+    QTest::addRow("restart after the day's reset")
+        << today << today << 7 << "07/12/2026" << false << 0.0;
     QTest::addRow("missed while not running")
-        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "07/11/2026" << true;
+        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "07/11/2026" << true << mb;
     QTest::addRow("missed, already reset this month")
-        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "07/12/2026" << false;
+        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "07/12/2026" << false << 0.0;
     QTest::addRow("missed, unreadable date")
-        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "------" << false;
+        << QDate(2026, 12, 9) << QDate(2026, 12, 9) << 7 << "------" << false << 0.0;
     QTest::addRow("running through the day with the monitor off")
-        << QDate(2026, 12, 6) << QDate(2026, 12, 8) << 7 << "07/11/2026" << false;
-    QTest::addRow("31 in a month of 30 days")
-        << QDate(2026, 11, 30) << QDate(2026, 11, 30) << 31 << "31/10/2026" << false;
-    QTest::addRow("30 in February")
-        << QDate(2027, 2, 28) << QDate(2027, 2, 28) << 30 << "30/01/2027" << false;
+        << QDate(2026, 12, 6) << QDate(2026, 12, 8) << 7 << "07/11/2026" << true << 0.0;
+    QTest::addRow("31 on the last day of a month of 30 days")
+        << QDate(2026, 11, 30) << QDate(2026, 11, 30) << 31 << "31/10/2026" << true << mb;
+    QTest::addRow("30 on the last day of February")
+        << QDate(2027, 2, 28) << QDate(2027, 2, 28) << 30 << "30/01/2027" << true << mb;
+    QTest::addRow("31 not on the day before a short month's last")
+        << QDate(2026, 11, 29) << QDate(2026, 11, 29) << 31 << "31/10/2026" << false << 0.0;
     QTest::addRow("31 missed across a short month")
-        << QDate(2027, 1, 2) << QDate(2027, 1, 2) << 31 << "31/10/2026" << true;
+        << QDate(2027, 1, 2) << QDate(2027, 1, 2) << 31 << "31/10/2026" << true << mb;
 }
 
 void TestQuotaPage::monthlyReset() {
@@ -470,6 +492,7 @@ void TestQuotaPage::monthlyReset() {
     QFETCH(int, resetDay);
     QFETCH(QString, lastReset);
     QFETCH(bool, reset);
+    QFETCH(double, usedAfter);
     FormFixture f;
     Router router{f.agent};
     router.Apply();
@@ -479,8 +502,12 @@ void TestQuotaPage::monthlyReset() {
                                      .arg(resetDay)
                                      .arg(lastReset)));
     MainForm &form = f.Create();
+    QVERIFY(f.Settle());
     router.Add(1048576);
+    // The quota monitor is off: the day's check runs all the same.
     f.clock.Set(QDateTime(ticked, QTime(9, 15)));
+    QVERIFY(QMetaObject::invokeMethod(Timer(form, "QuotaDay_Timer"), "timeout"));
+    QVERIFY(f.Settle());
     QVERIFY(QMetaObject::invokeMethod(Timer(form, "Quota_Timer"), "timeout"));
     QVERIFY(f.Settle());
     const QString today = core::ShortDateText(ticked);
@@ -490,7 +517,7 @@ void TestQuotaPage::monthlyReset() {
         QCOMPARE(Label(form, "LastResetDate_Label")->text(), today);
         QCOMPARE(stored, today);
         QCOMPARE(Edit(form, "MBUsed_Edit")->text(), QStringLiteral("0"));
-        QCOMPARE(PartsOf(form).Account().Account().Used(true), 0.0);
+        QCOMPARE(PartsOf(form).Account().Account().Used(true), usedAfter);
         QCOMPARE(Label(form, "PercentUsed_Label")->text(), QStringLiteral("0%"));
     } else {
         QCOMPARE(Label(form, "LastResetDate_Label")->text(), lastReset);
@@ -540,16 +567,77 @@ void TestQuotaPage::forecast() {
     update(f);
     QLabel *forecast = Label(form, "Forecast_Label");
     QCOMPARE(forecast->text(), QString()); // not a day of data yet
-    f.clock.Set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));
+    f.clock.Set(QDateTime(QDate(2026, 12, 7), QTime(14, 0)));
+    router.ticks += 2 * 3600 * 100;
+    router.Add(std::uint64_t(kGB) / 4);
     update(f);
-    QCOMPARE(forecast->text(), QStringLiteral("At this rate: 124.0 GB by 7 Jan"));
+    QCOMPARE(forecast->text(), QString()); // two hours of readings are too few
+    f.clock.Set(QDateTime(QDate(2026, 12, 9), QTime(12, 0)));
+    router.ticks += 46 * 3600 * 100;
+    router.Add(std::uint64_t(kGB) * 7 / 4);
+    update(f);
+    // 2 GB in two days, 28.5 days ahead, on top of the 12 GB used.
+    QCOMPARE(forecast->text(),
+             QStringLiteral("At this rate: 40.5 GB by 7 Jan (from 2 days of readings)"));
     // Without a reset day there is no month to project to.
     Find<QSpinBox>(form, "Day_UpDn")->setValue(0);
     update(f);
     QCOMPARE(forecast->text(), QString());
     QVERIFY(PartsOf(form).Settings().Save());
     QCOMPARE(savedFile(f).Read(QStringLiteral("Quota"), QStringLiteral("MBUsed"), QString()),
-             QStringLiteral("10240.0000"));
+             QStringLiteral("12288.0000"));
+}
+
+// What the boxes let the user type, and what the page says when it cannot show an amount.
+void TestQuotaPage::boxes() {
+    FormFixture f;
+    Router router{f.agent};
+    MainForm &form = openQuotaPage(f, router);
+    for (const char *name : {"GBQuota_Edit", "MBUsed_Edit", "Gbytes_Edit", "MBytes_Edit"}) {
+        QLineEdit *edit = Edit(form, name);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("1a2,.5x.7 "));
+        QCOMPARE(edit->text(), QStringLiteral("12.57"));
+    }
+    // The reset day is typed, and follows the arrow keys.
+    QLineEdit *day = Edit(form, "ResetDay_Edit");
+    day->clear();
+    QTest::keyClicks(day, QStringLiteral("31"));
+    QCOMPARE(Find<QSpinBox>(form, "Day_UpDn")->value(), 31);
+    QTest::keyClick(day, Qt::Key_Down);
+    QTest::keyClick(day, Qt::Key_Down);
+    QCOMPARE(day->text(), QStringLiteral("29"));
+    QCOMPARE(PartsOf(form).Account().ResetDay(), 29);
+    // A quota of 0 says why nothing is shown.
+    calculate(f, QStringLiteral("0"), QStringLiteral("0"));
+    QCOMPARE(Label(form, "NothingShown_Label")->text(),
+             QStringLiteral("No quota is shown: the full quota is 0 gigabytes. Enter it and press "
+                            "Calculate."));
+    calculate(f, QStringLiteral("10"), QStringLiteral("0"));
+    QCOMPARE(Label(form, "NothingShown_Label")->text(), QString());
+}
+
+// The monthly reset's date cannot be written: said like a failed save.
+void TestQuotaPage::resetDateNotWritten() {
+    FormFixture f;
+    Router router{f.agent};
+    router.Apply();
+    f.clock.Set(QDateTime(QDate(2026, 12, 6), QTime(9, 0)));
+    f.WriteSettings(withAgent(f, QStringLiteral("[Quota]\nGBQuota=10\nMBUsed=100\n"
+                                                "Reset day=7\nLast reset date=07/11/2026\n")));
+    MainForm &form = f.Create();
+    QVERIFY(f.Settle());
+    f.prompter.Reset();
+    f.clock.Set(QDateTime(QDate(2026, 12, 7), QTime(0, 1)));
+    {
+        ReadOnlyFolder readOnly(f.configDir.path());
+        QVERIFY2(!readOnly.Writable(), "the folder could not be made read-only");
+        QVERIFY(QMetaObject::invokeMethod(Timer(form, "QuotaDay_Timer"), "timeout"));
+        QVERIFY(f.Settle());
+    }
+    QCOMPARE(f.prompter.Texts(QStringLiteral("error")),
+             QStringList{QStringLiteral("Unable to write to %1.").arg(f.SettingsPath())});
+    QCOMPARE(Label(form, "LastResetDate_Label")->text(), core::ShortDateText(f.clock.Now().date()));
 }
 
 QTEST_MAIN(TestQuotaPage)

@@ -211,6 +211,8 @@ void TestSettings::firstRunDefaults() {
                        "Minimise on startup=Disabled\nPrompt on close=Enabled\n"
                        "[Quota]\nData=DownloadOnly\nISP bytes in Gigabyte=1073741824\n"
                        "ISP bytes in Megabyte=1048576\nGBQuota=0\nMBUsed=0\nReset day=0\n"
+                       "Last in octets=\nLast out octets=\nLast reading time=\n"
+                       "Router boot time=\nCounter discontinuity time=\n"
                        "[Line history]\nRecord=1\nInterval=60\nLink alerts=1\nMargin alerts=1\n"
                        "Margin threshold=6\nQuota alerts=1\nQuota alert level=0\nRouter alerts=1\n"
                        "Serve metrics=0\nMetrics address=127.0.0.1\nMetrics port=9463\n")

@@ -54,7 +54,7 @@ void minimise(MainForm &form) {
 // The account at percent of its allowance, as a "Calculate" and a refresh leave it.
 void setShare(MainForm &form, int percent) {
     core::QuotaModel &quota = PartsOf(form).Account();
-    quota.Calculated({0, 0, 1});
+    quota.Calculated(core::QuotaReading{});
     quota.SetAllowance(100.0 * 1048576);
     quota.SetUsedAtCalculate(percent * 1048576.0);
     QVERIFY(quota.Show(true));

@@ -12,7 +12,6 @@
 //   answered, at most one 32-bit wrap apart), it counts exactly the octets that crossed.
 
 #include "core/octetaccount.h"
-#include "snmp/ber.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -92,9 +91,9 @@ public:
 private:
     static constexpr std::uint64_t kUptimeWrapMs = 42'949'672'960; // 2^32 ticks
 
-    using VarBind = snmp::VarBind;
-    static VarBind bind(int tag, std::uint64_t v) {
-        return {std::string(), tag, snmp::ber::UnsignedContent(v)};
+    using VarBind = core::Binding;
+    static VarBind bind(int type, std::uint64_t v) {
+        return {std::string(), type, std::to_string(v)};
     }
     struct Side {
         std::int64_t spanEnd = 0; // where the last counted span ended
@@ -124,7 +123,7 @@ private:
         static const double speeds[] = {64e3, 1e6, 8.128e6, 24e6, 110.162e6, 1e9, 4294967295, 1e10};
         const unsigned pick = src_.Byte();
         const double bps = speeds[pick % 8];
-        const auto gauge = [](double v) { return bind(snmp::ber::Gauge, std::uint64_t(v)); };
+        const auto gauge = [](double v) { return bind(core::tag::Gauge32, std::uint64_t(v)); };
         const double mbit = double(std::uint64_t(bps / 1e6 + 0.5));
         highSpeed_.reset();
         speed_.reset();
@@ -144,8 +143,7 @@ private:
             best = std::max(std::min(bps, 4294967295.0), mbit > 0 ? mbit * 1e6 + 499999 : 0);
             break;
         case 3: // the wrong type says nothing
-            speed_ = VarBind{std::string(), snmp::ber::Integer,
-                             snmp::ber::IntegerContent(std::int64_t(bps))};
+            speed_ = VarBind{std::string(), core::tag::Integer, std::to_string(std::int64_t(bps))};
             break;
         default:
             break;
@@ -164,14 +162,14 @@ private:
         const auto counters = [this](std::uint64_t v, std::optional<VarBind> &hc,
                                      std::optional<VarBind> &plain) {
             if (wide_)
-                hc = bind(snmp::ber::Counter64, v);
-            plain = bind(snmp::ber::Counter, v & 0xFFFFFFFF);
+                hc = bind(core::tag::Counter64, v);
+            plain = bind(core::tag::Counter32, v & 0xFFFFFFFF);
         };
         counters(inTrue_, r.hcIn, r.in);
         counters(outTrue_, r.hcOut, r.out);
-        r.uptime = bind(snmp::ber::TimeTicks, uptime());
+        r.uptime = bind(core::tag::TimeTicks, uptime());
         if (hasDiscontinuity_)
-            r.discontinuity = bind(snmp::ber::TimeTicks, discontinuity_);
+            r.discontinuity = bind(core::tag::TimeTicks, discontinuity_);
         r.highSpeed = highSpeed_;
         r.speed = speed_;
         if (clean)
@@ -184,9 +182,9 @@ private:
             if (bits == 1)
                 v.reset();
             else if (bits == 2)
-                v = VarBind{std::string(), snmp::ber::Integer, snmp::ber::IntegerContent(-1)};
+                v = VarBind{std::string(), core::tag::Integer, "-1"};
             else if (bits == 3)
-                v = VarBind{std::string(), snmp::ber::OctetString, "99999999999"};
+                v = VarBind{std::string(), core::tag::OctetString, "99999999999"};
         };
         spoil(r.hcIn);
         spoil(r.in);

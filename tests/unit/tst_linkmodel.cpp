@@ -6,6 +6,7 @@
 #include "core/convert.h"
 #include "core/linkmodel.h"
 #include "core/oids.h"
+#include "core/regional.h"
 #include "fakerouterlink.h"
 #include "monitors/connectionmonitor.h"
 
@@ -131,16 +132,60 @@ void TestLinkModel::lines_data() {
         << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
                        "Reconnected: 07/12/2026 23:31:05  (00:01:00:00)"};
     QTest::addRow("polls without a change do not move the start")
-        << QList<Step>{{kEvening, "2", "1000"}, {kEvening, "2", "5000"}, {kEvening, "1", "7000"}}
+        << QList<Step>{{kEvening, "2", "1000"},
+                       {kEvening.addSecs(40), "2", "5000"},
+                       {kEvening.addSecs(60), "1", "7000"}}
         << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:00:10)",
-                       "Reconnected: 07/12/2026 22:31:05  (00:00:01:00)"};
+                       "Reconnected: 07/12/2026 22:32:05  (00:00:01:00)"};
     QTest::addRow("midnight leaves out the time")
         << QList<Step>{{midnight, "2", "12345678"}}
         << QStringList{"Disconnected: 08/12/2026  (01:10:17:36)"};
-    QTest::addRow("router restarted in between shows its new uptime")
-        << QList<Step>{{kEvening, "2", "12345678"}, {later, "1", "6000"}}
+    // The uptime went back: a restart lies in the drop, which has no duration; the next
+    // uptime rising from there tells the restart, and durations count from it.
+    QTest::addRow("router restarted in between")
+        << QList<Step>{{kEvening, "2", "12345678"},
+                       {later, "1", "6000"},
+                       {later.addSecs(60), "1", "12000"},
+                       {later.addSecs(120), "2", "18000"}}
         << QStringList{"Disconnected: 07/12/2026 22:31:05  (01:10:17:36)",
-                       "Reconnected: 07/12/2026 23:31:05  (00:00:01:00)"};
+                       "Reconnected: 07/12/2026 23:31:05  (time unknown)",
+                       "Router restarted: 07/12/2026 23:30:05  (00:00:02:00)",
+                       "Disconnected: 07/12/2026 23:33:05  (00:00:02:00)"};
+    // 41 polls, every other one silent, the uptime back near zero at every second answer.
+    QList<Step> jumping{{kEvening, "2", "100000"}};
+    QStringList jumpingLines{"Disconnected: 07/12/2026 22:31:05  (00:00:16:40)"};
+    for (int i = 1; i < 40; ++i) {
+        const QDateTime at = kEvening.addSecs(60 * i);
+        const qint64 ticks = i % 4 == 2 ? 50 + i : 100000 + 6000 * i;
+        jumping << Step{at, i % 2 ? "-" : "2", i % 2 ? "-" : QString::number(ticks)};
+        if (i % 2)
+            jumpingLines << QStringLiteral("No answer from the router: %1 to %1")
+                                .arg(vantrel::core::DateTimeText(at));
+    }
+    jumping << Step{kEvening.addSecs(2400), "1", "340000"};
+    jumpingLines << "Reconnected: 07/12/2026 23:11:05  (00:00:40:00)";
+    QTest::addRow("an uptime that jumps back and forth is no restart") << jumping << jumpingLines;
+    QTest::addRow("an uptime that jumps ahead gives no duration")
+        << QList<Step>{{kEvening, "2", "100000"},
+                       {kEvening.addSecs(60), "1", "90000000"},
+                       {kEvening.addSecs(120), "1", "90006000"},
+                       {kEvening.addSecs(180), "2", "90012000"}}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:16:40)",
+                       "Reconnected: 07/12/2026 22:32:05  (time unknown)",
+                       "Disconnected: 07/12/2026 22:34:05  (00:00:02:00)"};
+    QTest::addRow("a restart before the last good reading is of unknown time")
+        << QList<Step>{{kEvening, "2", "100000"},
+                       {kEvening.addSecs(60), "1", "50000"},
+                       {kEvening.addSecs(120), "1", "56000"},
+                       {kEvening.addSecs(180), "2", "62000"}}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (00:00:16:40)",
+                       "Reconnected: 07/12/2026 22:32:05  (time unknown)",
+                       "Router restarted: time unknown",
+                       "Disconnected: 07/12/2026 22:34:05  (00:00:02:00)"};
+    QTest::addRow("sysUpTime passing 2^32 is no restart")
+        << QList<Step>{{kEvening, "2", "4294960000"}, {kEvening.addSecs(120), "1", "4704"}}
+        << QStringList{"Disconnected: 07/12/2026 22:31:05  (497:02:26:40)",
+                       "Reconnected: 07/12/2026 22:33:05  (00:00:02:00)"};
     // Without the uptime of a change, the next line falls back to the router's uptime.
     QTest::addRow("uptime not answered")
         << QList<Step>{{kEvening, "2", "100000"}, {later, "1", "-"}, {later, "2", "460000"}}
@@ -151,18 +196,19 @@ void TestLinkModel::lines_data() {
         << QList<Step>{{start, "2", "100000"},
                        {start.addSecs(60), "-", "-"},
                        {start.addSecs(120), "-", "-"},
-                       {start.addSecs(180), "1", "160000"}}
+                       {start.addSecs(180), "1", "118000"}}
         << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
                        "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:33:00",
-                       "Reconnected: 07/12/2026 22:34:00  (00:00:10:00)"};
+                       "Reconnected: 07/12/2026 22:34:00  (00:00:03:00)"};
     QTest::addRow("the router restarted meanwhile")
         << QList<Step>{{start, "2", "100000"},
                        {start.addSecs(60), "-", "-"},
-                       {start.addSecs(120), "1", "6000"}}
+                       {start.addSecs(120), "1", "6000"},
+                       {start.addSecs(180), "1", "12000"}}
         << QStringList{"Disconnected: 07/12/2026 22:31:00  (00:00:16:40)",
                        "No answer from the router: 07/12/2026 22:32:00 to 07/12/2026 22:32:00",
-                       "Router restarted: 07/12/2026 22:32:00  (00:00:01:00)",
-                       "Reconnected: 07/12/2026 22:33:00  (00:00:01:00)"};
+                       "Reconnected: 07/12/2026 22:33:00  (time unknown)",
+                       "Router restarted: 07/12/2026 22:32:00  (00:00:02:00)"};
     // An uptime that is no number ends the poll before its change; the next drop is told as
     // the first one would have been.
     QTest::addRow("uptime not a number")

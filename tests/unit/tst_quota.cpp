@@ -1,5 +1,5 @@
 // Byte amounts as the Quota and Interfaces pages show them, in the user's regional format; the
-// account's growth across counter wraps and router restarts; the reset calendar and the forecast.
+// reset calendar and the forecast.
 
 #include "core/convert.h"
 #include "core/quota.h"
@@ -9,34 +9,12 @@
 
 using namespace vantrel::core;
 
-namespace {
-
-// "in/out@uptime" per reading, "-" for a reading without answer; a missing part is no value.
-CounterSample sample(const QString &text) {
-    CounterSample s;
-    const QStringList parts = text.split(QLatin1Char('@'));
-    const QStringList counters = parts[0].split(QLatin1Char('/'));
-    if (!counters[0].isEmpty())
-        s.inOctets = counters[0].toUInt();
-    if (counters.size() > 1 && !counters[1].isEmpty())
-        s.outOctets = counters[1].toUInt();
-    if (parts.size() > 1 && !parts[1].isEmpty())
-        s.uptime = parts[1].toUInt();
-    return s;
-}
-
-} // namespace
-
 class TestQuota : public QObject {
     Q_OBJECT
 private slots:
     void amountText_data();
     void amountText();
     void badAmounts();
-    void growth_data();
-    void growth();
-    void counterValue_data();
-    void counterValue();
     void resetDays_data();
     void resetDays();
     void shortDates_data();
@@ -90,75 +68,6 @@ void TestQuota::badAmounts() {
     QCOMPARE(AmountText("0", 0, 0, QLocale::c()), QStringLiteral(".0000 MB"));
 }
 
-void TestQuota::growth_data() {
-    QTest::addColumn<QStringList>("readings"); // the first is the "Calculate"
-    QTest::addColumn<double>("downloaded");
-    QTest::addColumn<double>("both");
-    const double wrap = 4294967296.0;
-    QTest::addRow("plain growth") << QStringList{"1000/500@100", "5000/700@200", "9000/900@300"}
-                                  << 8000.0 << 8400.0;
-    QTest::addRow("wrap past 2^32 while the router runs")
-        << QStringList{"4294967000/10@100", "704/20@200"} << 1000.0 << 1010.0;
-    QTest::addRow("two wraps over three readings")
-        << QStringList{"4000000000@1", "100@2", "4000000000@3", "50@4"}
-        << (wrap - 4000000000.0 + 100) + (4000000000.0 - 100) + (wrap - 4000000000.0 + 50)
-        << (wrap - 4000000000.0 + 100) + (4000000000.0 - 100) + (wrap - 4000000000.0 + 50);
-    QTest::addRow("router restart counts the new reading")
-        << QStringList{"900000/0@500000", "300/40@20"} << 300.0 << 340.0;
-    QTest::addRow("restart with a counter above the old one")
-        << QStringList{"100/0@500000", "7000/0@20"} << 7000.0 << 7000.0;
-    QTest::addRow("drop without uptime counts only the certain part")
-        << QStringList{"4294967000@100", "704@"} << 704.0 << 704.0;
-    QTest::addRow("reading without answer adds nothing, the next one counts on")
-        << QStringList{"1000/0@1", "-", "3000/0@3"} << 2000.0 << 2000.0;
-    QTest::addRow("empty in-reply at Calculate: the next reading is the baseline")
-        << QStringList{"/0@1", "5000/0@2", "6000/0@3"} << 1000.0 << 1000.0;
-    QTest::addRow("out without answer keeps its reference")
-        << QStringList{"0/100@1", "10/@2", "20/400@3"} << 20.0 << 320.0;
-}
-
-void TestQuota::growth() {
-    QFETCH(QStringList, readings);
-    QFETCH(double, downloaded);
-    QFETCH(double, both);
-    QuotaAccount a;
-    a.Capture(sample(readings.takeFirst()));
-    a.UsedAtCalcBytes = 1e6;
-    for (const QString &r : readings) {
-        if (r == QLatin1String("-"))
-            a.ReadingFailed();
-        else
-            a.Take(sample(r));
-    }
-    QCOMPARE(a.Used(true), 1e6 + downloaded);
-    QCOMPARE(a.Used(false), 1e6 + both);
-    // A new month starts from nothing.
-    a.StartMonth();
-    QCOMPARE(a.Used(false), 0.0);
-}
-
-void TestQuota::counterValue_data() {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<qlonglong>("value"); // -1: nothing, -2: conversion error
-    QTest::addRow("top of 32 bits") << "4294967295" << 4294967295LL;
-    QTest::addRow("low 32 bits of a larger number") << "4294967301" << 5LL;
-    QTest::addRow("empty reply") << "" << -1LL;
-    QTest::addRow("twenty digits") << "12345678901234567890" << -2LL;
-}
-
-void TestQuota::counterValue() {
-    QFETCH(QString, reply);
-    QFETCH(qlonglong, value);
-    if (value == -2) {
-        QVERIFY_THROWS_EXCEPTION(vantrel::core::ConvertError, CounterValue(reply.toStdString()));
-        return;
-    }
-    const std::optional<std::uint32_t> v = CounterValue(reply.toStdString());
-    QCOMPARE(v.has_value(), value >= 0);
-    if (v)
-        QCOMPARE(qlonglong(*v), value);
-}
-
 void TestQuota::resetDays_data() {
     QTest::addColumn<QDate>("today");
     QTest::addColumn<int>("day");
@@ -169,14 +78,16 @@ void TestQuota::resetDays_data() {
                                 << QDate(2027, 1, 7);
     QTest::addRow("the day after")
         << QDate(2026, 12, 8) << 7 << QDate(2026, 12, 7) << QDate(2027, 1, 7);
-    QTest::addRow("31 passes over 30-day months")
-        << QDate(2026, 5, 15) << 31 << QDate(2026, 3, 31) << QDate(2026, 5, 31);
-    QTest::addRow("30 passes over February")
-        << QDate(2026, 3, 10) << 30 << QDate(2026, 1, 30) << QDate(2026, 3, 30);
+    QTest::addRow("31 falls on the last day of a 30-day month")
+        << QDate(2026, 5, 15) << 31 << QDate(2026, 4, 30) << QDate(2026, 5, 31);
+    QTest::addRow("31 on the 30th of April")
+        << QDate(2026, 4, 30) << 31 << QDate(2026, 4, 30) << QDate(2026, 5, 31);
+    QTest::addRow("30 falls on the 28th of February")
+        << QDate(2026, 3, 10) << 30 << QDate(2026, 2, 28) << QDate(2026, 3, 30);
     QTest::addRow("29 in a leap February")
         << QDate(2028, 3, 1) << 29 << QDate(2028, 2, 29) << QDate(2028, 3, 29);
-    QTest::addRow("29 in a plain February")
-        << QDate(2027, 3, 1) << 29 << QDate(2027, 1, 29) << QDate(2027, 3, 29);
+    QTest::addRow("29 in a plain February is its 28th")
+        << QDate(2027, 2, 10) << 29 << QDate(2027, 1, 29) << QDate(2027, 2, 28);
 }
 
 void TestQuota::resetDays() {
@@ -186,6 +97,7 @@ void TestQuota::resetDays() {
     QFETCH(QDate, next);
     QCOMPARE(LastResetDay(today, day).value_or(QDate()), last);
     QCOMPARE(NextResetDay(today, day).value_or(QDate()), next);
+    QCOMPARE(IsResetDay(today, day), last == today);
 }
 
 void TestQuota::shortDates_data() {
@@ -209,15 +121,19 @@ void TestQuota::shortDates() {
 }
 
 void TestQuota::forecast() {
-    const QDateTime start(QDate(2026, 12, 7), QTime(0, 0));
-    const QDateTime until(QDate(2027, 1, 7), QTime(0, 0)); // 31 days
+    const QDateTime now(QDate(2026, 12, 7), QTime(0, 0));
+    const QDateTime until(QDate(2027, 1, 7), QTime(0, 0)); // 31 days ahead
     const double gb = 1073741824;
-    // Less than a day of data: nothing yet.
-    QVERIFY(!ProjectedUse(5 * gb, start, start.addSecs(23 * 3600), until));
-    QCOMPARE(ProjectedUse(10 * gb, start, start.addDays(2), until).value_or(0), 155 * gb);
-    QCOMPARE(ForecastText(0.5 * gb, until.date(), gb, 1048576, QLocale(QStringLiteral("de_DE"))),
-             QStringLiteral("At this rate: 512,0 MB by 7 Jan."));
-    QCOMPARE(ForecastText(gb, until.date(), 0, 1048576, QLocale::c()), QString());
+    // Less than a few hours of readings: nothing yet, however much was counted.
+    QVERIFY(!ProjectedUse(5 * gb, gb, 2 * 3600, now, until));
+    // 1 GB in 4 hours, 31 days ahead, on top of what is used.
+    QCOMPARE(ProjectedUse(5 * gb, gb, 4 * 3600, now, until).value_or(0), 5 * gb + 186 * gb);
+    QCOMPARE(ForecastText(0.5 * gb, until.date(), gb, 1048576, 5 * 3600 + 59,
+                          QLocale(QStringLiteral("de_DE"))),
+             QStringLiteral("At this rate: 512,0 MB by 7 Jan. (from 5 hours of readings)"));
+    QCOMPARE(ForecastText(gb * 2, until.date(), gb, 1048576, 3 * 86400, QLocale::c()),
+             QStringLiteral("At this rate: 2.0 GB by 7 Jan (from 3 days of readings)"));
+    QCOMPARE(ForecastText(gb, until.date(), 0, 1048576, 86400, QLocale::c()), QString());
 }
 
 QTEST_MAIN(TestQuota)
