@@ -146,6 +146,8 @@ void TestTray::lights() {
     else
         f.agent.SetInteger(kWanStatus, status.toInt());
     minimise(form);
+    // The icon shows once the minimise has run its course; only then does a tick ask the router.
+    QTRY_VERIFY(form.TrayIcon()->isVisible());
     tick(f);
     QCOMPARE(trayOf(form).AttachedList(), list);
     QCOMPARE(QString::fromStdString(trayOf(form).LightState()), code);
