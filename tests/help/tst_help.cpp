@@ -241,6 +241,16 @@ void TestHelp::searchFinds_data() {
                             << "alerts.html";
     QTest::addRow("Prometheus") << "prometheus port"
                                 << "metrics.html";
+    QTest::addRow("v3 passphrases") << "passphrase secret store plain text"
+                                    << "options-routeraccess.html";
+    QTest::addRow("refusal reason") << "refused authentication"
+                                    << "options-routeraccess.html";
+    QTest::addRow("choosing interfaces") << "WAN interface LAN interface"
+                                         << "system-interfaces.html";
+    QTest::addRow("not reported") << "not reported"
+                                  << "adsl.html";
+    QTest::addRow("nothing to watch") << "unable to monitor the connection"
+                                      << "options-connectionlog.html";
 }
 
 void TestHelp::searchFinds() {
