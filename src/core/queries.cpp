@@ -511,19 +511,26 @@ SystemFigures ReadSystem(RouterLink &link, const SystemRequest &request) {
     return f;
 }
 
-LinkPoll PollLink(RouterLink &link, const LinkPollRequest &request) {
-    LinkPoll p;
-    std::string row = link.Interfaces().WanRow;
+std::optional<std::string> LinkStatusRow(const InterfaceMap &map) {
     // A router found by walking: the line's state, else the WAN's; never a row 0 that no
     // router has.
-    if (const std::optional<Discovery> &discovered = link.Interfaces().Discovered) {
+    if (const std::optional<Discovery> &discovered = map.Discovered) {
         const std::optional<std::int64_t> watched = discovered->LinkInterface();
-        if (!watched) {
-            p.nothingToWatch = true;
-            return p;
-        }
-        row = std::to_string(*watched);
+        if (!watched)
+            return std::nullopt;
+        return std::to_string(*watched);
     }
+    return map.WanRow;
+}
+
+LinkPoll PollLink(RouterLink &link, const LinkPollRequest &request) {
+    LinkPoll p;
+    const std::optional<std::string> watched = LinkStatusRow(link.Interfaces());
+    if (!watched) {
+        p.nothingToWatch = true;
+        return p;
+    }
+    const std::string &row = *watched;
     std::string status;
     if (!link.GetAny(oid::IfCell(oid::IfColumn::OperStatus, row), status)) {
         abandoned(link, p.head);

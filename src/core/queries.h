@@ -6,6 +6,7 @@
 #include "core/results.h"
 #include "core/routerlink.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ struct LinkPollRequest {
 // The connection monitor's poll: the WAN link's status, then the uptime when the state
 // changes (or when answers come back after a blind period, to see a restart).
 LinkPoll PollLink(RouterLink &link, const LinkPollRequest &request);
+// The row whose ifOperStatus is the link's: the WAN row of the designed router; for a router
+// found by walking, its line, else its WAN; nothing when discovery found neither.
+std::optional<std::string> LinkStatusRow(const InterfaceMap &map);
 
 UptimeReading ReadUptime(RouterLink &link);
 

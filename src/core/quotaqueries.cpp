@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/oids.h"
+#include "core/queries.h"
 
 namespace vantrel::core {
 
@@ -95,8 +96,15 @@ QuotaReading ReadQuotaCounters(RouterLink &link, const QuotaObjects &ask) {
 
 WanStatusReading ReadWanStatus(RouterLink &link) {
     WanStatusReading w;
+    // The lights show the state the connection monitor watches; with nothing to watch they
+    // stay as they are.
+    const std::optional<std::string> row = LinkStatusRow(link.Interfaces());
+    if (!row) {
+        w.status = LinkState::Other;
+        return w;
+    }
     std::string value;
-    if (link.GetAny(oid::IfCell(oid::IfColumn::OperStatus, link.Interfaces().WanRow), value))
+    if (link.GetAny(oid::IfCell(oid::IfColumn::OperStatus, *row), value))
         w.status = LinkStateOf(value);
     else
         markCancelled(link, w.head);

@@ -4,6 +4,7 @@
 
 #include "core/oids.h"
 #include "core/queries.h"
+#include "core/quotaqueries.h"
 #include "fakerouterlink.h"
 #include "history/historyquery.h"
 #include "recording.h"
@@ -105,6 +106,10 @@ void TestQueries::foreignRouter() {
     QCOMPARE(link.requests.front(), oid::IfCell(oid::IfColumn::OperStatus, parts[2].toStdString()));
     QCOMPARE(QString::fromStdString(link.map.LanRow), parts[0]);
     QCOMPARE(QString::fromStdString(link.map.WanRow), parts[1]);
+    // The tray's lights read the same interface as the connection monitor.
+    link.requests.clear();
+    QCOMPARE(ReadWanStatus(link).status, std::optional<LinkState>(LinkState::Up));
+    QCOMPARE(link.requests.front(), oid::IfCell(oid::IfColumn::OperStatus, parts[2].toStdString()));
 
     // A second read finds the same, and the user's choice of WAN wins.
     request.choice.wan = 1;
@@ -146,6 +151,9 @@ void TestQueries::nothingToWatchIsNotPolled() {
     const LinkPoll poll = PollLink(link, LinkPollRequest{});
     QVERIFY(poll.nothingToWatch);
     QVERIFY(!poll.answered);
+    QVERIFY(link.requests.empty());
+    // Nor does the tray ask it, and its lights stay as they are.
+    QCOMPARE(ReadWanStatus(link).status, std::optional<LinkState>(LinkState::Other));
     QVERIFY(link.requests.empty());
 }
 
