@@ -181,6 +181,9 @@ void InterfacesPage::setCaptions(const core::InterfaceMap &map) {
         groups_[std::size_t(g)]->setTitle(QString::fromLatin1(kGroups[g].caption) +
                                           QLatin1Char('[') + core::RouterText(*ifIndex[g]) +
                                           QStringLiteral("] "));
+    // A router found by walking has no USB interface of the designed model's: no group of
+    // dashes for it.
+    groups_[std::size_t(IfGroup::Usb)]->setVisible(!map.Discovered || !map.UsbIfIndex.empty());
 }
 
 void InterfacesPage::InterfacesClick(core::Trigger trigger) {
