@@ -24,8 +24,13 @@ public:
     SerialExecutor(const SerialExecutor &) = delete;
     SerialExecutor &operator=(const SerialExecutor &) = delete;
 
-    // Queues work; false (and nothing queued) once the executor is stopping.
-    bool Post(std::function<void()> work);
+    // Queues work; false (and nothing queued) once the executor is stopping. A poll is a short
+    // periodic job that a long job may let run ahead of it (RunWaitingPolls).
+    bool Post(std::function<void()> work, bool poll = false);
+    // On the executor's thread, from inside a job: takes the polls that wait out of the queue and
+    // runs them now, in their order; the other jobs keep their places. Returns how many ran
+    // (none once the executor is stopping).
+    int RunWaitingPolls();
     // work() on the executor's thread, then deliver(result) on the owner's thread.
     template <class R> bool Run(std::function<R()> work, std::function<void(R &)> deliver);
     // Runs f on the owner's thread soon (from any thread), unless the executor has stopped
@@ -47,7 +52,11 @@ private:
     QObject *owner_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> queue_;
+    struct Job {
+        std::function<void()> work;
+        bool poll = false;
+    };
+    std::deque<Job> queue_;
     std::atomic<bool> stopping_{false};
     // Whether results are still wanted; shared with the deliveries on their way.
     std::shared_ptr<std::atomic<bool>> open_;
