@@ -154,8 +154,10 @@ public:
         const snmp::ClientConfig c = config();
         std::unique_ptr<snmp::Client> fresh;
         snmp::Client &client = clientFor(c, fresh);
-        const snmp::Outcome outcome = client.Walk(base, [&bindings](const snmp::VarBind &b) {
+        const snmp::Outcome outcome = client.Walk(base, [this, &bindings](const snmp::VarBind &b) {
             bindings.push_back(Binding{b.oid, b.type, snmp::ValueText(b)});
+            // A long walk of a slow router is many requests: the polls may run between them.
+            model_.beforeRequest();
             return true;
         });
         record(outcome);
@@ -241,6 +243,9 @@ public:
         failure_ = last.failure;
         target_ = last.target;
     }
+    // A poll inside a job asks through a kept client of its own: the job may be in the middle
+    // of a walk with the other.
+    void SwapKept() { std::swap(kept_, keptInside_); }
 
 private:
     // Remembers how the last request ended.
@@ -251,6 +256,7 @@ private:
 
     RouterModel &model_;
     std::unique_ptr<snmp::Client> kept_;
+    std::unique_ptr<snmp::Client> keptInside_;
     LinkFailure failure_ = LinkFailure::None;
     std::string target_;
 };
@@ -439,9 +445,11 @@ void RouterModel::runInside(const std::function<void(RouterLink &)> &run) {
     }
     const Link::LastFailure last = link_->Last();
     link_->ForgetFailure();
+    link_->SwapKept();
     depth_ = 2;
     run(base());
     depth_ = 1;
+    link_->SwapKept();
     link_->Restore(last);
     map = std::move(jobs);
 }

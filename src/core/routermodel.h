@@ -34,9 +34,12 @@ struct AccessProbe {
 };
 
 // The router as the program sees it: the current target, the interface map, and one thread of
-// its own (a serial executor) that runs the queries of the pages and monitors strictly one after
-// another, in the order they were asked. Results come back on the thread that owns the model (the
-// window's) as typed signals; pages render them, monitors and the history read the same signals.
+// its own (a serial executor) that runs the queries of the pages and monitors one after another,
+// in the order they were asked. A job that has held the queue longer than its share lets the
+// monitors' polls waiting behind it run between two of its requests, so that a long scan or a
+// slow router never keeps the connection from being watched. Results come back on the thread
+// that owns the model (the window's) as typed signals; pages render them, monitors and the
+// history read the same signals.
 //
 // Every job has a key. A job whose key is still waiting or running is dropped (a second
 // "Update" while the page refreshes, a monitor tick while its previous tick is unfinished);

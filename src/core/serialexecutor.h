@@ -12,9 +12,10 @@
 
 namespace vantrel::core {
 
-// One thread of its own that runs jobs strictly one after another, in the order they were
-// given, and hands their results back to the thread of an owner object. The router model runs
-// its queries on one, the line history its file. The thread waits for work without polling.
+// One thread of its own that runs jobs one after another, in the order they were given (unless
+// a job lets the polls waiting behind it run first), and hands their results back to the thread
+// of an owner object. The router model runs its queries on one, the line history its file. The
+// thread waits for work without polling.
 class SerialExecutor {
 public:
     // Results are delivered on owner's thread, and not at all once owner has gone.
