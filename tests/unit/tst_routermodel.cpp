@@ -3,6 +3,7 @@
 // finished job left it; other jobs keep their places, and a short job changes no order. Each
 // request of the scripted router takes one second on the model's clock.
 
+#include "agent/loopbackagent.h"
 #include "core/routermodel.h"
 #include "fakerouterlink.h"
 
@@ -24,6 +25,8 @@ class TestRouterModel : public QObject {
 private slots:
     void pollsRunWithinTheirShare_data();
     void pollsRunWithinTheirShare();
+    void pollRunsBetweenTheStepsOfAWalk_data();
+    void pollRunsBetweenTheStepsOfAWalk();
 };
 
 void TestRouterModel::pollsRunWithinTheirShare_data() {
@@ -100,6 +103,69 @@ void TestRouterModel::pollsRunWithinTheirShare() {
     QCOMPARE(asked, expected);
     // The long job's map is what it left, unless the poll ran after it.
     QCOMPARE(model.Interfaces().WanRow, expected.last() == "P.done" ? "poll" : "done");
+}
+
+void TestRouterModel::pollRunsBetweenTheStepsOfAWalk_data() {
+    QTest::addColumn<bool>("v2c");
+    QTest::addRow("v1, a fresh socket per walk") << false;
+    QTest::addRow("v2c, the kept client mid-walk") << true;
+}
+
+// A walk of a slow router is one query of many steps: the status poll runs between them, and
+// the walk goes on where it was and reads every row.
+void TestRouterModel::pollRunsBetweenTheStepsOfAWalk() {
+    QFETCH(bool, v2c);
+    const std::string descr = "1.3.6.1.2.1.2.2.1.2";
+    const std::string uptime = "1.3.6.1.2.1.1.3.0";
+    vantrel::tools::LoopbackAgent agent;
+    QVERIFY(agent.Start());
+    agent.SetMaxResponseSize(200); // a few rows per GetBulk answer
+    for (int n = 1; n <= 40; ++n)
+        agent.SetString(descr + "." + std::to_string(n), "if" + std::to_string(n));
+    agent.SetTimeTicks(uptime, 4242);
+
+    RouterModel::Options options;
+    options.timeoutMs = 2000;
+    options.elapsedMs = [&agent] { return qint64(agent.RequestCount()) * 1000; };
+    RouterModel model(options);
+    model.SetTarget(agent.Host(), "public");
+    RouterAccess access;
+    access.version = v2c ? RouterAccess::Version::V2c : RouterAccess::Version::V1;
+    model.SetAccess(access);
+
+    std::promise<void> open;
+    std::shared_future<void> opened = open.get_future().share();
+    QVERIFY(model.Submit<Done>(
+        "gate", RouterModel::JobKind::Background, ResultHead{},
+        [opened](RouterLink &) {
+            opened.wait();
+            return Done{};
+        },
+        [](Done &) {}));
+    std::vector<Binding> rows;
+    QVERIFY(model.Submit<Done>(
+        "walk", RouterModel::JobKind::Page, ResultHead{},
+        [&rows, descr](RouterLink &link) {
+            link.WalkBindings(descr, rows);
+            return Done{};
+        },
+        [](Done &) {}));
+    std::vector<UptimeReading> polled;
+    QObject::connect(&model, &RouterModel::uptimeRead,
+                     [&polled](const QString &, const UptimeReading &u) { polled.push_back(u); });
+    QVERIFY(model.ReadUptime("monitor:status", ResultHead{}));
+    open.set_value();
+    QTRY_VERIFY(model.Idle());
+
+    QCOMPARE(rows.size(), std::size_t(40));
+    QCOMPARE(rows.back().value, std::string("if40"));
+    QCOMPARE(polled.size(), std::size_t(1));
+    QCOMPARE(polled[0].ticks, std::optional<std::int64_t>(4242));
+    const std::vector<vantrel::tools::AgentRequest> asked = agent.Requests();
+    std::size_t at = 0;
+    while (at < asked.size() && asked[at].oid != uptime)
+        ++at;
+    QVERIFY2(at >= 3 && at + 1 < asked.size(), "the poll ran after the share, inside the walk");
 }
 
 QTEST_GUILESS_MAIN(TestRouterModel)
