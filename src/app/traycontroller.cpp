@@ -195,7 +195,7 @@ void TrayController::Tray_TimerTimer() {
     head.requester = core::Requester::Monitor;
     head.trigger = core::Trigger::Timer;
     router_.Submit<core::WanStatusReading>(
-        kStatusKey, core::RouterModel::JobKind::Background, head,
+        kStatusKey, core::RouterModel::JobKind::Poll, head,
         [](core::RouterLink &link) { return core::ReadWanStatus(link); },
         [this](core::WanStatusReading &r) { host_.Run([this, &r] { onStatus(r); }); });
 }

@@ -6,6 +6,9 @@
 #include "snmp/client.h"
 #include "snmp/snmpsend.h"
 
+#include <chrono>
+#include <utility>
+
 namespace vantrel::core {
 
 namespace {
@@ -151,8 +154,10 @@ public:
         const snmp::ClientConfig c = config();
         std::unique_ptr<snmp::Client> fresh;
         snmp::Client &client = clientFor(c, fresh);
-        const snmp::Outcome outcome = client.Walk(base, [&bindings](const snmp::VarBind &b) {
+        const snmp::Outcome outcome = client.Walk(base, [this, &bindings](const snmp::VarBind &b) {
             bindings.push_back(Binding{b.oid, b.type, snmp::ValueText(b)});
+            // A long walk of a slow router is many requests: the polls may run between them.
+            model_.beforeRequest();
             return true;
         });
         record(outcome);
@@ -228,6 +233,19 @@ private:
 public:
     // Before each job: nothing has failed yet.
     void ForgetFailure() { failure_ = LinkFailure::None; }
+    // How the last request ended, kept across a poll that runs inside a job.
+    struct LastFailure {
+        LinkFailure failure;
+        std::string target;
+    };
+    LastFailure Last() const { return {failure_, target_}; }
+    void Restore(const LastFailure &last) {
+        failure_ = last.failure;
+        target_ = last.target;
+    }
+    // A poll inside a job asks through a kept client of its own: the job may be in the middle
+    // of a walk with the other.
+    void SwapKept() { std::swap(kept_, keptInside_); }
 
 private:
     // Remembers how the last request ended.
@@ -238,8 +256,42 @@ private:
 
     RouterModel &model_;
     std::unique_ptr<snmp::Client> kept_;
+    std::unique_ptr<snmp::Client> keptInside_;
     LinkFailure failure_ = LinkFailure::None;
     std::string target_;
+};
+
+// What a job sees of the router: the link, with the model's turn for waiting polls before each
+// request.
+class RouterModel::FairLink : public RouterLink {
+public:
+    FairLink(RouterModel &model, RouterLink &link) : model_(model), link_(link) {}
+
+    Answer Get(const std::string &oid, std::string &value) override {
+        model_.beforeRequest();
+        return link_.Get(oid, value);
+    }
+    Answer GetBinding(const std::string &oid, Binding &binding) override {
+        model_.beforeRequest();
+        return link_.GetBinding(oid, binding);
+    }
+    bool WalkBindings(const std::string &base, std::vector<Binding> &bindings) override {
+        model_.beforeRequest();
+        return link_.WalkBindings(base, bindings);
+    }
+    bool Walk(const std::string &base, std::vector<std::string> &rows) override {
+        model_.beforeRequest();
+        return link_.Walk(base, rows);
+    }
+    bool Cancelled() const override { return link_.Cancelled(); }
+    LinkFailure Failure() const override { return link_.Failure(); }
+    std::string FailureReason() const override { return link_.FailureReason(); }
+    InterfaceMap &Interfaces() override { return link_.Interfaces(); }
+    std::string LocalAddress() override { return link_.LocalAddress(); }
+
+private:
+    RouterModel &model_;
+    RouterLink &link_;
 };
 
 RouterModel::RouterModel(Options options, QObject *parent)
@@ -309,7 +361,8 @@ void RouterModel::SetInterfaces(const InterfaceMap &map) {
         published_ = map;
     }
     // Taken over by the model's thread before the next job, in order with the queue.
-    executor_.Post([this, map] { runJob([map](RouterLink &link) { link.Interfaces() = map; }); });
+    executor_.Post(
+        [this, map] { runJob([map](RouterLink &link) { link.Interfaces() = map; }, false); });
 }
 
 bool RouterModel::enqueue(const QString &key, JobKind kind, std::function<void(RouterLink &)> run) {
@@ -320,7 +373,8 @@ bool RouterModel::enqueue(const QString &key, JobKind kind, std::function<void(R
         ++pageJobs_;
         emit pageJobsChanged(pageJobs_);
     }
-    executor_.Post([this, run = std::move(run)] { runJob(run); });
+    const bool poll = kind == JobKind::Poll;
+    executor_.Post([this, run = std::move(run), poll] { runJob(run, poll); }, poll);
     return true;
 }
 
@@ -347,16 +401,66 @@ QDateTime RouterModel::now() const {
     return options_.clock != nullptr ? options_.clock->Now() : QDateTime::currentDateTime();
 }
 
-void RouterModel::runJob(const std::function<void(RouterLink &)> &run) {
+qint64 RouterModel::elapsedMs() const {
+    if (options_.elapsedMs)
+        return options_.elapsedMs();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+RouterLink &RouterModel::base() {
+    return options_.link != nullptr ? *options_.link : *link_;
+}
+
+void RouterModel::runJob(const std::function<void(RouterLink &)> &run, bool poll) {
+    if (depth_ > 0) {
+        runInside(run);
+        return;
+    }
     // A new job asks afresh, unless the model is shutting down: the shutdown's cancel may have
     // come just before this reset, and then it holds.
     cancel_->Reset();
     if (executor_.Stopping())
         cancel_->Cancel();
     link_->ForgetFailure();
-    run(*link_);
+    depth_ = 1;
+    currentPoll_ = poll;
+    heldSince_ = elapsedMs();
+    FairLink link(*this, base());
+    run(link);
+    depth_ = 0;
     std::lock_guard<std::mutex> lock(mutex_);
-    published_ = link_->map;
+    published_ = base().Interfaces();
+}
+
+void RouterModel::runInside(const std::function<void(RouterLink &)> &run) {
+    // No reset of the cancel token: a target change or a shutdown that cut the long job short
+    // ends the poll too, and one that comes during the poll still holds for the long job.
+    InterfaceMap &map = base().Interfaces();
+    InterfaceMap jobs;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        jobs = std::exchange(map, published_);
+    }
+    const Link::LastFailure last = link_->Last();
+    link_->ForgetFailure();
+    link_->SwapKept();
+    depth_ = 2;
+    run(base());
+    depth_ = 1;
+    link_->SwapKept();
+    link_->Restore(last);
+    map = std::move(jobs);
+}
+
+void RouterModel::beforeRequest() {
+    if (depth_ != 1 || currentPoll_ || options_.shareMs < 0 || base().Cancelled())
+        return;
+    if (elapsedMs() - heldSince_ < options_.shareMs)
+        return;
+    if (executor_.RunWaitingPolls() > 0)
+        heldSince_ = elapsedMs();
 }
 
 RouterModel::JobKind RouterModel::KindOf(const ResultHead &head) {
@@ -388,14 +492,14 @@ bool RouterModel::RefreshRows(const QString &key, const std::vector<std::string>
 
 bool RouterModel::PollLink(const LinkPollRequest &request, const ResultHead &head) {
     return Submit<LinkPoll>(
-        QStringLiteral("monitor:connection"), JobKind::Background, head,
+        QStringLiteral("monitor:connection"), JobKind::Poll, head,
         [request](RouterLink &link) { return core::PollLink(link, request); },
         [this](LinkPoll &p) { emit linkPolled(p); });
 }
 
 bool RouterModel::ReadUptime(const QString &key, const ResultHead &head) {
     return Submit<UptimeReading>(
-        key, JobKind::Background, head, [](RouterLink &link) { return core::ReadUptime(link); },
+        key, JobKind::Poll, head, [](RouterLink &link) { return core::ReadUptime(link); },
         [this, key](UptimeReading &u) { emit uptimeRead(key, u); });
 }
 

@@ -34,9 +34,12 @@ struct AccessProbe {
 };
 
 // The router as the program sees it: the current target, the interface map, and one thread of
-// its own (a serial executor) that runs the queries of the pages and monitors strictly one after
-// another, in the order they were asked. Results come back on the thread that owns the model (the
-// window's) as typed signals; pages render them, monitors and the history read the same signals.
+// its own (a serial executor) that runs the queries of the pages and monitors one after another,
+// in the order they were asked. A job that has held the queue longer than its share lets the
+// monitors' polls waiting behind it run between two of its requests, so that a long scan or a
+// slow router never keeps the connection from being watched. Results come back on the thread
+// that owns the model (the window's) as typed signals; pages render them, monitors and the
+// history read the same signals.
 //
 // Every job has a key. A job whose key is still waiting or running is dropped (a second
 // "Update" while the page refreshes, a monitor tick while its previous tick is unfinished);
@@ -49,8 +52,17 @@ public:
         const Clock *clock = nullptr; // stamps each result; the system clock when absent
         // This computer's address towards a target; the routed address when absent.
         std::function<std::string(const std::string &target)> localAddress;
+        // How long one job may hold the queue before the polls waiting behind it run between two
+        // of its requests (its share starts again after them); negative: never.
+        int shareMs = 3000;
+        // A clock that only goes forward, in milliseconds; the steady clock when absent.
+        std::function<qint64()> elapsedMs;
+        // The router every query asks, instead of the network through the current target.
+        RouterLink *link = nullptr;
     };
-    enum class JobKind { Page, Background };
+    // Page: makes the window busy. Background: does not. Poll: a monitor's short periodic query
+    // (in the background) that may run between the requests of a job that holds the queue long.
+    enum class JobKind { Page, Background, Poll };
 
     explicit RouterModel(Options options, QObject *parent = nullptr);
     ~RouterModel() override;
@@ -115,6 +127,7 @@ signals:
 
 private:
     class Link;
+    class FairLink;
     // run(link) runs the query on the model's thread and posts its delivery.
     bool enqueue(const QString &key, JobKind kind, std::function<void(RouterLink &)> run);
     // On the model's thread, after a job's result was delivered.
@@ -123,7 +136,15 @@ private:
     void post(std::function<void()> delivery);
     QDateTime now() const;
     // On the executor's thread, around each job.
-    void runJob(const std::function<void(RouterLink &)> &run);
+    void runJob(const std::function<void(RouterLink &)> &run, bool poll);
+    // A poll that runs inside a long job: it sees the map as the last finished job left it, and
+    // leaves the long job's map and failure as they were.
+    void runInside(const std::function<void(RouterLink &)> &run);
+    // On the executor's thread before each request of a job: the waiting polls run when the job
+    // has had its share.
+    void beforeRequest();
+    qint64 elapsedMs() const;
+    RouterLink &base();
 
     Options options_;
     mutable std::mutex mutex_; // guards the target and the published map
@@ -134,6 +155,11 @@ private:
     std::unique_ptr<snmp::CancelToken> cancel_;
     std::unique_ptr<Link> link_;
     SerialExecutor executor_;
+
+    // The executor's thread only.
+    int depth_ = 0;            // 1 inside a job, 2 inside a poll that runs inside one
+    bool currentPoll_ = false; // the outer job is itself a poll
+    qint64 heldSince_ = 0;     // when the outer job's current share began
 
     // The model's thread only.
     std::set<QString> keys_;

@@ -1,5 +1,7 @@
 #include "core/serialexecutor.h"
 
+#include <vector>
+
 namespace vantrel::core {
 
 SerialExecutor::SerialExecutor(QObject *owner)
@@ -11,15 +13,35 @@ SerialExecutor::~SerialExecutor() {
     Stop(Pending::Drop);
 }
 
-bool SerialExecutor::Post(std::function<void()> work) {
+bool SerialExecutor::Post(std::function<void()> work, bool poll) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_.load())
             return false;
-        queue_.push_back(std::move(work));
+        queue_.push_back(Job{std::move(work), poll});
     }
     wake_.notify_one();
     return true;
+}
+
+int SerialExecutor::RunWaitingPolls() {
+    std::vector<std::function<void()>> polls;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_.load())
+            return 0;
+        for (auto it = queue_.begin(); it != queue_.end();) {
+            if (it->poll) {
+                polls.push_back(std::move(it->work));
+                it = queue_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (const auto &poll : polls)
+        poll();
+    return int(polls.size());
 }
 
 void SerialExecutor::Deliver(std::function<void()> f) {
@@ -57,7 +79,7 @@ void SerialExecutor::loop() {
             // Stopping with Finish: what is queued still runs; then the thread ends.
             if (queue_.empty())
                 return;
-            job = std::move(queue_.front());
+            job = std::move(queue_.front().work);
             queue_.pop_front();
         }
         job();

@@ -12,9 +12,10 @@
 
 namespace vantrel::core {
 
-// One thread of its own that runs jobs strictly one after another, in the order they were
-// given, and hands their results back to the thread of an owner object. The router model runs
-// its queries on one, the line history its file. The thread waits for work without polling.
+// One thread of its own that runs jobs one after another, in the order they were given (unless
+// a job lets the polls waiting behind it run first), and hands their results back to the thread
+// of an owner object. The router model runs its queries on one, the line history its file. The
+// thread waits for work without polling.
 class SerialExecutor {
 public:
     // Results are delivered on owner's thread, and not at all once owner has gone.
@@ -24,8 +25,13 @@ public:
     SerialExecutor(const SerialExecutor &) = delete;
     SerialExecutor &operator=(const SerialExecutor &) = delete;
 
-    // Queues work; false (and nothing queued) once the executor is stopping.
-    bool Post(std::function<void()> work);
+    // Queues work; false (and nothing queued) once the executor is stopping. A poll is a short
+    // periodic job that a long job may let run ahead of it (RunWaitingPolls).
+    bool Post(std::function<void()> work, bool poll = false);
+    // On the executor's thread, from inside a job: takes the polls that wait out of the queue and
+    // runs them now, in their order; the other jobs keep their places. Returns how many ran
+    // (none once the executor is stopping).
+    int RunWaitingPolls();
     // work() on the executor's thread, then deliver(result) on the owner's thread.
     template <class R> bool Run(std::function<R()> work, std::function<void(R &)> deliver);
     // Runs f on the owner's thread soon (from any thread), unless the executor has stopped
@@ -47,7 +53,11 @@ private:
     QObject *owner_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> queue_;
+    struct Job {
+        std::function<void()> work;
+        bool poll = false;
+    };
+    std::deque<Job> queue_;
     std::atomic<bool> stopping_{false};
     // Whether results are still wanted; shared with the deliveries on their way.
     std::shared_ptr<std::atomic<bool>> open_;

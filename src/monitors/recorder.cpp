@@ -72,7 +72,7 @@ void Recorder::History_TimerTimer() {
     head.trigger = core::Trigger::Timer;
     // A tick while the last sample is still on its way is dropped by the router model.
     context_.Router().Submit<history::LineReading>(
-        kSampleKey, core::RouterModel::JobKind::Background, head, history::ReadLine,
+        kSampleKey, core::RouterModel::JobKind::Poll, head, history::ReadLine,
         [this](history::LineReading &reading) {
             context_.Run([this, &reading] { onReading(reading); });
         });

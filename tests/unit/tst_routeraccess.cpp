@@ -230,7 +230,9 @@ void TestRouterAccess::wireOfEachVersion() {
     agent.SetString(std::string(IfDescr) + ".2", "wan");
     agent.SetInteger("1.3.6.1.2.1.2.2.1.3.1", 24);
 
-    RouterModel model(RouterModel::Options{2000, nullptr, nullptr});
+    RouterModel::Options options;
+    options.timeoutMs = 2000;
+    RouterModel model(options);
     model.SetTarget(agent.Host(), "vormel");
     std::vector<std::vector<std::string>> walks;
     auto readAndWalk = [&] {
@@ -283,7 +285,9 @@ void TestRouterAccess::accessChangeTakesEffect() {
     LoopbackAgent agent("vormel");
     QVERIFY(agent.Start());
     agent.SetString(SysDescr, "router");
-    RouterModel model(RouterModel::Options{1000, nullptr, nullptr});
+    RouterModel::Options options;
+    options.timeoutMs = 1000;
+    RouterModel model(options);
     model.SetTarget(agent.Host(), "vormel");
     RouterAccess v2c;
     v2c.version = RouterAccess::Version::V2c;
@@ -318,7 +322,9 @@ void TestRouterAccess::failureReachesResult() {
         host = agent.Host();
         agent.Stop();
     }
-    RouterModel model(RouterModel::Options{1000, nullptr, nullptr});
+    RouterModel::Options options;
+    options.timeoutMs = 1000;
+    RouterModel model(options);
     model.SetTarget(host, "vormel");
     const RowReadings r = readRows(model, {SysDescr});
     QVERIFY(r.head.outcome.probeFailed);
