@@ -249,14 +249,22 @@ if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v
     settings "$h" "$port"
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
         openbox >/dev/null 2>&1 &
+        sleep 1 # the window manager first, so the box is placed and framed as on a desktop
         PATH='$h/bin':\$PATH XDG_CONFIG_HOME='$h/config' XDG_RUNTIME_DIR='$h/runtime' XDG_STATE_HOME='$h/state' '$program' >/dev/null 2>&1 &
         pid=\$!
-        for i in \$(seq 50); do
+        for i in \$(seq 150); do
             [ \$(xdotool search --onlyvisible --name '^Vantrel\$' 2>/dev/null | wc -l) -ge 2 ] && break
             sleep 0.2
         done
         sleep 1
-        box=\$(xdotool getactivewindow)
+        # The error box is the smaller of the two windows named Vantrel.
+        box= area=
+        for w in \$(xdotool search --onlyvisible --name '^Vantrel\$' 2>/dev/null); do
+            eval \$(xdotool getwindowgeometry --shell \$w)
+            if [ -z \"\$area\" ] || [ \$((WIDTH * HEIGHT)) -lt \$area ]; then
+                box=\$w area=\$((WIDTH * HEIGHT))
+            fi
+        done
         eval \$(xdotool getwindowgeometry --shell \$box)
         for y in \$(seq 10 8 \$((HEIGHT - 50))); do
             for x in \$(seq 60 12 \$((WIDTH - 10))); do
