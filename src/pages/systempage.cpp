@@ -108,14 +108,17 @@ QWidget *SystemPage::Build() {
     discovery_ = ui::MakeValueLabel(router, "DiscoveryVal_Label", QString());
     discovery_->setWordWrap(true);
     chooseInterfaces_ = ui::MakeButton(router, "Interfaces_But", QStringLiteral("Interfaces..."));
-    auto *discoveryRow = new QHBoxLayout;
+    // In a widget of its own: a hidden row must not take the caption column's share of the width.
+    auto *discoveryBox = new QWidget(router);
+    auto *discoveryRow = new QHBoxLayout(discoveryBox);
+    discoveryRow->setContentsMargins(0, 0, 0, 0);
     discoveryRow->addWidget(discovery_, 1);
     discoveryRow->addWidget(chooseInterfaces_, 0, Qt::AlignTop);
     routerLayout->addWidget(discoveryCaption_, 2, 0, Qt::AlignLeft | Qt::AlignTop);
-    routerLayout->addLayout(discoveryRow, 2, 1);
+    routerLayout->addWidget(discoveryBox, 2, 1);
     for (QWidget *w :
          {static_cast<QWidget *>(discoveryCaption_), static_cast<QWidget *>(discovery_),
-          static_cast<QWidget *>(chooseInterfaces_)})
+          static_cast<QWidget *>(chooseInterfaces_), discoveryBox})
         w->hide();
     connect(chooseInterfaces_, &QPushButton::clicked, this,
             [this] { context_.Run([this] { ChooseInterfaces(); }); });
@@ -299,7 +302,7 @@ void SystemPage::show() {
     discovery_->setText(info_.DiscoverySummary());
     for (QWidget *w :
          {static_cast<QWidget *>(discoveryCaption_), static_cast<QWidget *>(discovery_),
-          static_cast<QWidget *>(chooseInterfaces_)})
+          static_cast<QWidget *>(chooseInterfaces_), discovery_->parentWidget()})
         w->setVisible(discovered);
 }
 

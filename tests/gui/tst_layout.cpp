@@ -359,6 +359,7 @@ private slots:
     void nothingClipsWithLargerFonts_data();
     void nothingClipsWithLargerFonts();
     void menuSeparators();
+    void routerValuesFollowTheirCaptions();
     void ipSubPageSetsHelpContext_data();
     void ipSubPageSetsHelpContext();
 
@@ -658,6 +659,18 @@ void TestLayout::nothingClipsWithLargerFonts() {
     f.Destroy();
     QApplication::setFont(before);
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+}
+
+void TestLayout::routerValuesFollowTheirCaptions() {
+    // The System page's uptime and description stand just right of their captions, whatever
+    // rows are hidden below them (a hidden row once gave the caption column the spare width).
+    QCoreApplication::processEvents();
+    auto *caption = Find<QLabel>(*form, "RouterUp_Label");
+    for (const char *value : {"Uptime_Label", "RouterDesc_Label"}) {
+        const int gap = Find<QLabel>(*form, value)->x() - caption->x() -
+                        Find<QLabel>(*form, "Desc_Label")->sizeHint().width();
+        QVERIFY2(gap < 40, qPrintable(QStringLiteral("%1: %2 px").arg(value).arg(gap)));
+    }
 }
 
 void TestLayout::menuSeparators() {
